@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test:
+#  1. the normal build and its whole CTest suite (unit, offscreen picture and e2e tests);
+#  2. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
+#  3. the SWF reader fuzz target for a short run (TK_FUZZ_SECONDS, 60 by default).
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh
+jobs=$(nproc)
+
+echo "== build"
+cmake -S . -B build -G Ninja -DTK_BUILD_TESTS=ON -DTK_BUILD_BENCH=ON >/dev/null
+cmake --build build -j"$jobs"
+echo "== tests"
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
+
+echo "== sanitizers (ASan + UBSan), unit tests"
+cmake -S . -B build-asan -G Ninja -DTK_BUILD_TESTS=ON -DTK_BUILD_BENCH=OFF -DTK_SANITIZE=ON \
+  -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" -L unit --timeout 900
+
+if [ -f fuzz/CMakeLists.txt ]; then
+  echo "== fuzz"
+  CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DTK_FUZZ=ON -DTK_BUILD_TESTS=OFF \
+    -DTK_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build-fuzz -j"$jobs" --target fuzz_swf
+  fuzz/run.sh build-fuzz "${TK_FUZZ_SECONDS:-60}"
+fi
+echo "== all tests passed"
