@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPalette>
+#include <QThread>
 
 namespace rtqt {
 
@@ -99,7 +100,9 @@ void QtHost::timersChanged() {
 
 void QtHost::quit() {
     timer_.stop();
-    QCoreApplication::exit(0);
+    // Only a running event loop has anything to leave (the program starts its
+    // screens from inside the loop, so the course always has one).
+    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
 }
 
 void QtHost::popupMenu(rt::Screen& screen, QPoint clientPos, std::vector<rt::MenuItem> items,
