@@ -7,8 +7,8 @@ set -euo pipefail
 packages=(
   # toolchain
   cmake ninja-build g++ pkg-config file dpkg-dev
-  # Qt 6 (Core, Gui, Widgets), its platform plugins and the GL headers its CMake files expect
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  # Qt 6 (Core, Gui, Widgets) and the GL headers its CMake files expect
+  qt6-base-dev qt6-base-dev-tools libgl-dev
   # compressed movies
   zlib1g-dev
   # tests, benchmarks, fuzzing
