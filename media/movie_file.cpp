@@ -1,0 +1,82 @@
+#include "media/movie_file.h"
+
+#include "swf/reader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace media {
+
+QString nativeMoviePath(const QString& given) {
+    if (QDir::separator() != QLatin1Char('/')) return given;
+    QString path;
+    path.reserve(given.size());
+    for (QChar c : given) {
+        if (c == QLatin1Char('\\')) c = QLatin1Char('/');
+        // POSIX leaves a leading "//" to the implementation; one separator is
+        // what the folder-at-a-root case means.
+        if (c == QLatin1Char('/') && path.endsWith(QLatin1Char('/'))) continue;
+        path.append(c);
+    }
+    return path;
+}
+
+QString movieFileName(const QString& given) {
+    const qsizetype cut = std::max(given.lastIndexOf(QLatin1Char('/')), given.lastIndexOf(QLatin1Char('\\')));
+    return given.mid(cut + 1);
+}
+
+namespace {
+
+QString readFailure(swf::ErrorCode code) {
+    switch (code) {
+    case swf::ErrorCode::Empty: return QStringLiteral("fichier vide");
+    case swf::ErrorCode::BadSignature: return QStringLiteral("ce n'est pas un film SWF");
+    case swf::ErrorCode::Truncated: return QStringLiteral("en-tête tronqué");
+    case swf::ErrorCode::UnsupportedCompression: return QStringLiteral("compression non gérée");
+    case swf::ErrorCode::DecompressedTooLarge: return QStringLiteral("trop volumineux une fois décompressé");
+    case swf::ErrorCode::LimitExceeded: return QStringLiteral("trop complexe");
+    case swf::ErrorCode::Malformed: return QStringLiteral("contenu incorrect");
+    }
+    return QStringLiteral("contenu incorrect");
+}
+
+LoadedMovie unreadable(const QString& name, const QString& why) {
+    LoadedMovie m;
+    m.notice = QStringLiteral("Film illisible : %1 (%2)").arg(name, why);
+    return m;
+}
+
+}  // namespace
+
+LoadedMovie loadMovie(const QString& given, qint64 maxBytes) {
+    const QString name = movieFileName(given);
+    const QString path = nativeMoviePath(given);
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists()) {
+        LoadedMovie m;
+        m.notice = QStringLiteral("Film introuvable : %1").arg(name.isEmpty() ? given : name);
+        return m;
+    }
+    if (info.isDir()) return unreadable(name, QStringLiteral("c'est un dossier"));
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return unreadable(name, QStringLiteral("lecture impossible"));
+    // The size on disk may change or lie (pipes, special files): read at most
+    // one byte past the cap and judge by what arrived.
+    QByteArray bytes = file.read(maxBytes + 1);
+    if (bytes.size() > maxBytes) return unreadable(name, QStringLiteral("fichier trop volumineux"));
+    if (file.error() != QFileDevice::NoError) return unreadable(name, QStringLiteral("lecture impossible"));
+
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+    swf::ReadResult result = swf::read(std::span<const std::uint8_t>(data, std::size_t(bytes.size())));
+    if (!result.ok()) return unreadable(name, readFailure(result.error ? result.error->code : swf::ErrorCode::Malformed));
+
+    LoadedMovie m;
+    m.partial = result.partial;
+    m.movie = std::make_shared<const swf::MovieData>(std::move(*result.movie));
+    return m;
+}
+
+}  // namespace media

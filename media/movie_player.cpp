@@ -1,0 +1,235 @@
+#include "media/movie_player.h"
+
+#include "media/flash_component.h"
+#include "media/movie_file.h"
+#include "runtime/fonts.h"
+#include "swf/player.h"
+
+#include <QFont>
+#include <QPainter>
+#include <cmath>
+
+namespace media {
+
+namespace {
+
+bool sameText(const StoredString& s, const char* text) {
+    return s && s->compare(QLatin1String(text), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+PlayerSettings settingsFrom(const PersistedState& state) {
+    PlayerSettings s;
+    // Only "Transparent" clears to nothing; "Window" and "Opaque" paint the
+    // movie's own background colour.
+    s.presentation.transparent = sameText(state.wmode, "Transparent");
+    // "Low" and "AutoLow" draw without smoothing; every other quality smooths.
+    s.presentation.antialias = !(sameText(state.quality, "Low") || sameText(state.quality, "AutoLow"));
+    s.playAtOnce = state.play.value();
+    s.loop = state.loop.value();
+    s.menu = state.menu.value();
+    // Scale and SAlign: the engine draws "ShowAll" with an empty alignment
+    // (whole movie, proportions kept, centred), the lesson screens' setting;
+    // other values are drawn the same way.
+    return s;
+}
+
+MoviePlayer::MoviePlayer(rt::ControlSite& site, const PersistedState& state, QSize sizeTwips)
+    : site_(site), settings_(settingsFrom(state)) {
+    // The layout's rectangle decides where and how large the player is drawn;
+    // the persisted extent is only compared, since both come from one design.
+    const Extent e = extentFromTwips(sizeTwips.width(), sizeTwips.height());
+    extentMatches_ = e == Extent{state.extentWidth, state.extentHeight};
+    // A movie named at design time is opened at once, like one set later.
+    if (state.movie && !state.movie->isEmpty()) setMovie(*state.movie);
+}
+
+MoviePlayer::~MoviePlayer() { stopClock(); }
+
+int MoviePlayer::currentFrame() const { return player_ ? player_->currentFrame() : 0; }
+int MoviePlayer::frameCount() const { return player_ ? player_->frameCount() : 0; }
+bool MoviePlayer::playing() const { return player_ && player_->playing(); }
+bool MoviePlayer::looping() const { return player_ ? player_->looping() : settings_.loop; }
+bool MoviePlayer::multiFrame() const { return player_ && player_->frameCount() > 1; }
+
+bool MoviePlayer::hasSprites() const {
+    if (!player_) return false;
+    for (const auto& [depth, object] : player_->displayList())
+        if (object.sprite) return true;
+    return false;
+}
+
+rt::Status MoviePlayer::invoke(int dispid, rt::InvokeKind kind, std::span<const rt::Variant> args,
+                               rt::Variant* result) {
+    switch (dispid) {
+    case flash::kDispidMovie:
+        if (kind == rt::InvokeKind::PropertyPut) {
+            if (args.size() != 1 || !std::holds_alternative<QString>(args[0])) return rt::kBadArgument;
+            setMovie(std::get<QString>(args[0]));
+            return rt::kOk;
+        }
+        if (kind == rt::InvokeKind::PropertyGet) {
+            if (!args.empty() || !result) return rt::kBadArgument;
+            *result = path_;
+            return rt::kOk;
+        }
+        return rt::kUnknownMember;
+    case flash::kDispidRewind:
+    case flash::kDispidPlay:
+        if (kind != rt::InvokeKind::Method) return rt::kUnknownMember;
+        if (!args.empty()) return rt::kBadArgument;
+        // Without a movie (missing or unreadable file) both do nothing: the
+        // screen goes on and the notice stays.
+        if (!player_) return rt::kOk;
+        if (dispid == flash::kDispidRewind) {
+            stopClock();
+            player_->rewind();
+        } else {
+            player_->play();
+            startClock();
+        }
+        site_.invalidate();
+        return rt::kOk;
+    default: return rt::kUnknownMember;
+    }
+}
+
+void MoviePlayer::setMovie(const QString& path) {
+    // Nothing of the earlier movie survives: its clock, its player, its menu.
+    stopClock();
+    player_.reset();
+    ++generation_;
+    path_ = path;
+    LoadedMovie loaded = loadMovie(path);
+    notice_ = loaded.notice;
+    partial_ = loaded.partial;
+    if (loaded.movie) {
+        player_ = std::make_unique<swf::Player>(std::move(loaded.movie));
+        player_->setLooping(settings_.loop);
+        if (settings_.playAtOnce) startClock();
+        else player_->stop();
+    }
+    site_.invalidate();
+}
+
+void MoviePlayer::startClock() {
+    if (timer_ || !player_) return;
+    lastTickMs_ = site_.nowMs();
+    // Rounded up so that every tick carries at least one frame's worth of
+    // time; the player keeps the remainder, so the average rate is exact.
+    const int interval = std::max(1, static_cast<int>(std::ceil(player_->frameIntervalMs())));
+    timer_ = site_.startTimer(interval, [this] { onTick(); });
+}
+
+void MoviePlayer::stopClock() {
+    if (!timer_) return;
+    site_.stopTimer(*timer_);
+    timer_.reset();
+}
+
+void MoviePlayer::onTick() {
+    if (!player_) {
+        stopClock();
+        return;
+    }
+    const std::int64_t now = site_.nowMs();
+    const std::int64_t elapsed = std::max<std::int64_t>(0, now - lastTickMs_);
+    lastTickMs_ = now;
+    const int before = player_->currentFrame();
+    player_->advance(static_cast<double>(elapsed));
+    // Sprites animate on every tick, even on a timeline that stays on its frame.
+    const bool sprites = hasSprites();
+    if (player_->currentFrame() != before || sprites) site_.invalidate();
+    // A movie that stopped itself (its last frame without looping, or a stop
+    // action) and has nothing left moving needs no clock.
+    if (!player_->playing() && !sprites) stopClock();
+}
+
+void MoviePlayer::paint(QPainter& painter, const QRect& area) {
+    if (player_) {
+        swf::render(*player_, painter, QRectF(area), settings_.presentation);
+        return;
+    }
+    if (notice_.isEmpty()) return;
+    painter.save();
+    QFont font(rt::resolvedFamily("Verdana"));
+    font.setPixelSize(14);
+    painter.setFont(font);
+    painter.setPen(QColor(128, 128, 128));
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, notice_);
+    painter.restore();
+}
+
+std::vector<rt::MenuItem> MoviePlayer::menuItems() const {
+    const bool enabled = multiFrame();
+    std::vector<rt::MenuItem> items(6);
+    items[0] = {QStringLiteral("Lire"), enabled, true, playing()};
+    items[1] = {QStringLiteral("En boucle"), enabled, true, looping()};
+    items[2].separator = true;
+    items[2].enabled = false;
+    items[3] = {QStringLiteral("Rembobiner"), enabled};
+    items[4] = {QStringLiteral("Avancer"), enabled};
+    items[5] = {QStringLiteral("Reculer"), enabled};
+    return items;
+}
+
+void MoviePlayer::mouseRelease(QPoint local, rt::MouseButton button) {
+    // The menu opens on the release, as desktop context menus do; left clicks
+    // on the movie do nothing.
+    if (button != rt::MouseButton::Right || !settings_.menu) return;
+    const int generation = generation_;
+    site_.popupMenu(local, menuItems(), [this, generation](int index) {
+        if (generation != generation_) return;
+        if (index == 0 || index == 1 || (index >= 3 && index <= 5)) perform(static_cast<MenuAction>(index));
+    });
+}
+
+void MoviePlayer::perform(MenuAction action) {
+    // One-frame movies and no movie offer none of these.
+    if (!multiFrame()) return;
+    switch (action) {
+    case MenuAction::Play:
+        if (player_->playing()) {
+            player_->stop();
+            stopClock();
+        } else {
+            player_->play();
+            startClock();
+        }
+        break;
+    case MenuAction::Loop: player_->setLooping(!player_->looping()); break;
+    case MenuAction::Rewind:
+        stopClock();
+        player_->rewind();
+        break;
+    case MenuAction::Forward:
+        stopClock();
+        player_->forward();
+        break;
+    case MenuAction::Back:
+        stopClock();
+        player_->back();
+        break;
+    }
+    site_.invalidate();
+}
+
+rt::ExternalFactory moviePlayerFactory() {
+    return [](const rt::ControlDef& def, rt::ControlSite& site, QString& reason) -> std::unique_ptr<rt::ExternalControl> {
+        const QString classId = def.classId ? QString::fromLatin1(def.classId) : QString();
+        if (classId.compare(QLatin1String(flash::kClassId), Qt::CaseInsensitive) != 0) {
+            reason = QStringLiteral("classe de composant inconnue %1").arg(classId.isEmpty() ? QStringLiteral("(aucune)") : classId);
+            return nullptr;
+        }
+        const StateDecodeResult decoded = decodeState(def.persisted);
+        if (!decoded.ok()) {
+            reason = decoded.error.message();
+            return nullptr;
+        }
+        return std::make_unique<MoviePlayer>(site, *decoded.state, QSize(def.rect.width, def.rect.height));
+    };
+}
+
+}  // namespace media
