@@ -1,0 +1,45 @@
+// Shape tessellation: SWF edge records turned into Qt paths, once per
+// character (the dictionary caches the result).
+#pragma once
+
+#include <QPainterPath>
+#include <vector>
+
+#include "swf/types.h"
+
+namespace swf {
+
+struct FillPath {
+    QPainterPath path;  // closed loops, in shape coordinates (twips)
+    FillStyle style;
+};
+
+struct StrokePath {
+    QPainterPath path;  // open or closed runs of edges, in twips
+    LineStyle style;
+};
+
+// A style-change record with new styles starts a new layer; fills of a layer
+// are drawn (in style order) before its lines, and layers in file order.
+struct ShapeLayer {
+    std::vector<FillPath> fills;
+    std::vector<StrokePath> strokes;
+};
+
+struct ShapeGeometry {
+    std::vector<ShapeLayer> layers;
+};
+
+// Builds the paths of a shape. For each fill style the edges carrying it on
+// either side are collected (those carrying it as fill style 0 reversed) and
+// joined end to start into closed loops. `winding` selects the non-zero fill
+// rule instead of even-odd. Out-of-range style indices mean no fill/line.
+ShapeGeometry tessellate(const Shape& shape, bool winding);
+
+// The union of every filled area of a tessellated shape (for masks).
+QPainterPath fillOutline(const ShapeGeometry& geometry);
+
+// The glyph's outline: the area of every fill index, as one path.
+QPainterPath glyphOutline(const Shape& glyph);
+
+}  // namespace swf

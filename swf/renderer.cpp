@@ -1,0 +1,289 @@
+#include "swf/renderer.h"
+
+#include <QBrush>
+#include <QLinearGradient>
+#include <QPen>
+#include <QRadialGradient>
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+// A colour transform as factors, so nested transforms compose exactly.
+struct Cx {
+    float m[4] = {1, 1, 1, 1};
+    float a[4] = {0, 0, 0, 0};
+    static Cx from(const ColorTransform& c) {
+        Cx x;
+        x.m[0] = c.multR / 256.f; x.m[1] = c.multG / 256.f; x.m[2] = c.multB / 256.f; x.m[3] = c.multA / 256.f;
+        x.a[0] = c.addR; x.a[1] = c.addG; x.a[2] = c.addB; x.a[3] = c.addA;
+        return x;
+    }
+    // Applies `inner` first, then this.
+    Cx after(const Cx& inner) const {
+        Cx r;
+        for (int i = 0; i < 4; ++i) {
+            r.m[i] = inner.m[i] * m[i];
+            r.a[i] = inner.a[i] * m[i] + a[i];
+        }
+        return r;
+    }
+    QColor apply(const Rgba& c) const {
+        auto ch = [&](int i, std::uint8_t v) { return std::clamp(int(std::lround(v * m[i] + a[i])), 0, 255); };
+        return QColor(ch(0, c.r), ch(1, c.g), ch(2, c.b), ch(3, c.a));
+    }
+};
+
+QTransform toQt(const Matrix& m) {
+    return QTransform(m.scaleX / 65536.0, m.rotateSkew0 / 65536.0, m.rotateSkew1 / 65536.0, m.scaleY / 65536.0,
+                      m.translateX, m.translateY);
+}
+
+double toLinear(double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); }
+double toSrgb(double c) { return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055; }
+
+QGradientStops gradientStops(const Gradient& g, const Cx& cx) {
+    QGradientStops stops;
+    const auto& recs = g.records;
+    for (std::size_t i = 0; i < recs.size(); ++i) {
+        QColor c = cx.apply(recs[i].color);
+        double pos = recs[i].ratio / 255.0;
+        if (!stops.isEmpty() && pos < stops.back().first) pos = stops.back().first;  // keep them ascending
+        if (g.interpolation == InterpolationMode::Linear && !stops.isEmpty()) {
+            // Linear-light blending, approximated by extra stops.
+            QColor p = stops.back().second;
+            double p0 = stops.back().first;
+            for (int k = 1; k < 8; ++k) {
+                double t = k / 8.0;
+                auto mix = [&](double a, double b) {
+                    return toSrgb(toLinear(a) * (1 - t) + toLinear(b) * t);
+                };
+                QColor m = QColor::fromRgbF(float(mix(p.redF(), c.redF())), float(mix(p.greenF(), c.greenF())),
+                                            float(mix(p.blueF(), c.blueF())),
+                                            float(p.alphaF() * (1 - t) + c.alphaF() * t));
+                stops.append({p0 + (pos - p0) * t, m});
+            }
+        }
+        stops.append({pos, c});
+    }
+    return stops;
+}
+
+QBrush makeBrush(const FillStyle& f, const Cx& cx) {
+    switch (f.type) {
+    case FillType::Solid: return QBrush(cx.apply(f.color));
+    case FillType::LinearGradient:
+    case FillType::RadialGradient:
+    case FillType::FocalGradient: {
+        if (f.gradient.records.empty()) return QBrush(Qt::NoBrush);
+        if (f.gradient.records.size() == 1) return QBrush(cx.apply(f.gradient.records[0].color));
+        QGradient grad;
+        if (f.type == FillType::LinearGradient) {
+            grad = QLinearGradient(-16384, 0, 16384, 0);
+        } else {
+            double focal = f.type == FillType::FocalGradient ? std::clamp(f.gradient.focalPoint / 256.0, -0.98, 0.98) : 0;
+            grad = QRadialGradient(QPointF(0, 0), 16384, QPointF(focal * 16384, 0));
+        }
+        grad.setSpread(f.gradient.spread == SpreadMode::Reflect  ? QGradient::ReflectSpread
+                       : f.gradient.spread == SpreadMode::Repeat ? QGradient::RepeatSpread
+                                                                 : QGradient::PadSpread);
+        grad.setStops(gradientStops(f.gradient, cx));
+        QBrush b(grad);
+        b.setTransform(toQt(f.matrix));
+        return b;
+    }
+    default:
+        // Bitmap characters are not decoded: the area stays empty.
+        return QBrush(Qt::NoBrush);
+    }
+}
+
+// Pixels per twip along the transform's axes (for hairlines).
+double pixelScale(const QTransform& t) { return std::sqrt(std::abs(t.determinant())); }
+
+QPen makePen(const LineStyle& l, const Cx& cx, const QTransform& t) {
+    QBrush brush = l.fill ? makeBrush(*l.fill, cx) : QBrush(cx.apply(l.color));
+    QPen pen(brush, l.width);
+    double px = l.width * pixelScale(t);
+    if (px < 1.0) {
+        pen.setCosmetic(true);
+        pen.setWidthF(1.0);
+    }
+    pen.setCapStyle(l.startCap == CapStyle::None ? Qt::FlatCap : l.startCap == CapStyle::Square ? Qt::SquareCap
+                                                                                               : Qt::RoundCap);
+    pen.setJoinStyle(l.join == JoinStyle::Bevel ? Qt::BevelJoin : l.join == JoinStyle::Miter ? Qt::MiterJoin
+                                                                                             : Qt::RoundJoin);
+    if (l.join == JoinStyle::Miter) pen.setMiterLimit(std::max(1.0, l.miterLimit / 256.0));
+    return pen;
+}
+
+class FrameDrawer {
+public:
+    FrameDrawer(const Player& player, QPainter& painter) : dict_(player.dictionary()), p_(painter), max_(player.maxNesting()) {}
+
+    void drawList(const DisplayList& list, const QTransform& parent, const Cx& cx, int nesting) {
+        if (nesting > max_) return;
+        struct Mask { std::uint16_t until; };
+        std::vector<Mask> masks;
+        for (auto it = list.begin(); it != list.end(); ++it) {
+            const DisplayObject& obj = it->second;
+            while (!masks.empty() && masks.back().until < obj.depth) {
+                masks.pop_back();
+                p_.restore();
+            }
+            QTransform t = toQt(obj.matrix) * parent;
+            if (obj.clipDepth > 0) {
+                // The mask is not drawn; it clips the depths up to clipDepth.
+                QPainterPath clip = outline(obj, t, nesting);
+                p_.save();
+                p_.setWorldTransform(QTransform());
+                p_.setClipPath(clip, Qt::IntersectClip);
+                masks.push_back({obj.clipDepth});
+                continue;
+            }
+            drawObject(obj, t, cx.after(Cx::from(obj.colorTransform)), nesting);
+        }
+        while (!masks.empty()) {
+            masks.pop_back();
+            p_.restore();
+        }
+    }
+
+private:
+    void drawObject(const DisplayObject& obj, const QTransform& t, const Cx& cx, int nesting) {
+        if (obj.sprite) {
+            drawList(obj.sprite->displayList(), t, cx, nesting + 1);
+        } else if (const ShapeGeometry* g = dict_.shapeGeometry(obj.characterId)) {
+            drawShape(*g, t, cx);
+        } else if (const DefineText* text = dict_.text(obj.characterId)) {
+            drawText(*text, t, cx);
+        }
+    }
+
+    void drawShape(const ShapeGeometry& g, const QTransform& t, const Cx& cx) {
+        p_.setWorldTransform(t);
+        for (const auto& layer : g.layers) {
+            for (const auto& f : layer.fills) {
+                QBrush b = makeBrush(f.style, cx);
+                if (b.style() != Qt::NoBrush) p_.fillPath(f.path, b);
+            }
+            for (const auto& s : layer.strokes) p_.strokePath(s.path, makePen(s.style, cx, t));
+        }
+    }
+
+    template <typename F>
+    void forEachGlyph(const DefineText& text, const QTransform& t, F&& fn) {
+        QTransform base = toQt(text.matrix) * t;
+        std::uint16_t font = 0;
+        double height = 0;
+        const DefineFont* def = nullptr;
+        Rgba color;
+        double x = 0, y = 0;
+        for (const auto& rec : text.records) {
+            if (rec.fontId) {
+                font = *rec.fontId;
+                height = rec.height;
+                def = dict_.font(font);
+            }
+            if (rec.color) color = *rec.color;
+            if (rec.xOffset) x = *rec.xOffset;
+            if (rec.yOffset) y = *rec.yOffset;
+            double em = def && def->version >= 3 ? 20480.0 : 1024.0;
+            double s = height / em;
+            for (const auto& g : rec.glyphs) {
+                if (const QPainterPath* path = def ? dict_.glyphPath(font, g.index) : nullptr)
+                    fn(*path, QTransform(s, 0, 0, s, x, y) * base, color);
+                x += g.advance;
+            }
+        }
+    }
+
+    void drawText(const DefineText& text, const QTransform& t, const Cx& cx) {
+        forEachGlyph(text, t, [&](const QPainterPath& path, const QTransform& gt, const Rgba& color) {
+            p_.setWorldTransform(gt);
+            p_.fillPath(path, cx.apply(color));
+        });
+    }
+
+    // The area an object covers, in the painter's base coordinates (masks).
+    QPainterPath outline(const DisplayObject& obj, const QTransform& t, int nesting) {
+        QPainterPath out;
+        if (obj.sprite) {
+            if (nesting + 1 > max_) return out;
+            for (const auto& [depth, child] : obj.sprite->displayList()) {
+                if (child.clipDepth) continue;
+                QPainterPath c = outline(child, toQt(child.matrix) * t, nesting + 1);
+                out = out.isEmpty() ? c : out.united(c);
+            }
+        } else if (const QPainterPath* m = dict_.maskOutline(obj.characterId)) {
+            out = t.map(*m);
+        } else if (const DefineText* text = dict_.text(obj.characterId)) {
+            out.setFillRule(Qt::WindingFill);
+            forEachGlyph(*text, t, [&](const QPainterPath& path, const QTransform& gt, const Rgba&) {
+                out.addPath(gt.map(path));
+            });
+        }
+        return out;
+    }
+
+    const Dictionary& dict_;
+    QPainter& p_;
+    int max_;
+};
+
+}  // namespace
+
+QTransform stageTransform(const Rect& frame, const QRectF& viewport) {
+    double fw = frame.width(), fh = frame.height();
+    double s;
+    if (fw > 0 && fh > 0) s = std::min(viewport.width() / fw, viewport.height() / fh);
+    else s = 1.0 / 20;  // a degenerate frame: one twip is a twentieth of a pixel
+    double ox = viewport.x() + (viewport.width() - std::max(fw, 0.0) * s) / 2;
+    double oy = viewport.y() + (viewport.height() - std::max(fh, 0.0) * s) / 2;
+    return QTransform(s, 0, 0, s, ox - frame.xmin * s, oy - frame.ymin * s);
+}
+
+void render(const Player& player, QPainter& painter, const QRectF& viewport, const Presentation& presentation) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, presentation.antialias);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, presentation.antialias);
+    if (!presentation.transparent) {
+        QColor bg(Qt::white);
+        for (const auto& t : player.movie().tags)
+            if (auto* b = std::get_if<SetBackgroundColor>(&t)) {
+                bg = QColor(b->color.r, b->color.g, b->color.b);
+                break;
+            }
+        painter.fillRect(viewport, bg);
+    }
+    painter.setPen(Qt::NoPen);
+    QTransform base = stageTransform(player.header().frame, viewport) * painter.worldTransform();
+    FrameDrawer(player, painter).drawList(player.displayList(), base, Cx(), 0);
+    painter.restore();
+}
+
+QImage renderFrame(const Player& player, QSize size, qreal dpr) {
+    dpr = dpr > 0 ? dpr : 1;
+    QSize px(std::max(1, int(std::lround(size.width() * dpr))), std::max(1, int(std::lround(size.height() * dpr))));
+    QImage img(px, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(dpr);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    render(player, p, QRectF(0, 0, size.width(), size.height()));
+    p.end();
+    return img;
+}
+
+QImage renderFrame(const MovieData& movie, int frame, QSize size, qreal dpr) {
+    // The player needs shared ownership; the movie outlives this call.
+    std::shared_ptr<const MovieData> alias(std::shared_ptr<const MovieData>(), &movie);
+    Player player(alias);
+    player.rewind();
+    for (int f = 1; f < frame && player.currentFrame() < player.frameCount(); ++f) player.forward();
+    return renderFrame(player, size, dpr);
+}
+
+}  // namespace swf

@@ -1,0 +1,85 @@
+#include "swf/types.h"
+
+#include "swf/codes.h"
+
+namespace swf {
+
+bool DefineSprite::operator==(const DefineSprite& other) const {
+    return id == other.id && frameCount == other.frameCount && tags == other.tags;
+}
+
+namespace {
+struct CodeOf {
+    std::uint16_t operator()(const End&) const { return code::End; }
+    std::uint16_t operator()(const ShowFrame&) const { return code::ShowFrame; }
+    std::uint16_t operator()(const SetBackgroundColor&) const { return code::SetBackgroundColor; }
+    std::uint16_t operator()(const FrameLabel&) const { return code::FrameLabel; }
+    std::uint16_t operator()(const DefineShape& s) const {
+        switch (s.version) {
+        case 1: return code::DefineShape;
+        case 2: return code::DefineShape2;
+        case 3: return code::DefineShape3;
+        default: return code::DefineShape4;
+        }
+    }
+    std::uint16_t operator()(const PlaceObject& p) const {
+        return p.version <= 1 ? code::PlaceObject : p.version == 2 ? code::PlaceObject2 : code::PlaceObject3;
+    }
+    std::uint16_t operator()(const RemoveObject& r) const {
+        return r.version <= 1 ? code::RemoveObject : code::RemoveObject2;
+    }
+    std::uint16_t operator()(const DefineSprite&) const { return code::DefineSprite; }
+    std::uint16_t operator()(const DefineFont& f) const {
+        return f.version <= 1 ? code::DefineFont : f.version == 2 ? code::DefineFont2 : code::DefineFont3;
+    }
+    std::uint16_t operator()(const DefineFontInfo& f) const {
+        return f.version <= 1 ? code::DefineFontInfo : code::DefineFontInfo2;
+    }
+    std::uint16_t operator()(const DefineText& t) const {
+        return t.version <= 1 ? code::DefineText : code::DefineText2;
+    }
+    std::uint16_t operator()(const DoAction&) const { return code::DoAction; }
+    std::uint16_t operator()(const UnknownTag& u) const { return u.code; }
+};
+}  // namespace
+
+std::uint16_t tagCode(const Tag& tag) { return std::visit(CodeOf{}, tag.base()); }
+
+std::string tagName(std::uint16_t c) {
+    switch (c) {
+    case code::End: return "End";
+    case code::ShowFrame: return "ShowFrame";
+    case code::DefineShape: return "DefineShape";
+    case code::PlaceObject: return "PlaceObject";
+    case code::RemoveObject: return "RemoveObject";
+    case 6: return "DefineBits";
+    case 7: return "DefineButton";
+    case 8: return "JPEGTables";
+    case code::SetBackgroundColor: return "SetBackgroundColor";
+    case code::DefineFont: return "DefineFont";
+    case code::DefineText: return "DefineText";
+    case code::DoAction: return "DoAction";
+    case code::DefineFontInfo: return "DefineFontInfo";
+    case 14: return "DefineSound";
+    case 15: return "StartSound";
+    case 20: return "DefineBitsLossless";
+    case 21: return "DefineBitsJPEG2";
+    case code::DefineShape2: return "DefineShape2";
+    case code::PlaceObject2: return "PlaceObject2";
+    case code::RemoveObject2: return "RemoveObject2";
+    case code::DefineShape3: return "DefineShape3";
+    case code::DefineText2: return "DefineText2";
+    case code::DefineSprite: return "DefineSprite";
+    case code::FrameLabel: return "FrameLabel";
+    case code::DefineFont2: return "DefineFont2";
+    case code::DefineFontInfo2: return "DefineFontInfo2";
+    case 69: return "FileAttributes";
+    case code::PlaceObject3: return "PlaceObject3";
+    case code::DefineFont3: return "DefineFont3";
+    case 77: return "Metadata";
+    case code::DefineShape4: return "DefineShape4";
+    default: return "Unknown(" + std::to_string(c) + ")";
+    }
+}
+
+}  // namespace swf
