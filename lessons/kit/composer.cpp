@@ -132,6 +132,9 @@ Solid buildSolid(const Declaration& d, const std::map<std::string, double>& over
         s = extrude(profileParam(p.str("profile"), d.line), positive("depth"));
     } else if (d.kind == "revolve") {
         s = revolve(profileParam(p.str("profile"), d.line), seg);
+    } else if (d.kind == "cylinder") {
+        const double r = positive("r"), h = positive("h");
+        s = revolve({{0, 0}, {r, 0}, {r, h}, {0, h}}, seg);
     } else if (d.kind == "box") {
         s = drilledBox(positive("w"), positive("h"), positive("d"), {}, 8);
     } else if (d.kind == "shell") {
@@ -183,7 +186,12 @@ struct SketchInfo {
 struct SketchState {
     bool visible = false;
     double drawn = 0;  // segments drawn, fractional while drawing
-    std::vector<std::pair<int, std::string>> dims;
+    struct Dim {
+        int from = 0, to = 1;
+        char mode = 'a';  // a: aligned, h: horizontal, v: vertical (in the sketch's axes)
+        std::string label;
+    };
+    std::vector<Dim> dims;
 };
 
 struct Note {
@@ -445,7 +453,8 @@ private:
             Pt mid{0, 0};
             for (Pt p : scr)
                 mid = {mid.x + p.x / double(scr.size()), mid.y + p.y / double(scr.size())};
-            for (const auto& [seg, label] : ss.dims) {
+            for (const SketchState::Dim& dim : ss.dims) {
+                const std::string& label = dim.label;
                 const Rgba ink = rgb(0x16335c);
                 Pt tp;
                 if (k.circle) {
@@ -456,7 +465,15 @@ private:
                     d.polygon({e1, {e1.x + 6, e1.y + 1}, {e1.x + 2, e1.y + 5}}, ink);
                     tp = {far.x + 4, far.y - 4};
                 } else {
-                    const Pt a = scr[std::size_t(seg) % scr.size()], b = scr[std::size_t(seg + 1) % scr.size()];
+                    // Vertex -1 is the sketch's origin.
+                    auto vert = [&](int i) { return i < 0 ? Pt{0, 0} : k.pts[std::size_t(i) % k.pts.size()]; };
+                    const Pt pa = vert(dim.from), pb = vert(dim.to);
+                    Pt qb = pb;
+                    if (dim.mode == 'h')
+                        qb = {pb.x, pa.y};
+                    else if (dim.mode == 'v')
+                        qb = {pa.x, pb.y};
+                    const Pt a = cam.project(sketchPoint(k, pa)), b = cam.project(sketchPoint(k, qb));
                     const double dx = b.x - a.x, dy = b.y - a.y, len = std::max(std::hypot(dx, dy), 1e-6);
                     Pt nrm{-dy / len, dx / len};
                     const Pt m{(a.x + b.x) / 2, (a.y + b.y) / 2};
@@ -683,6 +700,11 @@ private:
         }
         if (kind == "at")
             return {num(arg(), c.line), num(arg(), c.line)};
+        if (kind == "play" || kind == "wizard") {
+            if (!state_.timeline)
+                return fail("la ligne du temps n'est pas affichée");
+            return kind == "play" ? ui::timelinePlayButton().centre() : ui::timelineWizardButton().centre();
+        }
         if (kind == "icon")
             return ui::desktopIconRect().centre();
         if (kind == "key") {
@@ -1045,7 +1067,18 @@ private:
         } else if (v == "dim") {
             need(c, 3);
             SketchState& ss = sketch(c, c.args[0]);
-            ss.dims.push_back({int(num(c.args[1], c.line)), c.args[2]});
+            const int seg = int(num(c.args[1], c.line));
+            if (seg < 0 || seg >= int(sketchInfo_.at(c.args[0]).pts.size()))
+                throw SourceError(c.line, "segment inconnu");
+            ss.dims.push_back({seg, seg + 1, 'a', c.args[2]});
+        } else if (v == "dimx") {
+            need(c, 5);
+            SketchState& ss = sketch(c, c.args[0]);
+            const int a = int(num(c.args[1], c.line)), b = int(num(c.args[2], c.line));
+            const int n = int(sketchInfo_.at(c.args[0]).pts.size());
+            if (a < -1 || b < -1 || a >= n || b >= n || (c.args[4] != "h" && c.args[4] != "v" && c.args[4] != "a"))
+                throw SourceError(c.line, "« dimx » : ESQUISSE SOMMET SOMMET TEXTE h|v|a");
+            ss.dims.push_back({a, b, c.args[4][0], c.args[3]});
         } else if (v == "undim") {
             need(c, 1);
             sketch(c, c.args[0]).dims.clear();

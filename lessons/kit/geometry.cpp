@@ -394,7 +394,7 @@ Drawing renderSolid(const Solid& s, const Camera& cam, const RenderOptions& opt)
         for (const auto& loop : s.faces[i].loops)
             for (std::size_t k = 0; k < loop.size(); ++k)
                 adj[edgeKey(s.verts[loop[k]], s.verts[loop[(k + 1) % loop.size()]])].push_back(int(i));
-    const double sharpCos = std::cos(rad(22));
+    const double sharpCos = std::cos(rad(30));
     auto edgeDrawn = [&](V3 a, V3 b) {
         const auto& fs = adj[edgeKey(a, b)];
         if (fs.size() < 2)
@@ -445,6 +445,10 @@ Drawing renderSolid(const Solid& s, const Camera& cam, const RenderOptions& opt)
         Element e;
         e.filled = true;
         e.fill = colour;
+        // A thin stroke in the face's own colour closes the antialiased seams
+        // between neighbouring faces.
+        e.lineWidth = 0.7;
+        e.line = colour;
         for (const auto& loop : s.faces[fi].loops) {
             std::vector<Pt> pts;
             for (int v : loop)

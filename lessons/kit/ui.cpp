@@ -798,6 +798,18 @@ Rect timelineRect()
     return {g.x + 4, g.y + g.h - 70, g.w - 8, 66};
 }
 
+Rect timelinePlayButton()
+{
+    const Rect r = timelineRect();
+    return {r.x + r.w - 22, r.y + 1, 18, 14};
+}
+
+Rect timelineWizardButton()
+{
+    const Rect r = timelineRect();
+    return {r.x + r.w - 96, r.y + 1, 70, 14};
+}
+
 double timelineX(double s, double length)
 {
     const Rect r = timelineRect();
@@ -811,6 +823,13 @@ void drawTimeline(Drawing& d, TextBlock& t, const std::vector<double>& keys, dou
     e.lineWidth = 1, e.line = rgb(0x8a99ad);
     d.rect(r.x, r.y, r.w, 16, rgb(0xe4e8ee));
     t.add("Animation", r.x + 6, r.y + 12, kSmallFont, kInk, true);
+    const Rect pb = timelinePlayButton(), wb = timelineWizardButton();
+    Element& pe = d.roundRect(pb.x, pb.y, pb.w, pb.h, 2, rgb(0xf6f8fb));
+    pe.lineWidth = 1, pe.line = rgb(0x8a99ad);
+    d.polygon({P(pb.x + 6, pb.y + 3), P(pb.x + 13, pb.y + 7), P(pb.x + 6, pb.y + 11)}, kGreen);
+    Element& we = d.roundRect(wb.x, wb.y, wb.w, wb.h, 2, rgb(0xf6f8fb));
+    we.lineWidth = 1, we.line = rgb(0x8a99ad);
+    t.add("Assistant...", wb.x + 6, wb.y + 11, 9, kInk);
     const double y0 = r.y + 30;
     d.line(P(timelineX(0, length), y0), P(timelineX(length, length), y0), 1, kLine);
     for (int s = 0; s <= int(length); ++s) {

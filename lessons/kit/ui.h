@@ -98,6 +98,8 @@ Rect desktopIconRect();
 // The animation time line along the bottom of the graphics area.
 Rect timelineRect();
 double timelineX(double seconds, double length);
+Rect timelinePlayButton();
+Rect timelineWizardButton();
 void drawTimeline(Drawing& d, TextBlock& t, const std::vector<double>& keys, double playhead, double length);
 
 Drawing pointerShape();  // tip at (0, 0)

@@ -1,0 +1,184 @@
+// swf-contact-sheet MOVIE.swf --every SECONDS -o OUT.png [--width PX] [--cols N]
+//   plays the movie with the engine's player and lays frames taken at a fixed
+//   interval into one PNG grid, each over a lesson screen's white picture with
+//   its blue bottom band, for review.
+// swf-contact-sheet --bench [--size WxH] MOVIE.swf...
+//   renders every frame of each movie at the given size (705x481 by default)
+//   and prints the median and maximum milliseconds per frame.
+#include "swf/player.h"
+#include "swf/reader.h"
+#include "swf/renderer.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::shared_ptr<const swf::MovieData> load(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "%s : fichier introuvable ou illisible\n", path.c_str());
+        return nullptr;
+    }
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    swf::ReadResult r = swf::read(bytes);
+    if (!r.ok()) {
+        std::fprintf(stderr, "%s : film illisible (%s)\n", path.c_str(), r.error->detail.c_str());
+        return nullptr;
+    }
+    return std::make_shared<const swf::MovieData>(std::move(*r.movie));
+}
+
+// The lesson screen behind the player: white, with the blue band from row 464 on
+// (of 481), scaled to the cell.
+void screenBackground(QPainter& p, const QRectF& cell)
+{
+    p.fillRect(cell, Qt::white);
+    const double band = cell.height() * 464.0 / 481.0;
+    p.fillRect(QRectF(cell.x(), cell.y() + band, cell.width(), cell.height() - band), QColor(0x51, 0x6c, 0xb1));
+}
+
+int sheet(const std::string& movie, double every, const std::string& out, int width, int cols)
+{
+    auto m = load(movie);
+    if (!m)
+        return 1;
+    swf::Player player(m);
+    const int frames = player.frameCount();
+    const double fps = player.header().framesPerSecond();
+    const int step = std::max(1, int(std::lround(every * (fps > 0 ? fps : 12))));
+    std::vector<int> picks;
+    for (int f = 1; f <= frames; f += step)
+        picks.push_back(f);
+    const swf::Rect fr = player.header().frame;
+    const double aspect = fr.height() > 0 && fr.width() > 0 ? double(fr.height()) / fr.width() : 481.0 / 705.0;
+    const int cw = width, ch = int(std::lround(width * aspect));
+    const int rows = int((picks.size() + std::size_t(cols) - 1) / std::size_t(cols));
+    QImage img(cols * (cw + 4) + 4, rows * (ch + 4) + 4, QImage::Format_ARGB32_Premultiplied);
+    img.fill(QColor(64, 64, 64));
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    std::size_t next = 0;
+    for (int f = 1; f <= frames && next < picks.size(); ++f) {
+        if (f > 1)
+            player.tick();
+        if (f != picks[next])
+            continue;
+        const QRectF cell(4 + double(next % std::size_t(cols)) * (cw + 4), 4 + double(next / std::size_t(cols)) * (ch + 4), cw, ch);
+        screenBackground(p, cell);
+        p.save();
+        p.setClipRect(cell);
+        swf::render(player, p, cell);
+        p.restore();
+        ++next;
+    }
+    p.end();
+    if (!img.save(QString::fromStdString(out))) {
+        std::fprintf(stderr, "%s : écriture impossible\n", out.c_str());
+        return 1;
+    }
+    std::printf("%s : %d images, %zu vignettes -> %s\n", movie.c_str(), frames, picks.size(), out.c_str());
+    return 0;
+}
+
+int bench(const std::vector<std::string>& movies, int w, int h)
+{
+    int failures = 0;
+    std::printf("%-20s %7s %9s %9s %9s  (%dx%d)\n", "film", "images", "médiane", "p95", "max", w, h);
+    for (const std::string& path : movies) {
+        auto m = load(path);
+        if (!m) {
+            ++failures;
+            continue;
+        }
+        swf::Player player(m);
+        QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+        std::vector<double> ms;
+        const int frames = player.frameCount();
+        for (int f = 1; f <= frames; ++f) {
+            if (f > 1)
+                player.tick();
+            img.fill(Qt::white);
+            QPainter p(&img);
+            const auto t0 = std::chrono::steady_clock::now();
+            swf::render(player, p, QRectF(0, 0, w, h));
+            p.end();
+            const auto t1 = std::chrono::steady_clock::now();
+            ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+        }
+        std::vector<double> sorted = ms;
+        std::sort(sorted.begin(), sorted.end());
+        const double median = sorted.empty() ? 0 : sorted[sorted.size() / 2];
+        const double p95 = sorted.empty() ? 0 : sorted[std::min(sorted.size() - 1, sorted.size() * 95 / 100)];
+        const double mx = sorted.empty() ? 0 : sorted.back();
+        std::printf("%-20s %7d %8.2fms %8.2fms %8.2fms\n", std::filesystem::path(path).stem().string().c_str(), frames,
+                    median, p95, mx);
+    }
+    return failures ? 1 : 0;
+}
+
+int usage()
+{
+    std::fprintf(stderr,
+                 "usage : swf-contact-sheet FILM.swf --every SECONDES -o SORTIE.png [--width PX] [--cols N]\n"
+                 "        swf-contact-sheet --bench [--size LxH] FILM.swf...\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    bool doBench = false;
+    double every = 0;
+    int width = 240, cols = 4, bw = 705, bh = 481;
+    std::string out;
+    std::vector<std::string> movies;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool more = i + 1 < args.size();
+        if (a == "--bench")
+            doBench = true;
+        else if (a == "--every" && more)
+            every = std::atof(args[++i].c_str());
+        else if (a == "-o" && more)
+            out = args[++i];
+        else if (a == "--width" && more)
+            width = std::atoi(args[++i].c_str());
+        else if (a == "--cols" && more)
+            cols = std::atoi(args[++i].c_str());
+        else if (a == "--size" && more) {
+            if (std::sscanf(args[++i].c_str(), "%dx%d", &bw, &bh) != 2)
+                return usage();
+        } else if (!a.empty() && a[0] == '-')
+            return usage();
+        else
+            movies.push_back(a);
+    }
+    if (doBench) {
+        if (movies.empty() || bw < 16 || bh < 16 || bw > 8192 || bh > 8192)
+            return usage();
+        return bench(movies, bw, bh);
+    }
+    if (movies.size() != 1 || out.empty() || !(every > 0) || width < 32 || width > 4096 || cols < 1 || cols > 32)
+        return usage();
+    return sheet(movies[0], every, out, width, cols);
+}
