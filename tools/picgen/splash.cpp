@@ -79,6 +79,32 @@ void drawAssembly(QPainter& p, QPointF origin) {
   skin.setColorAt(0, QColor(0xC9, 0xD3, 0xDF));
   skin.setColorAt(0.5, QColor(0x8D, 0x9B, 0xAD));
   skin.setColorAt(1, QColor(0x55, 0x61, 0x71));
+  // Depth: the housing's top and right faces, seen from above right.
+  const QPointF depth(12, -9);
+  QPainterPath top;
+  top.moveTo(housing.left() + 12, housing.top());
+  top.lineTo(housing.left() + 12 + depth.x(), housing.top() + depth.y());
+  top.lineTo(housing.right() + depth.x() - 4, housing.top() + depth.y());
+  top.lineTo(housing.right() + depth.x(), housing.top() + depth.y() + 6);
+  top.lineTo(housing.right() + depth.x(), housing.bottom() + depth.y() - 4);
+  top.lineTo(housing.right(), housing.bottom() - 8);
+  top.lineTo(housing.right(), housing.top() + 12);
+  top.lineTo(housing.right() - 12, housing.top());
+  top.closeSubpath();
+  // The cut removes the top face left of the cutting plane x = 104 too.
+  QPainterPath removed;
+  removed.moveTo(housing.left() - 20, housing.top() + 1);
+  removed.lineTo(104, housing.top() + 1);
+  removed.lineTo(104 + 2 * depth.x(), housing.top() + 2 * depth.y());
+  removed.lineTo(housing.left() - 20, housing.top() + 2 * depth.y());
+  removed.closeSubpath();
+  top = top.subtracted(removed);
+  QLinearGradient faces(housing.topLeft() + depth, housing.bottomRight());
+  faces.setColorAt(0, QColor(0xE4, 0xEA, 0xF0));
+  faces.setColorAt(1, QColor(0x6A, 0x76, 0x86));
+  p.setPen(QPen(QColor(0x33, 0x3B, 0x46), 1.0));
+  p.setBrush(faces);
+  p.drawPath(top);
   QPainterPath body;
   body.addRoundedRect(housing, 12, 12);
   p.setPen(QPen(QColor(0x33, 0x3B, 0x46), 1.2));
