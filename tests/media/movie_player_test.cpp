@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <map>
 
 namespace {
 
@@ -362,6 +363,37 @@ TEST_F(PlayerTest, RepaintsOnlyWhenTheFrameChanges) {
     EXPECT_FALSE(d->runtime().nextTimerDue().has_value());
 }
 
+TEST_F(PlayerTest, AnimatedSpritesOnAStillTimelineAreRepainted) {
+    // One root frame holding a sprite whose own three frames move its shape.
+    swf::MovieData movie = frames(1);
+    swf::DefineSprite sprite;
+    sprite.id = 2;
+    sprite.frameCount = 3;
+    swf::PlaceObject inner;
+    inner.depth = 1;
+    inner.characterId = 1;
+    inner.matrix = swf::Matrix{};
+    sprite.tags = {inner, swf::ShowFrame{}};
+    for (int i = 1; i < 3; ++i) {
+        swf::PlaceObject move;
+        move.depth = 1;
+        move.move = true;
+        move.matrix = swf::Matrix::translate(i * 200, 0);
+        sprite.tags.push_back(move);
+        sprite.tags.push_back(swf::ShowFrame{});
+    }
+    swf::PlaceObject outer;
+    outer.depth = 1;
+    outer.characterId = 2;
+    outer.matrix = swf::Matrix{};
+    movie.tags = {movie.tags[0], sprite, outer, swf::ShowFrame{}};
+    start(movieFile("s.swf", movie));
+    const int before = d->host().repaints();
+    d->advance(1000);
+    EXPECT_EQ(player().currentFrame(), 1);
+    EXPECT_EQ(d->host().repaints() - before, 10);
+}
+
 TEST_F(PlayerTest, RewindAndPlayAfterSomeFramesStartsFromFrameOne) {
     start(movieFile("a.swf", frames(8)));
     d->advance(450);
@@ -550,6 +582,41 @@ TEST_F(PlayerTest, HighDensityGrabDrawsAtDeviceResolution) {
     // The top edge at 2 x 69.25 = 138.5 device pixels.
     EXPECT_EQ(img.pixel(724, 136), kBackground);
     EXPECT_EQ(img.pixel(724, 141), 0xFFFF0000);
+}
+
+// --- the control on its own, with a recording site -------------------------
+
+struct RecordingSite : rt::ControlSite {
+    std::int64_t now = 0;
+    std::map<int, std::function<void()>> timers;
+    int nextId = 1;
+    int invalidations = 0;
+    std::int64_t nowMs() const override { return now; }
+    int startTimer(int, std::function<void()> tick) override {
+        timers[nextId] = std::move(tick);
+        return nextId++;
+    }
+    void stopTimer(int id) override { timers.erase(id); }
+    void invalidate() override { ++invalidations; }
+    void popupMenu(QPoint, std::vector<rt::MenuItem>, std::function<void(int)>) override {}
+};
+
+TEST(MoviePlayerAlone, HoldsOneClockAtMostAndStopsItWhenDestroyed) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(mediatest::writeFile(dir.path() + "/a.swf", mediatest::bytesOf(frames(4))));
+    RecordingSite site;
+    {
+        media::MoviePlayer p(site, media::lessonDesignValues(10575, 7215), QSize(10575, 7215));
+        EXPECT_TRUE(site.timers.empty());
+        const std::vector<rt::Variant> path{dir.path() + "\\a.swf"};
+        for (int i = 0; i < 3; ++i) ASSERT_EQ(p.invoke(102, rt::InvokeKind::PropertyPut, path, nullptr), rt::kOk);
+        ASSERT_EQ(p.invoke(112, rt::InvokeKind::Method, {}, nullptr), rt::kOk);
+        EXPECT_EQ(site.timers.size(), 1u);
+        site.now = 100;
+        site.timers.begin()->second();
+        EXPECT_EQ(p.currentFrame(), 2);
+    }
+    EXPECT_TRUE(site.timers.empty());
 }
 
 // --- the lesson movies, when the build has made them -----------------------
