@@ -13,6 +13,20 @@
 
 namespace {
 
+// AddressSanitizer holds freed memory in quarantine, so resident size says
+// nothing about leaks there (its leak checker does that job instead).
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kResidentSizeMeaningful = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kResidentSizeMeaningful = false;
+#else
+constexpr bool kResidentSizeMeaningful = true;
+#endif
+#else
+constexpr bool kResidentSizeMeaningful = true;
+#endif
+
 long residentBytes() {
     long pages = 0, resident = 0;
     if (FILE* f = std::fopen("/proc/self/statm", "r")) {
@@ -75,7 +89,9 @@ TEST(Soak, TwoThousandLessonRoundsKeepControlsAndMemoryFlat) {
     EXPECT_EQ(c.player.created, kRounds + int(members.size()));
     EXPECT_FALSE(c.driver.ended());
     EXPECT_TRUE(c.driver.host().errors().empty());
-    EXPECT_LT(growth, 2L * 1024 * 1024);
+    if (kResidentSizeMeaningful) {
+        EXPECT_LT(growth, 2L * 1024 * 1024);
+    }
 }
 
 }  // namespace
