@@ -4,10 +4,15 @@
 
 namespace rt {
 
-void HeadlessHost::showWindow(Screen& screen) { log_ << QStringLiteral("show ") + screen.name(); }
+void HeadlessHost::record(const QString& entry) {
+    if (log_.size() == kLogLimit) log_.removeFirst();
+    log_ << entry;
+}
+
+void HeadlessHost::showWindow(Screen& screen) { record(QStringLiteral("show ") + screen.name()); }
 
 void HeadlessHost::destroyWindow(Screen& screen) {
-    log_ << QStringLiteral("destroy ") + screen.name();
+    record(QStringLiteral("destroy ") + screen.name());
     cursors_.erase(screen.name());
     if (menu_ && menu_->screen == screen.name()) menu_.reset();
 }

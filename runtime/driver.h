@@ -46,12 +46,16 @@ public:
     bool quitCalled() const { return quit_; }
     const std::vector<QString>& errors() const { return errors_; }     // message texts, in order
     const std::vector<int>& errorNumbers() const { return numbers_; }
-    const QStringList& windowLog() const { return log_; }  // "show Form2", "destroy Form2", ...
+    // The last window operations, oldest first ("show Form2", "destroy Form2"):
+    // kept short so long in-process runs do not grow.
+    const QStringList& windowLog() const { return log_; }
+    static constexpr qsizetype kLogLimit = 64;
     const PictureRef& cursor(const QString& screen) const;
     int repaints() const { return repaints_; }
     std::optional<Menu>& menu() { return menu_; }
 
 private:
+    void record(const QString& entry);
     bool quit_ = false;
     std::vector<QString> errors_;
     std::vector<int> numbers_;
