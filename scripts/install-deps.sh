@@ -9,8 +9,8 @@ packages=(
   cmake ninja-build g++ pkg-config file dpkg-dev
   # Qt 6 (Core, Gui, Widgets) and the GL headers its CMake files expect
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  # compressed movies
-  zlib1g-dev
+  # compressed movies; full-colour JPEG output of the picture generator
+  zlib1g-dev libjpeg-dev
   # tests, benchmarks, fuzzing
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # driving the real program on a virtual display
