@@ -161,6 +161,7 @@ FillStyle readFill(BitReader& r, int v) {
 std::vector<FillStyle> readFills(BitReader& r, int v, Context& ctx) {
     std::size_t n = r.u8();
     if (n == 0xFF && v >= 2) n = r.u16();
+    if (n > r.remaining()) throw OutOfData();  // every style takes at least a byte
     ctx.checkStyles(n);
     std::vector<FillStyle> out;
     out.reserve(std::min<std::size_t>(n, r.remaining()));
@@ -197,6 +198,7 @@ LineStyle readLine(BitReader& r, int v) {
 std::vector<LineStyle> readLines(BitReader& r, int v, Context& ctx) {
     std::size_t n = r.u8();
     if (n == 0xFF) n = r.u16();
+    if (n > r.remaining()) throw OutOfData();
     ctx.checkStyles(n);
     std::vector<LineStyle> out;
     out.reserve(std::min<std::size_t>(n, r.remaining()));
@@ -275,12 +277,7 @@ Shape readGlyph(BitReader& r, Context& ctx) {
     if (r.atEnd()) return s;
     int fb = static_cast<int>(r.ub(4));
     int lb = static_cast<int>(r.ub(4));
-    try {
-        s.records = readRecords(r, 1, fb, lb, ctx);
-    } catch (const OutOfData&) {
-        // A glyph without its end record: keep the edges read so far.
-        throw;
-    }
+    s.records = readRecords(r, 1, fb, lb, ctx);
     return s;
 }
 

@@ -1,0 +1,174 @@
+// Golden renders of the test movies, and the presentation rules (ShowAll,
+// centring, transparency, no clip to the stage, device pixel ratio).
+//
+// Goldens live in tests/swf/golden/NAME-fN.png (240 x 160, transparent). A
+// pixel matches when every channel is within kTolerance. A failing comparison
+// writes NAME-fN.actual.png and NAME-fN.diff.png into <build>/swf-golden/.
+// SWF_UPDATE_GOLDEN=1 rewrites the goldens from the current renderer.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdlib>
+#include <memory>
+
+#include "swf/player.h"
+#include "swf/renderer.h"
+#include "test_movies.h"
+
+namespace {
+
+constexpr int kTolerance = 8;
+const QSize kGoldenSize(240, 160);
+
+int channelDiff(QRgb a, QRgb b) {
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b)),
+                     std::abs(qAlpha(a) - qAlpha(b))});
+}
+
+QImage normalised(const QImage& img) { return img.convertToFormat(QImage::Format_ARGB32); }
+
+TEST(SwfGolden, EveryTestMovieMatchesItsGoldenRender) {
+    const bool update = std::getenv("SWF_UPDATE_GOLDEN") != nullptr;
+    const QString goldenDir = QStringLiteral(TK_SOURCE_DIR "/tests/swf/golden");
+    const QString outDir = QStringLiteral(TK_BINARY_DIR "/swf-golden");
+    QDir().mkpath(outDir);
+    for (const auto& m : swf::samples::goldenMovies()) {
+        for (int frame : m.goldenFrames) {
+            SCOPED_TRACE(m.name + " frame " + std::to_string(frame));
+            QString base = QString::fromStdString(m.name) + "-f" + QString::number(frame);
+            QImage actual = normalised(swf::renderFrame(m.movie, frame, kGoldenSize));
+            if (update) {
+                ASSERT_TRUE(actual.save(goldenDir + "/" + base + ".png"));
+                continue;
+            }
+            QImage golden(goldenDir + "/" + base + ".png");
+            ASSERT_FALSE(golden.isNull()) << "missing golden " << base.toStdString();
+            golden = normalised(golden);
+            ASSERT_EQ(golden.size(), actual.size());
+            QImage diff(actual.size(), QImage::Format_ARGB32);
+            diff.fill(Qt::black);
+            int bad = 0;
+            for (int y = 0; y < actual.height(); ++y)
+                for (int x = 0; x < actual.width(); ++x) {
+                    int d = channelDiff(actual.pixel(x, y), golden.pixel(x, y));
+                    if (d > kTolerance) {
+                        ++bad;
+                        diff.setPixel(x, y, qRgb(255, 0, 0));
+                    } else if (d > 0) {
+                        diff.setPixel(x, y, qRgb(80, 80, 80));
+                    }
+                }
+            if (bad) {
+                actual.save(outDir + "/" + base + ".actual.png");
+                diff.save(outDir + "/" + base + ".diff.png");
+            }
+            EXPECT_EQ(bad, 0) << bad << " pixels differ by more than " << kTolerance << "; see "
+                              << outDir.toStdString();
+        }
+    }
+}
+
+// A movie of one red square covering the whole frame, placed in a wide
+// frame starting at (1000, 2000) twips.
+std::shared_ptr<swf::MovieData> squareMovie() {
+    auto m = std::make_shared<swf::MovieData>();
+    m->header.frame = swf::Rect{1000, 3000, 2000, 3000};  // 2000 x 1000 twips
+    m->tags.push_back(swf::samples::rectShape(1, 1000, 2000, 3000, 3000, swf::FillStyle::solid({255, 0, 0, 255})));
+    m->tags.push_back(swf::samples::place(1, 1));
+    // A second square entirely outside the frame, left of it.
+    m->tags.push_back(swf::samples::rectShape(2, 0, 2000, 1000, 3000, swf::FillStyle::solid({0, 0, 255, 255})));
+    m->tags.push_back(swf::samples::place(2, 2));
+    m->tags.push_back(swf::SetBackgroundColor{{0, 255, 0, 255}});
+    m->tags.push_back(swf::ShowFrame{});
+    return m;
+}
+
+TEST(SwfPresentation, ShowAllFitsTheFrameCentredAndTranslatesByItsOrigin) {
+    // 2000 x 1000 twips into 400 x 400: scale 0.2 px/twip, 400 x 200 px, centred vertically.
+    QTransform t = swf::stageTransform(swf::Rect{1000, 3000, 2000, 3000}, QRectF(0, 0, 400, 400));
+    EXPECT_EQ(t.map(QPointF(1000, 2000)), QPointF(0, 100));
+    EXPECT_EQ(t.map(QPointF(3000, 3000)), QPointF(400, 300));
+    // Taller than wide: horizontally centred, offset by the viewport origin.
+    QTransform u = swf::stageTransform(swf::Rect{0, 1000, 0, 1000}, QRectF(10, 20, 300, 100));
+    EXPECT_EQ(u.map(QPointF(0, 0)), QPointF(110, 20));
+    EXPECT_EQ(u.map(QPointF(1000, 1000)), QPointF(210, 120));
+}
+
+TEST(SwfPresentation, TransparentMarginsShapesOutsideTheStageStayVisible) {
+    swf::Player player(squareMovie());
+    // 2000 x 1000 twips into 1000 x 400: scale 0.4, 800 x 400 px from x = 100.
+    QImage wide = normalised(swf::renderFrame(player, QSize(1000, 400)));
+    EXPECT_EQ(wide.pixel(500, 200), qRgb(255, 0, 0));
+    // The blue square left of the frame shows in the left margin (no stage clip).
+    EXPECT_EQ(wide.pixel(50, 200), qRgb(0, 0, 255));
+    EXPECT_EQ(qAlpha(wide.pixel(950, 200)), 0) << "right margin is transparent";
+    // Into 400 x 400: scale 0.2, 400 x 200 px from y = 100.
+    QImage square = normalised(swf::renderFrame(player, QSize(400, 400)));
+    EXPECT_EQ(square.pixel(200, 200), qRgb(255, 0, 0));
+    EXPECT_EQ(qAlpha(square.pixel(200, 50)), 0) << "no background colour in transparent mode";
+    EXPECT_EQ(qAlpha(square.pixel(200, 350)), 0);
+}
+
+TEST(SwfPresentation, OpaqueModeFillsTheViewportWithTheBackgroundColour) {
+    swf::Player player(squareMovie());
+    QImage img(400, 400, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    {
+        QPainter p(&img);
+        swf::Presentation pres;
+        pres.transparent = false;
+        swf::render(player, p, QRectF(0, 0, 400, 400), pres);
+    }
+    EXPECT_EQ(img.pixel(200, 50), qRgb(0, 255, 0));
+    EXPECT_EQ(img.pixel(200, 200), qRgb(255, 0, 0));
+}
+
+TEST(SwfPresentation, DevicePixelRatioDrawsAtDeviceResolution) {
+    swf::Player player(squareMovie());
+    QImage img = swf::renderFrame(player, QSize(500, 200), 2.0);
+    EXPECT_EQ(img.size(), QSize(1000, 400));
+    EXPECT_EQ(img.devicePixelRatio(), 2.0);
+    img = normalised(img);
+    // Same layout as the 1000 x 400 render at 1x: the red square starts at x = 100 device px.
+    EXPECT_EQ(img.pixel(101, 200), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(98, 200), qRgb(0, 0, 255));
+}
+
+TEST(SwfPresentation, AntialiasingSoftensEdgesOnlyWhenAsked) {
+    auto m = std::make_shared<swf::MovieData>();
+    m->header.frame = swf::Rect{0, 2000, 0, 2000};
+    m->tags.push_back([] {
+        swf::DefineShape d;
+        d.version = 3;
+        d.id = 1;
+        d.shape.fills = {swf::FillStyle::solid({0, 0, 0, 255})};
+        d.shape.records = swf::samples::circleRecords(1000, 1000, 900, 1);
+        return d;
+    }());
+    m->tags.push_back(swf::samples::place(1, 1));
+    m->tags.push_back(swf::ShowFrame{});
+    swf::Player player(m);
+    auto partialAlphaPixels = [&](bool aa) {
+        QImage img(100, 100, QImage::Format_ARGB32);
+        img.fill(Qt::transparent);
+        QPainter p(&img);
+        swf::Presentation pres;
+        pres.antialias = aa;
+        swf::render(player, p, QRectF(0, 0, 100, 100), pres);
+        p.end();
+        int n = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x) {
+                int a = qAlpha(img.pixel(x, y));
+                if (a > 0 && a < 255) ++n;
+            }
+        return n;
+    };
+    EXPECT_GT(partialAlphaPixels(true), 50);
+    EXPECT_EQ(partialAlphaPixels(false), 0);
+}
+
+}  // namespace
