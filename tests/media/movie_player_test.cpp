@@ -4,6 +4,7 @@
 // frame clock, the context menu, the notice for missing files, and drawing.
 
 #include "media/flash_component.h"
+#include "media/movie_file.h"
 #include "media/movie_player.h"
 #include "runtime/driver.h"
 #include "swf/player.h"
@@ -621,14 +622,29 @@ TEST(MoviePlayerAlone, HoldsOneClockAtMostAndStopsItWhenDestroyed) {
 
 // --- the lesson movies, when the build has made them -----------------------
 
-TEST_F(PlayerTest, ALessonMovieFromTheBuildPlays) {
-    const QString file = QStringLiteral(TK_APP_DIR) + "/demarre_tk.swf";
-    if (!QFile::exists(file)) GTEST_SKIP() << "lesson movies not built";
-    start(QStringLiteral(TK_APP_DIR) + "\\demarre_tk.swf");
-    ASSERT_TRUE(player().hasMovie()) << player().notice().toStdString();
-    EXPECT_GT(player().frameCount(), 1);
-    d->advance(1000);
-    EXPECT_GT(player().currentFrame(), 1);
+TEST_F(PlayerTest, EveryLessonMovieFromTheBuildPlaysThroughTheControl) {
+    if (!QFile::exists(QStringLiteral(TK_APP_DIR) + "/demarre_tk.swf")) GTEST_SKIP() << "lesson movies not built";
+    start(QStringLiteral(TK_APP_DIR) + media::kLessonMovies[0].literal);
+    for (const media::LessonMovie& lesson : media::kLessonMovies) {
+        SCOPED_TRACE(lesson.literal);
+        const QString path = QStringLiteral(TK_APP_DIR) + lesson.literal;
+        ASSERT_EQ(invoke(102, rt::InvokeKind::PropertyPut, {path}), rt::kOk);
+        ASSERT_EQ(invoke(116, rt::InvokeKind::Method), rt::kOk);
+        ASSERT_EQ(invoke(112, rt::InvokeKind::Method), rt::kOk);
+        ASSERT_TRUE(player().hasMovie()) << player().notice().toStdString();
+        EXPECT_FALSE(player().partialMovie());
+        EXPECT_GT(player().frameCount(), 1);
+        EXPECT_EQ(player().currentFrame(), 1);
+        d->advance(1000);
+        EXPECT_GT(player().currentFrame(), 1);
+        // Something of the movie is drawn inside the player's rectangle.
+        const QImage img = d->grab("Lesson");
+        int changed = 0;
+        for (int y = kPlayerRect.top(); y < kPlayerRect.bottom(); y += 8)
+            for (int x = kPlayerRect.left(); x < kPlayerRect.right(); x += 8) changed += img.pixel(x, y) != kBackground;
+        EXPECT_GT(changed, 50);
+    }
+    EXPECT_TRUE(d->host().errors().empty());
 }
 
 }  // namespace
