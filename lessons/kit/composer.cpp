@@ -776,7 +776,10 @@ private:
             const double u = ease(double(i) / n);
             // A slight bow, as a hand moves.
             const double bow = std::sin(u * kPi) * 0.08;
-            state_.pointer = {from.x + dx * u - dy * bow, from.y + dy * u + dx * bow};
+            // The bow never takes the pointer off the window.
+            const ui::Rect w = ui::windowRect();
+            state_.pointer = {std::clamp(from.x + dx * u - dy * bow, w.x + 1, w.x + w.w - 1),
+                              std::clamp(from.y + dy * u + dx * bow, w.y + 1, w.y + w.h - 1)};
             state_.rest = 0;
             emit();
         }

@@ -53,12 +53,15 @@ void Solid::addFace(const std::vector<std::vector<V3>>& loops, V3 outward, std::
 {
     if (loops.empty() || loops[0].size() < 3)
         return;
-    const bool flip = dot(newell(loops[0]), outward) < 0;
     Face f;
     f.tag = std::move(tag);
-    for (const auto& loop : loops) {
+    for (std::size_t k = 0; k < loops.size(); ++k) {
+        // The outline runs counter-clockwise seen from outside, holes the other way,
+        // so every edge of a closed solid is walked once in each direction.
+        const double along = dot(newell(loops[k]), outward);
+        const bool flip = k == 0 ? along < 0 : along > 0;
         std::vector<int> idx;
-        for (const V3& p : loop)
+        for (const V3& p : loops[k])
             idx.push_back(vertex(p));
         if (flip)
             std::reverse(idx.begin(), idx.end());

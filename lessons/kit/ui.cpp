@@ -723,10 +723,11 @@ void drawTitleCard(Drawing& d, TextBlock& t, const std::string& title, const std
     cube(d, kStageW / 2, 128, 34, rgb(0xf6b04a), rgb(0xd9782a), rgb(0xb85d1c), 1.5, rgb(0x5a2f0c));
     const std::string kicker = "Tarvik · Leçon";
     t.add(kicker, (kStageW - textW(kicker, 14)) / 2, 206, 14, rgb(0xf6c27a));
-    layoutParagraph(t, {RichPiece{title, true, kWhite}}, 50, 252, kStageW - 100, 30, 36, true);
+    const int tl = layoutParagraph(t, {RichPiece{title, true, kWhite}}, 50, 252, kStageW - 100, 30, 36, true);
+    double y = 252 + (tl - 1) * 36 + 20;
+    d.line(P(kStageW / 2 - 60, y), P(kStageW / 2 + 60, y), 2, kAccent);
     if (!subtitle.empty())
-        layoutParagraph(t, {RichPiece{subtitle, false, rgb(0xd8e4f2)}}, 60, 312, kStageW - 120, 16, 20, true);
-    d.line(P(kStageW / 2 - 60, 338), P(kStageW / 2 + 60, 338), 2, kAccent);
+        layoutParagraph(t, {RichPiece{subtitle, false, rgb(0xd8e4f2)}}, 70, y + 34, kStageW - 140, 16, 21, true);
 }
 
 void drawSummaryCard(Drawing& d, TextBlock& t, const std::vector<std::string>& lines)
@@ -770,8 +771,8 @@ void drawNote(Drawing& d, TextBlock& t, const std::string& text, const Rect& r)
     double y = r.y + r.h + 8;
     if (y + h > win.y + win.h - 4)
         y = r.y - h - 8;
-    if (r.h > 150)  // a tall area: the label sits inside it, near the top
-        y = r.y + 30;
+    if (r.h > 150)  // a tall area: the label sits inside it, near the bottom
+        y = r.y + r.h - h - 40;
     d.roundRect(x + 2, y + 2, w, h, 5, rgb(0x000000, 50));
     d.roundRect(x, y, w, h, 5, kAccent);
     t.add(text, x + 9, y + 15.5, 12, kWhite, true);

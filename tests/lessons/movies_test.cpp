@@ -1,0 +1,175 @@
+// Checks over the 19 lesson movies that the build generates into the
+// application folder: they read, play their whole loop, use only what the
+// engine models, last and step as a lesson should, carry real text, come out
+// the same at every build, and keep their pictures on the stage.
+#include "lessons/kit/composer.h"
+#include "lessons/kit/emit.h"
+#include "lessons/kit/movie_stats.h"
+
+#include "swf/player.h"
+#include "swf/reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+using namespace lessons;
+
+namespace {
+
+std::vector<std::string> lessonNames()
+{
+    std::vector<std::string> out;
+    std::istringstream in(TK_LESSON_NAMES);
+    std::string name;
+    while (std::getline(in, name, ','))
+        if (!name.empty())
+            out.push_back(name);
+    return out;
+}
+
+std::vector<std::uint8_t> fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string moviePath(const std::string& name) { return std::string(TK_APP_DIR) + "/" + name + ".swf"; }
+std::string sourcePath(const std::string& name)
+{
+    return std::string(TK_SOURCE_DIR) + "/lessons/sources/" + name + ".lesson";
+}
+
+class LessonMovie : public ::testing::TestWithParam<std::string> {};
+
+}  // namespace
+
+TEST(LessonSet, NineteenMoviesWithTheirFileNames)
+{
+    const std::vector<std::string> names = lessonNames();
+    const std::vector<std::string> expected{
+        "demarre_tk", "barres_outils", "dessiner_piece", "creer_coque", "creer_conge", "creer_percage",
+        "formats_affiche", "pers_anim", "assis_anim", "rainure_en_v", "collet", "meplat", "trou_lame",
+        "rainure_en_u", "cylindre", "gorge", "cone", "rainure_en_t", "rainure_aronde"};
+    EXPECT_EQ(names, expected);
+    for (const std::string& n : names) {
+        EXPECT_FALSE(fileBytes(moviePath(n)).empty()) << n;
+        EXPECT_EQ(loadScript(sourcePath(n)).movie, n);  // each source names its own file
+    }
+}
+
+TEST_P(LessonMovie, ReadsPlaysItsLoopAndUsesOnlySupportedTags)
+{
+    const std::vector<std::uint8_t> bytes = fileBytes(moviePath(GetParam()));
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes[0], 'C');  // compressed
+    swf::ReadResult r = swf::read(bytes);
+    ASSERT_TRUE(r.ok()) << r.error->detail;
+    EXPECT_FALSE(r.partial);
+    EXPECT_TRUE(r.warnings.empty());
+    EXPECT_EQ(r.skippedTags, 0);
+    EXPECT_EQ(r.skippedActions, 0);
+    for (const swf::Tag& t : r.movie->tags) {
+        const bool supported = std::holds_alternative<swf::ShowFrame>(t) ||
+                               std::holds_alternative<swf::SetBackgroundColor>(t) ||
+                               std::holds_alternative<swf::FrameLabel>(t) ||
+                               std::holds_alternative<swf::DefineShape>(t) ||
+                               std::holds_alternative<swf::PlaceObject>(t) ||
+                               std::holds_alternative<swf::RemoveObject>(t) ||
+                               std::holds_alternative<swf::DefineFont>(t) ||
+                               std::holds_alternative<swf::DefineText>(t);
+        // No DoAction at all: the player's looping alone repeats the lesson.
+        EXPECT_TRUE(supported) << swf::tagName(swf::tagCode(t));
+    }
+    auto movie = std::make_shared<const swf::MovieData>(std::move(*r.movie));
+    swf::Player player(movie);
+    const int frames = player.frameCount();
+    EXPECT_EQ(frames, movie->header.frameCount);
+    ASSERT_GT(frames, 1);
+    EXPECT_EQ(player.currentFrame(), 1);
+    for (int i = 1; i < frames; ++i) {
+        player.tick();
+        ASSERT_EQ(player.currentFrame(), i + 1);
+        ASSERT_TRUE(player.playing());
+    }
+    EXPECT_FALSE(player.displayList().empty());
+    player.tick();  // past the last frame: back to the first, still playing
+    EXPECT_EQ(player.currentFrame(), 1);
+    EXPECT_TRUE(player.playing());
+    // Time-driven playback reaches the same frames as ticking.
+    player.advance(1000.0 / movie->header.framesPerSecond() * 3 + 1);
+    EXPECT_EQ(player.currentFrame(), 4);
+}
+
+TEST_P(LessonMovie, LastsLikeALessonWithItsStepsAndRealText)
+{
+    const swf::ReadResult r = swf::read(fileBytes(moviePath(GetParam())));
+    ASSERT_TRUE(r.ok());
+    const MovieStats s = movieStats(*r.movie);
+    EXPECT_GE(s.seconds, 40.0);
+    EXPECT_LE(s.seconds, 120.0);
+    EXPECT_GE(s.steps, 6);
+    EXPECT_LE(s.steps, 12);
+    EXPECT_EQ(s.steps, int(loadScript(sourcePath(GetParam())).steps.size()));
+    EXPECT_EQ(s.fonts, 2);
+    EXPECT_GT(s.glyphs, 40);
+    EXPECT_GT(s.texts, 10);
+    EXPECT_EQ(s.textsWithGlyphs, s.texts);  // every text uses glyphs of a font defined before it
+    EXPECT_EQ(s.unknownTags, 0);
+    std::printf("%-16s %5d images %6.1f s %3d étapes %4d glyphes %4d textes %5d formes %7zu octets\n",
+                GetParam().c_str(), s.frames, s.seconds, s.steps, s.glyphs, s.texts, s.shapes,
+                fileBytes(moviePath(GetParam())).size());
+}
+
+TEST_P(LessonMovie, GeneratingAgainGivesTheSameBytes)
+{
+    const Script script = loadScript(sourcePath(GetParam()));
+    const std::vector<std::uint8_t> once = writeMovie(compose(script));
+    const std::vector<std::uint8_t> twice = writeMovie(compose(script));
+    EXPECT_EQ(once, twice);
+    EXPECT_EQ(once, fileBytes(moviePath(GetParam())));  // and the same as the build's file
+}
+
+TEST_P(LessonMovie, PicturesStayOnTheStage)
+{
+    const Timeline t = compose(loadScript(sourcePath(GetParam())));
+    for (std::size_t i = 0; i < t.symbols.size(); ++i) {
+        const Symbol& s = t.symbols[i];
+        if (s.isText) {
+            FontBank& fb = FontBank::standard();
+            for (const TextRun& r : s.text.runs) {
+                EXPECT_GE(r.x, 0) << utf8(r.text);
+                EXPECT_LE(r.x + fb.width(r.bold, r.text, r.size), t.width) << utf8(r.text);
+                // Text keeps off the screen's blue band at the bottom (row 464 on).
+                EXPECT_LE(r.y + r.size * 0.25, 464) << utf8(r.text);
+                EXPECT_GE(r.y - r.size, 0) << utf8(r.text);
+            }
+            continue;
+        }
+        double x0, y0, x1, y1;
+        ASSERT_TRUE(drawingBounds(s.drawing, x0, y0, x1, y1));
+        // Symbols are drawn in stage coordinates; only the pointer and the click
+        // ripple are placed with a matrix, and they sit around their origin.
+        if (x0 > -25 && x1 < 25 && y0 > -25 && y1 < 25)
+            continue;  // checked where placed, below
+        EXPECT_GE(x0, -1) << "symbol " << i;
+        EXPECT_GE(y0, -1) << "symbol " << i;
+        EXPECT_LE(x1, t.width + 1) << "symbol " << i;
+        EXPECT_LE(y1, 464) << "symbol " << i;
+    }
+    // The pointer and the ripple are moved about: they stay over the window.
+    for (std::size_t f = 0; f < t.frames.size(); ++f)
+        for (const auto& [depth, p] : t.frames[f].layers)
+            if (p.tx != 0 || p.ty != 0) {
+                EXPECT_GE(p.tx, 6) << "frame " << f;
+                EXPECT_LE(p.tx, 699) << "frame " << f;
+                EXPECT_GE(p.ty, 4) << "frame " << f;
+                EXPECT_LE(p.ty, 414) << "frame " << f;
+            }
+}
+
+INSTANTIATE_TEST_SUITE_P(All, LessonMovie, ::testing::ValuesIn(lessonNames()),
+                         [](const auto& info) { return info.param; });
