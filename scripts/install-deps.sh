@@ -19,6 +19,10 @@ packages=(
   fonts-dejavu-core fonts-noto-core
   # the Windows resource check, desktop metadata checks
   binutils-mingw-w64-x86-64 appstream desktop-file-utils
+  # MP3 sound in movies (decoded in feed mode)
+  libmpg123-dev
+  # movie sound playback (QAudioSink)
+  qt6-multimedia-dev
 )
 
 missing=()
