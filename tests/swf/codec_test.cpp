@@ -3,6 +3,9 @@
 // the writer's handling of values that need more than one record.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+
 #include "swf/reader.h"
 #include "swf/writer.h"
 #include "test_movies.h"
@@ -257,13 +260,22 @@ TEST(SwfCodec, HeaderBytesOfAnEmptyMovie) {
     EXPECT_EQ(r.movie->header.framesPerSecond(), 12.5);
 }
 
+// SWF_WRITE_FUZZ_SEEDS=DIR also saves every written movie there (the fuzz
+// seed corpus is made this way).
 TEST(SwfCodec, TestMoviesRoundTripUncompressedAndCompressed) {
     auto movies = samples::goldenMovies();
     movies.push_back({"lesson", samples::lessonLikeMovie(3), {}});
+    movies.push_back({"actions", samples::actionsMovie(), {}});
+    const char* seeds = std::getenv("SWF_WRITE_FUZZ_SEEDS");
     for (const auto& m : movies) {
         SCOPED_TRACE(m.name);
         for (Compression c : {Compression::None, Compression::Zlib}) {
             B bytes = write(m.movie, c);
+            if (seeds) {
+                std::ofstream(std::string(seeds) + "/" + m.name + (c == Compression::Zlib ? "-z" : "") + ".swf",
+                              std::ios::binary)
+                    .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+            }
             EXPECT_EQ(bytes[0], c == Compression::Zlib ? 'C' : 'F');
             ReadResult r = read(bytes);
             ASSERT_TRUE(r.ok()) << r.error->detail;

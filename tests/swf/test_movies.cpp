@@ -463,6 +463,30 @@ std::vector<NamedMovie> goldenMovies() {
     };
 }
 
+MovieData actionsMovie() {
+    MovieData m = baseMovie();
+    m.tags.push_back(rectShape(1, 0, 0, 500, 500, FillStyle::solid({0, 90, 200, 255})));
+    DefineSprite s;
+    s.id = 2;
+    s.frameCount = 2;
+    s.tags = {place(1, 1), ShowFrame{}, moveObject(1, 500, 0),
+              DoAction{{ActionPreviousFrame{}, ActionPlay{}}}, ShowFrame{}};
+    m.tags.push_back(s);
+    m.tags.push_back(place(1, 2));
+    m.tags.push_back(FrameLabel{"debut", false});
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(DoAction{{ActionNextFrame{}, ActionPlay{}}});
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(FrameLabel{"milieu", true});
+    m.tags.push_back(DoAction{{ActionGotoLabel{"fin"}, ActionPlay{}, ActionOther{0x96, {0, 'v', 0}}}});
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(FrameLabel{"fin", false});
+    m.tags.push_back(DoAction{{ActionStop{}, ActionGotoFrame{0}, ActionPlay{}}});
+    m.tags.push_back(ShowFrame{});
+    finish(m);
+    return m;
+}
+
 MovieData lessonLikeMovie(int frames) {
     MovieData m = baseMovie(14100, 9620);
     m.header.frameRate = 12 << 8;

@@ -39,6 +39,8 @@ struct NamedMovie {
 // Movies with golden renders: fills, lines, curves, overlap, masks, cxform,
 // text, sprites (see the .cpp for what each shows).
 std::vector<NamedMovie> goldenMovies();
+// Frame labels and every supported action, in the root and in a sprite.
+MovieData actionsMovie();
 // A lesson-like movie: a few hundred shapes and some lines of text per frame.
 MovieData lessonLikeMovie(int frames = 12);
 

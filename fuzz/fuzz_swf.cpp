@@ -1,0 +1,36 @@
+// Feeds arbitrary bytes to the reader, then plays and draws what it accepts.
+#include <QImage>
+#include <QPainter>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+#include "swf/player.h"
+#include "swf/reader.h"
+#include "swf/renderer.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    swf::Limits limits;
+    limits.maxDecompressedBytes = 4u << 20;  // keeps each run quick; the caps are what is tested
+    swf::ReadResult r = swf::read(std::span(data, size), limits);
+    if (!r.ok()) return 0;
+    auto movie = std::make_shared<const swf::MovieData>(std::move(*r.movie));
+    swf::Player player(movie);
+    QImage img(48, 32, QImage::Format_ARGB32_Premultiplied);
+    for (int i = 0; i < 4; ++i) {
+        img.fill(Qt::transparent);
+        QPainter p(&img);
+        swf::render(player, p, QRectF(0, 0, 48, 32));
+        p.end();
+        player.advance(player.frameIntervalMs());
+    }
+    player.back();
+    player.rewind();
+    return 0;
+}

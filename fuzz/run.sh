@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# fuzz/run.sh BUILD_DIR SECONDS: runs fuzz_swf for SECONDS on a copy of the
+# seed corpus; exits non-zero when the fuzzer finds a crash (the reproducer is
+# left in BUILD_DIR/fuzz-artifacts/).
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+build="${1:?usage: fuzz/run.sh BUILD_DIR SECONDS}"
+seconds="${2:?usage: fuzz/run.sh BUILD_DIR SECONDS}"
+case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
+bin="$build/bin/fuzz_swf"
+[ -x "$bin" ] || { echo "fuzz/run.sh: $bin not built" >&2; exit 2; }
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cp -r "$here/corpus" "$work/corpus"
+mkdir -p "$build/fuzz-artifacts"
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+"$bin" "$work/corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
+  -artifact_prefix="$build/fuzz-artifacts/" -print_final_stats=1
