@@ -49,12 +49,13 @@ static V3 newell(const std::vector<V3>& loop)
     return n;
 }
 
-void Solid::addFace(const std::vector<std::vector<V3>>& loops, V3 outward, std::string tag)
+void Solid::addFace(const std::vector<std::vector<V3>>& loops, V3 outward, std::string tag, bool interior)
 {
     if (loops.empty() || loops[0].size() < 3)
         return;
     Face f;
     f.tag = std::move(tag);
+    f.interior = interior;
     for (std::size_t k = 0; k < loops.size(); ++k) {
         // The outline runs counter-clockwise seen from outside, holes the other way,
         // so every edge of a closed solid is walked once in each direction.
@@ -138,7 +139,7 @@ Solid extrude(const Profile& outline, double depth, const std::vector<Profile>& 
     s.addFace(capLoops(0), {0, 0, 1}, "front");
     s.addFace(capLoops(-depth), {0, 0, -1}, "back");
 
-    auto sides = [&](const Profile& p, const std::string& prefix) {
+    auto sides = [&](const Profile& p, const std::string& prefix, bool interior) {
         for (std::size_t i = 0; i < p.size(); ++i) {
             const Pt a = p[i], b = p[(i + 1) % p.size()];
             if (a == b)
@@ -147,12 +148,12 @@ Solid extrude(const Profile& outline, double depth, const std::vector<Profile>& 
             // and for a clockwise hole alike.
             const V3 out{b.y - a.y, -(b.x - a.x), 0};
             s.addFace({{at(a, 0), at(a, -depth), at(b, -depth), at(b, 0)}}, out,
-                      prefix + std::to_string(i));
+                      prefix + std::to_string(i), interior);
         }
     };
-    sides(outer, "s");
+    sides(outer, "s", false);
     for (std::size_t k = 0; k < inner.size(); ++k)
-        sides(inner[k], "h" + std::to_string(k) + "_");
+        sides(inner[k], "h" + std::to_string(k) + "_", true);
     return s;
 }
 
@@ -215,11 +216,11 @@ Solid shellBox(double w, double h, double d, double t)
                {{ix0, h, iz0}, {ix1, h, iz0}, {ix1, h, iz1}, {ix0, h, iz1}}},
               {0, 1, 0}, "rim");
     // Inside: walls face the cavity, the floor faces up.
-    s.addFace({{{ix0, t, iz1}, {ix1, t, iz1}, {ix1, h, iz1}, {ix0, h, iz1}}}, {0, 0, -1}, "in-front");
-    s.addFace({{{ix0, t, iz0}, {ix1, t, iz0}, {ix1, h, iz0}, {ix0, h, iz0}}}, {0, 0, 1}, "in-back");
-    s.addFace({{{ix0, t, iz0}, {ix0, t, iz1}, {ix0, h, iz1}, {ix0, h, iz0}}}, {1, 0, 0}, "in-left");
-    s.addFace({{{ix1, t, iz0}, {ix1, t, iz1}, {ix1, h, iz1}, {ix1, h, iz0}}}, {-1, 0, 0}, "in-right");
-    s.addFace({{{ix0, t, iz0}, {ix1, t, iz0}, {ix1, t, iz1}, {ix0, t, iz1}}}, {0, 1, 0}, "floor");
+    s.addFace({{{ix0, t, iz1}, {ix1, t, iz1}, {ix1, h, iz1}, {ix0, h, iz1}}}, {0, 0, -1}, "in-front", true);
+    s.addFace({{{ix0, t, iz0}, {ix1, t, iz0}, {ix1, h, iz0}, {ix0, h, iz0}}}, {0, 0, 1}, "in-back", true);
+    s.addFace({{{ix0, t, iz0}, {ix0, t, iz1}, {ix0, h, iz1}, {ix0, h, iz0}}}, {1, 0, 0}, "in-left", true);
+    s.addFace({{{ix1, t, iz0}, {ix1, t, iz1}, {ix1, h, iz1}, {ix1, h, iz0}}}, {-1, 0, 0}, "in-right", true);
+    s.addFace({{{ix0, t, iz0}, {ix1, t, iz0}, {ix1, t, iz1}, {ix0, t, iz1}}}, {0, 1, 0}, "floor", true);
     return s;
 }
 
@@ -248,7 +249,7 @@ Solid drilledBox(double w, double h, double d, const std::vector<Hole>& holes, i
             const V3 pa{o.x + r * std::cos(a), 0, o.z + r * std::sin(a)};
             const V3 pb{o.x + r * std::cos(b), 0, o.z + r * std::sin(b)};
             s.addFace({{{pa.x, ya, pa.z}, {pb.x, ya, pb.z}, {pb.x, yb, pb.z}, {pa.x, yb, pa.z}}},
-                      {-std::cos(m), 0, -std::sin(m)}, tag);
+                      {-std::cos(m), 0, -std::sin(m)}, tag, true);
         }
     };
     for (const Hole& o : holes) {
@@ -256,7 +257,7 @@ Solid drilledBox(double w, double h, double d, const std::vector<Hole>& holes, i
             wall(o, cboreR, h - cboreDepth, h, "cbore");
             s.addFace({circle3(o.x, h - cboreDepth, o.z, cboreR, n),
                        circle3(o.x, h - cboreDepth, o.z, o.r, n)},
-                      {0, 1, 0}, "cbore-floor");
+                      {0, 1, 0}, "cbore-floor", true);
             wall(o, o.r, 0, h - cboreDepth, "hole");
         } else {
             wall(o, o.r, 0, h, "hole");
@@ -288,7 +289,7 @@ Solid clipConvex(const Solid& in, V3 n, double offset, const std::string& capTag
             }
         }
         if (poly.size() >= 3)
-            out.addFace({poly}, in.normal(f), f.tag);
+            out.addFace({poly}, in.normal(f), f.tag, f.interior);
     }
     if (cut.size() >= 3) {
         V3 c;
@@ -336,17 +337,23 @@ static V3 viewNormal(const Solid& s, const Face& f, const Camera& cam)
 
 std::vector<int> visibleFacesInOrder(const Solid& s, const Camera& cam)
 {
-    std::vector<std::pair<double, int>> order;
+    struct Key {
+        bool outer;
+        double depth;
+        int index;
+    };
+    std::vector<Key> order;
     for (std::size_t i = 0; i < s.faces.size(); ++i) {
         if (viewNormal(s, s.faces[i], cam).z <= 1e-6)
             continue;
-        order.push_back({cam.toView(s.centroid(s.faces[i])).z, int(i)});
+        order.push_back({!s.faces[i].interior, cam.toView(s.centroid(s.faces[i])).z, int(i)});
     }
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(order.begin(), order.end(), [](const Key& a, const Key& b) {
+        return a.outer != b.outer ? !a.outer : a.depth < b.depth;
+    });
     std::vector<int> idx;
-    for (const auto& o : order)
-        idx.push_back(o.second);
+    for (const Key& o : order)
+        idx.push_back(o.index);
     return idx;
 }
 

@@ -26,6 +26,9 @@ V3 normalized(V3 a);
 struct Face {
     std::vector<std::vector<int>> loops;
     std::string tag;
+    // Inside a cavity (hole walls, the inside of a shell): seen only through an
+    // opening, so painted before every outer face.
+    bool interior = false;
 };
 
 struct Solid {
@@ -35,7 +38,7 @@ struct Solid {
 
     int vertex(V3 p);  // adds a vertex (no sharing), returns its index
     // Adds a face with the given loops, turned so that its normal points along `outward`.
-    void addFace(const std::vector<std::vector<V3>>& loops, V3 outward, std::string tag = {});
+    void addFace(const std::vector<std::vector<V3>>& loops, V3 outward, std::string tag = {}, bool interior = false);
     V3 normal(const Face& f) const;    // unit normal of the outline (Newell's method)
     V3 centroid(const Face& f) const;  // mean of the outline's vertices
     void bounds(V3& lo, V3& hi) const;
@@ -94,7 +97,8 @@ struct RenderOptions {
     Rgba highlight = rgb(0x3f8fe8);
 };
 
-// Faces facing the camera, sorted far to near (painter's order), as face indices.
+// Faces facing the camera in painter's order, as face indices: interior faces
+// first, then the others, each group sorted far to near.
 std::vector<int> visibleFacesInOrder(const Solid& s, const Camera& cam);
 
 // Brightness in [0, 1] of a face with the given view-space unit normal.

@@ -13,7 +13,7 @@ constexpr Rgba kTitleTop = rgb(0x3a5b86), kTitleBottom = rgb(0x2a4468);
 constexpr Rgba kMenuBg = rgb(0xf1f3f6);
 constexpr Rgba kBarBg = rgb(0xe4e8ee);
 constexpr Rgba kPanel = rgb(0xffffff);
-constexpr Rgba kGfxTop = rgb(0xd3dce9), kGfxBottom = rgb(0xfafbfd);
+constexpr Rgba kGfxTop = rgb(0xe2e8f1), kGfxBottom = rgb(0xf7f9fc);
 constexpr Rgba kInk = rgb(0x1d2733);
 constexpr Rgba kGreyInk = rgb(0x5b6878);
 constexpr Rgba kLine = rgb(0x9aa7b8);
@@ -219,8 +219,11 @@ void drawWindowBase(Drawing& d, TextBlock& t, bool document, const std::string& 
     d.rect(tp.x, tp.y, tp.w, tp.h, kPanel);
     d.line(P(tp.x + tp.w + 0.5, tp.y), P(tp.x + tp.w + 0.5, tp.y + tp.h), 1, rgb(0xb9c3d0));
     const Rect g = graphicsArea();
-    if (document)
-        d.vgradientRect(g.x, g.y, g.w, g.h, kGfxTop, kGfxBottom);
+    if (document) {
+        // A soft sky: two solid bands, cheap to paint on every frame.
+        d.rect(g.x, g.y, g.w, g.h, kGfxBottom);
+        d.rect(g.x, g.y, g.w, g.h * 0.45, kGfxTop);
+    }
     else
         d.rect(g.x, g.y, g.w, g.h, rgb(0xb8c2cf));
     const Rect sb = statusBar();
@@ -708,12 +711,13 @@ void drawCaption(Drawing& d, TextBlock& t, int step, const std::string& text)
 namespace {
 void cardBackground(Drawing& d)
 {
-    d.vgradientRect(0, 0, kStageW, 462, rgb(0x29476e), rgb(0x4c77a8));
-    // A light drafting grid, drawn as a few long lines.
-    for (int i = 1; i < 12; ++i)
-        d.line(P(i * 60.0, 0), P(i * 60.0, 462), 0.6, rgb(0xffffff, 22));
-    for (int i = 1; i < 8; ++i)
-        d.line(P(0, i * 60.0), P(kStageW, i * 60.0), 0.6, rgb(0xffffff, 22));
+    // Solid bands rather than a gradient: far cheaper to paint every frame.
+    const Rgba bands[] = {rgb(0x2b4a72), rgb(0x30517b), rgb(0x355884), rgb(0x3a5f8c), rgb(0x3f6694), rgb(0x446d9c)};
+    const double h = 462.0 / 6;
+    for (int i = 0; i < 6; ++i)
+        d.rect(0, i * h, kStageW, h + (i < 5 ? 0.5 : 0), bands[i]);
+    for (int i = 1; i < 12; i += 2)
+        d.line(P(i * 60.0, 0), P(i * 60.0, 462), 0.6, rgb(0x5677a0));
 }
 }  // namespace
 

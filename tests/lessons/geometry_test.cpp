@@ -352,3 +352,25 @@ TEST(Profiles, ArcsExpandAndBadTokensAreReported)
     EXPECT_NE(err.find("x,1"), std::string::npos);
     EXPECT_FALSE(parseProfile({"arc:0,0,-1,0,90"}, q, err));
 }
+
+TEST(HiddenFaces, HoleWallsArePaintedBeforeTheFaceAroundThem)
+{
+    // A hole off-centre towards the viewer: by centroid depth alone its far wall
+    // would come after the top face and be painted over it like a peg.
+    const Solid s = drilledBox(70, 20, 45, {{18, 0, 6}}, 24);
+    Camera c;
+    c.yawDeg = 35;
+    c.pitchDeg = 30;
+    const std::vector<int> vis = visibleFacesInOrder(s, c);
+    std::size_t lastWall = 0, top = vis.size();
+    for (std::size_t k = 0; k < vis.size(); ++k) {
+        const Face& f = s.faces[std::size_t(vis[k])];
+        if (f.tag == "hole")
+            lastWall = k;
+        if (f.tag == "top")
+            top = k;
+    }
+    ASSERT_LT(top, vis.size());
+    EXPECT_GT(lastWall, 0u);
+    EXPECT_LT(lastWall, top);
+}

@@ -95,10 +95,14 @@ int sheet(const std::string& movie, double every, const std::string& out, int wi
     return 0;
 }
 
+// Each frame is drawn three times: the first drawing includes building the
+// geometry of shapes seen for the first time (as playback does), the best of the
+// three shows the drawing cost alone, with less noise from a busy machine.
 int bench(const std::vector<std::string>& movies, int w, int h)
 {
     int failures = 0;
-    std::printf("%-20s %7s %9s %9s %9s  (%dx%d)\n", "film", "images", "médiane", "p95", "max", w, h);
+    std::printf("%-20s %7s %12s %12s %12s  (%dx%d, ms par image)\n", "film", "images", "médiane 1re", "max 1re",
+                "médiane min3", w, h);
     for (const std::string& path : movies) {
         auto m = load(path);
         if (!m) {
@@ -107,26 +111,32 @@ int bench(const std::vector<std::string>& movies, int w, int h)
         }
         swf::Player player(m);
         QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
-        std::vector<double> ms;
+        std::vector<double> first, best;
         const int frames = player.frameCount();
         for (int f = 1; f <= frames; ++f) {
             if (f > 1)
                 player.tick();
-            img.fill(Qt::white);
-            QPainter p(&img);
-            const auto t0 = std::chrono::steady_clock::now();
-            swf::render(player, p, QRectF(0, 0, w, h));
-            p.end();
-            const auto t1 = std::chrono::steady_clock::now();
-            ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+            double b = 1e30;
+            for (int k = 0; k < 3; ++k) {
+                img.fill(Qt::white);
+                QPainter p(&img);
+                const auto t0 = std::chrono::steady_clock::now();
+                swf::render(player, p, QRectF(0, 0, w, h));
+                p.end();
+                const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+                if (k == 0)
+                    first.push_back(ms);
+                b = std::min(b, ms);
+            }
+            best.push_back(b);
         }
-        std::vector<double> sorted = ms;
-        std::sort(sorted.begin(), sorted.end());
-        const double median = sorted.empty() ? 0 : sorted[sorted.size() / 2];
-        const double p95 = sorted.empty() ? 0 : sorted[std::min(sorted.size() - 1, sorted.size() * 95 / 100)];
-        const double mx = sorted.empty() ? 0 : sorted.back();
-        std::printf("%-20s %7d %8.2fms %8.2fms %8.2fms\n", std::filesystem::path(path).stem().string().c_str(), frames,
-                    median, p95, mx);
+        auto median = [](std::vector<double> v) {
+            std::sort(v.begin(), v.end());
+            return v.empty() ? 0.0 : v[v.size() / 2];
+        };
+        const double mx = first.empty() ? 0 : *std::max_element(first.begin(), first.end());
+        std::printf("%-20s %7d %12.2f %12.2f %12.2f\n", std::filesystem::path(path).stem().string().c_str(), frames,
+                    median(first), mx, median(best));
     }
     return failures ? 1 : 0;
 }
