@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs the benchmarks and prints their figures (they never fail on a figure):
+#  - start to the splash's first paint, next to a bare Qt frameless window that
+#    paints once, five runs each, alternating, on one virtual display;
+#  - screen changes, lesson first frame, CPU while a lesson plays, peak memory;
+#  - a soak of 10,000 screen changes with resident memory sampled;
+#  - the SWF engine's render benchmark.
+# Usage: bench/run.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+bench="$build/bin/tk-bench-course"
+[ -x "$bench" ] || { echo "build first: $bench is missing" >&2; exit 1; }
+
+display=:$(( 150 + RANDOM % 50 ))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+export DISPLAY=$display QT_QPA_PLATFORM=xcb
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+echo "== start to first paint (5 runs each, ms)"
+for i in 1 2 3 4 5; do
+  "$bench" --bare "$(date +%s%N)"
+  "$bench" --course "$(date +%s%N)" | head -1
+done | awk '{ v[$1] = v[$1] " " $2 } END { for (k in v) print k ":" v[k] }' | sort
+
+echo "== screen changes, lesson, memory"
+"$bench" --course "$(date +%s%N)" | tail -n +2
+
+echo "== soak: 10,000 screen changes"
+"$bench" --soak 10000 | tail -4
+
+if [ -x "$build/bin/swf-render-bench" ]; then
+  echo "== SWF engine render benchmark"
+  "$build/bin/swf-render-bench" "$build/bin"/*.swf
+fi
