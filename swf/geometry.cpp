@@ -152,6 +152,14 @@ ShapeGeometry tessellate(const Shape& shape, bool winding) {
         }
     }
     b.finish(g, winding);
+    for (const auto& layer : g.layers) {
+        for (const auto& f : layer.fills) g.bounds |= f.path.boundingRect();
+        for (const auto& st : layer.strokes) {
+            // Half the width covers caps and round joins; miter joins reach further.
+            double reach = st.style.width * (st.style.join == JoinStyle::Miter ? std::max(1.0, st.style.miterLimit / 256.0) : 1.0);
+            g.bounds |= st.path.boundingRect().adjusted(-reach, -reach, reach, reach);
+        }
+    }
     return g;
 }
 

@@ -28,6 +28,7 @@ struct ShapeLayer {
 
 struct ShapeGeometry {
     std::vector<ShapeLayer> layers;
+    QRectF bounds;  // everything the shape paints, strokes included (twips)
 };
 
 // Builds the paths of a shape. For each fill style the edges carrying it on

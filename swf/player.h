@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "swf/geometry.h"
+#include "swf/raster_cache.h"
 #include "swf/types.h"
 
 namespace swf {
@@ -43,6 +44,8 @@ public:
     const QPainterPath* glyphPath(std::uint16_t fontId, std::uint32_t glyph) const;
     // The whole filled area of a shape as one path (used when it is a mask).
     const QPainterPath* maskOutline(std::uint16_t id) const;
+    // Rendered images of characters, for the renderer.
+    RasterCache& rasterCache() const { return raster_; }
 
 private:
     void collect(const std::vector<Tag>& tags);
@@ -55,6 +58,7 @@ private:
     mutable std::unordered_map<std::uint16_t, ShapeGeometry> geometry_;
     mutable std::unordered_map<std::uint64_t, QPainterPath> glyphs_;
     mutable std::unordered_map<std::uint16_t, QPainterPath> masks_;
+    mutable RasterCache raster_;
 };
 
 class Timeline;

@@ -122,17 +122,27 @@ QPen makePen(const LineStyle& l, const Cx& cx, const QTransform& t) {
 
 class FrameDrawer {
 public:
-    FrameDrawer(const Player& player, QPainter& painter) : dict_(player.dictionary()), p_(painter), max_(player.maxNesting()) {}
+    FrameDrawer(const Player& player, QPainter& painter, bool antialias)
+        : dict_(player.dictionary()), cache_(player.dictionary().rasterCache()), p_(painter),
+          max_(player.maxNesting()), antialias_(antialias) {
+        // World (logical) to device pixels: the device pixel ratio's scale.
+        bool ok = false;
+        QTransform inv = painter.worldTransform().inverted(&ok);
+        devFromWorld_ = ok ? inv * painter.deviceTransform() : QTransform();
+        worldFromDev_ = devFromWorld_.inverted(&ok);
+        if (!ok) worldFromDev_ = QTransform();
+    }
 
     void drawList(const DisplayList& list, const QTransform& parent, const Cx& cx, int nesting) {
         if (nesting > max_) return;
-        struct Mask { std::uint16_t until; };
-        std::vector<Mask> masks;
+        int masks = 0;
+        std::vector<std::uint16_t> maskEnds;
         for (auto it = list.begin(); it != list.end(); ++it) {
             const DisplayObject& obj = it->second;
-            while (!masks.empty() && masks.back().until < obj.depth) {
-                masks.pop_back();
+            while (!maskEnds.empty() && maskEnds.back() < obj.depth) {
+                maskEnds.pop_back();
                 p_.restore();
+                --masks;
             }
             QTransform t = toQt(obj.matrix) * parent;
             if (obj.clipDepth > 0) {
@@ -141,15 +151,13 @@ public:
                 p_.save();
                 p_.setWorldTransform(QTransform());
                 p_.setClipPath(clip, Qt::IntersectClip);
-                masks.push_back({obj.clipDepth});
+                maskEnds.push_back(obj.clipDepth);
+                ++masks;
                 continue;
             }
             drawObject(obj, t, cx.after(Cx::from(obj.colorTransform)), nesting);
         }
-        while (!masks.empty()) {
-            masks.pop_back();
-            p_.restore();
-        }
+        while (masks-- > 0) p_.restore();
     }
 
 private:
@@ -157,20 +165,92 @@ private:
         if (obj.sprite) {
             drawList(obj.sprite->displayList(), t, cx, nesting + 1);
         } else if (const ShapeGeometry* g = dict_.shapeGeometry(obj.characterId)) {
-            drawShape(*g, t, cx);
+            drawCached(obj.characterId, g->bounds, t, cx, [&](QPainter& p, const QTransform& dev, const QTransform& world) {
+                drawShape(p, *g, world, dev, cx);
+            });
         } else if (const DefineText* text = dict_.text(obj.characterId)) {
-            drawText(*text, t, cx);
+            auto it = cache_.textBounds.find(obj.characterId);
+            if (it == cache_.textBounds.end()) {
+                QRectF r;
+                forEachGlyph(*text, QTransform(), [&](const QPainterPath& path, const QTransform& gt, const Rgba&) {
+                    r |= gt.mapRect(path.boundingRect());
+                });
+                it = cache_.textBounds.emplace(obj.characterId, r).first;
+            }
+            drawCached(obj.characterId, it->second, t, cx, [&](QPainter& p, const QTransform&, const QTransform& world) {
+                drawText(p, *text, world, cx);
+            });
         }
     }
 
-    void drawShape(const ShapeGeometry& g, const QTransform& t, const Cx& cx) {
-        p_.setWorldTransform(t);
+    // Draws directly the first time a character is seen with a given device
+    // transform (up to a quarter pixel) and colour transform; from the second
+    // time on, blits its cached device-resolution image.
+    template <typename Draw>
+    void drawCached(std::uint16_t id, const QRectF& bounds, const QTransform& t, const Cx& cx, Draw&& draw) {
+        QTransform dev = t * devFromWorld_;
+        if (bounds.isEmpty() && bounds.width() <= 0 && bounds.height() <= 0) return;
+        RasterCache::Key key;
+        key.id = id;
+        key.antialias = antialias_;
+        key.m[0] = float(dev.m11());
+        key.m[1] = float(dev.m12());
+        key.m[2] = float(dev.m21());
+        key.m[3] = float(dev.m22());
+        double ix = std::floor(dev.dx()), iy = std::floor(dev.dy());
+        int fx = int(std::lround((dev.dx() - ix) * 4)), fy = int(std::lround((dev.dy() - iy) * 4));
+        if (fx == 4) { fx = 0; ix += 1; }
+        if (fy == 4) { fy = 0; iy += 1; }
+        key.fx = std::uint8_t(fx);
+        key.fy = std::uint8_t(fy);
+        for (int i = 0; i < 4; ++i) {
+            key.cx[i] = cx.m[i];
+            key.cx[4 + i] = cx.a[i];
+        }
+        bool finite = std::isfinite(ix) && std::isfinite(iy) && std::abs(ix) < 1e7 && std::abs(iy) < 1e7;
+        RasterCache::Entry& e = cache_.entry(key);
+        if (e.image.isNull()) {
+            if (!finite || e.uncacheable || ++e.sightings < 2) {
+                draw(p_, dev, t);
+                return;
+            }
+            QTransform local(dev.m11(), dev.m12(), dev.m21(), dev.m22(), fx / 4.0, fy / 4.0);
+            QRectF r = local.mapRect(bounds).adjusted(-2, -2, 2, 2);  // hairlines and antialiasing
+            if (!(r.width() < RasterCache::kMaxSide && r.height() < RasterCache::kMaxSide)) {
+                e.uncacheable = true;
+                draw(p_, dev, t);
+                return;
+            }
+            QPoint o(int(std::floor(r.left())), int(std::floor(r.top())));
+            QSize size(int(std::ceil(r.right())) - o.x(), int(std::ceil(r.bottom())) - o.y());
+            QImage img(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+            img.fill(Qt::transparent);
+            {
+                QPainter ip(&img);
+                ip.setRenderHint(QPainter::Antialiasing, antialias_);
+                ip.setRenderHint(QPainter::SmoothPixmapTransform, antialias_);
+                ip.setPen(Qt::NoPen);
+                QTransform into = local * QTransform::fromTranslate(-o.x(), -o.y());
+                draw(ip, into, into);
+            }
+            e.image = std::move(img);
+            e.offset = o;
+            cache_.stored(e.image);
+        }
+        p_.setWorldTransform(worldFromDev_);
+        p_.drawImage(QPointF(ix + e.offset.x(), iy + e.offset.y()), e.image);
+    }
+
+    // `world` is the painter transform to use; `dev` maps to device pixels
+    // (for the hairline rule).
+    static void drawShape(QPainter& p, const ShapeGeometry& g, const QTransform& world, const QTransform& dev, const Cx& cx) {
+        p.setWorldTransform(world);
         for (const auto& layer : g.layers) {
             for (const auto& f : layer.fills) {
                 QBrush b = makeBrush(f.style, cx);
-                if (b.style() != Qt::NoBrush) p_.fillPath(f.path, b);
+                if (b.style() != Qt::NoBrush) p.fillPath(f.path, b);
             }
-            for (const auto& s : layer.strokes) p_.strokePath(s.path, makePen(s.style, cx, t));
+            for (const auto& s : layer.strokes) p.strokePath(s.path, makePen(s.style, cx, dev));
         }
     }
 
@@ -201,10 +281,10 @@ private:
         }
     }
 
-    void drawText(const DefineText& text, const QTransform& t, const Cx& cx) {
+    void drawText(QPainter& p, const DefineText& text, const QTransform& t, const Cx& cx) {
         forEachGlyph(text, t, [&](const QPainterPath& path, const QTransform& gt, const Rgba& color) {
-            p_.setWorldTransform(gt);
-            p_.fillPath(path, cx.apply(color));
+            p.setWorldTransform(gt);
+            p.fillPath(path, cx.apply(color));
         });
     }
 
@@ -230,8 +310,11 @@ private:
     }
 
     const Dictionary& dict_;
+    RasterCache& cache_;
     QPainter& p_;
     int max_;
+    bool antialias_;
+    QTransform devFromWorld_, worldFromDev_;
 };
 
 }  // namespace
@@ -261,7 +344,7 @@ void render(const Player& player, QPainter& painter, const QRectF& viewport, con
     }
     painter.setPen(Qt::NoPen);
     QTransform base = stageTransform(player.header().frame, viewport) * painter.worldTransform();
-    FrameDrawer(player, painter).drawList(player.displayList(), base, Cx(), 0);
+    FrameDrawer(player, painter, presentation.antialias).drawList(player.displayList(), base, Cx(), 0);
     painter.restore();
 }
 

@@ -172,3 +172,33 @@ TEST(SwfPresentation, AntialiasingSoftensEdgesOnlyWhenAsked) {
 }
 
 }  // namespace
+
+namespace {
+
+// From the second sighting on, characters are blitted from the raster cache;
+// the picture must stay the same as drawing the paths.
+TEST(SwfRasterCache, CachedFramesMatchDirectlyDrawnOnes) {
+    for (auto [name, movie] : {std::pair{"lesson", swf::samples::lessonLikeMovie(3)},
+                               std::pair{"lines", swf::samples::goldenMovies()[1].movie},
+                               std::pair{"text", swf::samples::goldenMovies()[6].movie}}) {
+        SCOPED_TRACE(name);
+        swf::Player player(std::make_shared<swf::MovieData>(movie));
+        for (qreal dpr : {1.0, 2.0}) {
+            QImage direct = normalised(swf::renderFrame(player, QSize(705, 481), dpr));
+            swf::renderFrame(player, QSize(705, 481), dpr);  // second sighting: images are made
+            QImage cached = normalised(swf::renderFrame(player, QSize(705, 481), dpr));
+            ASSERT_EQ(direct.size(), cached.size());
+            int bad = 0, painted = 0;
+            for (int y = 0; y < direct.height(); ++y)
+                for (int x = 0; x < direct.width(); ++x) {
+                    if (qAlpha(direct.pixel(x, y))) ++painted;
+                    if (channelDiff(direct.pixel(x, y), cached.pixel(x, y)) > 24) ++bad;
+                }
+            EXPECT_GT(painted, 1000);
+            // Quarter-pixel placement may move an antialiased edge pixel a little.
+            EXPECT_LT(bad, painted / 200) << bad << " of " << painted << " painted pixels differ";
+        }
+    }
+}
+
+}  // namespace
