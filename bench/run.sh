@@ -22,7 +22,7 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 echo "== start to first paint (5 runs each, ms)"
 for i in 1 2 3 4 5; do
   "$bench" --bare "$(date +%s%N)"
-  "$bench" --course "$(date +%s%N)" | head -1
+  "$bench" --splash "$(date +%s%N)"
 done | awk '{ v[$1] = v[$1] " " $2 } END { for (k in v) print k ":" v[k] }' | sort
 
 echo "== screen changes, lesson, memory"

@@ -1,6 +1,7 @@
 // The course as a user meets it, measured in-process with the real Qt binding
 // (run it on a display, e.g. under Xvfb: bench/run.sh does):
 //   --bare T0    a bare frameless Qt window that paints once: start to paint
+//   --splash T0  the course, up to the splash's first paint
 //   --course T0  start to the splash's first paint, then screen changes (skip
 //                to menu, title to the lesson's first movie frame, "Menu" back
 //                to the menu), CPU used while a lesson plays, peak memory.
@@ -84,7 +85,7 @@ int bare(double t0) {
     return qApp->exec();
 }
 
-int course(double t0) {
+int course(double t0, bool splashOnly) {
     rtqt::MonotonicClock clock;
     rtqt::QtHost host;
     rt::Runtime runtime(screens::courseProject(), host, clock);
@@ -159,7 +160,8 @@ int course(double t0) {
     watch.painted = [&](double t) {
         std::printf("course_start_to_splash_paint_ms %.1f\n", (t - t0) / 1e6);
         std::fflush(stdout);
-        QTimer::singleShot(300, runStep);
+        if (splashOnly) qApp->quit();
+        else QTimer::singleShot(300, runStep);
     };
     QTimer::singleShot(0, [&] { runtime.start(); });
     return qApp->exec();
@@ -216,10 +218,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s --bare|--course T0_NS | --soak CHANGES\n", argv[0]);
+        std::fprintf(stderr, "usage: %s --bare|--splash|--course T0_NS | --soak CHANGES\n", argv[0]);
         return 2;
     }
     if (std::string(argv[1]) == "--soak") return soak(std::atol(argv[2]));
     const double t0 = std::atof(argv[2]);
-    return std::string(argv[1]) == "--bare" ? bare(t0) : course(t0);
+    const std::string mode = argv[1];
+    if (mode == "--bare") return bare(t0);
+    return course(t0, mode == "--splash");
 }
