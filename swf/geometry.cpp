@@ -7,14 +7,17 @@ namespace swf {
 
 namespace {
 
+// 64-bit so that long runs of edges in hostile shapes cannot overflow.
 struct Point {
-    std::int32_t x = 0, y = 0;
+    std::int64_t x = 0, y = 0;
     bool operator==(const Point&) const = default;
 };
 
-std::uint64_t key(Point p) {
-    return (std::uint64_t(std::uint32_t(p.x)) << 32) | std::uint32_t(p.y);
-}
+struct PointHash {
+    std::size_t operator()(const Point& p) const {
+        return std::hash<std::int64_t>()(p.x * 1000003 + p.y);
+    }
+};
 
 struct Edge {
     Point from, to;
@@ -33,12 +36,12 @@ void addEdge(QPainterPath& path, const Edge& e) {
 QPainterPath joinLoops(const std::vector<Edge>& edges, bool winding) {
     QPainterPath path;
     path.setFillRule(winding ? Qt::WindingFill : Qt::OddEvenFill);
-    std::unordered_multimap<std::uint64_t, std::size_t> byStart;
+    std::unordered_multimap<Point, std::size_t, PointHash> byStart;
     byStart.reserve(edges.size());
-    for (std::size_t i = 0; i < edges.size(); ++i) byStart.emplace(key(edges[i].from), i);
+    for (std::size_t i = 0; i < edges.size(); ++i) byStart.emplace(edges[i].from, i);
     std::vector<bool> used(edges.size(), false);
     auto take = [&](Point p) -> std::ptrdiff_t {
-        auto range = byStart.equal_range(key(p));
+        auto range = byStart.equal_range(p);
         for (auto it = range.first; it != range.second; ++it) {
             if (!used[it->second]) {
                 std::size_t i = it->second;
@@ -51,7 +54,7 @@ QPainterPath joinLoops(const std::vector<Edge>& edges, bool winding) {
     for (std::size_t i = 0; i < edges.size(); ++i) {
         if (used[i]) continue;
         // Remove i from the start map.
-        auto range = byStart.equal_range(key(edges[i].from));
+        auto range = byStart.equal_range(edges[i].from);
         for (auto it = range.first; it != range.second; ++it)
             if (it->second == i) { byStart.erase(it); break; }
         used[i] = true;
