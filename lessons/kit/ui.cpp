@@ -563,7 +563,9 @@ Rect dialogFrame(const Dialog& g, double& fieldsTop)
     if (g.centred) {
         const Rect ga = graphicsArea();
         const double w = 340;
-        return {ga.x + (ga.w - w) / 2, std::max(ga.y + 8, ga.y + (ga.h - h) / 2), w, h};
+        // Centred above the band the animation time line may take.
+        const double room = ga.h - 74;
+        return {ga.x + (ga.w - w) / 2, std::max(ga.y + 8, ga.y + (room - h) / 2), w, h};
     }
     const Rect tp = treePanel();
     return {tp.x + 2, tp.y + 2, tp.w - 4, std::max(h, 120.0)};
