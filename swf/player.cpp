@@ -208,8 +208,10 @@ void Timeline::runActions(const DoAction& action) {
             playing_ = false;
         } else if (auto* l = std::get_if<ActionGotoLabel>(&a)) {
             int f = frames_->frameOfLabel(l->label);
-            if (f > 0) gotoFrame(f);
-            playing_ = false;
+            if (f > 0) {  // an unknown label is ignored
+                gotoFrame(f);
+                playing_ = false;
+            }
         }
     }
 }

@@ -37,6 +37,7 @@ struct LimitHit : std::runtime_error {
 
 // Counters over the whole movie; every cap of Limits is checked here.
 struct Context {
+    Context(const Limits& l, std::uint8_t v) : limits(l), version(v) {}
     const Limits& limits;
     std::uint8_t version;
     std::size_t characters = 0, frames = 0, tags = 0, points = 0;
@@ -664,7 +665,7 @@ ReadResult read(std::span<const std::uint8_t> bytes, const Limits& limits) {
         body = inflated;
     }
 
-    Context ctx{limits, version};
+    Context ctx(limits, version);
     BitReader r(body);
     MovieData movie;
     try {
@@ -696,7 +697,7 @@ ReadResult read(std::span<const std::uint8_t> bytes, const Limits& limits) {
 
 std::optional<Tag> readTagBody(std::uint16_t c, std::span<const std::uint8_t> body, std::uint8_t version,
                                const Limits& limits) {
-    Context ctx{limits, version};
+    Context ctx(limits, version);
     try {
         return readBody(c, body, ctx, 0);
     } catch (const std::exception&) {

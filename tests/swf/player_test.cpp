@@ -232,6 +232,26 @@ TEST(SwfSprites, ANewInstanceStartsAtItsFirstFrame) {
     EXPECT_EQ(spriteFrame(p, 2), 2);
 }
 
+TEST(SwfSprites, ActionsInASpriteDriveOnlyThatSprite) {
+    // The sprite stops itself on its frame 2; an unknown label changes nothing.
+    auto m = std::make_shared<MovieData>();
+    DefineSprite s;
+    s.id = 1;
+    s.tags = {ShowFrame{}, DoAction{{ActionGotoLabel{"nulle part"}, ActionStop{}}}, ShowFrame{}, ShowFrame{}};
+    m->tags.push_back(s);
+    m->tags.push_back(place(1, 1));
+    m->tags.push_back(DoAction{{ActionGotoLabel{"absent"}}});
+    m->tags.push_back(ShowFrame{});
+    m->tags.push_back(ShowFrame{});
+    m->tags.push_back(ShowFrame{});
+    Player p(m);
+    EXPECT_TRUE(p.playing());
+    for (int i = 0; i < 4; ++i) p.tick();
+    EXPECT_EQ(spriteFrame(p, 1), 2);
+    EXPECT_FALSE(p.displayList().at(1).sprite->playing());
+    EXPECT_EQ(p.currentFrame(), 2) << "the root went on: 1, 2, 3, 1, 2";
+}
+
 TEST(SwfSprites, SelfPlacingSpritesAreBounded) {
     auto m = std::make_shared<MovieData>();
     DefineSprite s;
