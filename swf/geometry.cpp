@@ -80,7 +80,14 @@ struct LayerBuilder {
     std::vector<std::vector<Edge>> fillEdges;   // by fill style index - 1
     std::vector<QPainterPath> linePaths;        // by line style index - 1
     std::vector<Point> lineEnds;                // where each line path's pen is
+    std::vector<Point> lineStarts;              // where its current run began
     std::vector<bool> lineStarted;
+
+    // A run that ends where it began is closed (joined, not capped) unless
+    // the style asks for open ends.
+    void closeIfLoop(std::size_t li) {
+        if (lineStarted[li] && lineEnds[li] == lineStarts[li] && !lines[li].noClose) linePaths[li].closeSubpath();
+    }
 
     void reset(const std::vector<FillStyle>& f, const std::vector<LineStyle>& l) {
         fills = f;
@@ -88,6 +95,7 @@ struct LayerBuilder {
         fillEdges.assign(f.size(), {});
         linePaths.assign(l.size(), QPainterPath());
         lineEnds.assign(l.size(), Point{});
+        lineStarts.assign(l.size(), Point{});
         lineStarted.assign(l.size(), false);
     }
 
@@ -99,6 +107,7 @@ struct LayerBuilder {
             layer.fills.push_back(FillPath{std::move(p), fills[i]});
         }
         for (std::size_t i = 0; i < lines.size(); ++i) {
+            closeIfLoop(i);
             if (linePaths[i].isEmpty()) continue;
             layer.strokes.push_back(StrokePath{std::move(linePaths[i]), lines[i]});
         }
@@ -147,7 +156,9 @@ ShapeGeometry tessellate(const Shape& shape, bool winding) {
         if (line >= 1 && line <= b.linePaths.size()) {
             std::size_t li = line - 1;
             if (!b.lineStarted[li] || !(b.lineEnds[li] == e.from)) {
+                b.closeIfLoop(li);
                 b.linePaths[li].moveTo(e.from.x, e.from.y);
+                b.lineStarts[li] = e.from;
                 b.lineStarted[li] = true;
             }
             addEdge(b.linePaths[li], e);

@@ -202,3 +202,37 @@ TEST(SwfRasterCache, CachedFramesMatchDirectlyDrawnOnes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A square outline with flat caps and miter joins: where the run returns to
+// its start it is joined (the corner is filled), not left with two flat caps.
+// (Qt's stroker joins any run whose ends meet, so noClose cannot reopen it.)
+TEST(SwfLines, ClosedRunsAreJoined) {
+    auto cornerPainted = [](bool noClose) {
+        auto m = std::make_shared<swf::MovieData>();
+        m->header.frame = swf::Rect{0, 2000, 0, 2000};
+        swf::DefineShape d;
+        d.version = 4;
+        d.id = 1;
+        swf::LineStyle l;
+        l.width = 200;
+        l.startCap = l.endCap = swf::CapStyle::None;
+        l.join = swf::JoinStyle::Miter;
+        l.noClose = noClose;
+        d.shape.lines = {l};
+        swf::StyleChange s;
+        s.moveX = 500;
+        s.moveY = 500;
+        s.line = 1;
+        d.shape.records = {s, swf::StraightEdge{1000, 0}, swf::StraightEdge{0, 1000}, swf::StraightEdge{-1000, 0},
+                           swf::StraightEdge{0, -1000}};
+        m->tags = {d, swf::samples::place(1, 1), swf::ShowFrame{}};
+        // 100 px for 2000 twips: the start corner's outer square spans 20..25 px.
+        QImage img = normalised(swf::renderFrame(*m, 1, QSize(100, 100)));
+        return qAlpha(img.pixel(21, 21)) > 128;
+    };
+    EXPECT_TRUE(cornerPainted(false));
+}
+
+}  // namespace
