@@ -11,6 +11,11 @@ std::size_t RasterCache::KeyHash::operator()(const Key& k) const {
     mix(k.antialias);
     mix(k.fx);
     mix(k.fy);
+    {
+        std::uint32_t u;
+        std::memcpy(&u, &k.stageScale, 4);
+        mix(u);
+    }
     for (float f : k.m) {
         std::uint32_t u;
         std::memcpy(&u, &f, 4);

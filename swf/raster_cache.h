@@ -23,6 +23,7 @@ public:
     struct Key {
         std::uint16_t id = 0;
         bool antialias = true;
+        float stageScale = 0;  // non-scaling strokes depend on it
         float m[4] = {};     // the linear part of the device transform
         std::uint8_t fx = 0, fy = 0;  // sub-pixel offset in quarters
         float cx[8] = {};    // colour transform factors and offsets

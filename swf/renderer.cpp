@@ -104,11 +104,16 @@ QBrush makeBrush(const FillStyle& f, const Cx& cx) {
 // Pixels per twip along the transform's axes (for hairlines).
 double pixelScale(const QTransform& t) { return std::sqrt(std::abs(t.determinant())); }
 
-QPen makePen(const LineStyle& l, const Cx& cx, const QTransform& t) {
+// `stageScale` is device pixels per twip of the stage, for strokes that keep
+// their width whatever the object's own scale (LineStyle2 no-scale flags).
+QPen makePen(const LineStyle& l, const Cx& cx, const QTransform& t, double stageScale) {
     QBrush brush = l.fill ? makeBrush(*l.fill, cx) : QBrush(cx.apply(l.color));
     QPen pen(brush, l.width);
     double px = l.width * pixelScale(t);
-    if (px < 1.0) {
+    if (l.noHScale || l.noVScale) {
+        pen.setCosmetic(true);
+        pen.setWidthF(std::max(1.0, l.width * stageScale));
+    } else if (px < 1.0) {
         pen.setCosmetic(true);
         pen.setWidthF(1.0);
     }
@@ -132,6 +137,8 @@ public:
         worldFromDev_ = devFromWorld_.inverted(&ok);
         if (!ok) worldFromDev_ = QTransform();
     }
+
+    void setStage(const QTransform& base) { stageScale_ = pixelScale(base * devFromWorld_); }
 
     void drawList(const DisplayList& list, const QTransform& parent, const Cx& cx, int nesting) {
         if (nesting > max_) return;
@@ -166,7 +173,7 @@ private:
             drawList(obj.sprite->displayList(), t, cx, nesting + 1);
         } else if (const ShapeGeometry* g = dict_.shapeGeometry(obj.characterId)) {
             drawCached(obj.characterId, g->bounds, t, cx, [&](QPainter& p, const QTransform& dev, const QTransform& world) {
-                drawShape(p, *g, world, dev, cx);
+                drawShape(p, *g, world, dev, cx, stageScale_);
             });
         } else if (const DefineText* text = dict_.text(obj.characterId)) {
             auto it = cache_.textBounds.find(obj.characterId);
@@ -193,6 +200,7 @@ private:
         RasterCache::Key key;
         key.id = id;
         key.antialias = antialias_;
+        key.stageScale = float(stageScale_);
         key.m[0] = float(dev.m11());
         key.m[1] = float(dev.m12());
         key.m[2] = float(dev.m21());
@@ -243,14 +251,15 @@ private:
 
     // `world` is the painter transform to use; `dev` maps to device pixels
     // (for the hairline rule).
-    static void drawShape(QPainter& p, const ShapeGeometry& g, const QTransform& world, const QTransform& dev, const Cx& cx) {
+    static void drawShape(QPainter& p, const ShapeGeometry& g, const QTransform& world, const QTransform& dev, const Cx& cx,
+                          double stageScale) {
         p.setWorldTransform(world);
         for (const auto& layer : g.layers) {
             for (const auto& f : layer.fills) {
                 QBrush b = makeBrush(f.style, cx);
                 if (b.style() != Qt::NoBrush) p.fillPath(f.path, b);
             }
-            for (const auto& s : layer.strokes) p.strokePath(s.path, makePen(s.style, cx, dev));
+            for (const auto& s : layer.strokes) p.strokePath(s.path, makePen(s.style, cx, dev, stageScale));
         }
     }
 
@@ -315,6 +324,7 @@ private:
     int max_;
     bool antialias_;
     QTransform devFromWorld_, worldFromDev_;
+    double stageScale_ = 1;
 };
 
 }  // namespace
@@ -344,7 +354,9 @@ void render(const Player& player, QPainter& painter, const QRectF& viewport, con
     }
     painter.setPen(Qt::NoPen);
     QTransform base = stageTransform(player.header().frame, viewport) * painter.worldTransform();
-    FrameDrawer(player, painter, presentation.antialias).drawList(player.displayList(), base, Cx(), 0);
+    FrameDrawer drawer(player, painter, presentation.antialias);
+    drawer.setStage(base);
+    drawer.drawList(player.displayList(), base, Cx(), 0);
     painter.restore();
 }
 

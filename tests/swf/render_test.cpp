@@ -236,3 +236,39 @@ TEST(SwfLines, ClosedRunsAreJoined) {
 }
 
 }  // namespace
+
+namespace {
+
+// A LineStyle2 with the no-scale flags keeps its stage width when the object
+// is scaled up; an ordinary line grows with it.
+TEST(SwfLines, NonScalingStrokesKeepTheirWidth) {
+    auto paintedRows = [](bool noScale) {
+        auto m = std::make_shared<swf::MovieData>();
+        m->header.frame = swf::Rect{0, 2000, 0, 2000};
+        swf::DefineShape d;
+        d.version = 4;
+        d.id = 1;
+        swf::LineStyle l;
+        l.width = 40;  // 2 px at 100 px for 2000 twips
+        l.noHScale = l.noVScale = noScale;
+        d.shape.lines = {l};
+        swf::StyleChange s;
+        s.moveX = 0;
+        s.moveY = 100;
+        s.line = 1;
+        d.shape.records = {s, swf::StraightEdge{400, 0}};
+        swf::PlaceObject p = swf::samples::place(1, 1);
+        p.matrix->scaleX = p.matrix->scaleY = 5 << 16;  // the line lands at y = 500 twips, 25 px
+        m->tags = {d, p, swf::ShowFrame{}};
+        QImage img = normalised(swf::renderFrame(*m, 1, QSize(100, 100)));
+        int rows = 0;
+        for (int y = 0; y < 100; ++y)
+            if (qAlpha(img.pixel(50, y)) > 128) ++rows;
+        return rows;
+    };
+    EXPECT_GE(paintedRows(false), 9);  // 40 twips x 5 = 10 px
+    EXPECT_LE(paintedRows(true), 3);   // stays 2 px
+    EXPECT_GE(paintedRows(true), 1);
+}
+
+}  // namespace
