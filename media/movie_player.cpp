@@ -41,8 +41,9 @@ MoviePlayer::MoviePlayer(rt::ControlSite& site, const PersistedState& state, QSi
     // the persisted extent is only compared, since both come from one design.
     const Extent e = extentFromTwips(sizeTwips.width(), sizeTwips.height());
     extentMatches_ = e == Extent{state.extentWidth, state.extentHeight};
-    // A movie named at design time is opened at once, like one set later.
-    if (state.movie && !state.movie->isEmpty()) setMovie(*state.movie);
+    // A movie named at design time is opened at once, like one set later, but
+    // without a repaint: the host is still creating this control.
+    if (state.movie && !state.movie->isEmpty()) setMovie(*state.movie, false);
 }
 
 MoviePlayer::~MoviePlayer() { stopClock(); }
@@ -95,7 +96,7 @@ rt::Status MoviePlayer::invoke(int dispid, rt::InvokeKind kind, std::span<const 
     }
 }
 
-void MoviePlayer::setMovie(const QString& path) {
+void MoviePlayer::setMovie(const QString& path, bool repaint) {
     // Nothing of the earlier movie survives: its clock, its player, its menu.
     stopClock();
     player_.reset();
@@ -110,7 +111,7 @@ void MoviePlayer::setMovie(const QString& path) {
         if (settings_.playAtOnce) startClock();
         else player_->stop();
     }
-    site_.invalidate();
+    if (repaint) site_.invalidate();
 }
 
 void MoviePlayer::startClock() {

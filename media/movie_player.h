@@ -64,7 +64,7 @@ public:
     void perform(MenuAction action);
 
 private:
-    void setMovie(const QString& path);
+    void setMovie(const QString& path, bool repaint = true);
     void startClock();
     void stopClock();
     void onTick();

@@ -620,6 +620,20 @@ TEST(MoviePlayerAlone, HoldsOneClockAtMostAndStopsItWhenDestroyed) {
     EXPECT_TRUE(site.timers.empty());
 }
 
+TEST(MoviePlayerAlone, AMovieNamedAtDesignTimeOpensAtCreationWithoutARepaint) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(mediatest::writeFile(dir.path() + "/d.swf", mediatest::bytesOf(frames(3))));
+    media::PersistedState st = media::lessonDesignValues(10575, 7215);
+    st.movie = dir.path() + "\\d.swf";
+    RecordingSite site;
+    media::MoviePlayer p(site, st, QSize(10575, 7215));
+    EXPECT_TRUE(p.hasMovie()) << p.notice().toStdString();
+    EXPECT_TRUE(p.playing());
+    EXPECT_EQ(p.moviePath(), *st.movie);
+    EXPECT_EQ(site.timers.size(), 1u);
+    EXPECT_EQ(site.invalidations, 0);
+}
+
 // --- the lesson movies, when the build has made them -----------------------
 
 TEST_F(PlayerTest, EveryLessonMovieFromTheBuildPlaysThroughTheControl) {
