@@ -7,6 +7,7 @@
 #include "screens/project.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMouseEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -90,6 +91,25 @@ TEST_F(CourseWindows, TheHandPointerShowsOverTheSkipAreaWithItsHotSpotAtTheCentr
     EXPECT_EQ(w->cursor().shape(), Qt::BitmapCursor);
     EXPECT_EQ(w->cursor().hotSpot(), QPoint(16, 16));
     EXPECT_EQ(w->cursor().pixmap().size(), QSize(32, 32));
+}
+
+TEST_F(CourseWindows, ThePictureMenuShowsTheHoverPictureOfThePointedRow) {
+    show("Form15");
+    QWidget* w = host.window("Form15");
+    ASSERT_NE(w, nullptr);
+    const QRect hover2(232, 168, 185, 25);
+    const QImage before = w->grab().toImage();
+    moveTo(w, {300, 180});  // row 2's hot spot
+    const QImage after = w->grab().toImage();
+    int changed = 0;
+    for (int y = hover2.top(); y <= hover2.bottom(); ++y)
+        for (int x = hover2.left(); x <= hover2.right(); ++x) changed += before.pixel(x, y) != after.pixel(x, y);
+    EXPECT_GT(changed, 100);
+    // Nothing changes outside the hover picture.
+    EXPECT_EQ(before.copy(0, 0, 638, 160), after.copy(0, 0, 638, 160));
+    // Kept for the README's screenshots.
+    QDir().mkpath(TK_BINARY_DIR "/screenshots");
+    after.save(TK_BINARY_DIR "/screenshots/picture-menu.png");
 }
 
 }  // namespace

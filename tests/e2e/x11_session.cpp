@@ -95,14 +95,17 @@ std::optional<int> X11Session::waitForExit(int timeoutMs) {
     return program_->exitCode();
 }
 
+QString X11Session::visibleWindowIds(const QString& name) const {
+    return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                           QStringLiteral("--name"), QStringLiteral("^%1$").arg(name)})
+        .trimmed();
+}
+
 std::optional<QRect> X11Session::findWindow(const QString& name, int timeoutMs) const {
     QElapsedTimer t;
     t.start();
     do {
-        const QString ids = run(QStringLiteral("xdotool"),
-                                {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                                 QStringLiteral("^%1$").arg(name)})
-                                .trimmed();
+        const QString ids = visibleWindowIds(name);
         if (!ids.isEmpty()) {
             const QString id = ids.split('\n').first();
             const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
@@ -126,11 +129,7 @@ bool X11Session::waitWindowGone(const QString& name, int timeoutMs) const {
     QElapsedTimer t;
     t.start();
     do {
-        const QString ids = run(QStringLiteral("xdotool"),
-                                {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                                 QStringLiteral("^%1$").arg(name)})
-                                .trimmed();
-        if (ids.isEmpty()) return true;
+        if (visibleWindowIds(name).isEmpty()) return true;
         sleepMs(50);
     } while (t.elapsed() < timeoutMs);
     return false;

@@ -45,6 +45,8 @@ public:
     QString saveScreenshot(const QString& name) const;
 
 private:
+    // The ids of the visible windows named exactly `name`, one a line.
+    QString visibleWindowIds(const QString& name) const;
     QSize size_;
     int number_ = -1;
     bool up_ = false;
