@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <ctime>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,8 +18,17 @@
 
 namespace {
 
+// CPU time of this thread: unlike the wall clock it does not count the time
+// other processes on a shared machine take from us.
+double threadCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
 struct Figures {
-    double coldMs = 0, medianMs = 0, maxMs = 0;
+    double coldMs = 0, medianMs = 0, p95Ms = 0, maxMs = 0, steadyMaxMs = 0;
+    double cpuMedianMs = 0, cpuMaxMs = 0;
     int frames = 0, samples = 0;
 };
 
@@ -28,26 +38,34 @@ Figures measure(const swf::MovieData& data, int passes, QSize size) {
     swf::Player player(movie);
     player.setLooping(false);
     QImage img(size, QImage::Format_ARGB32_Premultiplied);
-    std::vector<double> ms;
+    std::vector<double> ms, cpu;
     Figures f;
     f.frames = player.frameCount();
     for (int pass = 0; pass < passes; ++pass) {
         player.rewind();
         for (int frame = 1; frame <= player.frameCount(); ++frame) {
             auto t0 = clock::now();
+            double c0 = threadCpuMs();
             img.fill(Qt::transparent);
             QPainter p(&img);
             swf::render(player, p, QRectF(QPointF(0, 0), QSizeF(size)));
             p.end();
             double t = std::chrono::duration<double, std::milli>(clock::now() - t0).count();
+            if (pass > 0 || frame > 1) cpu.push_back(threadCpuMs() - c0);
             if (pass == 0 && frame == 1) f.coldMs = t;  // includes tessellating every shape
             else ms.push_back(t);
+            if (pass > 0) f.steadyMaxMs = std::max(f.steadyMaxMs, t);  // every image cached
             player.forward();
         }
     }
     if (ms.empty()) ms.push_back(f.coldMs);
+    if (cpu.empty()) cpu.push_back(f.coldMs);
+    std::sort(cpu.begin(), cpu.end());
+    f.cpuMedianMs = cpu[cpu.size() / 2];
+    f.cpuMaxMs = cpu.back();
     std::sort(ms.begin(), ms.end());
     f.medianMs = ms[ms.size() / 2];
+    f.p95Ms = ms[std::min(ms.size() - 1, ms.size() * 95 / 100)];
     f.maxMs = ms.back();
     f.samples = static_cast<int>(ms.size());
     return f;
@@ -62,12 +80,15 @@ int main(int argc, char** argv) {
     auto movies = swf::samples::goldenMovies();
     movies.push_back({"actions", swf::samples::actionsMovie(), {}});
     movies.push_back({"lesson-like (300 shapes + text)", swf::samples::lessonLikeMovie(12), {}});
-    std::printf("%-34s %6s %8s %10s %10s %10s\n", "movie", "frames", "samples", "cold ms", "median ms", "max ms");
+    std::printf("%-34s %6s %7s %8s %9s %8s %8s %11s %8s %8s\n", "movie", "frames", "samples", "cold ms",
+                "median ms", "p95 ms", "max ms", "max pass>1", "cpu med", "cpu max");
     for (const auto& m : movies) {
         Figures f = measure(m.movie, passes, size);
-        std::printf("%-34s %6d %8d %10.3f %10.3f %10.3f\n", m.name.c_str(), f.frames, f.samples, f.coldMs,
-                    f.medianMs, f.maxMs);
+        std::printf("%-34s %6d %7d %8.3f %9.3f %8.3f %8.3f %11.3f %8.3f %8.3f\n", m.name.c_str(), f.frames,
+                    f.samples, f.coldMs, f.medianMs, f.p95Ms, f.maxMs, f.steadyMaxMs, f.cpuMedianMs, f.cpuMaxMs);
     }
-    std::printf("goal: median <= 2 ms, max <= 8 ms per frame (warm cache)\n");
+    std::printf("wall-clock ms unless marked cpu (thread CPU time, immune to other processes)\n");
+    std::printf("cold: first frame, shapes tessellated; max pass>1: later passes, images cached\n");
+    std::printf("goal: median <= 2 ms, max <= 8 ms per frame\n");
     return 0;
 }
