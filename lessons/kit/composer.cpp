@@ -709,7 +709,7 @@ private:
             return ui::desktopIconRect().centre();
         if (kind == "key") {
             const double t = num(arg(), c.line);
-            return {ui::timelineX(t, state_.tlLength), ui::timelineRect().y + 46};
+            return {ui::timelineX(t, state_.tlLength), ui::timelineKeyY()};
         }
         const Camera cam = camera();
         if (kind == "face") {
@@ -776,9 +776,10 @@ private:
             const double u = ease(double(i) / n);
             // A slight bow, as a hand moves.
             const double bow = std::sin(u * kPi) * 0.08;
-            // The bow never takes the pointer off the window.
-            const ui::Rect w = ui::windowRect();
-            state_.pointer = {std::clamp(from.x + dx * u - dy * bow, w.x + 1, w.x + w.w - 1),
+            // The bow never takes the pointer off the window, nor its arrow
+            // (13 px wide) out of the part of the stage every screen shows.
+            const ui::Rect w = ui::windowRect(), safe = ui::safeArea();
+            state_.pointer = {std::clamp(from.x + dx * u - dy * bow, w.x + 1, safe.x + safe.w - 13),
                               std::clamp(from.y + dy * u + dx * bow, w.y + 1, w.y + w.h - 1)};
             state_.rest = 0;
             emit();

@@ -52,14 +52,26 @@ void cube(Drawing& d, double cx, double cy, double s, Rgba top, Rgba left, Rgba 
 Pt P(double x, double y) { return {x, y}; }
 }  // namespace
 
-Rect windowRect() { return {6, 4, 693, 410}; }
-Rect titleBar() { return {6, 4, 693, 20}; }
-Rect menuBar() { return {6, 24, 693, 18}; }
-Rect toolbarArea() { return {6, 42, 693, 50}; }
-Rect treePanel() { return {6, 92, 170, 304}; }
-Rect graphicsArea() { return {177, 92, 522, 304}; }
-Rect statusBar() { return {6, 396, 693, 18}; }
-Rect captionRect() { return {12, 419, 681, 40}; }
+Rect safeArea() { return {36, 0, 633, 464}; }
+
+// The window sits in the safe area with room for its 1 px frame on the left
+// and its 2 px shadow on the right; its bands keep their heights.
+Rect windowRect()
+{
+    const Rect s = safeArea();
+    return {s.x + 1, 4, s.w - 4, 410};
+}
+Rect titleBar() { return {windowRect().x, 4, windowRect().w, 20}; }
+Rect menuBar() { return {windowRect().x, 24, windowRect().w, 18}; }
+Rect toolbarArea() { return {windowRect().x, 42, windowRect().w, 50}; }
+Rect treePanel() { return {windowRect().x, 92, 170, 304}; }
+Rect graphicsArea()
+{
+    const Rect w = windowRect(), t = treePanel();
+    return {t.x + t.w + 1, 92, w.x + w.w - (t.x + t.w + 1), 304};
+}
+Rect statusBar() { return {windowRect().x, 396, windowRect().w, 18}; }
+Rect captionRect() { return {windowRect().x + 6, 419, windowRect().w - 12, 40}; }
 
 bool areaByName(const std::string& n, Rect& out)
 {
@@ -82,11 +94,12 @@ const std::vector<std::string>& menuTitles()
 
 bool menuTitleRect(const std::string& title, Rect& out)
 {
-    double x = 12;
+    const Rect mb = menuBar();
+    double x = mb.x + 6;
     for (const std::string& m : menuTitles()) {
         const double w = textW(m, kMenuFont) + 16;
         if (m == title) {
-            out = {x, 24, w, 18};
+            out = {x, mb.y, w, mb.h};
             return true;
         }
         x += w;
@@ -139,7 +152,8 @@ int toolsIn(const std::string& bar)
 
 bool toolbarRect(const std::string& id, Rect& out)
 {
-    double x[2] = {10, 10};
+    const double left = toolbarArea().x + 4;
+    double x[2] = {left, left};
     for (const ToolbarDef& b : toolbars()) {
         const double w = kGrip + toolsIn(b.id) * kToolPitch + 4;
         if (b.id == id) {
@@ -409,6 +423,9 @@ void drawToolbar(Drawing& d, const std::string& bar, const std::string& hover, c
 
 namespace {
 constexpr double kTreeTop = 98, kTreeRow = 19;
+// Left edge of the tree's rows and x of the line joining them.
+double treeLeft() { return treePanel().x + 6; }
+double treeTrunk() { return treePanel().x + 10; }
 double treeIndent(const TreeItem& it) { return it.icon == "part" ? 0 : 12; }
 
 void treeIcon(Drawing& d, const std::string& icon, double x, double y)
@@ -436,7 +453,7 @@ bool treeItemRect(const std::vector<TreeItem>& items, const std::string& name, R
     for (std::size_t i = 0; i < items.size(); ++i)
         if (items[i].name == name) {
             const double ind = treeIndent(items[i]);
-            out = {12 + ind, kTreeTop + kTreeRow * double(i), 30 + textW(name, kMenuFont) - 10, 17};
+            out = {treeLeft() + ind, kTreeTop + kTreeRow * double(i), 30 + textW(name, kMenuFont) - 10, 17};
             return true;
         }
     return false;
@@ -448,16 +465,16 @@ void drawTree(Drawing& d, TextBlock& t, const std::vector<TreeItem>& items, cons
         const TreeItem& it = items[i];
         const double y = kTreeTop + kTreeRow * double(i), ind = treeIndent(it);
         if (it.name == selected) {
-            Element& e = d.rect(12 + ind + 15, y, textW(it.name, kMenuFont) + 6, 17, kSelect);
+            Element& e = d.rect(treeLeft() + ind + 15, y, textW(it.name, kMenuFont) + 6, 17, kSelect);
             e.lineWidth = 1, e.line = kSelectEdge;
         }
         if (ind > 0)
-            d.line(P(16, y + 8.5), P(12 + ind, y + 8.5), 0.8, rgb(0xb5bfcc));
-        treeIcon(d, it.icon, 12 + ind + 1, y + 3);
-        t.add(it.name, 12 + ind + 18, y + 13, kMenuFont, kInk, it.icon == "part");
+            d.line(P(treeTrunk(), y + 8.5), P(treeLeft() + ind, y + 8.5), 0.8, rgb(0xb5bfcc));
+        treeIcon(d, it.icon, treeLeft() + ind + 1, y + 3);
+        t.add(it.name, treeLeft() + ind + 18, y + 13, kMenuFont, kInk, it.icon == "part");
     }
     if (items.size() > 1)
-        d.line(P(16, kTreeTop + 17), P(16, kTreeTop + kTreeRow * double(items.size() - 1) + 8.5), 0.8, rgb(0xb5bfcc));
+        d.line(P(treeTrunk(), kTreeTop + 17), P(treeTrunk(), kTreeTop + kTreeRow * double(items.size() - 1) + 8.5), 0.8, rgb(0xb5bfcc));
 }
 
 namespace {
@@ -703,10 +720,20 @@ void drawCaption(Drawing& d, TextBlock& t, int step, const std::string& text)
     t.add(num, r.x + 21 - nw / 2, r.y + r.h / 2 + 5, 14, kWhite, true);
     const std::vector<RichPiece> pieces{{"Étape " + std::string(num) + " : ", true, rgb(0xb3560f)},
                                         {text, false, kInk}};
-    TextBlock probe;
-    const double x = r.x + 44, w = r.w - 54, size = 13, lh = 15.5;
-    const int lines = layoutParagraph(probe, pieces, x, 0, w, size, lh);
-    const double first = r.y + r.h / 2 + 4.5 - (lines - 1) * lh / 2;
+    // Two lines fit the callout: a caption that would wrap to a third is set
+    // a little smaller until it fits in two.
+    const double x = r.x + 44, w = r.w - 54;
+    double size = 13, lh = 15.5;
+    int lines = 0;
+    for (;;) {
+        TextBlock probe;
+        lines = layoutParagraph(probe, pieces, x, 0, w, size, lh);
+        if (lines <= 2 || size <= 10.5)
+            break;
+        size -= 0.5;
+        lh = size * 1.2;
+    }
+    const double first = r.y + r.h / 2 + size * 4.5 / 13 - (lines - 1) * lh / 2;
     layoutParagraph(t, pieces, x, first, w, size, lh);
 }
 
@@ -715,38 +742,44 @@ void cardBackground(Drawing& d)
 {
     // Solid bands rather than a gradient: far cheaper to paint every frame.
     const Rgba bands[] = {rgb(0x2b4a72), rgb(0x30517b), rgb(0x355884), rgb(0x3a5f8c), rgb(0x3f6694), rgb(0x446d9c)};
-    const double h = 462.0 / 6;
+    // The card covers the safe area only: the screen's background shows beside it.
+    const Rect s = safeArea();
+    const double bottom = 462, h = (bottom - s.y) / 6;
     for (int i = 0; i < 6; ++i)
-        d.rect(0, i * h, kStageW, h + (i < 5 ? 0.5 : 0), bands[i]);
-    for (int i = 1; i < 12; i += 2)
-        d.line(P(i * 60.0, 0), P(i * 60.0, 462), 0.6, rgb(0x5677a0));
+        d.rect(s.x, s.y + i * h, s.w, h + (i < 5 ? 0.5 : 0), bands[i]);
+    for (double x = 60; x < s.x + s.w - 1; x += 120)
+        if (x > s.x + 1)
+            d.line(P(x, s.y + 0.3), P(x, bottom - 0.3), 0.6, rgb(0x5677a0));
 }
 }  // namespace
 
 void drawTitleCard(Drawing& d, TextBlock& t, const std::string& title, const std::string& subtitle)
 {
     cardBackground(d);
-    cube(d, kStageW / 2, 128, 34, rgb(0xf6b04a), rgb(0xd9782a), rgb(0xb85d1c), 1.5, rgb(0x5a2f0c));
+    const Rect s = safeArea();
+    const double mid = s.x + s.w / 2;
+    cube(d, mid, 128, 34, rgb(0xf6b04a), rgb(0xd9782a), rgb(0xb85d1c), 1.5, rgb(0x5a2f0c));
     const std::string kicker = "Tarvik · Leçon";
-    t.add(kicker, (kStageW - textW(kicker, 14)) / 2, 206, 14, rgb(0xf6c27a));
-    const int tl = layoutParagraph(t, {RichPiece{title, true, kWhite}}, 50, 252, kStageW - 100, 30, 36, true);
+    t.add(kicker, mid - textW(kicker, 14) / 2, 206, 14, rgb(0xf6c27a));
+    const int tl = layoutParagraph(t, {RichPiece{title, true, kWhite}}, s.x + 14, 252, s.w - 28, 30, 36, true);
     double y = 252 + (tl - 1) * 36 + 20;
-    d.line(P(kStageW / 2 - 60, y), P(kStageW / 2 + 60, y), 2, kAccent);
+    d.line(P(mid - 60, y), P(mid + 60, y), 2, kAccent);
     if (!subtitle.empty())
-        layoutParagraph(t, {RichPiece{subtitle, false, rgb(0xd8e4f2)}}, 70, y + 34, kStageW - 140, 16, 21, true);
+        layoutParagraph(t, {RichPiece{subtitle, false, rgb(0xd8e4f2)}}, s.x + 34, y + 34, s.w - 68, 16, 21, true);
 }
 
 void drawSummaryCard(Drawing& d, TextBlock& t, const std::vector<std::string>& lines)
 {
     cardBackground(d);
+    const double left = safeArea().x + 44;
     const std::string head = "À retenir :";
-    t.add(head, 80, 92, 24, kWhite, true);
-    d.line(P(80, 104), P(80 + textW(head, 24, true), 104), 2, kAccent);
+    t.add(head, left, 92, 24, kWhite, true);
+    d.line(P(left, 104), P(left + textW(head, 24, true), 104), 2, kAccent);
     double y = 146;
     for (const std::string& l : lines) {
-        d.circle(P(88, y - 5), 4.5, kAccent);
+        d.circle(P(left + 8, y - 5), 4.5, kAccent);
         TextBlock tb;
-        const int n = layoutParagraph(tb, {RichPiece{l, false, kWhite}}, 104, y, 520, 16, 21);
+        const int n = layoutParagraph(tb, {RichPiece{l, false, kWhite}}, left + 24, y, 520, 16, 21);
         t.append(tb);
         y += n * 21 + 14;
     }
@@ -769,7 +802,11 @@ void drawTooltip(Drawing& d, TextBlock& t, const std::string& text, Pt at)
 
 void drawNote(Drawing& d, TextBlock& t, const std::string& text, const Rect& r)
 {
-    Element& e = d.roundRect(r.x - 2, r.y - 2, r.w + 4, r.h + 4, 4, rgb(0xe07a1f, 28));
+    // The frame hugs the area, but a full-width band's frame is pulled in to
+    // stay (with its 2.5 px line) inside the safe area.
+    const Rect s = safeArea();
+    const double fx0 = std::max(r.x - 2, s.x + 1.25), fx1 = std::min(r.x + r.w + 2, s.x + s.w - 1.25);
+    Element& e = d.roundRect(fx0, r.y - 2, fx1 - fx0, r.h + 4, 4, rgb(0xe07a1f, 28));
     e.lineWidth = 2.5, e.line = kAccent;
     const double w = textW(text, 12, true) + 18, h = 22;
     const Rect win = windowRect();
@@ -784,7 +821,7 @@ void drawNote(Drawing& d, TextBlock& t, const std::string& text, const Rect& r)
     t.add(text, x + 9, y + 15.5, 12, kWhite, true);
 }
 
-Rect desktopIconRect() { return {30, 40, 60, 62}; }
+Rect desktopIconRect() { return {windowRect().x + 24, 40, 60, 62}; }
 
 void drawDesktop(Drawing& d, TextBlock& t)
 {
@@ -817,11 +854,16 @@ Rect timelineWizardButton()
     return {r.x + r.w - 96, r.y + 1, 70, 14};
 }
 
+// The scale runs from after the track names to short of the right edge, so
+// that the label of its last second stays clear of the buttons above it.
 double timelineX(double s, double length)
 {
     const Rect r = timelineRect();
-    return r.x + 70 + (r.w - 84) * std::clamp(s / std::max(length, 1.0), 0.0, 1.0);
+    return r.x + 70 + (r.w - 106) * std::clamp(s / std::max(length, 1.0), 0.0, 1.0);
 }
+
+double timelineScaleY() { return timelineRect().y + 33; }
+double timelineKeyY() { return timelineScaleY() + 16; }
 
 void drawTimeline(Drawing& d, TextBlock& t, const std::vector<double>& keys, double playhead, double length)
 {
@@ -837,7 +879,8 @@ void drawTimeline(Drawing& d, TextBlock& t, const std::vector<double>& keys, dou
     Element& we = d.roundRect(wb.x, wb.y, wb.w, wb.h, 2, rgb(0xf6f8fb));
     we.lineWidth = 1, we.line = rgb(0x8a99ad);
     t.add("Assistant...", wb.x + 6, wb.y + 11, 9, kInk);
-    const double y0 = r.y + 30;
+    // Second labels sit under the header strip and its buttons, ticks under them.
+    const double y0 = timelineScaleY();
     d.line(P(timelineX(0, length), y0), P(timelineX(length, length), y0), 1, kLine);
     for (int s = 0; s <= int(length); ++s) {
         const double x = timelineX(s, length);
@@ -845,11 +888,11 @@ void drawTimeline(Drawing& d, TextBlock& t, const std::vector<double>& keys, dou
         if (s % 2 == 0) {
             char buf[16];
             std::snprintf(buf, sizeof buf, "%d s", s);
-            t.add(buf, x - textW(buf, 9) / 2, y0 - 8, 9, kGreyInk);
+            t.add(buf, x - textW(buf, 9) / 2, y0 - 9, 9, kGreyInk);
         }
     }
     t.add("Pièce1", r.x + 8, y0 + 20, kSmallFont, kInk);
-    const double ky = y0 + 16;
+    const double ky = timelineKeyY();
     d.line(P(timelineX(0, length), ky), P(timelineX(length, length), ky), 4, rgb(0xdde5f0));
     for (double k : keys) {
         const double x = timelineX(k, length);

@@ -20,7 +20,15 @@ struct Rect {
     Pt centre() const { return {x + w / 2, y + h / 2}; }
 };
 
-// Fixed areas of the window and of the stage.
+// The part of the stage that every lesson screen shows. The screens fit the
+// stage into player rectangles that reach past their client areas by
+// different amounts, so the far left and right of the stage are cut on some of
+// them; everything the movies draw, cards included, stays inside this
+// rectangle (x 36..669), and above the screen's blue band (row 464 on). The
+// rest of the stage is left empty, so the screen's own background shows there.
+Rect safeArea();
+
+// Fixed areas of the window and of the stage, all inside safeArea().
 Rect windowRect();
 Rect titleBar();
 Rect menuBar();
@@ -98,6 +106,8 @@ Rect desktopIconRect();
 // The animation time line along the bottom of the graphics area.
 Rect timelineRect();
 double timelineX(double seconds, double length);
+double timelineScaleY();  // the time scale's line
+double timelineKeyY();    // the row of key diamonds
 Rect timelinePlayButton();
 Rect timelineWizardButton();
 void drawTimeline(Drawing& d, TextBlock& t, const std::vector<double>& keys, double playhead, double length);
