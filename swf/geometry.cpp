@@ -178,12 +178,17 @@ ShapeGeometry tessellate(const Shape& shape, bool winding) {
 }
 
 QPainterPath fillOutline(const ShapeGeometry& geometry) {
+    // Exact unions for the first areas; beyond that (hostile shapes with
+    // thousands of styles) the areas are only added, bounding the work.
+    constexpr int kMaxUnions = 32;
     QPainterPath out;
-    bool first = true;
+    int n = 0;
     for (const auto& layer : geometry.layers)
         for (const auto& f : layer.fills) {
-            out = first ? f.path : out.united(f.path);
-            first = false;
+            if (n == 0) out = f.path;
+            else if (n < kMaxUnions) out = out.united(f.path);
+            else out.addPath(f.path);
+            ++n;
         }
     return out;
 }

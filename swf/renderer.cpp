@@ -302,10 +302,15 @@ private:
         QPainterPath out;
         if (obj.sprite) {
             if (nesting + 1 > max_) return out;
+            int n = 0;
             for (const auto& [depth, child] : obj.sprite->displayList()) {
                 if (child.clipDepth) continue;
                 QPainterPath c = outline(child, toQt(child.matrix) * t, nesting + 1);
-                out = out.isEmpty() ? c : out.united(c);
+                // Exact unions for the first children, then plain addition (bounded work).
+                if (n == 0) out = c;
+                else if (n < 32) out = out.united(c);
+                else out.addPath(c);
+                ++n;
             }
         } else if (const QPainterPath* m = dict_.maskOutline(obj.characterId)) {
             out = t.map(*m);

@@ -272,3 +272,33 @@ TEST(SwfLines, NonScalingStrokesKeepTheirWidth) {
 }
 
 }  // namespace
+
+namespace {
+
+// A sprite used as a mask clips to the union of its children; depths above
+// the clip depth are drawn unclipped.
+TEST(SwfMasks, ASpriteMaskClipsToItsChildren) {
+    using namespace swf;
+    auto m = std::make_shared<MovieData>();
+    m->header.frame = Rect{0, 2000, 0, 2000};
+    m->tags.push_back(samples::rectShape(1, 0, 0, 400, 2000, FillStyle::solid({0, 0, 0, 255})));
+    m->tags.push_back(samples::rectShape(2, 0, 0, 2000, 2000, FillStyle::solid({255, 0, 0, 255})));
+    m->tags.push_back(samples::rectShape(3, 0, 0, 200, 200, FillStyle::solid({0, 0, 255, 255})));
+    DefineSprite s;
+    s.id = 4;
+    s.tags = {samples::place(1, 1, 0, 0), samples::place(2, 1, 1000, 0), ShowFrame{}};
+    m->tags.push_back(s);
+    PlaceObject mask = samples::place(1, 4);
+    mask.clipDepth = 2;
+    m->tags.push_back(mask);
+    m->tags.push_back(samples::place(2, 2));
+    m->tags.push_back(samples::place(3, 3, 600, 600));  // above the masked depths
+    m->tags.push_back(ShowFrame{});
+    QImage img = normalised(renderFrame(*m, 1, QSize(100, 100)));
+    EXPECT_EQ(img.pixel(10, 50), qRgb(255, 0, 0));  // under the first bar
+    EXPECT_EQ(img.pixel(60, 50), qRgb(255, 0, 0));  // under the second bar
+    EXPECT_EQ(qAlpha(img.pixel(30, 80)), 0);         // between the bars: clipped away
+    EXPECT_EQ(img.pixel(35, 35), qRgb(0, 0, 255));  // depth 3 is not masked
+}
+
+}  // namespace
