@@ -38,15 +38,18 @@ void cube(Drawing& d, double cx, double cy, double s, Rgba top, Rgba left, Rgba 
     const double h = s * 0.5;
     const Pt t{cx, cy - s}, l{cx - s * 0.87, cy - h}, r{cx + s * 0.87, cy - h}, c{cx, cy};
     const Pt bl{cx - s * 0.87, cy + h}, br{cx + s * 0.87, cy + h}, b{cx, cy + s};
-    Element& e1 = d.polygon({t, r, c, l}, top);
-    Element& e2 = d.polygon({l, c, b, bl}, left);
-    Element& e3 = d.polygon({c, r, br, b}, right);
-    if (edge > 0) {
-        for (Element* e : {&e1, &e2, &e3}) {
-            e->lineWidth = edge;
-            e->line = ink;
+    // Each face is finished before the next is added: adding one may move the
+    // drawing's elements, so no reference to an earlier face may be kept.
+    auto face = [&](std::vector<Pt> points, Rgba fill) {
+        Element& e = d.polygon(points, fill);
+        if (edge > 0) {
+            e.lineWidth = edge;
+            e.line = ink;
         }
-    }
+    };
+    face({t, r, c, l}, top);
+    face({l, c, b, bl}, left);
+    face({c, r, br, b}, right);
 }
 
 Pt P(double x, double y) { return {x, y}; }
