@@ -819,6 +819,12 @@ void drawNote(Drawing& d, TextBlock& t, const std::string& text, const Rect& r)
         y = r.y - h - 8;
     if (r.h > 150)  // a tall area: the label sits inside it, near the bottom
         y = r.y + r.h - h - 40;
+    // A label for anything but the tree itself keeps off the tree's rows: one
+    // that would land on them moves right, into the graphics area.
+    const Rect tp = treePanel();
+    const bool forTree = r.x >= tp.x - 1 && r.x + r.w <= tp.x + tp.w + 1 && r.y >= tp.y - 1;
+    if (!forTree && x < tp.x + tp.w && y + h > tp.y && y < tp.y + tp.h)
+        x = std::min(tp.x + tp.w + 8, win.x + win.w - w - 4);
     d.roundRect(x + 2, y + 2, w, h, 5, rgb(0x000000, 50));
     d.roundRect(x, y, w, h, 5, kAccent);
     t.add(text, x + 9, y + 15.5, 12, kWhite, true);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace lessons;
 using namespace lessons::ui;
 
@@ -138,4 +140,110 @@ TEST(Timeline, TimesMapLeftToRightWithinThePanel)
     EXPECT_DOUBLE_EQ(timelineX(20, 10), timelineX(10, 10));  // clamped to the end
     EXPECT_TRUE(inside(timelinePlayButton(), r));
     EXPECT_FALSE(overlap(timelinePlayButton(), timelineWizardButton()));
+}
+
+namespace {
+// The label of a note: its orange box, read back from the text it carries.
+Rect noteLabel(const std::string& text, const Rect& target)
+{
+    Drawing d;
+    TextBlock t;
+    drawNote(d, t, text, target);
+    EXPECT_EQ(t.runs.size(), 1u);
+    if (t.runs.empty())
+        return {};
+    const TextRun& r = t.runs.front();
+    return {r.x - 9, r.y - 15.5, FontBank::standard().width(r.bold, r.text, r.size) + 18, 22};
+}
+}  // namespace
+
+TEST(Notes, LabelsKeepOffTheTreeRowsAndInsideTheWindow)
+{
+    // The tree's rows as a lesson shows them, features included.
+    const Rect tp = treePanel();
+    const Rect rows{tp.x, tp.y, tp.w, 19 * 8 + 10};
+    std::vector<std::pair<std::string, Rect>> targets;
+    for (const char* a : {"title", "menubar", "toolbars", "graphics", "status"}) {
+        Rect r;
+        ASSERT_TRUE(areaByName(a, r));
+        targets.emplace_back(a, r);
+    }
+    for (const ToolbarDef& b : toolbars()) {
+        Rect r;
+        ASSERT_TRUE(toolbarRect(b.id, r));
+        targets.emplace_back(b.label, r);
+    }
+    for (const char* tool : {"nouveau", "esquisse", "ligne", "cotation", "extrusion"}) {
+        Rect r;
+        ASSERT_TRUE(toolRect(tool, r));
+        targets.emplace_back(tool, r);
+    }
+    for (const auto& [name, r] : targets) {
+        const Rect label = noteLabel("Barre d'outils " + name, r);
+        EXPECT_FALSE(overlap(label, rows)) << name;
+        EXPECT_TRUE(inside(label, windowRect())) << name;
+    }
+    // The tree's own label sits inside the tree, below its rows.
+    const Rect own = noteLabel("Arbre de création", tp);
+    EXPECT_TRUE(inside(own, tp));
+    EXPECT_FALSE(overlap(own, rows));
+}
+
+TEST(Timeline, SecondLabelsKeepClearOfTheButtons)
+{
+    for (double length : {4.0, 10.0, 12.0, 30.0}) {
+        Drawing d;
+        TextBlock t;
+        drawTimeline(d, t, {0, length}, length, length);
+        int labels = 0;
+        for (const TextRun& r : t.runs) {
+            const std::string s = utf8(r.text);
+            if (s.size() < 3 || s.compare(s.size() - 2, 2, " s") != 0)
+                continue;
+            ++labels;
+            // The digits' box: from their top (0.73 em) to the baseline, with 1 px to spare.
+            const Rect box{r.x - 1, r.y - r.size * 0.73 - 1, FontBank::standard().width(r.bold, r.text, r.size) + 2,
+                           r.size * 0.73 + 2};
+            EXPECT_FALSE(overlap(box, timelinePlayButton())) << s << " of " << length;
+            EXPECT_FALSE(overlap(box, timelineWizardButton())) << s << " of " << length;
+            EXPECT_TRUE(inside(box, timelineRect())) << s;
+        }
+        EXPECT_EQ(labels, int(length) / 2 + 1) << length;
+    }
+}
+
+TEST(WindowLayout, EverythingSitsInTheSafeArea)
+{
+    const Rect s = safeArea();
+    EXPECT_GE(s.x, 34);  // the narrowest screen shows stage x 34..671
+    EXPECT_LE(s.x + s.w, 671);
+    for (const Rect& r : {windowRect(), captionRect(), timelineRect(), desktopIconRect()})
+        EXPECT_TRUE(inside(r, s));
+    // The window keeps room for its frame on the left and its shadow on the right.
+    EXPECT_GE(windowRect().x - 1, s.x);
+    EXPECT_LE(windowRect().x + windowRect().w + 2, s.x + s.w);
+}
+
+TEST(Captions, LongCaptionsStayOnTwoLinesInsideTheCallout)
+{
+    const Rect c = captionRect();
+    for (const std::string& text :
+         {std::string("Cliquez sur OK."),
+          std::string("La barre Fonctions change une esquisse en volume : extrusion, révolution, enlèvement, perçage..."),
+          std::string("Dans la boîte Extrusion, choisissez la condition de fin « Borgne », tapez la profondeur, "
+                      "vérifiez l'aperçu dans la zone graphique puis validez par OK.")}) {
+        Drawing d;
+        TextBlock t;
+        drawCaption(d, t, 12, text);
+        std::set<double> baselines;
+        for (const TextRun& r : t.runs) {
+            if (r.size < 13.5)  // the step number is set larger, in its disc
+                baselines.insert(r.y);
+            EXPECT_GE(r.y - r.size * 0.75, c.y) << text;
+            EXPECT_LE(r.y + r.size * 0.25, c.y + c.h) << text;
+            EXPECT_LE(r.x + FontBank::standard().width(r.bold, r.text, r.size), c.x + c.w) << text;
+        }
+        EXPECT_GE(baselines.size(), 1u);
+        EXPECT_LE(baselines.size(), 2u) << text;
+    }
 }

@@ -1,7 +1,8 @@
-// swf-contact-sheet MOVIE.swf --every SECONDS -o OUT.png [--width PX] [--cols N]
+// swf-contact-sheet MOVIE.swf --every SECONDS -o OUT.png [--width PX] [--cols N] [--seen X0,X1]
 //   plays the movie with the engine's player and lays frames taken at a fixed
 //   interval into one PNG grid, each over a lesson screen's white picture with
-//   its blue bottom band, for review.
+//   its blue bottom band, for review. --seen greys the stage left of X0 and
+//   right of X1 (stage pixels): what some lesson screens cut off.
 // swf-contact-sheet --bench [--size WxH] MOVIE.swf...
 //   renders every frame of each movie at the given size (705x481 by default)
 //   and prints the median and maximum milliseconds per frame.
@@ -52,7 +53,23 @@ void screenBackground(QPainter& p, const QRectF& cell)
     p.fillRect(QRectF(cell.x(), cell.y() + band, cell.width(), cell.height() - band), QColor(0x51, 0x6c, 0xb1));
 }
 
-int sheet(const std::string& movie, double every, const std::string& out, int width, int cols)
+// Stage columns a screen does not show, greyed over a cell, with a red edge.
+void greyUnseen(QPainter& p, const QRectF& cell, double stageW, double x0, double x1)
+{
+    const double k = cell.width() / stageW;
+    const QColor veil(40, 40, 40, 150), edge(220, 40, 40);
+    if (x0 > 0) {
+        p.fillRect(QRectF(cell.x(), cell.y(), x0 * k, cell.height()), veil);
+        p.fillRect(QRectF(cell.x() + x0 * k - 0.5, cell.y(), 1, cell.height()), edge);
+    }
+    if (x1 < stageW) {
+        p.fillRect(QRectF(cell.x() + x1 * k, cell.y(), (stageW - x1) * k, cell.height()), veil);
+        p.fillRect(QRectF(cell.x() + x1 * k - 0.5, cell.y(), 1, cell.height()), edge);
+    }
+}
+
+int sheet(const std::string& movie, double every, const std::string& out, int width, int cols, double seen0,
+          double seen1)
 {
     auto m = load(movie);
     if (!m)
@@ -83,6 +100,8 @@ int sheet(const std::string& movie, double every, const std::string& out, int wi
         p.save();
         p.setClipRect(cell);
         swf::render(player, p, cell);
+        if (seen1 > seen0)
+            greyUnseen(p, cell, fr.width() > 0 ? fr.width() / 20.0 : 705.0, seen0, seen1);
         p.restore();
         ++next;
     }
@@ -145,6 +164,7 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage : swf-contact-sheet FILM.swf --every SECONDES -o SORTIE.png [--width PX] [--cols N]\n"
+                 "        [--seen X0,X1]\n"
                  "        swf-contact-sheet --bench [--size LxH] FILM.swf...\n");
     return 2;
 }
@@ -160,6 +180,7 @@ int main(int argc, char** argv)
     bool doBench = false;
     double every = 0;
     int width = 240, cols = 4, bw = 705, bh = 481;
+    double seen0 = 0, seen1 = 0;
     std::string out;
     std::vector<std::string> movies;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -175,7 +196,10 @@ int main(int argc, char** argv)
             width = std::atoi(args[++i].c_str());
         else if (a == "--cols" && more)
             cols = std::atoi(args[++i].c_str());
-        else if (a == "--size" && more) {
+        else if (a == "--seen" && more) {
+            if (std::sscanf(args[++i].c_str(), "%lf,%lf", &seen0, &seen1) != 2 || !(seen0 >= 0) || !(seen1 > seen0))
+                return usage();
+        } else if (a == "--size" && more) {
             if (std::sscanf(args[++i].c_str(), "%dx%d", &bw, &bh) != 2)
                 return usage();
         } else if (!a.empty() && a[0] == '-')
@@ -190,5 +214,5 @@ int main(int argc, char** argv)
     }
     if (movies.size() != 1 || out.empty() || !(every > 0) || width < 32 || width > 4096 || cols < 1 || cols > 32)
         return usage();
-    return sheet(movies[0], every, out, width, cols);
+    return sheet(movies[0], every, out, width, cols, seen0, seen1);
 }
