@@ -750,7 +750,9 @@ void cardBackground(Drawing& d)
     const double bottom = 462, h = (bottom - s.y) / 6;
     for (int i = 0; i < 6; ++i)
         d.rect(s.x, s.y + i * h, s.w, h + (i < 5 ? 0.5 : 0), bands[i]);
-    for (double x = 60; x < s.x + s.w - 1; x += 120)
+    // Thin rules every 120 px, placed symmetrically about the card's middle.
+    const double mid = s.x + s.w / 2;
+    for (double x = mid - 60 - 120 * std::floor((s.w / 2 - 60) / 120); x < s.x + s.w - 1; x += 120)
         if (x > s.x + 1)
             d.line(P(x, s.y + 0.3), P(x, bottom - 0.3), 0.6, rgb(0x5677a0));
 }
@@ -909,8 +911,10 @@ void drawTimeline(Drawing& d, TextBlock& t, const std::vector<double>& keys, dou
         dia.lineWidth = 1, dia.line = rgb(0x8a6a1a);
     }
     const double px = timelineX(playhead, length);
-    d.line(P(px, r.y + 18), P(px, r.y + r.h - 3), 1.6, kRed);
-    d.polygon({P(px - 5, r.y + 17), P(px + 5, r.y + 17), P(px, r.y + 23)}, kRed);
+    // The cursor's head sits between the second labels and the scale, so it
+    // never covers a label.
+    d.line(P(px, r.y + 26), P(px, r.y + r.h - 3), 1.6, kRed);
+    d.polygon({P(px - 4.5, r.y + 25), P(px + 4.5, r.y + 25), P(px, r.y + 31)}, kRed);
 }
 
 Drawing pointerShape()

@@ -189,12 +189,21 @@ TEST(Notes, LabelsKeepOffTheTreeRowsAndInsideTheWindow)
     EXPECT_FALSE(overlap(own, rows));
 }
 
-TEST(Timeline, SecondLabelsKeepClearOfTheButtons)
+TEST(Timeline, SecondLabelsKeepClearOfTheButtonsAndTheCursor)
 {
     for (double length : {4.0, 10.0, 12.0, 30.0}) {
         Drawing d;
         TextBlock t;
-        drawTimeline(d, t, {0, length}, length, length);
+        drawTimeline(d, t, {0, length}, length, length);  // the cursor stands on the last label
+        // The cursor's head is the last thing drawn.
+        ASSERT_FALSE(d.elements.empty());
+        Drawing head;
+        head.elements.push_back(d.elements.back());
+        Rect hb;
+        double x1, y1;
+        ASSERT_TRUE(drawingBounds(head, hb.x, hb.y, x1, y1));
+        hb.w = x1 - hb.x, hb.h = y1 - hb.y;
+        EXPECT_NEAR(hb.x + hb.w / 2, timelineX(length, length), 0.01);
         int labels = 0;
         for (const TextRun& r : t.runs) {
             const std::string s = utf8(r.text);
@@ -206,6 +215,7 @@ TEST(Timeline, SecondLabelsKeepClearOfTheButtons)
                            r.size * 0.73 + 2};
             EXPECT_FALSE(overlap(box, timelinePlayButton())) << s << " of " << length;
             EXPECT_FALSE(overlap(box, timelineWizardButton())) << s << " of " << length;
+            EXPECT_FALSE(overlap(box, hb)) << s << " of " << length;
             EXPECT_TRUE(inside(box, timelineRect())) << s;
         }
         EXPECT_EQ(labels, int(length) / 2 + 1) << length;
