@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace swf {
 
@@ -125,6 +126,9 @@ QPen makePen(const LineStyle& l, const Cx& cx, const QTransform& t, double stage
     return pen;
 }
 
+// Characters are drawn into the cache from this many sightings on.
+constexpr int kSightingsBeforeCaching = 2;
+
 class FrameDrawer {
 public:
     FrameDrawer(const Player& player, QPainter& painter, bool antialias)
@@ -218,7 +222,7 @@ private:
         bool finite = std::isfinite(ix) && std::isfinite(iy) && std::abs(ix) < 1e7 && std::abs(iy) < 1e7;
         RasterCache::Entry& e = cache_.entry(key);
         if (e.image.isNull()) {
-            if (!finite || e.uncacheable || ++e.sightings < 2) {
+            if (!finite || e.uncacheable || ++e.sightings < kSightingsBeforeCaching) {
                 draw(p_, dev, t);
                 return;
             }
