@@ -23,7 +23,7 @@ qint64 MixerDevice::readData(char* data, qint64 maxSize) {
 
 AudioOutput::AudioOutput(AudioMixer& mixer, QObject* parent) : QObject(parent), mixer_(mixer) {
     device_ = std::make_unique<MixerDevice>(mixer_);
-    device_->open(QIODevice::ReadOnly);
+    device_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);  // no read-ahead: latency stays the sink's
     const QAudioDevice out = QMediaDevices::defaultAudioOutput();
     if (out.isNull()) return;  // no device: silence
     QAudioFormat format;

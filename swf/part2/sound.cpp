@@ -245,15 +245,31 @@ StreamScheduler::Output StreamScheduler::frameShown(int frame) {
     }
     if (frame > blocks_.rbegin()->first) return out;  // the stream is over
     auto it = blocks_.find(frame);
-    if (it != blocks_.end()) out.pcm = decodeBlock(it->second);
+    bool silent = it == blocks_.end();
+    if (!silent) {
+        lastError_.reset();
+        out.pcm = decodeBlock(it->second);
+        silent = lastError_.has_value();
+    }
     out.pcm.rate = rate_;
     out.pcm.channels = channels_;
     // Frames without a block, or whose block would not decode, get silence
-    // up to where the stream should be, so later blocks stay in step.
+    // up to where the stream should be, so later blocks stay in step. (An MP3
+    // block may legitimately give nothing yet: the decoder holds a frame back.)
     std::int64_t due = std::llround((frame - startFrame_ + 1) * samplesPerFrame_);
     std::int64_t have = delivered_ + static_cast<std::int64_t>(out.pcm.frames());
-    if (out.pcm.samples.empty() && have < due)
+    if (silent && have < due)
         out.pcm.samples.resize(static_cast<std::size_t>(due - have) * static_cast<std::size_t>(channels_), 0);
+    // Undecodable MP3 data gives nothing and no error; more than two frames
+    // behind means it is not the decoder's hold-back, so silence fills the
+    // gap, leaving one frame of slack.
+    const auto slack = static_cast<std::int64_t>(std::ceil(samplesPerFrame_));
+    if (!silent && due - have > 2 * slack)
+        out.pcm.samples.resize(out.pcm.samples.size() + static_cast<std::size_t>(due - slack - have) * static_cast<std::size_t>(channels_), 0);
+    // The padding bits that end an ADPCM block can read as one more sample;
+    // such a stray sample would make the stream drift, so it is dropped.
+    if (head_.format == SoundFormat::Adpcm && have > due && have - due < 2)
+        out.pcm.samples.resize(static_cast<std::size_t>(due - delivered_) * static_cast<std::size_t>(channels_));
     delivered_ += static_cast<std::int64_t>(out.pcm.frames());
     return out;
 }
