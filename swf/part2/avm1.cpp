@@ -1,5 +1,7 @@
 #include "swf/part2/avm1.h"
 
+#include "swf/writer.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -124,6 +126,15 @@ Avm1Program Avm1Program::parse(std::span<const std::uint8_t> a, std::size_t maxR
     }
     prog.byteSize = p;
     return prog;
+}
+
+Avm1Program Avm1Program::of(const DoAction& tag, std::size_t maxRecords) {
+    const Bytes bytes = writeTag(Tag{tag});
+    // Skip the tag header: two bytes, or six when the short length field is 0x3F.
+    std::size_t header = 2;
+    if (bytes.size() >= 2 && (bytes[0] & 0x3F) == 0x3F) header = 6;
+    if (bytes.size() < header) return parse({}, maxRecords);
+    return parse(std::span<const std::uint8_t>(bytes).subspan(header), maxRecords);
 }
 
 const Avm1Value* Avm1Variables::get(Avm1Target target, std::string_view name) const {

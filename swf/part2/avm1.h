@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "swf/part2/media.h"
+#include "swf/types.h"
 
 namespace swf {
 
@@ -51,6 +52,9 @@ struct Avm1Program {
     std::size_t byteSize = 0;  // offset just after the last record
     bool truncated = false;
     static Avm1Program parse(std::span<const std::uint8_t> actions, std::size_t maxRecords = 100000);
+    // The program of a DoAction tag as the reader keeps it (actions
+    // re-encoded in file order, so jump offsets keep their meaning).
+    static Avm1Program of(const DoAction& tag, std::size_t maxRecords = 100000);
 };
 
 // Timeline targets are the host's handles; 0 is "no such target".

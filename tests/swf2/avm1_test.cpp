@@ -25,7 +25,13 @@ struct Script {
         b.insert(b.end(), payload.begin(), payload.end());
         return *this;
     }
-    static B str(const std::string& s, std::uint8_t type = 0) { B p{type}; p.insert(p.end(), s.begin(), s.end()); p.push_back(0); return p; }
+    static B str(const std::string& s, std::uint8_t type = 0) {
+        B p;
+        p.push_back(type);
+        for (char c : s) p.push_back(static_cast<std::uint8_t>(c));
+        p.push_back(0);
+        return p;
+    }
     Script& pushStr(const std::string& s) { return rec(op::Push, str(s)); }
     Script& pushInt(std::int32_t v) {
         auto u = static_cast<std::uint32_t>(v);
@@ -253,6 +259,19 @@ TEST_F(Avm1, JumpsOutsideTheScriptOrIntoARecordStopIt) {
     auto r = run(Script().jump(op::Jump, 6).rec(op::GotoFrame, {1, 0}).code(op::Stop).end());  // to the end byte: a normal end
     EXPECT_EQ(r.end, Avm1RunResult::End::Finished);
     EXPECT_TRUE(host.log.empty());
+}
+
+TEST_F(Avm1, RunsADoActionAsTheReaderKeepsIt) {
+    // push 1; if → skip the stop; stop; play — through the engine's own action list.
+    DoAction tag;
+    tag.actions = {ActionOther{op::Push, {5, 1}}, ActionOther{op::If, {1, 0}}, ActionStop{}, ActionGotoFrame{3}, ActionPlay{}};
+    Avm1Machine m(host, vars);
+    auto r = m.run(Avm1Program::of(tag), 1);
+    EXPECT_EQ(r.end, Avm1RunResult::End::Finished);
+    EXPECT_EQ(host.log, (std::vector<std::string>{"goto 1 3", "play 1"}));
+    DoAction big;
+    big.actions.assign(40, ActionNextFrame{});  // a body past 62 bytes takes the long tag header
+    EXPECT_EQ(Avm1Program::of(big).records.size(), 40u);
 }
 
 TEST_F(Avm1, TruncatedAndUnknownRecords) {
