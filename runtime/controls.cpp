@@ -29,8 +29,12 @@ void Control::repaint() { screen_.invalidate(rect_); }
 Label::Label(Screen& screen, const ControlDef& def)
     : Control(screen, def),
       caption_(QString::fromUtf8(def.caption)),
-      foreColor_(def.foreColor.resolve(screen.runtime().systemColors())),
-      font_(labelFont(def.font)) {}
+      foreColor_(def.foreColor.resolve(screen.runtime().systemColors())) {}
+
+const QFont& Label::font() const {
+    if (!font_) font_ = labelFont(def().font);
+    return *font_;
+}
 
 void Label::setCaption(const QString& caption) {
     if (caption_ == caption) return;

@@ -11,6 +11,7 @@
 #include <QRgb>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace rt {
 
@@ -59,12 +60,13 @@ public:
     void setCaption(const QString& caption);
     QRgb foreColor() const { return foreColor_; }
     void setForeColor(QRgb color);
-    const QFont& font() const { return font_; }
+    // Resolved on first use: a label that is never drawn never costs a font look-up.
+    const QFont& font() const;
 
 private:
     QString caption_;
     QRgb foreColor_;
-    QFont font_;
+    mutable std::optional<QFont> font_;
 };
 
 class Image : public Control {

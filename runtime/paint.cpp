@@ -72,7 +72,10 @@ void paintScreen(const Screen& screen, QPainter& painter) {
     painter.fillRect(client, QColor(screen.window().backColor.resolve(screen.runtime().systemColors())));
     if (screen.picture() && !screen.picture()->isNull()) painter.drawImage(QPoint(0, 0), screen.picture()->image());
     const auto& controls = screen.controls();
-    for (auto it = controls.rbegin(); it != controls.rend(); ++it) paintControl(screen, **it, painter);
+    for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
+        // A control wholly outside the client area is never seen (the splash's counter).
+        if ((*it)->pixelRect().intersects(client)) paintControl(screen, **it, painter);
+    }
     painter.restore();
 }
 
