@@ -31,7 +31,16 @@ echo "== screen changes, lesson, memory"
 echo "== soak: 10,000 screen changes"
 "$bench" --soak 10000 | tail -4
 
-if [ -x "$build/bin/swf-render-bench" ]; then
-  echo "== SWF engine render benchmark"
-  "$build/bin/swf-render-bench" "$build/bin"/*.swf
+echo "== SWF engine: test movies at 705 x 481"
+"$build/bin/swf_bench" 5
+if [ -x "$build/bin/swf_media_bench" ]; then
+  echo "== SWF engine: bitmaps and sound"
+  "$build/bin/swf_media_bench"
 fi
+echo "== SWF engine: the 19 lessons at their player sizes"
+sheet="$build/bin/swf-contact-sheet"
+"$sheet" --bench --size 729x489 "$build/bin/demarre_tk.swf"
+"$sheet" --bench --size 745x489 "$build/bin/dessiner_piece.swf" | tail -1
+others=$(ls "$build/bin"/*.swf | grep -v -e demarre_tk -e dessiner_piece)
+# shellcheck disable=SC2086
+"$sheet" --bench --size 705x481 $others | tail -n +2
