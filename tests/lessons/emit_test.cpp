@@ -99,8 +99,9 @@ TEST(GlyphShape, LetterOutlinesCloseInEmUnits)
     EXPECT_FALSE(g.records.empty());
     expectContoursClose(g);
     for (const auto& r : g.records)
-        if (auto* sc = std::get_if<swf::StyleChange>(&r); sc && sc->moveY)
+        if (auto* sc = std::get_if<swf::StyleChange>(&r); sc && sc->moveY) {
             EXPECT_GT(*sc->moveY, -1100);  // em units, not twips
+        }
 }
 
 namespace {
@@ -143,15 +144,18 @@ TEST(ToMovie, DefinesOnceAndPlacesOnlyChanges)
         else if (auto* x = std::get_if<swf::DefineText>(&t))
             EXPECT_TRUE(defined.insert(x->id).second);
         else if (auto* p = std::get_if<swf::PlaceObject>(&t)) {
-            if (p->characterId)
+            if (p->characterId) {
                 EXPECT_TRUE(defined.count(*p->characterId)) << "placed before its definition";
+            }
             if (p->move) {
                 ++moves;
                 EXPECT_FALSE(p->characterId);  // the same character, moved or faded
-                if (p->depth == 1)
+                if (p->depth == 1) {
                     EXPECT_EQ(p->matrix->translateX, 100);
-                if (p->depth == 2)
+                }
+                if (p->depth == 2) {
                     EXPECT_EQ(p->colorTransform->multA, 128);
+                }
             } else {
                 ++places;
                 EXPECT_EQ(frame, 0);

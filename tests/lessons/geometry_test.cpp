@@ -104,10 +104,12 @@ TEST(Prism, HoleMakesInnerWallsFacingIntoTheHole)
     const Solid s = extrude(kRect, 10, {{{10, 5}, {20, 5}, {20, 15}, {10, 15}}});
     EXPECT_EQ(s.faces.size(), 10u);
     expectClosed(s);
-    for (const Face& f : s.faces)
-        if (f.tag.rfind("h0_", 0) == 0)
+    for (const Face& f : s.faces) {
+        if (f.tag.rfind("h0_", 0) == 0) {
             // The hole's centre lies outside the material, so walls face it.
             EXPECT_GT(dot(s.normal(f), V3{15, 10, s.centroid(f).z} - s.centroid(f)), 0);
+        }
+    }
 }
 
 TEST(Revolve, CylinderHasOneFacetPerSegmentAndTwoDiscs)
@@ -127,8 +129,9 @@ TEST(Revolve, ConeSideFacetsAreTriangles)
     const Solid s = revolve({{0, 0}, {25, 0}, {0, 50}}, 16);
     ASSERT_EQ(s.faces.size(), 17u);
     for (const Face& f : s.faces)
-        if (f.tag != "disc")
+        if (f.tag != "disc") {
             EXPECT_EQ(f.loops[0].size(), 3u);
+        }
     expectClosed(s);
     expectOutwardNormals(s);
 }
@@ -166,9 +169,11 @@ TEST(MachinedShapes, DrilledBoxWithCounterboreIsClosed)
     expectClosed(plain);
     const Solid cb = drilledBox(70, 25, 45, {{0, 0, 5}}, 16, 9, 8);
     expectClosed(cb);
-    for (const Face& f : cb.faces)
-        if (f.tag == "top")
+    for (const Face& f : cb.faces) {
+        if (f.tag == "top") {
             EXPECT_EQ(f.loops.size(), 2u);
+        }
+    }
 }
 
 TEST(MachinedShapes, ClipConvexCutsAtThePlaneAndCapsIt)

@@ -63,8 +63,9 @@ TEST(WindowLayout, EveryToolSitsInItsOwnToolbarAndToolbarsDoNotOverlap)
             Rect ra, rb;
             toolbarRect(a.id, ra);
             toolbarRect(b.id, rb);
-            if (a.id != b.id)
+            if (a.id != b.id) {
                 EXPECT_FALSE(overlap(ra, rb)) << a.id << " / " << b.id;
+            }
         }
 }
 
