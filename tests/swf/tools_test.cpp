@@ -34,6 +34,7 @@ ToolRun run(const std::string& cmd) {
     return r;
 }
 
+// Each test writes its own file: CTest runs the tests of this file in parallel.
 std::string writeFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     std::string path = std::string(TK_BINARY_DIR) + "/" + name;
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
@@ -50,7 +51,7 @@ protected:
 
 TEST_F(SwfTools, DumpPrintsTheHeaderAndOneLinePerTag) {
     auto movie = swf::samples::goldenMovies()[7].movie;  // sprites
-    std::string path = writeFile("tools-sprites.swf", swf::write(movie, swf::Compression::Zlib));
+    std::string path = writeFile("tools-dump-sprites.swf", swf::write(movie, swf::Compression::Zlib));
     ToolRun r = run(tool("swf-dump") + " " + path);
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.out.find("version 8 (zlib)"), std::string::npos);
@@ -63,7 +64,7 @@ TEST_F(SwfTools, DumpPrintsTheHeaderAndOneLinePerTag) {
 
 TEST_F(SwfTools, RenderWritesTheRequestedFrame) {
     auto movie = swf::samples::goldenMovies()[7].movie;
-    std::string path = writeFile("tools-sprites.swf", swf::write(movie));
+    std::string path = writeFile("tools-render-sprites.swf", swf::write(movie));
     std::string png = std::string(TK_BINARY_DIR) + "/tools-sprites-f3.png";
     std::remove(png.c_str());
     ToolRun r = run(tool("swf-render") + " " + path + " --frame 3 --size 240x160 -o " + png);
