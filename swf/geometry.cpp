@@ -26,6 +26,21 @@ struct Edge {
     Edge reversed() const { return Edge{to, from, curved, control}; }
 };
 
+// The edge a straight or curved edge record draws from the pen position.
+Edge edgeFrom(Point pen, const ShapeRecord& rec) {
+    Edge e;
+    e.from = pen;
+    e.to = pen;
+    if (auto* se = std::get_if<StraightEdge>(&rec)) {
+        e.to = Point{pen.x + se->dx, pen.y + se->dy};
+    } else if (auto* ce = std::get_if<CurvedEdge>(&rec)) {
+        e.curved = true;
+        e.control = Point{pen.x + ce->controlDx, pen.y + ce->controlDy};
+        e.to = Point{e.control.x + ce->anchorDx, e.control.y + ce->anchorDy};
+    }
+    return e;
+}
+
 void addEdge(QPainterPath& path, const Edge& e) {
     if (e.curved) path.quadTo(e.control.x, e.control.y, e.to.x, e.to.y);
     else path.lineTo(e.to.x, e.to.y);
@@ -136,15 +151,7 @@ ShapeGeometry tessellate(const Shape& shape, bool winding) {
             if (sc->line) line = *sc->line;
             continue;
         }
-        Edge e;
-        e.from = pen;
-        if (auto* se = std::get_if<StraightEdge>(&rec)) {
-            e.to = Point{pen.x + se->dx, pen.y + se->dy};
-        } else if (auto* ce = std::get_if<CurvedEdge>(&rec)) {
-            e.curved = true;
-            e.control = Point{pen.x + ce->controlDx, pen.y + ce->controlDy};
-            e.to = Point{e.control.x + ce->anchorDx, e.control.y + ce->anchorDy};
-        }
+        const Edge e = edgeFrom(pen, rec);
         pen = e.to;
         // Fill style 1 is on the right of the edge's direction; fill style 0
         // on the left, so its edges run reversed around that area.
@@ -204,15 +211,7 @@ QPainterPath glyphOutline(const Shape& glyph) {
             if (sc->fill1) fill1 = *sc->fill1;
             continue;
         }
-        Edge e;
-        e.from = pen;
-        if (auto* se = std::get_if<StraightEdge>(&rec)) {
-            e.to = Point{pen.x + se->dx, pen.y + se->dy};
-        } else if (auto* ce = std::get_if<CurvedEdge>(&rec)) {
-            e.curved = true;
-            e.control = Point{pen.x + ce->controlDx, pen.y + ce->controlDy};
-            e.to = Point{e.control.x + ce->anchorDx, e.control.y + ce->anchorDy};
-        }
+        const Edge e = edgeFrom(pen, rec);
         pen = e.to;
         if (fill1 != 0 && fill0 == 0) edges.push_back(e);
         else if (fill0 != 0 && fill1 == 0) edges.push_back(e.reversed());
