@@ -6,7 +6,12 @@
 #include <stdexcept>
 
 #include "swf/bitio.h"
+#include "swf/bitmap.h"
+#include "swf/button.h"
 #include "swf/codes.h"
+#include "swf/edit_text.h"
+#include "swf/morph.h"
+#include "swf/sound.h"
 
 namespace swf {
 
@@ -501,6 +506,39 @@ DefineText readText(BitReader& r, int version, Context& ctx) {
 
 void readTags(BitReader& r, Context& ctx, int nesting, bool& partial, std::vector<Tag>& tags);
 
+// A media tag decoded by its own parser: a failure is reported like any
+// other undecodable tag (kept unread, with a warning).
+template <class T>
+T take(Decoded<T> d) {
+    if (!d.ok()) {
+        if (d.error.code == MediaErrorCode::Truncated) throw OutOfData();
+        throw MalformedData(d.error.detail);
+    }
+    return std::move(*d.value);
+}
+
+DefineBitsLossless readLossless(std::uint8_t version, std::span<const std::uint8_t> body, Context& ctx) {
+    DefineBitsLossless b = take(parseDefineBitsLossless(version, body));
+    if (std::uint64_t(b.width) * b.height >= ctx.limits.maxBitmapPixels)
+        throw MalformedData("bitmap of " + std::to_string(b.width) + "x" + std::to_string(b.height) + " pixels is over the cap");
+    return b;
+}
+
+DefineMorphShape readMorph(std::uint8_t version, std::span<const std::uint8_t> body, Context& ctx) {
+    MorphLimits ml;
+    ml.maxRecords = ctx.limits.maxShapeRecords;
+    ml.maxStyles = ctx.limits.maxStyles;
+    DefineMorphShape m = take(parseDefineMorphShape(version, body, ml));
+    ctx.countPoints(m.startEdges.size() + m.endEdges.size());
+    return m;
+}
+
+DefineButton readButton(std::uint8_t version, std::span<const std::uint8_t> body, Context& ctx) {
+    ButtonLimits bl;
+    bl.maxActions = ctx.limits.maxActions;
+    return take(parseDefineButton(version, body, bl));
+}
+
 Tag readBody(std::uint16_t c, std::span<const std::uint8_t> body, Context& ctx, int nesting) {
     BitReader r(body);
     switch (c) {
@@ -559,6 +597,26 @@ Tag readBody(std::uint16_t c, std::span<const std::uint8_t> body, Context& ctx, 
     case code::DefineText: ctx.countCharacter(); return readText(r, 1, ctx);
     case code::DefineText2: ctx.countCharacter(); return readText(r, 2, ctx);
     case code::DoAction: return readDoAction(r, ctx);
+    case code::JPEGTables: return JpegTables{Bytes(body.begin(), body.end())};
+    case code::DefineBits: ctx.countCharacter(); return take(parseDefineBitsJpeg(1, body));
+    case code::DefineBitsJPEG2: ctx.countCharacter(); return take(parseDefineBitsJpeg(2, body));
+    case code::DefineBitsJPEG3: ctx.countCharacter(); return take(parseDefineBitsJpeg(3, body));
+    case code::DefineBitsJPEG4: ctx.countCharacter(); return take(parseDefineBitsJpeg(4, body));
+    case code::DefineBitsLossless: ctx.countCharacter(); return readLossless(1, body, ctx);
+    case code::DefineBitsLossless2: ctx.countCharacter(); return readLossless(2, body, ctx);
+    case code::DefineMorphShape: ctx.countCharacter(); return readMorph(1, body, ctx);
+    case code::DefineMorphShape2: ctx.countCharacter(); return readMorph(2, body, ctx);
+    case code::DefineButton: ctx.countCharacter(); return readButton(1, body, ctx);
+    case code::DefineButton2: ctx.countCharacter(); return readButton(2, body, ctx);
+    case code::DefineButtonCxform: return take(parseDefineButtonCxform(body));
+    case code::DefineButtonSound: return take(parseDefineButtonSound(body));
+    case code::DefineEditText: ctx.countCharacter(); return take(parseDefineEditText(body));
+    case code::DefineSound: ctx.countCharacter(); return take(parseDefineSound(body));
+    case code::StartSound: return take(parseStartSound(1, body));
+    case code::StartSound2: return take(parseStartSound(2, body));
+    case code::SoundStreamHead: return take(parseSoundStreamHead(1, body));
+    case code::SoundStreamHead2: return take(parseSoundStreamHead(2, body));
+    case code::SoundStreamBlock: return SoundStreamBlock{Bytes(body.begin(), body.end())};
     default: break;
     }
     ++ctx.skippedTags;

@@ -20,13 +20,14 @@ namespace swf {
 struct Limits {
     std::size_t maxDecompressedBytes = 64u << 20;  // 64 MiB, checked while inflating
     int maxSpriteNesting = 1;         // sprites inside sprites beyond this are skipped
-    std::size_t maxCharacters = 20000;  // defined characters (shapes, sprites, fonts, texts)
+    std::size_t maxCharacters = 20000;  // defined characters (shapes, sprites, fonts, texts, bitmaps, sounds...)
     std::size_t maxFrames = 20000;      // ShowFrame tags over the whole movie
     std::size_t maxTags = 500000;       // tags over the whole movie, sprites included
     std::size_t maxShapeRecords = 200000;  // records in one shape or glyph
     std::size_t maxPathPoints = 4000000;   // edges over the whole movie (path complexity)
     std::size_t maxStyles = 20000;         // fill + line styles in one style array
     std::size_t maxActions = 100000;       // action records in one DoAction
+    std::uint64_t maxBitmapPixels = 128'000'000;  // lossless bitmaps this large or larger are refused
 };
 
 enum class ErrorCode {
@@ -55,7 +56,7 @@ struct ReadResult {
     bool partial = false;              // reading stopped before the End tag
     std::vector<std::string> warnings;
     int skippedTags = 0;     // unknown tags kept opaque and ignored by the player
-    int skippedActions = 0;  // actions other than the supported six
+    int skippedActions = 0;  // DoAction records other than the six frame commands (run by the action machine)
     bool ok() const { return movie.has_value(); }
 };
 

@@ -40,6 +40,35 @@ struct CodeOf {
     }
     std::uint16_t operator()(const DoAction&) const { return code::DoAction; }
     std::uint16_t operator()(const UnknownTag& u) const { return u.code; }
+    std::uint16_t operator()(const DefineBitsJpeg& b) const {
+        switch (b.version) {
+        case 1: return code::DefineBits;
+        case 2: return code::DefineBitsJPEG2;
+        case 3: return code::DefineBitsJPEG3;
+        default: return code::DefineBitsJPEG4;
+        }
+    }
+    std::uint16_t operator()(const JpegTables&) const { return code::JPEGTables; }
+    std::uint16_t operator()(const DefineBitsLossless& b) const {
+        return b.version <= 1 ? code::DefineBitsLossless : code::DefineBitsLossless2;
+    }
+    std::uint16_t operator()(const DefineMorphShape& m) const {
+        return m.version <= 1 ? code::DefineMorphShape : code::DefineMorphShape2;
+    }
+    std::uint16_t operator()(const DefineButton& b) const {
+        return b.version <= 1 ? code::DefineButton : code::DefineButton2;
+    }
+    std::uint16_t operator()(const DefineButtonCxform&) const { return code::DefineButtonCxform; }
+    std::uint16_t operator()(const DefineButtonSound&) const { return code::DefineButtonSound; }
+    std::uint16_t operator()(const DefineEditText&) const { return code::DefineEditText; }
+    std::uint16_t operator()(const DefineSound&) const { return code::DefineSound; }
+    std::uint16_t operator()(const StartSound& s) const {
+        return s.version <= 1 ? code::StartSound : code::StartSound2;
+    }
+    std::uint16_t operator()(const SoundStreamHead& h) const {
+        return h.version <= 1 ? code::SoundStreamHead : code::SoundStreamHead2;
+    }
+    std::uint16_t operator()(const SoundStreamBlock&) const { return code::SoundStreamBlock; }
 };
 }  // namespace
 
@@ -52,32 +81,46 @@ std::string tagName(std::uint16_t c) {
     case code::DefineShape: return "DefineShape";
     case code::PlaceObject: return "PlaceObject";
     case code::RemoveObject: return "RemoveObject";
-    case 6: return "DefineBits";
-    case 7: return "DefineButton";
-    case 8: return "JPEGTables";
+    case code::DefineBits: return "DefineBits";
+    case code::DefineButton: return "DefineButton";
+    case code::JPEGTables: return "JPEGTables";
     case code::SetBackgroundColor: return "SetBackgroundColor";
     case code::DefineFont: return "DefineFont";
     case code::DefineText: return "DefineText";
     case code::DoAction: return "DoAction";
     case code::DefineFontInfo: return "DefineFontInfo";
-    case 14: return "DefineSound";
-    case 15: return "StartSound";
-    case 20: return "DefineBitsLossless";
-    case 21: return "DefineBitsJPEG2";
+    case code::DefineSound: return "DefineSound";
+    case code::StartSound: return "StartSound";
+    case code::DefineButtonSound: return "DefineButtonSound";
+    case code::SoundStreamHead: return "SoundStreamHead";
+    case code::SoundStreamBlock: return "SoundStreamBlock";
+    case code::DefineBitsLossless: return "DefineBitsLossless";
+    case code::DefineBitsJPEG2: return "DefineBitsJPEG2";
     case code::DefineShape2: return "DefineShape2";
+    case code::DefineButtonCxform: return "DefineButtonCxform";
     case code::PlaceObject2: return "PlaceObject2";
     case code::RemoveObject2: return "RemoveObject2";
     case code::DefineShape3: return "DefineShape3";
     case code::DefineText2: return "DefineText2";
+    case code::DefineButton2: return "DefineButton2";
+    case code::DefineBitsJPEG3: return "DefineBitsJPEG3";
+    case code::DefineBitsLossless2: return "DefineBitsLossless2";
+    case code::DefineEditText: return "DefineEditText";
     case code::DefineSprite: return "DefineSprite";
     case code::FrameLabel: return "FrameLabel";
+    case code::SoundStreamHead2: return "SoundStreamHead2";
+    case code::DefineMorphShape: return "DefineMorphShape";
     case code::DefineFont2: return "DefineFont2";
     case code::DefineFontInfo2: return "DefineFontInfo2";
-    case 69: return "FileAttributes";
     case code::PlaceObject3: return "PlaceObject3";
     case code::DefineFont3: return "DefineFont3";
-    case 77: return "Metadata";
     case code::DefineShape4: return "DefineShape4";
+    case code::DefineMorphShape2: return "DefineMorphShape2";
+    case code::StartSound2: return "StartSound2";
+    case code::DefineBitsJPEG4: return "DefineBitsJPEG4";
+    case 24: return "Protect";
+    case 69: return "FileAttributes";
+    case 77: return "Metadata";
     default: return "Unknown(" + std::to_string(c) + ")";
     }
 }

@@ -86,8 +86,8 @@ enum class FillType : std::uint8_t {
 };
 
 // One fill style. Gradient fills map the gradient square (-16384..16384 twips
-// on both axes) through `matrix`; bitmap fills keep their id and matrix (bitmap
-// characters are not decoded yet and draw nothing).
+// on both axes) through `matrix`; bitmap fills map bitmap pixels through it
+// (a scale of 20 shows one bitmap pixel per pixel).
 struct FillStyle {
     FillType type = FillType::Solid;
     Rgba color;             // Solid
@@ -316,6 +316,231 @@ struct DefineText {
     bool operator==(const DefineText&) const = default;
 };
 
+// --- Bitmaps ------------------------------------------------------------------
+// DefineBits (version 1: JPEG without its tables, which come from the
+// JPEGTables tag), DefineBitsJPEG2 (2: JPEG with tables, or PNG or GIF89a),
+// DefineBitsJPEG3 (3: adds a zlib alpha plane for JPEG data) and
+// DefineBitsJPEG4 (4: adds a deblocking strength, 8.8 fixed).
+struct DefineBitsJpeg {
+    std::uint8_t version = 2;
+    std::uint16_t id = 0;
+    Bytes imageData;
+    Bytes alphaData;               // versions 3 and 4: zlib stream of width*height bytes
+    std::uint16_t deblocking = 0;  // version 4
+    bool operator==(const DefineBitsJpeg&) const = default;
+};
+
+struct JpegTables {
+    Bytes data;  // may be empty
+    bool operator==(const JpegTables&) const = default;
+};
+
+// DefineBitsLossless (version 1: RGB) and DefineBitsLossless2 (version 2:
+// premultiplied alpha). Format 3 is colour-mapped, 4 is 15-bit, 5 is 32-bit.
+struct DefineBitsLossless {
+    std::uint8_t version = 1;
+    std::uint16_t id = 0;
+    std::uint8_t format = 5;
+    std::uint16_t width = 0, height = 0;
+    std::uint16_t colorTableSize = 0;  // format 3: number of entries (1..256)
+    Bytes zlibData;                    // colour table (format 3) and pixels, deflated
+    bool operator==(const DefineBitsLossless&) const = default;
+};
+
+// --- Morph shapes (shape tweens) ----------------------------------------------
+struct MorphGradientRecord {
+    std::uint8_t startRatio = 0, endRatio = 0;
+    Rgba startColor, endColor;
+    bool operator==(const MorphGradientRecord&) const = default;
+};
+
+struct MorphFillStyle {
+    FillType type = FillType::Solid;
+    Rgba startColor, endColor;           // solid
+    Matrix startMatrix, endMatrix;       // gradient and bitmap fills
+    SpreadMode spread = SpreadMode::Pad;  // gradient fills
+    InterpolationMode interpolation = InterpolationMode::Normal;
+    std::vector<MorphGradientRecord> gradient;
+    std::int16_t startFocal = 0, endFocal = 0;  // focal gradients
+    std::uint16_t bitmapId = 0;
+    bool operator==(const MorphFillStyle&) const = default;
+};
+
+// Version 1 uses widths and colours only; version 2 adds the line style 2
+// fields (caps, join, scaling flags, miter limit, an optional fill).
+struct MorphLineStyle {
+    std::uint16_t startWidth = 20, endWidth = 20;
+    Rgba startColor, endColor;
+    CapStyle startCap = CapStyle::Round, endCap = CapStyle::Round;
+    JoinStyle join = JoinStyle::Round;
+    bool noHScale = false, noVScale = false, pixelHinting = false, noClose = false;
+    std::uint16_t miterLimit = 3 << 8;
+    std::optional<MorphFillStyle> fill;
+    bool operator==(const MorphLineStyle&) const = default;
+};
+
+struct DefineMorphShape {
+    std::uint8_t version = 1;
+    std::uint16_t id = 0;
+    Rect startBounds, endBounds;
+    Rect startEdgeBounds, endEdgeBounds;  // version 2
+    bool usesNonScalingStrokes = false, usesScalingStrokes = false;  // version 2
+    std::vector<MorphFillStyle> fills;
+    std::vector<MorphLineStyle> lines;
+    std::vector<ShapeRecord> startEdges;  // style selections live here
+    std::vector<ShapeRecord> endEdges;    // edges and moves only
+    bool operator==(const DefineMorphShape&) const = default;
+};
+
+// --- Sound -------------------------------------------------------------------
+enum class SoundFormat : std::uint8_t {
+    RawNative = 0,  // uncompressed, in the byte order of the authoring machine (little-endian in practice)
+    Adpcm = 1,
+    Mp3 = 2,
+    RawLittle = 3,
+    Nellymoser16k = 4, Nellymoser8k = 5, Nellymoser = 6, Speex = 11,
+};
+
+struct SoundEnvelopePoint {
+    std::uint32_t pos44 = 0;  // in 44.1 kHz samples
+    std::uint16_t left = 0, right = 0;  // 0..32768
+    bool operator==(const SoundEnvelopePoint&) const = default;
+};
+
+// How an event sound starts (StartSound, button sounds).
+struct SoundInfo {
+    bool syncStop = false;        // stop the sound instead of starting it
+    bool syncNoMultiple = false;  // do not start it while it already plays
+    std::optional<std::uint32_t> inPoint, outPoint;  // in 44.1 kHz samples
+    std::optional<std::uint16_t> loops;
+    std::optional<std::vector<SoundEnvelopePoint>> envelope;
+    bool operator==(const SoundInfo&) const = default;
+};
+
+struct DefineSound {
+    std::uint16_t id = 0;
+    SoundFormat format = SoundFormat::RawLittle;
+    std::uint8_t rate = 3;  // rate code
+    bool is16Bit = true, stereo = false;
+    std::uint32_t sampleCount = 0;  // per channel
+    Bytes data;  // MP3: starts with the seek sample count (s16)
+    bool operator==(const DefineSound&) const = default;
+};
+
+// StartSound (version 1, by id) and StartSound2 (version 2, by class name).
+struct StartSound {
+    std::uint8_t version = 1;
+    std::uint16_t soundId = 0;
+    std::string className;
+    SoundInfo info;
+    bool operator==(const StartSound&) const = default;
+};
+
+// SoundStreamHead (version 1) and SoundStreamHead2 (version 2).
+struct SoundStreamHead {
+    std::uint8_t version = 1;
+    std::uint8_t playbackRate = 3;
+    bool playback16Bit = true, playbackStereo = false;
+    SoundFormat format = SoundFormat::Adpcm;
+    std::uint8_t rate = 3;
+    bool is16Bit = true, stereo = false;
+    std::uint16_t samplesPerBlock = 0;  // average samples per frame
+    std::int16_t latencySeek = 0;       // MP3 only
+    bool operator==(const SoundStreamHead&) const = default;
+};
+
+struct SoundStreamBlock {
+    Bytes data;  // MP3: sample count (u16) and seek samples (s16), then frames
+    bool operator==(const SoundStreamBlock&) const = default;
+};
+
+// --- Buttons -----------------------------------------------------------------
+enum class ButtonState : std::uint8_t { Up = 1, Over = 2, Down = 4, HitTest = 8 };
+
+struct ButtonRecord {
+    std::uint8_t states = 0;  // ButtonState bits
+    std::uint16_t characterId = 0;
+    std::uint16_t depth = 0;
+    Matrix matrix;
+    ColorTransform colorTransform;  // DefineButton2 only
+    Bytes filters;                  // DefineButton2: the filter list, kept raw
+    std::optional<std::uint8_t> blendMode;  // DefineButton2
+    bool hasFilters = false;
+    bool operator==(const ButtonRecord&) const = default;
+    bool in(ButtonState s) const { return states & static_cast<std::uint8_t>(s); }
+};
+
+// Condition bits of a button action, as stored (the high byte's bit order).
+namespace buttoncond {
+enum : std::uint16_t {
+    IdleToOverDown = 0x8000, OutDownToIdle = 0x4000, OutDownToOverDown = 0x2000, OverDownToOutDown = 0x1000,
+    OverDownToOverUp = 0x0800,  // release
+    OverUpToOverDown = 0x0400,  // press
+    OverUpToIdle = 0x0200, IdleToOverUp = 0x0100,
+    OverDownToIdle = 0x0001,
+};
+}
+
+struct ButtonCondAction {
+    std::uint16_t conditions = 0;  // buttoncond bits; the key code sits in bits 1..7
+    Bytes actions;                 // action records and their end byte
+    std::uint8_t keyCode() const { return static_cast<std::uint8_t>((conditions >> 1) & 0x7F); }
+    bool operator==(const ButtonCondAction&) const = default;
+};
+
+// DefineButton (version 1: its single action list runs on release) and
+// DefineButton2 (version 2: colour transforms per record, condition actions,
+// track-as-menu).
+struct DefineButton {
+    std::uint8_t version = 2;
+    std::uint16_t id = 0;
+    bool trackAsMenu = false;
+    std::vector<ButtonRecord> records;
+    std::vector<ButtonCondAction> actions;  // version 1: one entry, OverDownToOverUp
+    bool operator==(const DefineButton&) const = default;
+};
+
+struct DefineButtonCxform {
+    std::uint16_t buttonId = 0;
+    ColorTransform colorTransform;  // no alpha terms
+    bool operator==(const DefineButtonCxform&) const = default;
+};
+
+// Sounds for four transitions: over-up to idle, idle to over-up, over-up to
+// over-down, over-down to over-up. A sound id of 0 plays nothing.
+struct DefineButtonSound {
+    std::uint16_t buttonId = 0;
+    std::uint16_t soundId[4] = {0, 0, 0, 0};
+    SoundInfo info[4];
+    bool operator==(const DefineButtonSound&) const = default;
+};
+
+// --- Edit text ---------------------------------------------------------------
+enum class TextAlign : std::uint8_t { Left = 0, Right = 1, Center = 2, Justify = 3 };
+
+struct EditTextLayout {
+    TextAlign align = TextAlign::Left;
+    std::uint16_t leftMargin = 0, rightMargin = 0, indent = 0;  // twips
+    std::int16_t leading = 0;                                   // twips
+    bool operator==(const EditTextLayout&) const = default;
+};
+
+struct DefineEditText {
+    std::uint16_t id = 0;
+    Rect bounds;
+    bool wordWrap = false, multiline = false, password = false, readOnly = false;
+    bool autoSize = false, noSelect = false, border = false, wasStatic = false, html = false, useOutlines = false;
+    std::optional<std::uint16_t> fontId;     // with fontHeight
+    std::optional<std::string> fontClass;    // with fontHeight
+    std::uint16_t fontHeight = 0;            // twips
+    std::optional<Rgba> color;
+    std::optional<std::uint16_t> maxLength;
+    std::optional<EditTextLayout> layout;
+    std::string variableName;
+    std::optional<std::string> initialText;
+    bool operator==(const DefineEditText&) const = default;
+};
+
 // Any other tag: its code and body, skipped by the player.
 struct UnknownTag {
     std::uint16_t code = 0;
@@ -335,7 +560,10 @@ struct DefineSprite {
 
 using TagVariant = std::variant<End, ShowFrame, SetBackgroundColor, FrameLabel, DefineShape,
                                 PlaceObject, RemoveObject, DefineSprite, DefineFont,
-                                DefineFontInfo, DefineText, DoAction, UnknownTag>;
+                                DefineFontInfo, DefineText, DoAction, UnknownTag,
+                                DefineBitsJpeg, JpegTables, DefineBitsLossless, DefineMorphShape,
+                                DefineButton, DefineButtonCxform, DefineButtonSound, DefineEditText,
+                                DefineSound, StartSound, SoundStreamHead, SoundStreamBlock>;
 
 struct Tag : TagVariant {
     using TagVariant::TagVariant;

@@ -6,7 +6,12 @@
 #include <limits>
 
 #include "swf/bitio.h"
+#include "swf/bitmap.h"
+#include "swf/button.h"
 #include "swf/codes.h"
+#include "swf/edit_text.h"
+#include "swf/morph.h"
+#include "swf/sound.h"
 
 namespace swf {
 
@@ -515,6 +520,18 @@ Bytes body(const Tag& tag) {
                 for (const auto& a : t.actions) writeAction(w, a);
                 w.u8(0);
             } else if constexpr (std::is_same_v<T, UnknownTag>) w.raw(t.data);
+            else if constexpr (std::is_same_v<T, DefineBitsJpeg>) w.raw(encodeDefineBitsJpeg(t));
+            else if constexpr (std::is_same_v<T, JpegTables>) w.raw(t.data);
+            else if constexpr (std::is_same_v<T, DefineBitsLossless>) w.raw(encodeDefineBitsLossless(t));
+            else if constexpr (std::is_same_v<T, DefineMorphShape>) w.raw(encodeDefineMorphShape(t));
+            else if constexpr (std::is_same_v<T, DefineButton>) w.raw(encodeDefineButton(t));
+            else if constexpr (std::is_same_v<T, DefineButtonCxform>) w.raw(encodeDefineButtonCxform(t));
+            else if constexpr (std::is_same_v<T, DefineButtonSound>) w.raw(encodeDefineButtonSound(t));
+            else if constexpr (std::is_same_v<T, DefineEditText>) w.raw(encodeDefineEditText(t));
+            else if constexpr (std::is_same_v<T, DefineSound>) w.raw(encodeDefineSound(t));
+            else if constexpr (std::is_same_v<T, StartSound>) w.raw(encodeStartSound(t));
+            else if constexpr (std::is_same_v<T, SoundStreamHead>) w.raw(encodeSoundStreamHead(t));
+            else if constexpr (std::is_same_v<T, SoundStreamBlock>) w.raw(t.data);
         },
         tag.base());
     return std::move(w.bytes());
