@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "swf/fields.h"
+#include "swf/geometry.h"
 
 namespace swf {
 
@@ -228,9 +229,7 @@ std::vector<const ButtonRecord*> recordsIn(const DefineButton& button, ButtonSta
 
 bool hitTest(const DefineButton& button, QPointF point, const CharacterHit& hitCharacter) {
     for (const auto* rec : recordsIn(button, ButtonState::HitTest)) {
-        const Matrix& m = rec->matrix;
-        QTransform t(m.scaleX / 65536.0, m.rotateSkew0 / 65536.0, m.rotateSkew1 / 65536.0, m.scaleY / 65536.0,
-                     m.translateX, m.translateY);
+        QTransform t = toTransform(rec->matrix);
         bool invertible = false;
         QTransform inv = t.inverted(&invertible);
         if (!invertible) continue;

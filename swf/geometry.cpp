@@ -5,6 +5,11 @@
 
 namespace swf {
 
+QTransform toTransform(const Matrix& m) {
+    return QTransform(m.scaleX / 65536.0, m.rotateSkew0 / 65536.0, m.rotateSkew1 / 65536.0, m.scaleY / 65536.0,
+                      m.translateX, m.translateY);
+}
+
 namespace {
 
 // 64-bit so that long runs of edges in hostile shapes cannot overflow.

@@ -3,11 +3,15 @@
 #pragma once
 
 #include <QPainterPath>
+#include <QTransform>
 #include <vector>
 
 #include "swf/types.h"
 
 namespace swf {
+
+// The Qt transform of an SWF matrix (16.16 scale and skew, twips translation).
+QTransform toTransform(const Matrix& m);
 
 struct FillPath {
     QPainterPath path;  // closed loops, in shape coordinates (twips)

@@ -1,19 +1,16 @@
 #include "swf/paint.h"
 
+#include "swf/geometry.h"
+
 #include <QTextLayout>
 
 namespace swf {
-
-QTransform bitmapTransform(const Matrix& m) {
-    return QTransform(m.scaleX / 65536.0, m.rotateSkew0 / 65536.0, m.rotateSkew1 / 65536.0, m.scaleY / 65536.0,
-                      m.translateX, m.translateY);
-}
 
 void fillWithBitmap(QPainter& p, const QPainterPath& path, const QImage& image, const FillStyle& fill) {
     if (image.isNull()) return;
     const bool smooth = fill.type == FillType::RepeatingBitmap || fill.type == FillType::ClippedBitmap;
     const bool repeat = fill.type == FillType::RepeatingBitmap || fill.type == FillType::RepeatingBitmapHard;
-    const QTransform t = bitmapTransform(fill.matrix);
+    const QTransform t = toTransform(fill.matrix);
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     if (repeat) {

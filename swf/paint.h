@@ -19,9 +19,6 @@ namespace swf {
 // outward. Types 0x42 and 0x43 are drawn without smoothing.
 void fillWithBitmap(QPainter& painter, const QPainterPath& path, const QImage& image, const FillStyle& fill);
 
-// The transform a bitmap fill's matrix stands for.
-QTransform bitmapTransform(const Matrix& m);
-
 // Draws an edit text's shown text inside its bounds: a 2-pixel gutter, the
 // margins, first-line indent, leading, alignment and wrapping of its layout,
 // in its colour (black when it has none), with `font` at the field's height.

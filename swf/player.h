@@ -1,17 +1,30 @@
 // The movie model: character dictionary, display lists, timelines (the
-// movie's and each sprite's), the supported actions and the frame clock.
-// Time is injected: the host calls advance() with the milliseconds elapsed.
+// movie's and each sprite's), frame scripts and button scripts run by the
+// action machine, button states driven by the pointer, event and streaming
+// sound fed into a mixer, and the frame clock.
+// Time is injected: the host calls advance() with the milliseconds elapsed;
+// the host also pulls the mixer into an audio device when it has one.
 #pragma once
 
+#include <QImage>
+#include <QPointF>
+
 #include <cstdint>
+#include <list>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "swf/avm1.h"
+#include "swf/button.h"
 #include "swf/geometry.h"
 #include "swf/raster_cache.h"
+#include "swf/sound.h"
 #include "swf/types.h"
 
 namespace swf {
@@ -47,24 +60,81 @@ public:
     // Rendered images of characters, for the renderer.
     RasterCache& rasterCache() const { return raster_; }
 
+    const DefineMorphShape* morph(std::uint16_t id) const;
+    const DefineButton* button(std::uint16_t id) const;
+    const DefineButtonCxform* buttonCxform(std::uint16_t id) const;
+    const DefineButtonSound* buttonSound(std::uint16_t id) const;
+    const DefineEditText* editText(std::uint16_t id) const;
+    const DefineSound* sound(std::uint16_t id) const;
+    bool isBitmap(std::uint16_t id) const;
+
+    // Decoded images are kept up to this many bytes, the least recently used
+    // given up first, so a movie of many frame-sized pictures stays bounded.
+    static constexpr std::size_t kBitmapBudgetBytes = 256u << 20;
+    // Decoded sounds (in the mixer's format) are kept up to this many bytes.
+    static constexpr std::size_t kSoundBudgetBytes = 256u << 20;
+    // Event sounds are decoded up to this many sample frames (5 minutes).
+    static constexpr std::size_t kMaxSoundFrames = 44100u * 60u * 5u;
+
+    // A bitmap character decoded (premultiplied ARGB), on first use; a null
+    // image when the id is no bitmap or its data cannot be decoded.
+    QImage bitmap(std::uint16_t id) const;
+    // An event sound decoded into the mixer's format, on first use; null
+    // when the id is no sound or its data cannot be decoded.
+    std::shared_ptr<const Pcm> soundPcm(std::uint16_t id) const;
+    // A morph shape at a ratio, tessellated (the last few ratios are kept).
+    std::shared_ptr<const ShapeGeometry> morphGeometry(std::uint16_t id, std::uint16_t ratio) const;
+    // The action program of a frame script or button action list, parsed once.
+    const Avm1Program& program(const void* key, std::span<const std::uint8_t> bytes) const;
+    const Avm1Program& program(const DoAction& action) const;
+    // Whether a point (in the character's own twips) is inside what the
+    // character draws: used for the hit-test state of buttons.
+    bool hits(std::uint16_t id, QPointF local, int depth = 0) const;
+    // Decoding failures met so far (English, for logs and tools).
+    const std::vector<std::string>& mediaWarnings() const { return mediaWarnings_; }
+
 private:
     void collect(const std::vector<Tag>& tags);
+    bool defined(std::uint16_t id) const;
     std::unordered_map<std::uint16_t, const DefineShape*> shapes_;
     std::unordered_map<std::uint16_t, const DefineSprite*> sprites_;
     std::unordered_map<std::uint16_t, const DefineFont*> fonts_;
     std::unordered_map<std::uint16_t, const DefineText*> texts_;
+    std::unordered_map<std::uint16_t, const DefineMorphShape*> morphs_;
+    std::unordered_map<std::uint16_t, const DefineButton*> buttons_;
+    std::unordered_map<std::uint16_t, const DefineButtonCxform*> buttonCxforms_;
+    std::unordered_map<std::uint16_t, const DefineButtonSound*> buttonSounds_;
+    std::unordered_map<std::uint16_t, const DefineEditText*> editTexts_;
+    std::unordered_map<std::uint16_t, const DefineSound*> sounds_;
+    std::unordered_map<std::uint16_t, const DefineBitsJpeg*> jpegs_;
+    std::unordered_map<std::uint16_t, const DefineBitsLossless*> lossless_;
+    const JpegTables* jpegTables_ = nullptr;
     std::unordered_map<std::uint16_t, FrameIndex> spriteFrames_;
     FrameIndex root_;
     mutable std::unordered_map<std::uint16_t, ShapeGeometry> geometry_;
     mutable std::unordered_map<std::uint64_t, QPainterPath> glyphs_;
     mutable std::unordered_map<std::uint16_t, QPainterPath> masks_;
     mutable RasterCache raster_;
+
+    // Least recently used first.
+    struct CachedBitmap { std::uint16_t id; QImage image; };
+    mutable std::list<CachedBitmap> bitmaps_;
+    mutable std::unordered_set<std::uint16_t> undecodable_;
+    mutable std::size_t bitmapBytes_ = 0;
+    struct CachedSound { std::uint16_t id; std::shared_ptr<const Pcm> pcm; };
+    mutable std::list<CachedSound> soundCache_;
+    mutable std::size_t soundBytes_ = 0;
+    mutable std::map<std::uint32_t, std::shared_ptr<const ShapeGeometry>> morphGeometry_;
+    mutable std::unordered_map<const void*, Avm1Program> programs_;
+    mutable std::vector<std::string> mediaWarnings_;
 };
 
 class Timeline;
 
-// Budget shared by all timelines of one player, against self-placing sprites
-// and display-list floods.
+// What all timelines of one player share: the dictionary, the budget against
+// self-placing sprites and display-list floods, the script variables, the
+// mixer, and the timelines that are alive (scripts aim at timelines by
+// handle, and a handle is only used while its timeline lives).
 struct PlayerContext {
     const Dictionary* dictionary = nullptr;
     std::size_t liveObjects = 0;
@@ -72,6 +142,23 @@ struct PlayerContext {
     int maxNesting = 32;             // sprite instances inside sprite instances
     int maxActionListsPerTick = 64;  // frame action lists run per timeline step
     std::uint64_t tick = 0;
+    int version = 8;                 // the movie's file version, for script conversions
+    Timeline* root = nullptr;
+    AudioMixer* mixer = nullptr;
+    Avm1Variables variables;
+    std::unordered_set<const Timeline*> live;
+    // Sprite timelines taken off a display list while scripts may still run
+    // on them; destroyed once the current player operation ends.
+    std::vector<std::unique_ptr<Timeline>> graveyard;
+    bool alive(const Timeline* t) const { return t && live.count(t) > 0; }
+};
+
+// A button instance: its pointer state and the timelines of the sprites its
+// state records show (by record index).
+struct ButtonInstance {
+    explicit ButtonInstance(bool trackAsMenu) : machine(trackAsMenu) {}
+    ButtonStateMachine machine;
+    std::map<std::size_t, std::unique_ptr<Timeline>> sprites;
 };
 
 // One entry of a display list.
@@ -84,6 +171,7 @@ struct DisplayObject {
     std::string name;
     std::uint16_t clipDepth = 0;        // non-zero: masks depths (depth, clipDepth]
     std::unique_ptr<Timeline> sprite;   // the instance's own timeline for sprites
+    std::unique_ptr<ButtonInstance> button;  // the instance's state for buttons
     std::uint64_t bornTick = 0;
 
     DisplayObject();
@@ -97,7 +185,7 @@ using DisplayList = std::map<std::uint16_t, DisplayObject>;  // by depth, bottom
 // A timeline: the movie's own or a sprite instance's.
 class Timeline {
 public:
-    Timeline(const FrameIndex& frames, PlayerContext& context, int nesting);
+    Timeline(const FrameIndex& frames, PlayerContext& context, int nesting, Timeline* parent = nullptr);
     ~Timeline();
     Timeline(const Timeline&) = delete;
     Timeline& operator=(const Timeline&) = delete;
@@ -120,12 +208,24 @@ public:
     // Moves one frame forward regardless of the playing flag (no wrap), and
     // ticks the sprites.
     void stepForced();
+    // Runs the scripts of frames reached by a goto since the last run.
+    void runQueuedActions();
+
+    Timeline* parent() const { return parent_; }
+    // The sprite instance named `name` (case-insensitive) on this timeline's
+    // display list, or null.
+    Timeline* child(std::string_view name) const;
+    // A SoundStreamHead on this timeline, if it has one.
+    const SoundStreamHead* streamHead() const;
+    const FrameIndex& frames() const { return *frames_; }
 
 private:
+    friend class Player;
     void clear();
+    void discard(DisplayObject& obj);
+    void startSounds(int frame);
     void applyFrameTags(int frame);  // display-list changes of one frame
     void enterFrame(int frame);      // apply tags, queue actions
-    void runQueuedActions();
     void runActions(const DoAction& action);
     void tickChildren(bool loop);
     void place(const PlaceObject& p);
@@ -135,6 +235,7 @@ private:
     const FrameIndex* frames_;
     PlayerContext* ctx_;
     int nesting_;
+    Timeline* parent_;
     int current_ = 1;
     bool playing_ = true;
     DisplayList list_;
@@ -171,6 +272,21 @@ public:
     // Exactly one frame tick, as advance() does when a frame is due.
     void tick();
 
+    // The pointer over the movie, in stage twips, and whether its button is
+    // held: buttons change state, play their sounds and run their actions.
+    // Returns whether a button changed state (the frame needs drawing again).
+    bool pointer(QPointF stageTwips, bool pressed);
+    // Whether the pointer is over a button (after the last pointer() call).
+    bool overButton() const { return overButton_; }
+
+    // Event sounds and the main timeline's streaming sound, ready to pull at
+    // 44.1 kHz stereo. Stopping the movie leaves the stream where it was;
+    // going to another frame restarts it there.
+    AudioMixer& mixer() { return mixer_; }
+    const AudioMixer& mixer() const { return mixer_; }
+    // The main timeline's stream, when it has one.
+    const StreamScheduler* stream() const { return stream_.get(); }
+
     const MovieData& movie() const { return *movie_; }
     const Header& header() const { return movie_->header; }
     const Dictionary& dictionary() const { return *dictionary_; }
@@ -179,10 +295,14 @@ public:
     int maxNesting() const { return ctx_.maxNesting; }
 
 private:
+    void settle();  // after every operation: stream fed, discarded timelines freed
     std::shared_ptr<const MovieData> movie_;
     std::unique_ptr<Dictionary> dictionary_;
+    AudioMixer mixer_;
     PlayerContext ctx_;
+    std::unique_ptr<StreamScheduler> stream_;
     std::unique_ptr<Timeline> root_;
+    bool overButton_ = false;
     bool looping_ = true;
     double pendingMs_ = 0;
 };

@@ -38,11 +38,6 @@ struct Cx {
     }
 };
 
-QTransform toQt(const Matrix& m) {
-    return QTransform(m.scaleX / 65536.0, m.rotateSkew0 / 65536.0, m.rotateSkew1 / 65536.0, m.scaleY / 65536.0,
-                      m.translateX, m.translateY);
-}
-
 double toLinear(double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); }
 double toSrgb(double c) { return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055; }
 
@@ -93,7 +88,7 @@ QBrush makeBrush(const FillStyle& f, const Cx& cx) {
                                                                  : QGradient::PadSpread);
         grad.setStops(gradientStops(f.gradient, cx));
         QBrush b(grad);
-        b.setTransform(toQt(f.matrix));
+        b.setTransform(toTransform(f.matrix));
         return b;
     }
     default:
@@ -155,7 +150,7 @@ public:
                 p_.restore();
                 --masks;
             }
-            QTransform t = toQt(obj.matrix) * parent;
+            QTransform t = toTransform(obj.matrix) * parent;
             if (obj.clipDepth > 0) {
                 // The mask is not drawn; it clips the depths up to clipDepth.
                 QPainterPath clip = outline(obj, t, nesting);
@@ -269,7 +264,7 @@ private:
 
     template <typename F>
     void forEachGlyph(const DefineText& text, const QTransform& t, F&& fn) {
-        QTransform base = toQt(text.matrix) * t;
+        QTransform base = toTransform(text.matrix) * t;
         std::uint16_t font = 0;
         double height = 0;
         const DefineFont* def = nullptr;
@@ -309,7 +304,7 @@ private:
             int n = 0;
             for (const auto& [depth, child] : obj.sprite->displayList()) {
                 if (child.clipDepth) continue;
-                QPainterPath c = outline(child, toQt(child.matrix) * t, nesting + 1);
+                QPainterPath c = outline(child, toTransform(child.matrix) * t, nesting + 1);
                 // Exact unions for the first children, then plain addition (bounded work).
                 if (n == 0) out = c;
                 else if (n < 32) out = out.united(c);

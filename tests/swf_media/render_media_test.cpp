@@ -212,7 +212,7 @@ TEST(MediaGolden, ButtonInEachState) {
         p.scale(1 / 20.0, 1 / 20.0);
         for (const auto* r : recordsIn(b, state)) {
             p.save();
-            p.setTransform(bitmapTransform(r->matrix), true);
+            p.setTransform(toTransform(r->matrix), true);
             drawShape(p, shapes[r->characterId]);
             p.restore();
         }
