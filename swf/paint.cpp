@@ -59,7 +59,10 @@ void drawEditText(QPainter& p, const DefineEditText& f, const QFont& baseFont) {
     p.setPen(QColor(c.r, c.g, c.b, c.a));
     p.setFont(font);
 
-    const QStringList paragraphs = QString::fromUtf8(displayText(f)).split(QLatin1Char('\n'));
+    // A field shows at most a few screens of text: the rest lies outside its
+    // bounds anyway, and laying it out would cost without showing anything.
+    constexpr int kMaxShownChars = 20000;
+    const QStringList paragraphs = QString::fromUtf8(displayText(f)).left(kMaxShownChars).split(QLatin1Char('\n'));
     double y = bounds.top() + gutter;
     bool first = true;
     for (const QString& para : paragraphs) {
@@ -81,10 +84,11 @@ void drawEditText(QPainter& p, const DefineEditText& f, const QFont& baseFont) {
             line.draw(&p, QPointF(left, y - line.y()));
             y += line.height() + layout.leading;
             first = false;
+            if (y > bounds.bottom()) break;
             if (!f.multiline && !f.wordWrap) break;
         }
         tl.endLayout();
-        if (!f.multiline) break;
+        if (!f.multiline || y > bounds.bottom()) break;
     }
     p.restore();
 }

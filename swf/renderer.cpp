@@ -9,6 +9,9 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "swf/button.h"
+#include "swf/paint.h"
+
 namespace swf {
 
 namespace {
@@ -31,6 +34,15 @@ struct Cx {
             r.a[i] = inner.a[i] * m[i] + a[i];
         }
         return r;
+    }
+    bool isIdentity() const {
+        for (int i = 0; i < 4; ++i)
+            if (m[i] != 1 || a[i] != 0) return false;
+        return true;
+    }
+    Rgba applyRgba(const Rgba& c) const {
+        QColor q = apply(c);
+        return Rgba{std::uint8_t(q.red()), std::uint8_t(q.green()), std::uint8_t(q.blue()), std::uint8_t(q.alpha())};
     }
     QColor apply(const Rgba& c) const {
         auto ch = [&](int i, std::uint8_t v) { return std::clamp(int(std::lround(v * m[i] + a[i])), 0, 255); };
@@ -92,9 +104,48 @@ QBrush makeBrush(const FillStyle& f, const Cx& cx) {
         return b;
     }
     default:
-        // Bitmap characters are not decoded: the area stays empty.
+        // Bitmap fills are drawn by the frame drawer, which has the images.
         return QBrush(Qt::NoBrush);
     }
+}
+
+bool isBitmapFill(FillType t) {
+    return t == FillType::RepeatingBitmap || t == FillType::ClippedBitmap || t == FillType::RepeatingBitmapHard ||
+           t == FillType::ClippedBitmapHard;
+}
+
+// A bitmap under a colour transform (unpremultiplied, transformed, and
+// premultiplied again). Only an alpha factor is left to the painter's opacity.
+QImage colored(const QImage& image, const Cx& cx) {
+    if (cx.isIdentity() || image.isNull()) return image;
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            QColor c = cx.apply(Rgba{std::uint8_t(qRed(row[x])), std::uint8_t(qGreen(row[x])), std::uint8_t(qBlue(row[x])),
+                                     std::uint8_t(qAlpha(row[x]))});
+            row[x] = c.rgba();
+        }
+    }
+    return out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// The system font an edit text is shown in: the named font of its font
+// character (the device font names mapped to Qt's generic families), its
+// style flags, at the field's height.
+QFont editTextFont(const Dictionary& dict, const DefineEditText& field) {
+    QFont font;
+    if (field.fontId)
+        if (const DefineFont* f = dict.font(*field.fontId)) {
+            QString name = QString::fromUtf8(f->name.data(), int(f->name.size()));
+            if (name == QLatin1String("_sans")) font.setStyleHint(QFont::SansSerif);
+            else if (name == QLatin1String("_serif")) font.setStyleHint(QFont::Serif);
+            else if (name == QLatin1String("_typewriter")) font.setStyleHint(QFont::TypeWriter);
+            else if (!name.isEmpty()) font.setFamily(name);
+            font.setBold(f->bold);
+            font.setItalic(f->italic);
+        }
+    return font;
 }
 
 // Pixels per twip along the transform's axes (for hairlines).
@@ -170,22 +221,66 @@ private:
     void drawObject(const DisplayObject& obj, const QTransform& t, const Cx& cx, int nesting) {
         if (obj.sprite) {
             drawList(obj.sprite->displayList(), t, cx, nesting + 1);
-        } else if (const ShapeGeometry* g = dict_.shapeGeometry(obj.characterId)) {
-            drawCached(obj.characterId, g->bounds, t, cx, [&](QPainter& p, const QTransform& dev, const QTransform& world) {
-                drawShape(p, *g, world, dev, cx, stageScale_);
+        } else if (obj.button) {
+            drawButton(obj, t, cx, nesting);
+        } else {
+            drawCharacter(obj.characterId, obj.ratio, t, cx);
+        }
+    }
+
+    // A character that has no timeline of its own.
+    void drawCharacter(std::uint16_t id, std::uint16_t ratio, const QTransform& t, const Cx& cx) {
+        if (const ShapeGeometry* g = dict_.shapeGeometry(id)) {
+            drawCached(id, g->bounds, t, cx, [&](QPainter& p, const QTransform& dev, const QTransform& world) {
+                drawShape(p, *g, world, dev, cx);
             });
-        } else if (const DefineText* text = dict_.text(obj.characterId)) {
-            auto it = cache_.textBounds.find(obj.characterId);
+        } else if (const DefineText* text = dict_.text(id)) {
+            auto it = cache_.textBounds.find(id);
             if (it == cache_.textBounds.end()) {
                 QRectF r;
                 forEachGlyph(*text, QTransform(), [&](const QPainterPath& path, const QTransform& gt, const Rgba&) {
                     r |= gt.mapRect(path.boundingRect());
                 });
-                it = cache_.textBounds.emplace(obj.characterId, r).first;
+                it = cache_.textBounds.emplace(id, r).first;
             }
-            drawCached(obj.characterId, it->second, t, cx, [&](QPainter& p, const QTransform&, const QTransform& world) {
+            drawCached(id, it->second, t, cx, [&](QPainter& p, const QTransform&, const QTransform& world) {
                 drawText(p, *text, world, cx);
             });
+        } else if (dict_.morph(id)) {
+            // Every ratio is a different picture: drawn directly, never cached.
+            if (auto g = dict_.morphGeometry(id, ratio)) drawShape(p_, *g, t, t * devFromWorld_, cx);
+        } else if (const DefineEditText* field = dict_.editText(id)) {
+            const Rect& b = field->bounds;
+            drawCached(id, QRectF(b.xmin, b.ymin, b.width(), b.height()), t, cx,
+                       [&](QPainter& p, const QTransform&, const QTransform& world) {
+                           DefineEditText shown = *field;
+                           shown.color = cx.applyRgba(field->color.value_or(Rgba{}));
+                           p.setWorldTransform(world);
+                           drawEditText(p, shown, editTextFont(dict_, *field));
+                       });
+        } else if (dict_.isBitmap(id)) {
+            QImage image = colored(dict_.bitmap(id), cx);
+            if (image.isNull()) return;
+            p_.setWorldTransform(QTransform::fromScale(20, 20) * t);  // one bitmap pixel is 20 twips
+            p_.drawImage(QPointF(0, 0), image);
+        }
+    }
+
+    // A button shows the records of its current state, each under its own
+    // matrix and colour transform (DefineButton2's per record, or the
+    // button's DefineButtonCxform).
+    void drawButton(const DisplayObject& obj, const QTransform& t, const Cx& cx, int nesting) {
+        const DefineButton* def = dict_.button(obj.characterId);
+        if (!def || nesting > max_) return;
+        Cx buttonCx = cx;
+        if (def->version <= 1)
+            if (const DefineButtonCxform* bc = dict_.buttonCxform(def->id)) buttonCx = cx.after(Cx::from(bc->colorTransform));
+        for (const ButtonRecord* rec : recordsIn(*def, obj.button->machine.shownState())) {
+            QTransform rt = toTransform(rec->matrix) * t;
+            Cx rcx = def->version >= 2 ? cx.after(Cx::from(rec->colorTransform)) : buttonCx;
+            auto sprite = obj.button->sprites.find(static_cast<std::size_t>(rec - def->records.data()));
+            if (sprite != obj.button->sprites.end() && sprite->second) drawList(sprite->second->displayList(), rt, rcx, nesting + 1);
+            else drawCharacter(rec->characterId, 0, rt, rcx);
         }
     }
 
@@ -250,15 +345,23 @@ private:
 
     // `world` is the painter transform to use; `dev` maps to device pixels
     // (for the hairline rule).
-    static void drawShape(QPainter& p, const ShapeGeometry& g, const QTransform& world, const QTransform& dev, const Cx& cx,
-                          double stageScale) {
+    void drawShape(QPainter& p, const ShapeGeometry& g, const QTransform& world, const QTransform& dev, const Cx& cx) {
         p.setWorldTransform(world);
         for (const auto& layer : g.layers) {
             for (const auto& f : layer.fills) {
+                if (isBitmapFill(f.style.type)) {
+                    QImage image = colored(dict_.bitmap(f.style.bitmapId), cx);
+                    // Smoothing follows the fill type; without antialiasing nothing is smoothed.
+                    FillStyle style = f.style;
+                    if (!antialias_ && style.type == FillType::RepeatingBitmap) style.type = FillType::RepeatingBitmapHard;
+                    if (!antialias_ && style.type == FillType::ClippedBitmap) style.type = FillType::ClippedBitmapHard;
+                    fillWithBitmap(p, f.path, image, style);
+                    continue;
+                }
                 QBrush b = makeBrush(f.style, cx);
                 if (b.style() != Qt::NoBrush) p.fillPath(f.path, b);
             }
-            for (const auto& s : layer.strokes) p.strokePath(s.path, makePen(s.style, cx, dev, stageScale));
+            for (const auto& s : layer.strokes) p.strokePath(s.path, makePen(s.style, cx, dev, stageScale_));
         }
     }
 
@@ -318,6 +421,16 @@ private:
             forEachGlyph(*text, t, [&](const QPainterPath& path, const QTransform& gt, const Rgba&) {
                 out.addPath(gt.map(path));
             });
+        } else if (auto g = dict_.morphGeometry(obj.characterId, obj.ratio)) {
+            out = t.map(fillOutline(*g));
+        } else if (const DefineEditText* field = dict_.editText(obj.characterId)) {
+            const Rect& b = field->bounds;
+            out.addRect(QRectF(b.xmin, b.ymin, b.width(), b.height()));
+            out = t.map(out);
+        } else if (dict_.isBitmap(obj.characterId)) {
+            QImage image = dict_.bitmap(obj.characterId);
+            out.addRect(QRectF(0, 0, image.width() * 20.0, image.height() * 20.0));
+            out = t.map(out);
         }
         return out;
     }
