@@ -3,6 +3,8 @@
 #include "media/flash_component.h"
 #include "media/movie_file.h"
 #include "runtime/fonts.h"
+#include "runtime/layout.h"
+#include "swf/audio_output.h"
 #include "swf/player.h"
 
 #include <QFont>
@@ -15,6 +17,14 @@ namespace {
 
 bool sameText(const StoredString& s, const char* text) {
     return s && s->compare(QLatin1String(text), Qt::CaseInsensitive) == 0;
+}
+
+// Movies without sound open no audio device.
+bool hasSound(const swf::MovieData& movie) {
+    for (const auto& tag : movie.tags)
+        if (std::holds_alternative<swf::DefineSound>(tag) || std::holds_alternative<swf::SoundStreamHead>(tag))
+            return true;
+    return false;
 }
 
 }  // namespace
@@ -36,7 +46,8 @@ PlayerSettings settingsFrom(const PersistedState& state) {
 }
 
 MoviePlayer::MoviePlayer(rt::ControlSite& site, const PersistedState& state, QSize sizeTwips)
-    : site_(site), settings_(settingsFrom(state)) {
+    : site_(site), settings_(settingsFrom(state)),
+      sizePx_(rt::twipsToPixels(sizeTwips.width()), rt::twipsToPixels(sizeTwips.height())) {
     // The layout's rectangle decides where and how large the player is drawn;
     // the persisted extent is only compared, since both come from one design.
     const Extent e = extentFromTwips(sizeTwips.width(), sizeTwips.height());
@@ -46,7 +57,10 @@ MoviePlayer::MoviePlayer(rt::ControlSite& site, const PersistedState& state, QSi
     if (state.movie && !state.movie->isEmpty()) setMovie(*state.movie, false);
 }
 
-MoviePlayer::~MoviePlayer() { stopClock(); }
+MoviePlayer::~MoviePlayer() {
+    stopClock();
+    audio_.reset();
+}
 
 int MoviePlayer::currentFrame() const { return player_ ? player_->currentFrame() : 0; }
 int MoviePlayer::frameCount() const { return player_ ? player_->frameCount() : 0; }
@@ -90,6 +104,7 @@ rt::Status MoviePlayer::invoke(int dispid, rt::InvokeKind kind, std::span<const 
             player_->play();
             startClock();
         }
+        followPlayback();
         site_.invalidate();
         return rt::kOk;
     default: return rt::kUnknownMember;
@@ -99,6 +114,7 @@ rt::Status MoviePlayer::invoke(int dispid, rt::InvokeKind kind, std::span<const 
 void MoviePlayer::setMovie(const QString& path, bool repaint) {
     // Nothing of the earlier movie survives: its clock, its player, its menu.
     stopClock();
+    audio_.reset();
     player_.reset();
     ++generation_;
     path_ = path;
@@ -106,10 +122,13 @@ void MoviePlayer::setMovie(const QString& path, bool repaint) {
     notice_ = loaded.notice;
     partial_ = loaded.partial;
     if (loaded.movie) {
+        const bool sound = hasSound(*loaded.movie);
         player_ = std::make_unique<swf::Player>(std::move(loaded.movie));
         player_->setLooping(settings_.loop);
         if (settings_.playAtOnce) startClock();
         else player_->stop();
+        if (sound) audio_ = std::make_unique<swf::AudioOutput>(player_->mixer());
+        followPlayback();
     }
     if (repaint) site_.invalidate();
 }
@@ -145,6 +164,34 @@ void MoviePlayer::onTick() {
     // A movie that stopped itself (its last frame without looping, or a stop
     // action) and has nothing left moving needs no clock.
     if (!player_->playing() && !sprites) stopClock();
+    followPlayback();
+}
+
+void MoviePlayer::followPlayback() {
+    if (!audio_) return;
+    if (player_ && player_->playing() && timer_) audio_->resume();
+    else audio_->suspend();
+}
+
+void MoviePlayer::pointer(QPoint local, bool held) {
+    if (!player_) return;
+    const QTransform toStage = swf::stageTransform(player_->header().frame, QRectF(QPointF(0, 0), QSizeF(sizePx_)));
+    bool invertible = false;
+    const QTransform fromPixels = toStage.inverted(&invertible);
+    if (!invertible) return;
+    if (!player_->pointer(fromPixels.map(QPointF(local) + QPointF(0.5, 0.5)), held)) return;
+    // A button's script may have started or stopped the movie.
+    if (player_->playing()) startClock();
+    followPlayback();
+    site_.invalidate();
+}
+
+void MoviePlayer::mouseMove(QPoint local, int buttons) {
+    pointer(local, buttons & static_cast<int>(rt::MouseButton::Left));
+}
+
+void MoviePlayer::mousePress(QPoint local, rt::MouseButton button) {
+    if (button == rt::MouseButton::Left) pointer(local, true);
 }
 
 void MoviePlayer::paint(QPainter& painter, const QRect& area) {
@@ -177,8 +224,12 @@ std::vector<rt::MenuItem> MoviePlayer::menuItems() const {
 }
 
 void MoviePlayer::mouseRelease(QPoint local, rt::MouseButton button) {
-    // The menu opens on the release, as desktop context menus do; left clicks
-    // on the movie do nothing.
+    // The left button goes to the movie's buttons; the menu opens on the
+    // right button's release, as desktop context menus do.
+    if (button == rt::MouseButton::Left) {
+        pointer(local, false);
+        return;
+    }
     if (button != rt::MouseButton::Right || !settings_.menu) return;
     const int generation = generation_;
     site_.popupMenu(local, menuItems(), [this, generation](int index) {
@@ -214,6 +265,7 @@ void MoviePlayer::perform(MenuAction action) {
         player_->back();
         break;
     }
+    followPlayback();
     site_.invalidate();
 }
 

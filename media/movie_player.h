@@ -2,6 +2,8 @@
 // The movie player control: plays SWF movies with the SWF engine, inside a
 // screen's rectangle, as its persisted design-time values ask (transparent,
 // playing at once, looping, whole movie shown centred with its proportions).
+// The left button and pointer moves over its rectangle go to the movie's
+// buttons; the movie's sound goes to the system's audio device, when there is one.
 
 #include "media/persisted_state.h"
 #include "runtime/external.h"
@@ -12,6 +14,7 @@
 #include <optional>
 
 namespace swf {
+class AudioOutput;
 class Player;
 }
 
@@ -43,6 +46,8 @@ public:
     rt::Status invoke(int dispid, rt::InvokeKind kind, std::span<const rt::Variant> args,
                       rt::Variant* result) override;
     void paint(QPainter& painter, const QRect& area) override;
+    void mouseMove(QPoint local, int buttons) override;
+    void mousePress(QPoint local, rt::MouseButton button) override;
     void mouseRelease(QPoint local, rt::MouseButton button) override;
 
     // What the control shows and does, for the screen's tests.
@@ -57,6 +62,10 @@ public:
     bool playing() const;
     bool looping() const;
     bool clockRunning() const { return timer_.has_value(); }
+    // Whether the movie has sound, and so an audio output (silent without a device).
+    bool hasAudio() const { return audio_ != nullptr; }
+    // The movie being played, for the screen's tests; null without a movie.
+    const swf::Player* player() const { return player_.get(); }
     // Whether the persisted extent matches the control's size in its layout.
     bool extentMatchesLayout() const { return extentMatches_; }
     // The context menu as it would open now.
@@ -70,6 +79,10 @@ private:
     void onTick();
     bool hasSprites() const;
     bool multiFrame() const;
+    // Pointer events over the movie's buttons; `held` is the left button.
+    void pointer(QPoint local, bool held);
+    // The audio output follows the movie: silent while it is stopped.
+    void followPlayback();
 
     rt::ControlSite& site_;
     PlayerSettings settings_;
@@ -77,7 +90,9 @@ private:
     QString path_;
     QString notice_;
     bool partial_ = false;
+    QSize sizePx_;
     std::unique_ptr<swf::Player> player_;
+    std::unique_ptr<swf::AudioOutput> audio_;  // destroyed before the player whose mixer it reads
     std::optional<int> timer_;
     std::int64_t lastTickMs_ = 0;
     // Told apart across menu round trips: a choice made on a menu opened for

@@ -47,11 +47,11 @@ AudioOutput::~AudioOutput() {
 bool AudioOutput::active() const { return sink_ && sink_->error() == QAudio::NoError; }
 
 void AudioOutput::suspend() {
-    if (sink_) sink_->suspend();
+    if (sink_ && sink_->state() != QAudio::SuspendedState && sink_->state() != QAudio::StoppedState) sink_->suspend();
 }
 
 void AudioOutput::resume() {
-    if (sink_) sink_->resume();
+    if (sink_ && sink_->state() == QAudio::SuspendedState) sink_->resume();
 }
 
 }  // namespace swf

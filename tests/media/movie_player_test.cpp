@@ -492,6 +492,45 @@ TEST_F(PlayerTest, LeftClickOnTheMovieDoesNothing) {
     EXPECT_EQ(d->current(), "Lesson");
 }
 
+// The movie's button sits at (300, 200) in the movie, so at (310, 205) on the screen.
+TEST_F(PlayerTest, TheMoviesButtonsTakeTheLeftButtonAndTheScreenNothing) {
+    start(movieFile("b.swf", mediatest::buttonMovie()));
+    d->advance(500);
+    ASSERT_EQ(player().currentFrame(), 2) << "the movie waits on its second frame";
+    const QPoint centre(360, 255), outside(600, 400);
+    EXPECT_EQ(d->grab("Lesson").pixel(centre), qRgb(128, 128, 128)) << "up";
+
+    d->move(centre.x(), centre.y());
+    EXPECT_EQ(d->grab("Lesson").pixel(centre), qRgb(0, 200, 0)) << "over";
+    EXPECT_TRUE(player().player()->overButton());
+
+    d->click(outside.x(), outside.y());
+    EXPECT_EQ(player().currentFrame(), 2) << "a click beside the button does nothing";
+    EXPECT_EQ(d->grab("Lesson").pixel(centre), qRgb(128, 128, 128)) << "up again once the pointer left";
+
+    const QStringList journal = s.journal;
+    d->click(centre.x(), centre.y());
+    EXPECT_EQ(player().currentFrame(), 3) << "the release action went to frame 3";
+    EXPECT_EQ(d->current(), "Lesson");
+    EXPECT_EQ(s.journal, journal) << "the screen's handlers saw nothing";
+    EXPECT_FALSE(d->host().menu().has_value());
+}
+
+TEST_F(PlayerTest, AMovieWithSoundPlaysOnWithoutAnAudioDevice) {
+    start(movieFile("s.swf", mediatest::soundMovie(20)));
+    EXPECT_TRUE(player().hasAudio());
+    d->advance(1000);
+    EXPECT_GT(player().currentFrame(), 5);
+    ASSERT_NE(player().player()->stream(), nullptr);
+    EXPECT_EQ(player().player()->stream()->samplesDelivered(),
+              std::int64_t(player().currentFrame()) * 1102) << "the stream follows the frames";
+    choose(3);  // Rembobiner
+    EXPECT_EQ(player().player()->stream()->startFrame(), 1) << "rewinding restarts the sound";
+
+    start(movieFile("a.swf", frames(5)));
+    EXPECT_FALSE(player().hasAudio()) << "a silent movie opens no audio device";
+}
+
 TEST_F(PlayerTest, LirePausesAndResumes) {
     start(movieFile("a.swf", frames(10)));
     d->advance(200);
