@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes to the reader, then plays and draws what it accepts.
+// Feeds arbitrary bytes to the reader, then plays and draws what it accepts,
+// presses and releases over its buttons, and pulls its sound.
 #include <QImage>
 #include <QPainter>
 
@@ -23,13 +24,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto movie = std::make_shared<const swf::MovieData>(std::move(*r.movie));
     swf::Player player(movie);
     QImage img(48, 32, QImage::Format_ARGB32_Premultiplied);
+    const swf::Rect& stage = movie->header.frame;
+    const QPointF points[] = {{(stage.xmin + stage.xmax) / 2.0, (stage.ymin + stage.ymax) / 2.0},
+                              {stage.xmin + stage.width() / 4.0, stage.ymin + stage.height() / 4.0},
+                              {stage.xmin + stage.width() * 0.75, stage.ymin + stage.height() * 0.75}};
+    std::int16_t sound[2 * 256];
     for (int i = 0; i < 4; ++i) {
         img.fill(Qt::transparent);
         QPainter p(&img);
         swf::render(player, p, QRectF(0, 0, 48, 32));
         p.end();
+        player.pointer(points[i % 3], i % 2 == 1);
+        player.mixer().read(sound, 256);
         player.advance(player.frameIntervalMs());
     }
+    player.pointer(points[0], false);
     player.back();
     player.rewind();
     return 0;

@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+
 namespace swf {
 
 const char* mediaErrorName(MediaErrorCode code) {
@@ -18,19 +20,25 @@ const char* mediaErrorName(MediaErrorCode code) {
 std::optional<Bytes> inflateBounded(std::span<const std::uint8_t> data, std::size_t maxOut) {
     z_stream zs{};
     if (inflateInit(&zs) != Z_OK) return std::nullopt;
-    Bytes out(maxOut);
     zs.next_in = const_cast<Bytef*>(data.data());
     zs.avail_in = static_cast<uInt>(std::min<std::size_t>(data.size(), 0xFFFFFFFFu));
-    zs.next_out = out.data();
-    zs.avail_out = static_cast<uInt>(maxOut);
+    // The output grows as the stream delivers, so a small stream that claims
+    // a large picture costs what it holds, not what it claims.
+    Bytes out;
+    std::size_t size = 0;
     int rc = Z_OK;
-    while (zs.avail_out > 0) {
+    while (size < maxOut) {
+        if (out.size() == size) out.resize(std::min(maxOut, std::max<std::size_t>(64 * 1024, out.size() * 2)));
+        zs.next_out = out.data() + size;
+        zs.avail_out = static_cast<uInt>(std::min<std::size_t>(out.size() - size, 0xFFFFFFFFu));
+        const uInt before = zs.avail_out;
         rc = inflate(&zs, Z_NO_FLUSH);
+        size += before - zs.avail_out;
         if (rc == Z_STREAM_END) break;
-        if (rc == Z_BUF_ERROR && zs.avail_in == 0) break;  // input ended early
-        if (rc != Z_OK) { inflateEnd(&zs); return std::nullopt; }
+        if (rc == Z_BUF_ERROR && (zs.avail_in == 0 || zs.avail_out == before)) break;  // input ended early
+        if (rc != Z_OK && rc != Z_BUF_ERROR) { inflateEnd(&zs); return std::nullopt; }
     }
-    out.resize(maxOut - zs.avail_out);
+    out.resize(size);
     inflateEnd(&zs);
     return out;
 }
