@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the reader, then plays and draws what it accepts,
 // presses and releases over its buttons, and pulls its sound.
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -11,8 +12,12 @@
 #include "swf/reader.h"
 #include "swf/renderer.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int*, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Edit text is laid out with system fonts, which need the application;
+    // it sees none of the fuzzer's arguments.
+    static int qtArgc = 1;
+    static QGuiApplication app(qtArgc, *argv);
     return 0;
 }
 

@@ -1,8 +1,10 @@
 // swf-render MOVIE.swf --frame N --size WxH -o OUT.png [--dpr R]
 // Renders frame N (1 = first) fitted into W x H on a transparent background.
+#include <QGuiApplication>
 #include <QImage>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -15,6 +17,11 @@
 #include "swf/renderer.h"
 
 int main(int argc, char** argv) {
+    // Drawing edit text needs the font database, and so an application; no
+    // window is ever opened.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
     std::string input, output;
     int frame = 1, w = 705, h = 481;
     double dpr = 1;
