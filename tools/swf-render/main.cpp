@@ -17,11 +17,6 @@
 #include "swf/renderer.h"
 
 int main(int argc, char** argv) {
-    // Drawing edit text needs the font database, and so an application; no
-    // window is ever opened.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    int qtArgc = 1;
-    QGuiApplication app(qtArgc, argv);
     std::string input, output;
     int frame = 1, w = 705, h = 481;
     double dpr = 1;
@@ -57,6 +52,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto movie = std::make_shared<const swf::MovieData>(std::move(*r.movie));
+    // Drawing edit text needs the font database, and so an application; no
+    // window is ever opened.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
     QImage img = swf::renderFrame(*movie, frame, QSize(w, h), dpr);
     if (!img.save(QString::fromStdString(output), "PNG")) {
         std::fprintf(stderr, "swf-render: cannot write %s\n", output.c_str());
