@@ -111,6 +111,37 @@ inline Rgba readRgb(BitReader& r) { Rgba c; c.r = r.u8(); c.g = r.u8(); c.b = r.
 inline void writeRgba(BitWriter& w, Rgba c) { w.u8(c.r); w.u8(c.g); w.u8(c.b); w.u8(c.a); }
 inline void writeRgb(BitWriter& w, Rgba c) { w.u8(c.r); w.u8(c.g); w.u8(c.b); }
 
+// The flag bytes of a LineStyle2 (shape 4) or MorphLineStyle2, and the miter
+// limit that follows them: the same layout for both style types. Returns
+// whether a fill style follows instead of a colour.
+template <class Line>
+bool readLineStyle2Flags(BitReader& r, Line& l) {
+    l.startCap = static_cast<CapStyle>(r.ub(2));
+    l.join = static_cast<JoinStyle>(r.ub(2));
+    bool hasFill = r.flag();
+    l.noHScale = r.flag();
+    l.noVScale = r.flag();
+    l.pixelHinting = r.flag();
+    r.ub(5);
+    l.noClose = r.flag();
+    l.endCap = static_cast<CapStyle>(r.ub(2));
+    if (l.join == JoinStyle::Miter) l.miterLimit = r.u16();
+    return hasFill;
+}
+template <class Line>
+void writeLineStyle2Flags(BitWriter& w, const Line& l, bool hasFill) {
+    w.ub(static_cast<std::uint32_t>(l.startCap) & 3, 2);
+    w.ub(static_cast<std::uint32_t>(l.join) & 3, 2);
+    w.flag(hasFill);
+    w.flag(l.noHScale);
+    w.flag(l.noVScale);
+    w.flag(l.pixelHinting);
+    w.ub(0, 5);
+    w.flag(l.noClose);
+    w.ub(static_cast<std::uint32_t>(l.endCap) & 3, 2);
+    if (l.join == JoinStyle::Miter) w.u16(l.miterLimit);
+}
+
 // Edge and style-selection records up to the end record, without new style
 // arrays (morph shapes and button shapes never carry them: such a record is
 // refused). `maxRecords` bounds the work.

@@ -108,17 +108,7 @@ MorphLineStyle readMorphLine(BitReader& r, int version) {
         l.endColor = readRgba(r);
         return l;
     }
-    l.startCap = static_cast<CapStyle>(r.ub(2));
-    l.join = static_cast<JoinStyle>(r.ub(2));
-    bool hasFill = r.flag();
-    l.noHScale = r.flag();
-    l.noVScale = r.flag();
-    l.pixelHinting = r.flag();
-    r.ub(5);
-    l.noClose = r.flag();
-    l.endCap = static_cast<CapStyle>(r.ub(2));
-    if (l.join == JoinStyle::Miter) l.miterLimit = r.u16();
-    if (hasFill) l.fill = readMorphFill(r);
+    if (readLineStyle2Flags(r, l)) l.fill = readMorphFill(r);
     else { l.startColor = readRgba(r); l.endColor = readRgba(r); }
     return l;
 }
@@ -131,16 +121,7 @@ void writeMorphLine(BitWriter& w, const MorphLineStyle& l, int version) {
         writeRgba(w, l.endColor);
         return;
     }
-    w.ub(static_cast<std::uint32_t>(l.startCap) & 3, 2);
-    w.ub(static_cast<std::uint32_t>(l.join) & 3, 2);
-    w.flag(l.fill.has_value());
-    w.flag(l.noHScale);
-    w.flag(l.noVScale);
-    w.flag(l.pixelHinting);
-    w.ub(0, 5);
-    w.flag(l.noClose);
-    w.ub(static_cast<std::uint32_t>(l.endCap) & 3, 2);
-    if (l.join == JoinStyle::Miter) w.u16(l.miterLimit);
+    writeLineStyle2Flags(w, l, l.fill.has_value());
     if (l.fill) writeMorphFill(w, *l.fill);
     else { writeRgba(w, l.startColor); writeRgba(w, l.endColor); }
 }

@@ -10,6 +10,7 @@
 #include "swf/button.h"
 #include "swf/codes.h"
 #include "swf/edit_text.h"
+#include "swf/fields.h"
 #include "swf/morph.h"
 #include "swf/sound.h"
 
@@ -61,67 +62,12 @@ struct Context {
     }
 };
 
-Rect readRect(BitReader& r) {
-    r.align();
-    int n = static_cast<int>(r.ub(5));
-    Rect rc;
-    rc.xmin = r.sb(n);
-    rc.xmax = r.sb(n);
-    rc.ymin = r.sb(n);
-    rc.ymax = r.sb(n);
-    r.align();
-    return rc;
-}
+using fields::readCxform;
+using fields::readMatrix;
+using fields::readRect;
+using fields::readRgb;
+using fields::readRgba;
 
-Matrix readMatrix(BitReader& r) {
-    r.align();
-    Matrix m;
-    if (r.flag()) {
-        int n = static_cast<int>(r.ub(5));
-        m.scaleX = r.sb(n);
-        m.scaleY = r.sb(n);
-    }
-    if (r.flag()) {
-        int n = static_cast<int>(r.ub(5));
-        m.rotateSkew0 = r.sb(n);
-        m.rotateSkew1 = r.sb(n);
-    }
-    int n = static_cast<int>(r.ub(5));
-    m.translateX = r.sb(n);
-    m.translateY = r.sb(n);
-    r.align();
-    return m;
-}
-
-ColorTransform readCxform(BitReader& r, bool alpha) {
-    r.align();
-    ColorTransform c;
-    bool hasAdd = r.flag();
-    bool hasMult = r.flag();
-    int n = static_cast<int>(r.ub(4));
-    auto v = [&] { return static_cast<std::int16_t>(r.sb(n)); };
-    if (hasMult) {
-        c.multR = v(); c.multG = v(); c.multB = v();
-        if (alpha) c.multA = v();
-    }
-    if (hasAdd) {
-        c.addR = v(); c.addG = v(); c.addB = v();
-        if (alpha) c.addA = v();
-    }
-    r.align();
-    return c;
-}
-
-Rgba readRgb(BitReader& r) {
-    Rgba c;
-    c.r = r.u8(); c.g = r.u8(); c.b = r.u8();
-    return c;
-}
-Rgba readRgba(BitReader& r) {
-    Rgba c = readRgb(r);
-    c.a = r.u8();
-    return c;
-}
 Rgba readColor(BitReader& r, bool alpha) { return alpha ? readRgba(r) : readRgb(r); }
 
 Gradient readGradient(BitReader& r, int shapeVersion, bool focal) {
@@ -182,17 +128,7 @@ LineStyle readLine(BitReader& r, int v) {
         l.color = readColor(r, v >= 3);
         return l;
     }
-    l.startCap = static_cast<CapStyle>(r.ub(2));
-    l.join = static_cast<JoinStyle>(r.ub(2));
-    bool hasFill = r.flag();
-    l.noHScale = r.flag();
-    l.noVScale = r.flag();
-    l.pixelHinting = r.flag();
-    r.ub(5);
-    l.noClose = r.flag();
-    l.endCap = static_cast<CapStyle>(r.ub(2));
-    if (l.join == JoinStyle::Miter) l.miterLimit = r.u16();
-    if (hasFill) {
+    if (fields::readLineStyle2Flags(r, l)) {
         l.fill = readFill(r, v);
         l.color = Rgba{};
     } else {

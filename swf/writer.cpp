@@ -10,6 +10,7 @@
 #include "swf/button.h"
 #include "swf/codes.h"
 #include "swf/edit_text.h"
+#include "swf/fields.h"
 #include "swf/morph.h"
 #include "swf/sound.h"
 
@@ -21,77 +22,10 @@ using detail::unsignedBits;
 
 namespace {
 
-// Largest magnitude a signed field of n bits holds.
-std::int32_t clampBits(std::int64_t v, int bits) {
-    std::int64_t hi = (std::int64_t(1) << (bits - 1)) - 1;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -hi - 1, hi));
-}
-
-void writeRect(BitWriter& w, const Rect& rc) {
-    w.flush();
-    std::int32_t v[4] = {clampBits(rc.xmin, 31), clampBits(rc.xmax, 31), clampBits(rc.ymin, 31),
-                         clampBits(rc.ymax, 31)};
-    int n = 0;
-    for (auto x : v) n = std::max(n, signedBits(x));
-    w.ub(n, 5);
-    for (auto x : v) w.sb(x, n);
-    w.flush();
-}
-
-void writeMatrix(BitWriter& w, const Matrix& m) {
-    w.flush();
-    bool hasScale = m.scaleX != 0x10000 || m.scaleY != 0x10000;
-    w.flag(hasScale);
-    if (hasScale) {
-        auto a = clampBits(m.scaleX, 31), b = clampBits(m.scaleY, 31);
-        int n = std::max(signedBits(a), signedBits(b));
-        w.ub(n, 5);
-        w.sb(a, n);
-        w.sb(b, n);
-    }
-    bool hasRotate = m.rotateSkew0 != 0 || m.rotateSkew1 != 0;
-    w.flag(hasRotate);
-    if (hasRotate) {
-        auto a = clampBits(m.rotateSkew0, 31), b = clampBits(m.rotateSkew1, 31);
-        int n = std::max(signedBits(a), signedBits(b));
-        w.ub(n, 5);
-        w.sb(a, n);
-        w.sb(b, n);
-    }
-    auto a = clampBits(m.translateX, 31), b = clampBits(m.translateY, 31);
-    int n = std::max(signedBits(a), signedBits(b));
-    w.ub(n, 5);
-    w.sb(a, n);
-    w.sb(b, n);
-    w.flush();
-}
-
-void writeCxform(BitWriter& w, const ColorTransform& c, bool alpha) {
-    w.flush();
-    std::int32_t mult[4] = {c.multR, c.multG, c.multB, c.multA};
-    std::int32_t add[4] = {c.addR, c.addG, c.addB, c.addA};
-    int count = alpha ? 4 : 3;
-    bool hasMult = false, hasAdd = false;
-    int n = 0;
-    for (int i = 0; i < count; ++i) {
-        mult[i] = clampBits(mult[i], 15);
-        add[i] = clampBits(add[i], 15);
-        if (mult[i] != 256) hasMult = true;
-        if (add[i] != 0) hasAdd = true;
-    }
-    for (int i = 0; i < count; ++i) {
-        if (hasMult) n = std::max(n, signedBits(mult[i]));
-        if (hasAdd) n = std::max(n, signedBits(add[i]));
-    }
-    w.flag(hasAdd);
-    w.flag(hasMult);
-    w.ub(n, 4);
-    if (hasMult)
-        for (int i = 0; i < count; ++i) w.sb(mult[i], n);
-    if (hasAdd)
-        for (int i = 0; i < count; ++i) w.sb(add[i], n);
-    w.flush();
-}
+using fields::clampBits;
+using fields::writeCxform;
+using fields::writeMatrix;
+using fields::writeRect;
 
 void writeColor(BitWriter& w, const Rgba& c, bool alpha) {
     w.u8(c.r);
@@ -155,16 +89,7 @@ void writeLine(BitWriter& w, const LineStyle& l, int v) {
         writeColor(w, l.color, v >= 3);
         return;
     }
-    w.ub(static_cast<std::uint32_t>(l.startCap) & 3, 2);
-    w.ub(static_cast<std::uint32_t>(l.join) & 3, 2);
-    w.flag(l.fill.has_value());
-    w.flag(l.noHScale);
-    w.flag(l.noVScale);
-    w.flag(l.pixelHinting);
-    w.ub(0, 5);
-    w.flag(l.noClose);
-    w.ub(static_cast<std::uint32_t>(l.endCap) & 3, 2);
-    if (l.join == JoinStyle::Miter) w.u16(l.miterLimit);
+    fields::writeLineStyle2Flags(w, l, l.fill.has_value());
     if (l.fill) writeFill(w, *l.fill, v);
     else writeColor(w, l.color, true);
 }
