@@ -1049,4 +1049,162 @@ TEST(PlayerEventSounds, UndecodableSoundsAreSilentWithAWarning) {
     EXPECT_EQ(p.currentFrame(), 3);
 }
 
+// --- Bitmaps ------------------------------------------------------------------------
+
+Bytes encoded(const QImage& img, const char* format) {
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    QImageWriter w(&buf, format);
+    w.setQuality(92);
+    EXPECT_TRUE(w.write(img)) << w.errorString().toStdString();
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+// A JPEG stream cut as DefineBits and JPEGTables keep it: the quantisation
+// (DQT) and Huffman (DHT) segments go to the tables, the rest (frame header,
+// scan) stays with the image; each part has its own start and end markers.
+std::pair<Bytes, Bytes> cutTables(const Bytes& jpeg) {
+    Bytes tables{0xFF, 0xD8}, image{0xFF, 0xD8};
+    std::size_t p = 2;
+    while (p + 4 <= jpeg.size() && jpeg[p] == 0xFF) {
+        const std::uint8_t marker = jpeg[p + 1];
+        if (marker == 0xDA) {
+            image.insert(image.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(p), jpeg.end());
+            break;
+        }
+        const std::size_t len = (std::size_t(jpeg[p + 2]) << 8) | jpeg[p + 3];
+        Bytes& to = (marker == 0xDB || marker == 0xC4) ? tables : image;
+        to.insert(to.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(p), jpeg.begin() + static_cast<std::ptrdiff_t>(p + 2 + len));
+        p += 2 + len;
+    }
+    tables.push_back(0xFF);
+    tables.push_back(0xD9);
+    return {tables, image};
+}
+
+QImage twoColours(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) img.setPixel(x, y, x < w / 2 ? qRgb(220, 30, 30) : qRgb(20, 40, 200));
+    return img;
+}
+
+void expectNear(QRgb got, QRgb want, int tolerance) {
+    EXPECT_NEAR(qRed(got), qRed(want), tolerance);
+    EXPECT_NEAR(qGreen(got), qGreen(want), tolerance);
+    EXPECT_NEAR(qBlue(got), qBlue(want), tolerance);
+    EXPECT_EQ(qAlpha(got), qAlpha(want));
+}
+
+TEST(PlayerBitmaps, LosslessDecodedOnceAndKept) {
+    QImage src(40, 30, QImage::Format_ARGB32);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            src.setPixel(x, y, y < 15 ? qRgba(255, 128, 0, 255) : (x < 20 ? qRgba(0, 0, 255, 128) : qRgba(0, 0, 0, 0)));
+    Player p(movie({makeLossless(60, src, 2), rect(1, 0, 0, 100, 100)}, {{place(1, 1)}}));
+    QImage img = p.dictionary().bitmap(60);
+    ASSERT_FALSE(img.isNull());
+    EXPECT_EQ(img.size(), QSize(40, 30));
+    EXPECT_EQ(img.format(), QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(img, src.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    EXPECT_EQ(p.dictionary().bitmap(60).cacheKey(), img.cacheKey()) << "the cached image, not a second decode";
+    EXPECT_TRUE(p.dictionary().bitmap(1).isNull()) << "a shape is no bitmap";
+    EXPECT_TRUE(p.dictionary().bitmap(99).isNull()) << "an unknown id";
+    EXPECT_TRUE(p.dictionary().mediaWarnings().empty());
+}
+
+TEST(PlayerBitmaps, JpegWithSharedTablesAndWithItsOwn) {
+    const QImage src = twoColours(64, 32);
+    const Bytes jpeg = encoded(src, "JPEG");
+    auto [tables, image] = cutTables(jpeg);
+    ASSERT_LT(image.size(), jpeg.size()) << "the tables were taken out";
+    DefineBitsJpeg shared;
+    shared.version = 1;
+    shared.id = 61;
+    shared.imageData = image;
+    DefineBitsJpeg own;
+    own.version = 2;
+    own.id = 62;
+    own.imageData = jpeg;
+    Player p(movie({JpegTables{tables}, shared, own}, {{}}));
+    QImage a = p.dictionary().bitmap(61), b = p.dictionary().bitmap(62);
+    ASSERT_FALSE(a.isNull());
+    ASSERT_FALSE(b.isNull());
+    EXPECT_EQ(a.size(), QSize(64, 32));
+    expectNear(a.pixel(8, 16), qRgb(220, 30, 30), 16);
+    expectNear(a.pixel(56, 16), qRgb(20, 40, 200), 16);
+    EXPECT_EQ(a, b) << "the same coded picture either way";
+    EXPECT_TRUE(p.dictionary().mediaWarnings().empty());
+}
+
+TEST(PlayerBitmaps, UndecodableBitmapsGiveANullImageAndOneWarning) {
+    const Bytes jpeg = encoded(twoColours(32, 16), "JPEG");
+    DefineBitsJpeg brokenJpeg;  // a JPEG start, then nothing that decodes
+    brokenJpeg.version = 2;
+    brokenJpeg.id = 63;
+    brokenJpeg.imageData = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x11, 0x08, 0x00, 0x10};
+    DefineBitsLossless badZlib;
+    badZlib.id = 64;
+    badZlib.width = badZlib.height = 8;
+    badZlib.zlibData = {0x78, 0x9C, 0xFF, 0xFF, 0xFF};
+    DefineBitsLossless tooShort = makeLossless(65, twoColours(16, 16), 1);
+    tooShort.height = 64;  // more rows than the data holds
+    DefineBitsJpeg noTables;  // DefineBits in a movie without JPEGTables, its tables cut away
+    noTables.version = 1;
+    noTables.id = 66;
+    noTables.imageData = cutTables(jpeg).second;
+    Player p(movie({brokenJpeg, badZlib, tooShort, noTables}, {{}, {}}));
+    const Dictionary& d = p.dictionary();
+    std::size_t warnings = 0;
+    for (std::uint16_t id : {63, 64, 65, 66}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(d.bitmap(id).isNull());
+        ASSERT_EQ(d.mediaWarnings().size(), ++warnings);
+        EXPECT_EQ(d.mediaWarnings().back().rfind("bitmap " + std::to_string(id), 0), 0u) << d.mediaWarnings().back();
+        EXPECT_TRUE(d.bitmap(id).isNull());
+        EXPECT_EQ(d.mediaWarnings().size(), warnings) << "a second request is not decoded again";
+    }
+    p.tick();
+    EXPECT_EQ(p.currentFrame(), 2);
+}
+
+TEST(PlayerBitmaps, TheCacheGivesUpTheLeastRecentlyUsedPastItsBudget) {
+    // Five 4096 x 4096 bitmaps of 64 MiB each once decoded: four fill the
+    // budget exactly, the fifth has to push one out. A bitmap still cached
+    // comes back as the same image (same cache key); one given up is
+    // decoded again into a new image.
+    constexpr int kSide = 4096;
+    constexpr std::size_t kBytes = std::size_t(kSide) * kSide * 4;
+    ASSERT_EQ(4 * kBytes, Dictionary::kBitmapBudgetBytes) << "the sizes below assume this budget";
+    DefineBitsLossless big;
+    big.version = 1;
+    big.format = 5;
+    big.width = big.height = kSide;
+    big.zlibData = deflateAll(Bytes(kBytes, 0x40));
+    std::vector<Tag> defs;
+    for (std::uint16_t id = 1; id <= 5; ++id) {
+        big.id = id;
+        defs.push_back(big);
+    }
+    Player p(movie(defs, {{}}));
+    const Dictionary& d = p.dictionary();
+    std::map<int, qint64> key;
+    for (int id = 1; id <= 4; ++id) {
+        QImage img = d.bitmap(static_cast<std::uint16_t>(id));
+        ASSERT_EQ(img.size(), QSize(kSide, kSide));
+        ASSERT_EQ(std::size_t(img.sizeInBytes()), kBytes);
+        key[id] = img.cacheKey();
+    }
+    for (int id = 1; id <= 4; ++id) EXPECT_EQ(d.bitmap(static_cast<std::uint16_t>(id)).cacheKey(), key[id]) << id << " is kept";
+    EXPECT_EQ(d.bitmap(1).cacheKey(), key[1]);  // now the most recently used: 2, 3, 4, 1
+    key[5] = d.bitmap(5).cacheKey();            // pushes out 2: 3, 4, 1, 5
+    EXPECT_EQ(d.bitmap(1).cacheKey(), key[1]);  // 3, 4, 5, 1
+    EXPECT_EQ(d.bitmap(5).cacheKey(), key[5]);  // 3, 4, 1, 5
+    EXPECT_NE(d.bitmap(2).cacheKey(), key[2]) << "2 was given up";  // pushes out 3: 4, 1, 5, 2
+    EXPECT_EQ(d.bitmap(4).cacheKey(), key[4]);  // 1, 5, 2, 4
+    EXPECT_NE(d.bitmap(3).cacheKey(), key[3]) << "3 was given up for 2";
+    EXPECT_TRUE(d.mediaWarnings().empty());
+}
+
 }  // namespace
