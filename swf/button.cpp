@@ -267,8 +267,13 @@ std::vector<std::uint16_t> ButtonStateMachine::pointer(bool over, bool pressed) 
             if (menu_) go(Phase::Idle, OverDownToIdle);
             else go(Phase::OutDown, OverDownToOutDown);
         } else if (!over && !pressed) {
-            go(Phase::OverUp, OverDownToOverUp);
-            go(Phase::Idle, OverUpToIdle);
+            // Moved out, then released: no click.
+            if (menu_) {
+                go(Phase::Idle, OverDownToIdle);
+            } else {
+                go(Phase::OutDown, OverDownToOutDown);
+                go(Phase::Idle, OutDownToIdle);
+            }
         }
         break;
     case Phase::OutDown:

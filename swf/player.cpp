@@ -165,11 +165,12 @@ std::shared_ptr<const Pcm> Dictionary::soundPcm(std::uint16_t id) const {
         return soundCache_.back().pcm;
     }
     const DefineSound* s = sound(id);
-    if (!s) return nullptr;
+    if (!s || undecodable_.count(id)) return nullptr;
     SoundLimits limits;
     limits.maxFrames = kMaxSoundFrames;
     Decoded<Pcm> d = decodeSound(*s, limits);
     if (!d.ok()) {
+        undecodable_.insert(id);
         if (mediaWarnings_.size() < kMaxMediaWarnings)
             mediaWarnings_.push_back("sound " + std::to_string(id) + ": " + d.error.detail);
         return nullptr;
@@ -380,6 +381,16 @@ std::vector<Timeline*> runScript(PlayerContext& ctx, const Avm1Program& program,
     return std::move(host.touched);
 }
 
+// The new frames of timelines a script sent elsewhere run at once, within
+// the depth bound; deeper sends wait for those timelines' next step.
+void runTouched(PlayerContext& ctx, const std::vector<Timeline*>& touched, const Timeline* self) {
+    if (ctx.scriptDepth >= ctx.maxScriptDepth) return;
+    ++ctx.scriptDepth;
+    for (Timeline* t : touched)
+        if (t != self && ctx.alive(t)) t->runQueuedActions();
+    --ctx.scriptDepth;
+}
+
 // Takes a timeline and everything under it out of the live set; its memory
 // stays valid in the graveyard until the current operation ends.
 void markDead(PlayerContext& ctx, const Timeline& t) {
@@ -497,7 +508,8 @@ void Timeline::startSounds(int frame) {
 void Timeline::runQueuedActions() {
     int lists = 0;
     while (!pendingActionFrames_.empty() && ctx_->alive(this)) {
-        if (++lists > ctx_->maxActionListsPerTick) {
+        if (++lists > ctx_->maxActionListsPerTick ||
+            ++ctx_->actionListsThisOperation > ctx_->maxActionListsPerOperation) {
             pendingActionFrames_.clear();  // a goto loop: the rest waits for the next tick
             return;
         }
@@ -512,8 +524,7 @@ void Timeline::runQueuedActions() {
 }
 
 void Timeline::runActions(const DoAction& action) {
-    for (Timeline* t : runScript(*ctx_, ctx_->dictionary->program(action), this))
-        if (t != this && ctx_->alive(t)) t->runQueuedActions();
+    runTouched(*ctx_, runScript(*ctx_, ctx_->dictionary->program(action), this), this);
 }
 
 void Timeline::tickChildren(bool loop) {
@@ -654,6 +665,7 @@ void Player::settle() {
         ctx_.graveyard.clear();
         dead.clear();
     }
+    ctx_.actionListsThisOperation = 0;
 }
 
 void Player::play() { root_->setPlaying(true); }
@@ -663,6 +675,7 @@ bool Player::playing() const { return root_->playing(); }
 void Player::rewind() {
     ++ctx_.tick;
     mixer_.stopAll();
+    if (stream_) stream_->restart();  // even when the movie already shows frame 1
     root_->reset();
     root_->setPlaying(false);
     pendingMs_ = 0;
@@ -680,7 +693,8 @@ void Player::back() {
     if (root_->currentFrame() <= 1) return;
     ++ctx_.tick;
     root_->gotoFrame(root_->currentFrame() - 1);
-    root_->setPlaying(false);
+    root_->runQueuedActions();
+    root_->setPlaying(false);  // a step back stops, whatever the frame's script says
     settle();
 }
 
@@ -689,6 +703,7 @@ void Player::gotoFrame(int frame) {
     ++ctx_.tick;
     root_->gotoFrame(frame);
     root_->setPlaying(p);
+    root_->runQueuedActions();  // the target frame's sounds and scripts, a Stop included
     settle();
 }
 
@@ -769,8 +784,7 @@ bool Player::pointer(QPointF stage, bool pressed) {
                     mixer_.start(id, bs->info[sound].syncStop ? nullptr : dictionary_->soundPcm(id), bs->info[sound]);
         for (const ButtonCondAction* a : actionsFor(*p.def, p.transition)) {
             if (!ctx_.alive(p.owner)) break;
-            for (Timeline* t : runScript(ctx_, dictionary_->program(a, a->actions), p.owner))
-                if (ctx_.alive(t)) t->runQueuedActions();
+            runTouched(ctx_, runScript(ctx_, dictionary_->program(a, a->actions), p.owner), nullptr);
         }
     }
     settle();

@@ -119,7 +119,7 @@ private:
     // Least recently used first.
     struct CachedBitmap { std::uint16_t id; QImage image; };
     mutable std::list<CachedBitmap> bitmaps_;
-    mutable std::unordered_set<std::uint16_t> undecodable_;
+    mutable std::unordered_set<std::uint16_t> undecodable_;  // bitmaps and sounds alike (ids are unique)
     mutable std::size_t bitmapBytes_ = 0;
     struct CachedSound { std::uint16_t id; std::shared_ptr<const Pcm> pcm; };
     mutable std::list<CachedSound> soundCache_;
@@ -141,6 +141,14 @@ struct PlayerContext {
     std::size_t maxObjects = 20000;  // display objects alive over all timelines
     int maxNesting = 32;             // sprite instances inside sprite instances
     int maxActionListsPerTick = 64;  // frame action lists run per timeline step
+    // Scripts that send other timelines elsewhere run those timelines' new
+    // frames at once, up to this depth; deeper ones wait for their next step.
+    int maxScriptDepth = 8;
+    // Frame action lists run in one player operation (a tick, a goto, a
+    // pointer event), over all timelines.
+    int maxActionListsPerOperation = 2000;
+    int scriptDepth = 0;
+    int actionListsThisOperation = 0;
     std::uint64_t tick = 0;
     int version = 8;                 // the movie's file version, for script conversions
     Timeline* root = nullptr;
@@ -199,7 +207,8 @@ public:
     // Shows frame 1 built from scratch and runs its actions.
     void reset();
     // Goes to a frame (clamped to 1..frameCount), rebuilding from frame 1 when
-    // going backwards, then runs the target frame's actions.
+    // going backwards, and queues the target frame's sounds and scripts (run
+    // by runQueuedActions, or by the next step).
     void gotoFrame(int frame);
     // One tick: the timeline moves on a frame when playing (at the end: back
     // to frame 1 when `loop`, else it stops), then the sprites that existed

@@ -84,6 +84,9 @@ public:
     ~StreamScheduler();
 
     void setBlock(int frame, Bytes data);  // 1-based frame of a SoundStreamBlock
+    // The next frame shown restarts the stream, whichever it is (the movie
+    // was rewound, or its queued sound thrown away).
+    void restart() { lastFrame_ = 0; }
     struct Output {
         Pcm pcm;               // to queue after what was queued before
         bool restart = false;  // drop what is queued first
