@@ -2,9 +2,19 @@
 
 #include "tests/e2e/x11_session.h"
 
+#include "swf/bitmap.h"
+#include "swf/sound.h"
+#include "swf/writer.h"
+
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QImageWriter>
+#include <QPainter>
+#include <QTemporaryDir>
 #include <QThread>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -126,6 +136,139 @@ TEST_F(Course, TheCountdownOpensTheMenuAfterThirtySeconds) {
     EXPECT_LE(elapsed, 33'000);
     EXPECT_TRUE(x.waitWindowGone("Form2"));
     EXPECT_TRUE(x.programRunning());
+}
+
+// A lesson movie as screen recorders made them: a 705 x 481 JPEG picture
+// through a bitmap fill, a grey button (green under the pointer) at (300, 200)
+// whose release goes to frame 3, ADPCM narration streamed with the frames;
+// frame 2 stops, frame 3 covers everything in red.
+swf::MovieData recordedLesson() {
+    using namespace swf;
+    MovieData m;
+    m.header.version = 6;
+    m.header.frame = {0, 14100, 0, 9620};
+    m.header.frameRate = 12 << 8;
+    auto rect = [](std::uint16_t id, int x, int y, int w, int h, FillStyle fill) {
+        DefineShape s;
+        s.version = 3;
+        s.id = id;
+        s.bounds = {x, x + w, y, y + h};
+        s.shape.fills = {fill};
+        StyleChange start;
+        start.moveX = x;
+        start.moveY = y;
+        start.fill1 = 1;
+        s.shape.records = {start, StraightEdge{w, 0}, StraightEdge{0, h}, StraightEdge{-w, 0}, StraightEdge{0, -h}};
+        return s;
+    };
+    auto place = [](std::uint16_t id, std::uint16_t depth, Matrix matrix = {}) {
+        PlaceObject p;
+        p.depth = depth;
+        p.characterId = id;
+        p.matrix = matrix;
+        return p;
+    };
+    QImage picture(705, 481, QImage::Format_RGB32);
+    picture.fill(QColor(240, 140, 20));
+    QPainter(&picture).fillRect(0, 0, 352, 481, QColor(30, 60, 200));
+    QBuffer jpeg;
+    jpeg.open(QIODevice::WriteOnly);
+    QImageWriter writer(&jpeg, "jpeg");
+    writer.setQuality(85);
+    EXPECT_TRUE(writer.write(picture));
+    DefineBitsJpeg bits;
+    bits.id = 1;
+    bits.imageData.assign(jpeg.data().begin(), jpeg.data().end());
+    FillStyle bitmapFill;
+    bitmapFill.type = FillType::ClippedBitmap;
+    bitmapFill.bitmapId = 1;
+    bitmapFill.matrix.scaleX = bitmapFill.matrix.scaleY = 20 << 16;  // one bitmap pixel per stage pixel
+    DefineButton button;
+    button.id = 10;
+    ButtonRecord up, over;
+    up.states = 0x01 | 0x08;
+    up.characterId = 3;
+    up.depth = 1;
+    over.states = 0x02 | 0x04;
+    over.characterId = 4;
+    over.depth = 1;
+    button.records = {up, over};
+    button.actions = {{buttoncond::OverDownToOverUp, {0x81, 0x02, 0x00, 0x02, 0x00, 0x00}}};
+    SoundStreamHead head;
+    head.version = 2;
+    head.format = SoundFormat::Adpcm;
+    head.rate = 2;  // 22050 Hz
+    head.samplesPerBlock = 22050 / 12;
+    auto narration = [&](int frame) {
+        Pcm pcm;
+        pcm.rate = 22050;
+        for (int i = 0; i < head.samplesPerBlock; ++i)
+            pcm.samples.push_back(static_cast<std::int16_t>(8000 * std::sin((frame * head.samplesPerBlock + i) * 0.06)));
+        return SoundStreamBlock{encodeAdpcm(pcm, 4)};
+    };
+    DoAction stop;
+    stop.actions = {ActionStop{}};
+    m.tags = {head, bits, rect(2, 0, 0, 14100, 9620, bitmapFill), place(2, 1),
+              rect(3, 0, 0, 2000, 2000, FillStyle::solid({128, 128, 128, 255})),
+              rect(4, 0, 0, 2000, 2000, FillStyle::solid({0, 200, 0, 255})), button,
+              place(10, 2, Matrix::translate(300 * 20, 200 * 20)), narration(0), ShowFrame{},
+              narration(1), stop, ShowFrame{},
+              rect(5, 0, 0, 14100, 9620, FillStyle::solid({220, 0, 0, 255})), place(5, 3), narration(2), stop, ShowFrame{}};
+    m.header.frameCount = 3;
+    return m;
+}
+
+// A user's own recorded lesson, dropped into the application folder under the
+// first lesson's name, plays with its picture, its button and its sound.
+TEST_F(Course, ARecordedLessonDroppedIntoTheFolderPlaysWithItsPictureAndButton) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString program = folder.filePath(QFileInfo(kProgram).fileName());
+    ASSERT_TRUE(QFile::copy(kProgram, program));
+    const std::vector<std::uint8_t> bytes = swf::write(recordedLesson(), swf::Compression::Zlib);
+    QFile movie(folder.filePath("demarre_tk.swf"));
+    ASSERT_TRUE(movie.open(QIODevice::WriteOnly));
+    movie.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    movie.close();
+
+    x.startProgram(program);
+    const QRect splash = expectWindow("Form2", {508, 294});
+    ASSERT_FALSE(splash.isNull());
+    x.click(splash.topLeft() + kSkipArea);
+    const QRect menu = expectWindow("Form1", {638, 455});
+    ASSERT_FALSE(menu.isNull());
+    x.click(menu.topLeft() + menuTitle(0));
+    const QRect lesson = expectWindow("Form3", {649, 530});
+    ASSERT_FALSE(lesson.isNull());
+    pause(1200);
+
+    // Form3's player spans x -40..689, y 0..489: the 705 x 481 stage is drawn
+    // 1.0166 times larger, from (-34, 0).
+    auto client = [&](int sx, int sy) {
+        return lesson.topLeft() + QPoint(int(-33.9 + sx * 1.0166), int(sy * 1.0166));
+    };
+    QImage shot = x.screenshot();
+    const QRect left(client(20, 20), client(280, 400)), right(client(420, 20), client(620, 400));
+    EXPECT_GT(e2e::countPixels(shot, left, qRgb(30, 60, 200), 24), left.width() * left.height() * 9 / 10) << "picture, left";
+    EXPECT_GT(e2e::countPixels(shot, right, qRgb(240, 140, 20), 24), right.width() * right.height() * 9 / 10) << "picture, right";
+    const QRect buttonArea(client(320, 220), client(380, 280));
+    EXPECT_GT(e2e::countPixels(shot, buttonArea, qRgb(128, 128, 128), 6), buttonArea.width() * buttonArea.height() * 9 / 10)
+        << "the button, up";
+
+    x.moveMouse(client(350, 250));
+    pause(300);
+    shot = x.screenshot();
+    EXPECT_GT(e2e::countPixels(shot, buttonArea, qRgb(0, 200, 0), 6), buttonArea.width() * buttonArea.height() * 9 / 10)
+        << "the button, under the pointer";
+
+    x.click(client(350, 250));
+    pause(500);
+    shot = x.screenshot();
+    const QRect movieArea(client(20, 20), client(680, 460));
+    EXPECT_GT(e2e::countPixels(shot, movieArea, qRgb(220, 0, 0), 6), movieArea.width() * movieArea.height() * 9 / 10)
+        << "the button's release went to frame 3";
+    EXPECT_TRUE(x.programRunning());
+    EXPECT_TRUE(x.findWindow("Form3", 1000).has_value()) << "the lesson screen stays";
 }
 
 TEST_F(Course, ArgumentsChangeNothing) {
