@@ -27,12 +27,6 @@ namespace {
 
 using namespace swf;
 
-QImage canvas(int w = 80, int h = 80) {
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    return img;
-}
-
 int channelDiff(QRgb a, QRgb b) {
     return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b)),
                      std::abs(qAlpha(a) - qAlpha(b))});
@@ -118,10 +112,7 @@ std::unique_ptr<Player> play(const MovieData& movie) {
     return std::make_unique<Player>(std::make_shared<const MovieData>(std::move(read.movie.value_or(MovieData{}))));
 }
 
-QImage draw(const Player& player, QSize size = {80, 80}) {
-    QImage img = renderFrame(player, size);
-    return img;
-}
+QImage draw(const Player& player, QSize size = {80, 80}) { return renderFrame(player, size); }
 
 // A 4 x 4 lossless bitmap: red and yellow squares with a blue corner.
 DefineBitsLossless checker(std::uint16_t id) {
