@@ -15,6 +15,7 @@ cp -r "$here/corpus" "$work/corpus"
 mkdir -p "$build/fuzz-artifacts"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/lsan.supp:print_suppressions=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 "$bin" "$work/corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
   -artifact_prefix="$build/fuzz-artifacts/" -print_final_stats=1
