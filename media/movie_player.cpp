@@ -104,7 +104,6 @@ rt::Status MoviePlayer::invoke(int dispid, rt::InvokeKind kind, std::span<const 
             player_->play();
             startClock();
         }
-        followPlayback();
         site_.invalidate();
         return rt::kOk;
     default: return rt::kUnknownMember;
@@ -133,19 +132,25 @@ void MoviePlayer::setMovie(const QString& path, bool repaint) {
     if (repaint) site_.invalidate();
 }
 
+// Starting or stopping the clock is where playback starts or stops, so the
+// sound follows from here.
 void MoviePlayer::startClock() {
-    if (timer_ || !player_) return;
-    lastTickMs_ = site_.nowMs();
-    // Rounded up so that every tick carries at least one frame's worth of
-    // time; the player keeps the remainder, so the average rate is exact.
-    const int interval = std::max(1, static_cast<int>(std::ceil(player_->frameIntervalMs())));
-    timer_ = site_.startTimer(interval, [this] { onTick(); });
+    if (!timer_ && player_) {
+        lastTickMs_ = site_.nowMs();
+        // Rounded up so that every tick carries at least one frame's worth of
+        // time; the player keeps the remainder, so the average rate is exact.
+        const int interval = std::max(1, static_cast<int>(std::ceil(player_->frameIntervalMs())));
+        timer_ = site_.startTimer(interval, [this] { onTick(); });
+    }
+    followPlayback();
 }
 
 void MoviePlayer::stopClock() {
-    if (!timer_) return;
-    site_.stopTimer(*timer_);
-    timer_.reset();
+    if (timer_) {
+        site_.stopTimer(*timer_);
+        timer_.reset();
+    }
+    followPlayback();
 }
 
 void MoviePlayer::onTick() {
@@ -164,7 +169,7 @@ void MoviePlayer::onTick() {
     // A movie that stopped itself (its last frame without looping, or a stop
     // action) and has nothing left moving needs no clock.
     if (!player_->playing() && !sprites) stopClock();
-    followPlayback();
+    else followPlayback();  // a movie that stopped itself while its sprites move on is silent
 }
 
 void MoviePlayer::followPlayback() {
@@ -182,7 +187,7 @@ void MoviePlayer::pointer(QPoint local, bool held) {
     if (!player_->pointer(fromPixels.map(QPointF(local) + QPointF(0.5, 0.5)), held)) return;
     // A button's script may have started or stopped the movie.
     if (player_->playing()) startClock();
-    followPlayback();
+    else followPlayback();
     site_.invalidate();
 }
 
@@ -265,7 +270,6 @@ void MoviePlayer::perform(MenuAction action) {
         player_->back();
         break;
     }
-    followPlayback();
     site_.invalidate();
 }
 

@@ -15,7 +15,7 @@ namespace swf {
 // Tag codes of the bitmap tags.
 
 struct BitmapLimits {
-    std::uint64_t maxPixels = 128'000'000;  // images of this many pixels or more are refused
+    std::uint64_t maxPixels = kMaxBitmapPixels;  // images of this many pixels or more are refused
 };
 
 // Tag bodies (no tag header) to values and back. `version` as in the structs.

@@ -189,19 +189,19 @@ ShapeGeometry tessellate(const Shape& shape, bool winding) {
     return g;
 }
 
-QPainterPath fillOutline(const ShapeGeometry& geometry) {
-    // Exact unions for the first areas; beyond that (hostile shapes with
-    // thousands of styles) the areas are only added, bounding the work.
+void addToOutline(QPainterPath& outline, const QPainterPath& area, int& n) {
     constexpr int kMaxUnions = 32;
+    if (n == 0) outline = area;
+    else if (n < kMaxUnions) outline = outline.united(area);
+    else outline.addPath(area);
+    ++n;
+}
+
+QPainterPath fillOutline(const ShapeGeometry& geometry) {
     QPainterPath out;
     int n = 0;
     for (const auto& layer : geometry.layers)
-        for (const auto& f : layer.fills) {
-            if (n == 0) out = f.path;
-            else if (n < kMaxUnions) out = out.united(f.path);
-            else out.addPath(f.path);
-            ++n;
-        }
+        for (const auto& f : layer.fills) addToOutline(out, f.path, n);
     return out;
 }
 

@@ -41,6 +41,11 @@ struct ShapeGeometry {
 // rule instead of even-odd. Out-of-range style indices mean no fill/line.
 ShapeGeometry tessellate(const Shape& shape, bool winding);
 
+// Adds the `n`-th area of an outline: exact unions for the first areas, then
+// (hostile shapes and sprites with thousands of parts) plain addition, which
+// bounds the work. `n` counts the areas added so far.
+void addToOutline(QPainterPath& outline, const QPainterPath& area, int& n);
+
 // The union of every filled area of a tessellated shape (for masks).
 QPainterPath fillOutline(const ShapeGeometry& geometry);
 

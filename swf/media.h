@@ -14,6 +14,9 @@
 
 namespace swf {
 
+// Bitmaps of this many pixels or more are refused, whatever their format.
+inline constexpr std::uint64_t kMaxBitmapPixels = 128'000'000;
+
 enum class MediaErrorCode {
     Truncated,    // a declared size or count needs more bytes than are present
     Malformed,    // a field holds a value the format does not allow

@@ -125,11 +125,7 @@ const DefineSound* Dictionary::sound(std::uint16_t id) const { return find(sound
 bool Dictionary::isBitmap(std::uint16_t id) const { return jpegs_.count(id) || lossless_.count(id); }
 
 QImage Dictionary::bitmap(std::uint16_t id) const {
-    for (auto it = bitmaps_.begin(); it != bitmaps_.end(); ++it) {
-        if (it->id != id) continue;
-        bitmaps_.splice(bitmaps_.end(), bitmaps_, it);  // most recently used last
-        return bitmaps_.back().image;
-    }
+    if (const QImage* kept = bitmaps_.find(id)) return *kept;
     if (undecodable_.count(id) || !isBitmap(id)) return {};
     Decoded<QImage> d;
     if (const DefineBitsJpeg* j = find(jpegs_, id)) {
@@ -140,52 +136,34 @@ QImage Dictionary::bitmap(std::uint16_t id) const {
         d = decodeBitmap(*find(lossless_, id));
     }
     if (!d.ok()) {
-        undecodable_.insert(id);
-        if (mediaWarnings_.size() < kMaxMediaWarnings)
-            mediaWarnings_.push_back("bitmap " + std::to_string(id) + ": " + d.error.detail);
+        noteUndecodable(id, "bitmap", d.error);
         return {};
     }
     QImage image = std::move(*d.value);
-    const std::size_t bytes = static_cast<std::size_t>(image.sizeInBytes());
-    while (!bitmaps_.empty() && bitmapBytes_ + bytes > kBitmapBudgetBytes) {
-        bitmapBytes_ -= static_cast<std::size_t>(bitmaps_.front().image.sizeInBytes());
-        bitmaps_.pop_front();
-    }
-    if (bytes <= kBitmapBudgetBytes) {
-        bitmaps_.push_back({id, image});
-        bitmapBytes_ += bytes;
-    }
+    bitmaps_.put(id, image, static_cast<std::size_t>(image.sizeInBytes()));
     return image;
 }
 
 std::shared_ptr<const Pcm> Dictionary::soundPcm(std::uint16_t id) const {
-    for (auto it = soundCache_.begin(); it != soundCache_.end(); ++it) {
-        if (it->id != id) continue;
-        soundCache_.splice(soundCache_.end(), soundCache_, it);
-        return soundCache_.back().pcm;
-    }
+    if (const auto* kept = soundCache_.find(id)) return *kept;
     const DefineSound* s = sound(id);
     if (!s || undecodable_.count(id)) return nullptr;
     SoundLimits limits;
     limits.maxFrames = kMaxSoundFrames;
     Decoded<Pcm> d = decodeSound(*s, limits);
     if (!d.ok()) {
-        undecodable_.insert(id);
-        if (mediaWarnings_.size() < kMaxMediaWarnings)
-            mediaWarnings_.push_back("sound " + std::to_string(id) + ": " + d.error.detail);
+        noteUndecodable(id, "sound", d.error);
         return nullptr;
     }
     auto pcm = std::make_shared<const Pcm>(toMixFormat(*d.value));
-    const std::size_t bytes = pcm->samples.size() * sizeof(std::int16_t);
-    while (!soundCache_.empty() && soundBytes_ + bytes > kSoundBudgetBytes) {
-        soundBytes_ -= soundCache_.front().pcm->samples.size() * sizeof(std::int16_t);
-        soundCache_.pop_front();
-    }
-    if (bytes <= kSoundBudgetBytes) {
-        soundCache_.push_back({id, pcm});
-        soundBytes_ += bytes;
-    }
+    soundCache_.put(id, pcm, pcm->samples.size() * sizeof(std::int16_t));
     return pcm;
+}
+
+void Dictionary::noteUndecodable(std::uint16_t id, const char* kind, const MediaError& error) const {
+    undecodable_.insert(id);
+    if (mediaWarnings_.size() < kMaxMediaWarnings)
+        mediaWarnings_.push_back(std::string(kind) + " " + std::to_string(id) + ": " + error.detail);
 }
 
 std::shared_ptr<const ShapeGeometry> Dictionary::morphGeometry(std::uint16_t id, std::uint16_t ratio) const {
@@ -448,12 +426,6 @@ Timeline* Timeline::child(std::string_view name) const {
     return nullptr;
 }
 
-const SoundStreamHead* Timeline::streamHead() const {
-    for (const auto& tag : *frames_->tags)
-        if (auto* h = std::get_if<SoundStreamHead>(&tag)) return h;
-    return nullptr;
-}
-
 void Timeline::reset() {
     clear();
     current_ = 1;
@@ -491,15 +463,20 @@ void Timeline::gotoFrame(int frame) {
     pendingActionFrames_.push_back(frame);
 }
 
+void PlayerContext::startSound(std::uint16_t soundId, const SoundInfo& info) const {
+    if (!mixer) return;
+    if (info.syncStop) mixer->start(soundId, nullptr, info);
+    else if (auto pcm = dictionary->soundPcm(soundId)) mixer->start(soundId, pcm, info);
+}
+
 void Timeline::startSounds(int frame) {
     if (!ctx_->mixer) return;
     const auto& range = frames_->frames[static_cast<std::size_t>(frame - 1)];
     const auto& tags = *frames_->tags;
     for (std::size_t i = range.begin; i < range.end; ++i) {
         auto* s = std::get_if<StartSound>(&tags[i]);
-        if (!s || s->version != 1) continue;  // sounds by class name belong to later script versions
-        if (s->info.syncStop) ctx_->mixer->start(s->soundId, nullptr, s->info);
-        else if (auto pcm = ctx_->dictionary->soundPcm(s->soundId)) ctx_->mixer->start(s->soundId, pcm, s->info);
+        // StartSound2 names its sound by class, for later script versions.
+        if (s && s->version == 1) ctx_->startSound(s->soundId, s->info);
     }
 }
 
@@ -780,8 +757,7 @@ bool Player::pointer(QPointF stage, bool pressed) {
         int sound = ButtonStateMachine::soundIndex(p.transition);
         if (sound >= 0)
             if (const DefineButtonSound* bs = dictionary_->buttonSound(p.def->id))
-                if (std::uint16_t id = bs->soundId[sound])
-                    mixer_.start(id, bs->info[sound].syncStop ? nullptr : dictionary_->soundPcm(id), bs->info[sound]);
+                if (std::uint16_t id = bs->soundId[sound]) ctx_.startSound(id, bs->info[sound]);
         for (const ButtonCondAction* a : actionsFor(*p.def, p.transition)) {
             if (!ctx_.alive(p.owner)) break;
             runTouched(ctx_, runScript(ctx_, dictionary_->program(a, a->actions), p.owner), nullptr);

@@ -39,6 +39,38 @@ struct FrameIndex {
     int frameOfLabel(const std::string& label) const;  // 0 when unknown; case-insensitive
 };
 
+// Decoded media by character id, within a byte budget: the least recently
+// used entry is given up first; an entry larger than the whole budget is
+// handed out but not kept.
+template <class Value>
+class BudgetCache {
+public:
+    explicit BudgetCache(std::size_t budgetBytes) : budget_(budgetBytes) {}
+    // The entry, now the most recently used; null when it is not kept.
+    const Value* find(std::uint16_t id) {
+        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+            if (it->id != id) continue;
+            entries_.splice(entries_.end(), entries_, it);
+            return &entries_.back().value;
+        }
+        return nullptr;
+    }
+    void put(std::uint16_t id, Value value, std::size_t bytes) {
+        if (bytes > budget_) return;
+        while (!entries_.empty() && used_ + bytes > budget_) {
+            used_ -= entries_.front().bytes;
+            entries_.pop_front();
+        }
+        entries_.push_back({id, std::move(value), bytes});
+        used_ += bytes;
+    }
+
+private:
+    struct Entry { std::uint16_t id; Value value; std::size_t bytes; };
+    std::list<Entry> entries_;  // least recently used first
+    std::size_t budget_, used_ = 0;
+};
+
 // Characters by id (the first definition of an id wins) with their cached
 // geometry. Built once per movie and shared by every timeline.
 class Dictionary {
@@ -96,6 +128,8 @@ public:
 private:
     void collect(const std::vector<Tag>& tags);
     bool defined(std::uint16_t id) const;
+    // Remembers that an id's data does not decode, with a warning.
+    void noteUndecodable(std::uint16_t id, const char* kind, const MediaError& error) const;
     std::unordered_map<std::uint16_t, const DefineShape*> shapes_;
     std::unordered_map<std::uint16_t, const DefineSprite*> sprites_;
     std::unordered_map<std::uint16_t, const DefineFont*> fonts_;
@@ -116,14 +150,9 @@ private:
     mutable std::unordered_map<std::uint16_t, QPainterPath> masks_;
     mutable RasterCache raster_;
 
-    // Least recently used first.
-    struct CachedBitmap { std::uint16_t id; QImage image; };
-    mutable std::list<CachedBitmap> bitmaps_;
+    mutable BudgetCache<QImage> bitmaps_{kBitmapBudgetBytes};
+    mutable BudgetCache<std::shared_ptr<const Pcm>> soundCache_{kSoundBudgetBytes};
     mutable std::unordered_set<std::uint16_t> undecodable_;  // bitmaps and sounds alike (ids are unique)
-    mutable std::size_t bitmapBytes_ = 0;
-    struct CachedSound { std::uint16_t id; std::shared_ptr<const Pcm> pcm; };
-    mutable std::list<CachedSound> soundCache_;
-    mutable std::size_t soundBytes_ = 0;
     mutable std::map<std::uint32_t, std::shared_ptr<const ShapeGeometry>> morphGeometry_;
     mutable std::unordered_map<const void*, Avm1Program> programs_;
     mutable std::vector<std::string> mediaWarnings_;
@@ -159,6 +188,8 @@ struct PlayerContext {
     // on them; destroyed once the current player operation ends.
     std::vector<std::unique_ptr<Timeline>> graveyard;
     bool alive(const Timeline* t) const { return t && live.count(t) > 0; }
+    // Starts (or, with syncStop, stops) an event sound in the mixer.
+    void startSound(std::uint16_t soundId, const SoundInfo& info) const;
 };
 
 // A button instance: its pointer state and the timelines of the sprites its
@@ -224,8 +255,6 @@ public:
     // The sprite instance named `name` (case-insensitive) on this timeline's
     // display list, or null.
     Timeline* child(std::string_view name) const;
-    // A SoundStreamHead on this timeline, if it has one.
-    const SoundStreamHead* streamHead() const;
     const FrameIndex& frames() const { return *frames_; }
 
 private:

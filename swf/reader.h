@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "swf/media.h"
 #include "swf/types.h"
 
 namespace swf {
@@ -27,7 +28,7 @@ struct Limits {
     std::size_t maxPathPoints = 4000000;   // edges over the whole movie (path complexity)
     std::size_t maxStyles = 20000;         // fill + line styles in one style array
     std::size_t maxActions = 100000;       // action records in one DoAction
-    std::uint64_t maxBitmapPixels = 128'000'000;  // lossless bitmaps this large or larger are refused
+    std::uint64_t maxBitmapPixels = kMaxBitmapPixels;  // lossless bitmaps this large or larger are refused
 };
 
 enum class ErrorCode {

@@ -259,10 +259,14 @@ private:
                            drawEditText(p, shown, editTextFont(dict_, *field));
                        });
         } else if (dict_.isBitmap(id)) {
-            QImage image = colored(dict_.bitmap(id), cx);
+            const QImage image = dict_.bitmap(id);
             if (image.isNull()) return;
-            p_.setWorldTransform(QTransform::fromScale(20, 20) * t);  // one bitmap pixel is 20 twips
-            p_.drawImage(QPointF(0, 0), image);
+            // One bitmap pixel is 20 twips.
+            drawCached(id, QRectF(0, 0, image.width() * 20.0, image.height() * 20.0), t, cx,
+                       [&](QPainter& p, const QTransform&, const QTransform& world) {
+                           p.setWorldTransform(QTransform::fromScale(20, 20) * world);
+                           p.drawImage(QPointF(0, 0), colored(image, cx));
+                       });
         }
     }
 
@@ -407,12 +411,7 @@ private:
             int n = 0;
             for (const auto& [depth, child] : obj.sprite->displayList()) {
                 if (child.clipDepth) continue;
-                QPainterPath c = outline(child, toTransform(child.matrix) * t, nesting + 1);
-                // Exact unions for the first children, then plain addition (bounded work).
-                if (n == 0) out = c;
-                else if (n < 32) out = out.united(c);
-                else out.addPath(c);
-                ++n;
+                addToOutline(out, outline(child, toTransform(child.matrix) * t, nesting + 1), n);
             }
         } else if (const QPainterPath* m = dict_.maskOutline(obj.characterId)) {
             out = t.map(*m);
