@@ -7,6 +7,7 @@
 #include "media/movie_file.h"
 #include "media/movie_player.h"
 #include "runtime/driver.h"
+#include "screens/lesson_table.h"
 #include "swf/player.h"
 #include "tests/media/test_movies.h"
 
@@ -677,10 +678,13 @@ TEST(MoviePlayerAlone, AMovieNamedAtDesignTimeOpensAtCreationWithoutARepaint) {
 
 TEST_F(PlayerTest, EveryLessonMovieFromTheBuildPlaysThroughTheControl) {
     if (!QFile::exists(QStringLiteral(TK_APP_DIR) + "/demarre_tk.swf")) GTEST_SKIP() << "lesson movies not built";
-    start(QStringLiteral(TK_APP_DIR) + media::kLessonMovies[0].literal);
-    for (const media::LessonMovie& lesson : media::kLessonMovies) {
-        SCOPED_TRACE(lesson.literal);
-        const QString path = QStringLiteral(TK_APP_DIR) + lesson.literal;
+    auto pathOf = [](const screens::LessonMember& m) {
+        return QStringLiteral(TK_APP_DIR "\\") + QString::fromLatin1(m.movie) + QStringLiteral(".swf");
+    };
+    start(pathOf(screens::kLessonMembers[0]));
+    for (const screens::LessonMember& lesson : screens::kLessonMembers) {
+        SCOPED_TRACE(lesson.movie);
+        const QString path = pathOf(lesson);
         ASSERT_EQ(invoke(102, rt::InvokeKind::PropertyPut, {path}), rt::kOk);
         ASSERT_EQ(invoke(116, rt::InvokeKind::Method), rt::kOk);
         ASSERT_EQ(invoke(112, rt::InvokeKind::Method), rt::kOk);
