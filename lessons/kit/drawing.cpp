@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <utility>
 
 namespace lessons {
 
@@ -60,54 +61,56 @@ Contour circleContour(Pt c, double r)
     return k;
 }
 
-Element& Drawing::rect(double x, double y, double w, double h, Rgba fill)
+namespace {
+// Elements as the drawing calls build them: one contour, filled or stroked.
+Element filled(Contour c, Rgba fill)
 {
     Element e;
-    e.contours.push_back(rectContour(x, y, w, h));
+    e.contours.push_back(std::move(c));
     e.filled = true;
     e.fill = fill;
-    elements.push_back(e);
+    return e;
+}
+
+Element stroked(Contour c, double width, Rgba line)
+{
+    Element e;
+    e.contours.push_back(std::move(c));
+    e.lineWidth = width;
+    e.line = line;
+    return e;
+}
+
+Element& push(std::vector<Element>& elements, Element e)
+{
+    elements.push_back(std::move(e));
     return elements.back();
+}
+}  // namespace
+
+Element& Drawing::rect(double x, double y, double w, double h, Rgba fill)
+{
+    return push(elements, filled(rectContour(x, y, w, h), fill));
 }
 
 Element& Drawing::rectOutline(double x, double y, double w, double h, double width, Rgba line)
 {
-    Element e;
-    e.contours.push_back(rectContour(x, y, w, h));
-    e.lineWidth = width;
-    e.line = line;
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, stroked(rectContour(x, y, w, h), width, line));
 }
 
 Element& Drawing::roundRect(double x, double y, double w, double h, double r, Rgba fill)
 {
-    Element e;
-    e.contours.push_back(roundRectContour(x, y, w, h, r));
-    e.filled = true;
-    e.fill = fill;
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, filled(roundRectContour(x, y, w, h, r), fill));
 }
 
 Element& Drawing::polygon(const std::vector<Pt>& pts, Rgba fill)
 {
-    Element e;
-    e.contours.push_back(polyContour(pts, true));
-    e.filled = true;
-    e.fill = fill;
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, filled(polyContour(pts, true), fill));
 }
 
 Element& Drawing::polyline(const std::vector<Pt>& pts, double width, Rgba colour, bool closed)
 {
-    Element e;
-    e.contours.push_back(polyContour(pts, closed));
-    e.lineWidth = width;
-    e.line = colour;
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, stroked(polyContour(pts, closed), width, colour));
 }
 
 Element& Drawing::line(Pt a, Pt b, double width, Rgba colour)
@@ -117,22 +120,12 @@ Element& Drawing::line(Pt a, Pt b, double width, Rgba colour)
 
 Element& Drawing::circle(Pt c, double r, Rgba fill)
 {
-    Element e;
-    e.contours.push_back(circleContour(c, r));
-    e.filled = true;
-    e.fill = fill;
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, filled(circleContour(c, r), fill));
 }
 
 Element& Drawing::ring(Pt c, double r, double width, Rgba colour)
 {
-    Element e;
-    e.contours.push_back(circleContour(c, r));
-    e.lineWidth = width;
-    e.line = colour;
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, stroked(circleContour(c, r), width, colour));
 }
 
 Element& Drawing::vgradientRect(double x, double y, double w, double h, Rgba top, Rgba bottom)
@@ -142,8 +135,7 @@ Element& Drawing::vgradientRect(double x, double y, double w, double h, Rgba top
     e.filled = true;
     e.gradient = true;
     e.grad = Gradient{top, bottom, x, y, x, y + h};
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, std::move(e));
 }
 
 namespace {
