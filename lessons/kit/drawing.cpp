@@ -147,6 +147,11 @@ void putNum(std::string& out, double v)
     std::snprintf(buf, sizeof buf, "%ld,", std::lround(v * 20));
     out += buf;
 }
+void putPt(std::string& out, Pt p)
+{
+    putNum(out, p.x);
+    putNum(out, p.y);
+}
 void putColour(std::string& out, Rgba c)
 {
     char buf[16];
@@ -168,10 +173,8 @@ std::string drawingKey(const Drawing& d)
             k += 'G';
             putColour(k, e.grad.from);
             putColour(k, e.grad.to);
-            putNum(k, e.grad.x0);
-            putNum(k, e.grad.y0);
-            putNum(k, e.grad.x1);
-            putNum(k, e.grad.y1);
+            putPt(k, {e.grad.x0, e.grad.y0});
+            putPt(k, {e.grad.x1, e.grad.y1});
         }
         if (e.lineWidth > 0) {
             k += 'L';
@@ -180,16 +183,13 @@ std::string drawingKey(const Drawing& d)
         }
         for (const Contour& c : e.contours) {
             k += c.closed ? 'C' : 'O';
-            putNum(k, c.start.x);
-            putNum(k, c.start.y);
+            putPt(k, c.start);
             for (const Seg& s : c.segs) {
                 if (s.curve) {
                     k += 'q';
-                    putNum(k, s.ctrl.x);
-                    putNum(k, s.ctrl.y);
+                    putPt(k, s.ctrl);
                 }
-                putNum(k, s.to.x);
-                putNum(k, s.to.y);
+                putPt(k, s.to);
             }
         }
     }
