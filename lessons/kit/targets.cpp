@@ -98,23 +98,18 @@ Pt pointerTarget(const Command& c, std::size_t& i, const StageState& st, const L
         const Pt a = cam.project(st.edgeA), b = cam.project(st.edgeB);
         return {(a.x + b.x) / 2, (a.y + b.y) / 2};
     }
-    if (kind == "vertex") {
+    if (kind == "vertex" || kind == "segment") {
         const std::string n = arg();
         const int k = int(num(arg(), c.line));
         auto it = m.sketches.find(n);
         if (it == m.sketches.end() || k < 0 || k >= int(it->second.pts.size()))
-            return fail("sommet inconnu");
-        return cam.project(it->second.point(it->second.pts[std::size_t(k)]));
-    }
-    if (kind == "segment") {
-        const std::string n = arg();
-        const int k = int(num(arg(), c.line));
-        auto it = m.sketches.find(n);
-        if (it == m.sketches.end() || k < 0 || k >= int(it->second.pts.size()))
-            return fail("segment inconnu");
-        const Profile& pts = it->second.pts;
-        const Pt a = pts[std::size_t(k)], b = pts[std::size_t(k + 1) % pts.size()];
-        return cam.project(it->second.point({(a.x + b.x) / 2, (a.y + b.y) / 2}));
+            return fail(kind == "vertex" ? "sommet inconnu" : "segment inconnu");
+        const SketchInfo& sk = it->second;
+        const Pt a = sk.pts[std::size_t(k)];
+        if (kind == "vertex")
+            return cam.project(sk.point(a));
+        const Pt b = sk.pts[std::size_t(k + 1) % sk.pts.size()];
+        return cam.project(sk.point({(a.x + b.x) / 2, (a.y + b.y) / 2}));
     }
     if (kind == "centre") {
         const std::string n = arg();

@@ -41,6 +41,18 @@ ui::Field* dialogField(Composer& co, const Command& c, const std::string& label)
     throw SourceError(c.line, "champ inconnu : " + label);
 }
 
+// Sets the orientation at once, or turns to it over the seconds given as
+// argument `at` when there is one (never before the first step).
+void orientAt(Composer& co, const Command& c, bool intro, double yaw, double pitch, std::size_t at)
+{
+    if (c.args.size() == at || intro) {
+        co.state.yaw = yaw;
+        co.state.pitch = pitch;
+    } else {
+        co.orientTo(yaw, pitch, num(c.args[at], c.line));
+    }
+}
+
 // --- the verbs, in the order of the source format's table ---
 
 void wait(Composer& co, const Command& c, bool intro)
@@ -250,25 +262,14 @@ void view(Composer& co, const Command& c, bool intro)
     double yaw = 0, pitch = 0;
     if (!standardView(c.args[0], yaw, pitch))
         throw SourceError(c.line, "vue inconnue : " + c.args[0]);
-    yaw = nearestYaw(yaw, co.state.yaw);
-    if (c.args.size() == 1 || intro) {
-        co.state.yaw = yaw;
-        co.state.pitch = pitch;
-    } else {
-        co.orientTo(yaw, pitch, num(c.args[1], c.line));
-    }
+    orientAt(co, c, intro, nearestYaw(yaw, co.state.yaw), pitch, 1);
 }
 
 void orient(Composer& co, const Command& c, bool intro)
 {
     need(c, 2, 3);
     const double yaw = num(c.args[0], c.line), pitch = num(c.args[1], c.line);
-    if (c.args.size() == 2 || intro) {
-        co.state.yaw = yaw;
-        co.state.pitch = pitch;
-    } else {
-        co.orientTo(yaw, pitch, num(c.args[2], c.line));
-    }
+    orientAt(co, c, intro, yaw, pitch, 2);
 }
 
 void turn(Composer& co, const Command& c, bool intro)

@@ -376,14 +376,7 @@ TEST_F(PlayerTest, AnimatedSpritesOnAStillTimelineAreRepainted) {
     inner.characterId = 1;
     inner.matrix = swf::Matrix{};
     sprite.tags = {inner, swf::ShowFrame{}};
-    for (int i = 1; i < 3; ++i) {
-        swf::PlaceObject move;
-        move.depth = 1;
-        move.move = true;
-        move.matrix = swf::Matrix::translate(i * 200, 0);
-        sprite.tags.push_back(move);
-        sprite.tags.push_back(swf::ShowFrame{});
-    }
+    mediatest::appendSlide(sprite.tags, 1, 3, 200);
     swf::PlaceObject outer;
     outer.depth = 1;
     outer.characterId = 2;
