@@ -53,7 +53,7 @@ void orientAt(Composer& co, const Command& c, bool intro, double yaw, double pit
     }
 }
 
-// --- the verbs, in the order of the source format's table ---
+// --- the verbs (lessons/README.md, "Steps") ---
 
 void wait(Composer& co, const Command& c, bool intro)
 {
