@@ -7,7 +7,7 @@
 #include "media/movie_file.h"
 #include "media/movie_player.h"
 #include "runtime/driver.h"
-#include "swf/player.h"
+#include "swf/player/player.h"
 #include "tests/media/test_movies.h"
 
 #include <gtest/gtest.h>
