@@ -3,7 +3,7 @@
 // rule (screens build it with a backslash), a size cap, and parsing with the
 // SWF engine. Every failure is a French notice, never an exception.
 
-#include "swf/types.h"
+#include "swf/format/types.h"
 
 #include <QString>
 #include <cstddef>

@@ -15,8 +15,8 @@
 #include <memory>
 #include <vector>
 
-#include "swf/player.h"
-#include "swf/renderer.h"
+#include "swf/player/player.h"
+#include "swf/render/renderer.h"
 #include "media_movies.h"
 #include "test_movies.h"
 

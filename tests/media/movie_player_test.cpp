@@ -8,7 +8,7 @@
 #include "media/movie_player.h"
 #include "runtime/driver.h"
 #include "screens/lesson_table.h"
-#include "swf/player.h"
+#include "swf/player/player.h"
 #include "tests/media/test_movies.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 #include "tests/media/test_movies.h"
 
-#include "swf/writer.h"
+#include "swf/format/action_builder.h"
+#include "swf/format/writer.h"
 
 #include <QFile>
 
@@ -86,8 +87,7 @@ swf::MovieData buttonMovie() {
     const std::vector<swf::Tag> button{square(2, 2000, {128, 128, 128, 255}), square(3, 2000, {0, 200, 0, 255}), b, place};
     m.tags.insert(m.tags.begin() + 2, button.begin(), button.end());
     // Frame 2 stops: the screen rewinds and plays the movie, so it waits there.
-    swf::DoAction stop;
-    stop.actions = {swf::ActionStop{}};
+    swf::DoAction stop = swf::ActionBuilder().stop().doAction();
     auto first = std::find_if(m.tags.begin(), m.tags.end(), [](const swf::Tag& tag) {
         return std::holds_alternative<swf::ShowFrame>(tag);
     });

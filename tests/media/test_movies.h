@@ -1,7 +1,7 @@
 #pragma once
 // Small movies for the player's tests, built with the SWF writer.
 
-#include "swf/types.h"
+#include "swf/format/types.h"
 
 #include <QString>
 #include <cstdint>

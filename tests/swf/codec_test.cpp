@@ -6,8 +6,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "swf/reader.h"
-#include "swf/writer.h"
+#include "swf/format/action_builder.h"
+#include "swf/format/reader.h"
+#include "swf/format/writer.h"
 #include "test_movies.h"
 
 namespace {
@@ -42,9 +43,9 @@ std::vector<Vector> vectors() {
     v.push_back({"RemoveObject2", RemoveObject{2, 0, 3}, {0x02, 0x07, 0x03, 0x00}});
     v.push_back({"RemoveObject", RemoveObject{1, 5, 3}, {0x44, 0x01, 5, 0, 3, 0}});
     {
-        DoAction d;
-        d.actions = {ActionStop{}, ActionPlay{}, ActionNextFrame{}, ActionPreviousFrame{}, ActionGotoFrame{4},
-                     ActionGotoLabel{"a"}, ActionOther{0x0A, {}}, ActionOther{0x96, {0, 'x', 0}}};
+        // The action builder's records, kept and written back as bytes.
+        DoAction d = ActionBuilder().stop().play().nextFrame().previousFrame().gotoFrame(4).gotoLabel("a")
+                         .record(0x0A).record(0x96, {0, 'x', 0}).doAction();
         v.push_back({"DoAction", d,
                      {0x16, 0x03, 0x07, 0x06, 0x04, 0x05, 0x81, 0x02, 0x00, 0x04, 0x00, 0x8C, 0x02, 0x00, 'a', 0x00,
                       0x0A, 0x96, 0x03, 0x00, 0x00, 'x', 0x00, 0x00}});
@@ -374,16 +375,30 @@ TEST(SwfCodec, WriterSplitsEdgesAndRunsTooLongForOneRecord) {
     EXPECT_FALSE(runs[1].xOffset.has_value());
 }
 
-TEST(SwfCodec, UnknownTagsAndActionsAreKeptAndCounted) {
+TEST(SwfCodec, UnknownTagsAreKeptAndCounted) {
     MovieData m;
-    DoAction d;
-    d.actions = {ActionOther{0x96, {0, 'x', 0}}, ActionStop{}, ActionOther{0x1C, {}}};
-    m.tags = {UnknownTag{69, {0, 0, 0, 0}}, d, UnknownTag{777 & 0x3FF, {}}, ShowFrame{}};
+    m.tags = {UnknownTag{69, {0, 0, 0, 0}}, ActionBuilder().record(0x96, {0, 'x', 0}).stop().record(0x1C).doAction(),
+              UnknownTag{777 & 0x3FF, {}}, ShowFrame{}};
     ReadResult r = read(write(m));
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.skippedTags, 2);
-    EXPECT_EQ(r.skippedActions, 2);
     EXPECT_TRUE(*r.movie == m);
+}
+
+TEST(SwfCodec, ActionBytesAreKeptAsTheFileHasThem) {
+    // Scripts that are not well formed (no end byte, bytes after it, a record
+    // whose length passes the end) come back byte for byte: nothing re-encodes them.
+    const std::vector<Bytes> scripts = {{0x07}, {0x07, 0x00, 0xAB, 0xCD}, {0x96, 0x40, 0x00, 1}, {}};
+    MovieData m;
+    for (const Bytes& s : scripts) m.tags.push_back(DoAction{s});
+    m.tags.push_back(DoInitAction{7, {0x06, 0x00}});
+    m.tags.push_back(ShowFrame{});
+    const Bytes file = write(m);
+    ReadResult r = read(file);
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(*r.movie == m);
+    EXPECT_EQ(write(*r.movie), file);
+    EXPECT_EQ(r.skippedTags, 0);
 }
 
 }  // namespace

@@ -10,13 +10,13 @@
 #include <set>
 
 #include "media_movies.h"
-#include "swf/bitmap.h"
-#include "swf/codes.h"
-#include "swf/player.h"
-#include "swf/reader.h"
-#include "swf/renderer.h"
-#include "swf/sound.h"
-#include "swf/writer.h"
+#include "swf/decode/bitmap.h"
+#include "swf/format/codes.h"
+#include "swf/player/player.h"
+#include "swf/format/reader.h"
+#include "swf/render/renderer.h"
+#include "swf/player/audio_mixer.h"
+#include "swf/format/writer.h"
 
 namespace {
 
@@ -510,16 +510,16 @@ TEST(SwfMediaCodec, MediaMoviesCarryDecodablePicturesAndSound) {
             if (auto* j = std::get_if<JpegTables>(&t)) tables = j->data;
             if (auto* j = std::get_if<DefineBitsJpeg>(&t)) {
                 auto img = decodeBitmap(*j, tables);
-                ASSERT_TRUE(img.ok()) << m.name << " bitmap " << j->id << ": " << img.error.detail;
-                decoded[j->id] = img.value->size();
+                ASSERT_TRUE(img.ok()) << m.name << " bitmap " << j->id << ": " << img.error().detail;
+                decoded[j->id] = img->size();
                 if (j->version >= 3) {
-                    EXPECT_LT(qAlpha(img.value->pixel(0, 0)), qAlpha(img.value->pixel(23, 0))) << "alpha plane applied";
+                    EXPECT_LT(qAlpha(img->pixel(0, 0)), qAlpha(img->pixel(23, 0))) << "alpha plane applied";
                 }
             }
             if (auto* l = std::get_if<DefineBitsLossless>(&t)) {
                 auto img = decodeBitmap(*l);
-                ASSERT_TRUE(img.ok()) << m.name << " bitmap " << l->id << ": " << img.error.detail;
-                decoded[l->id] = img.value->size();
+                ASSERT_TRUE(img.ok()) << m.name << " bitmap " << l->id << ": " << img.error().detail;
+                decoded[l->id] = img->size();
             }
             if (auto* h = std::get_if<SoundStreamHead>(&t)) head = *h;
             if (auto* b = std::get_if<SoundStreamBlock>(&t)) {
@@ -527,13 +527,13 @@ TEST(SwfMediaCodec, MediaMoviesCarryDecodablePicturesAndSound) {
                 if (head->format != SoundFormat::Adpcm) continue;
                 auto pcm = decodeAdpcm(b->data, head->stereo, sampleRateOf(head->rate));
                 ASSERT_TRUE(pcm.ok());
-                EXPECT_EQ(pcm.value->frames(), head->samplesPerBlock);
+                EXPECT_EQ(pcm->frames(), head->samplesPerBlock);
                 ++blocks;
             }
             if (auto* s = std::get_if<DefineSound>(&t)) {
                 auto pcm = decodeSound(*s);
                 ASSERT_TRUE(pcm.ok()) << "sound " << s->id;
-                EXPECT_EQ(pcm.value->frames(), s->sampleCount);
+                EXPECT_EQ(pcm->frames(), s->sampleCount);
             }
         }
     }
@@ -547,8 +547,8 @@ TEST(SwfMediaCodec, MediaMoviesCarryDecodablePicturesAndSound) {
         if (auto* j = std::get_if<DefineBitsJpeg>(&t)) {
             auto img = decodeBitmap(*j);
             ASSERT_TRUE(img.ok());
-            EXPECT_EQ(img.value->size(), QSize(705, 481));
-            pictures.push_back(*img.value);
+            EXPECT_EQ(img->size(), QSize(705, 481));
+            pictures.push_back(*img);
         }
     ASSERT_EQ(pictures.size(), 3u);
     EXPECT_NE(pictures[0], pictures[1]);

@@ -7,9 +7,10 @@
 
 #include <cmath>
 
-#include "swf/bitmap.h"
-#include "swf/media.h"
-#include "swf/sound.h"
+#include "swf/format/action_builder.h"
+#include "swf/decode/bitmap.h"
+#include "swf/decode/inflate.h"
+#include "swf/player/audio_mixer.h"
 
 namespace swf::samples {
 
@@ -331,7 +332,7 @@ MovieData button() {
     m.tags.push_back(place(1, 54, 100, 100));
     m.tags.push_back(place(2, 55, 100, 800));
     m.tags.push_back(ShowFrame{});
-    m.tags.push_back(DoAction{{ActionStop{}}});
+    m.tags.push_back(ActionBuilder().stop().doAction());
     m.tags.push_back(ShowFrame{});
     return m;
 }

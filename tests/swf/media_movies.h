@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "swf/types.h"
+#include "swf/format/types.h"
 #include "test_movies.h"
 
 namespace swf::samples {

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "swf/player.h"
+#include "swf/format/action_builder.h"
+#include "swf/player/player.h"
 #include "test_movies.h"
 
 namespace {
@@ -15,7 +16,6 @@ using samples::moveObject;
 using samples::place;
 using samples::rectShape;
 
-DoAction actions(std::vector<Action> a) { return DoAction{std::move(a)}; }
 
 // A movie of `frames` frames; frame k moves the square at depth 1 to x = 100 k.
 // `extra[k]` tags are added to frame k (1-based).
@@ -64,7 +64,7 @@ TEST(SwfTimeline, WithoutLoopingItStopsOnTheLastFrame) {
 }
 
 TEST(SwfTimeline, StopActionHoldsTheFrameAndRunsAgainAfterALoop) {
-    Player p(steppingMovie(3, {{2, {actions({ActionStop{}})}}}));
+    Player p(steppingMovie(3, {{2, {ActionBuilder().stop().doAction()}}}));
     p.tick();
     EXPECT_EQ(p.currentFrame(), 2);
     EXPECT_FALSE(p.playing());
@@ -83,8 +83,8 @@ TEST(SwfTimeline, StopActionHoldsTheFrameAndRunsAgainAfterALoop) {
 
 TEST(SwfTimeline, GotoLabelAndGotoFrameActions) {
     // Frame 1 jumps to the label "fin" (frame 4) and plays; frame 4 goes to frame 2 (0-based 1) and stops there.
-    auto m = steppingMovie(5, {{1, {actions({ActionGotoLabel{"FIN"}, ActionPlay{}})}},
-                               {4, {FrameLabel{"fin"}, actions({ActionGotoFrame{1}})}}});
+    auto m = steppingMovie(5, {{1, {ActionBuilder().gotoLabel("FIN").play().doAction()}},
+                               {4, {FrameLabel{"fin"}, ActionBuilder().gotoFrame(1).doAction()}}});
     Player p(m);
     // Frame 1's goto runs, then frame 4's actions run on arrival and send it to frame 2.
     EXPECT_EQ(p.currentFrame(), 2);
@@ -95,7 +95,7 @@ TEST(SwfTimeline, GotoLabelAndGotoFrameActions) {
 }
 
 TEST(SwfTimeline, NextAndPreviousFrameActionsStepAndStop) {
-    Player p(steppingMovie(4, {{2, {actions({ActionNextFrame{}})}}, {4, {actions({ActionPreviousFrame{}})}}}));
+    Player p(steppingMovie(4, {{2, {ActionBuilder().nextFrame().doAction()}}, {4, {ActionBuilder().previousFrame().doAction()}}}));
     p.tick();  // frame 2 → its action moves on to 3 and stops
     EXPECT_EQ(p.currentFrame(), 3);
     EXPECT_FALSE(p.playing());
@@ -106,8 +106,8 @@ TEST(SwfTimeline, NextAndPreviousFrameActionsStepAndStop) {
 }
 
 TEST(SwfTimeline, GotoLoopsAreBoundedPerTick) {
-    auto m = steppingMovie(2, {{1, {actions({ActionGotoFrame{1}, ActionPlay{}})}},
-                               {2, {actions({ActionGotoFrame{0}, ActionPlay{}})}}});
+    auto m = steppingMovie(2, {{1, {ActionBuilder().gotoFrame(1).play().doAction()}},
+                               {2, {ActionBuilder().gotoFrame(0).play().doAction()}}});
     Player p(m);  // would ping-pong forever without the bound
     p.tick();
     EXPECT_GE(p.currentFrame(), 1);
@@ -194,7 +194,7 @@ std::shared_ptr<MovieData> spriteMovie(bool stopRoot) {
     s.tags = {place(1, 1, 0, 0), ShowFrame{}, moveObject(1, 10, 0), ShowFrame{}, moveObject(1, 20, 0), ShowFrame{}};
     m->tags.push_back(s);
     m->tags.push_back(place(1, 2));
-    if (stopRoot) m->tags.push_back(actions({ActionStop{}}));
+    if (stopRoot) m->tags.push_back(ActionBuilder().stop().doAction());
     m->tags.push_back(ShowFrame{});
     m->tags.push_back(place(2, 2, 100, 0));  // a second instance from frame 2
     m->tags.push_back(ShowFrame{});
@@ -237,10 +237,10 @@ TEST(SwfSprites, ActionsInASpriteDriveOnlyThatSprite) {
     auto m = std::make_shared<MovieData>();
     DefineSprite s;
     s.id = 1;
-    s.tags = {ShowFrame{}, DoAction{{ActionGotoLabel{"nulle part"}, ActionStop{}}}, ShowFrame{}, ShowFrame{}};
+    s.tags = {ShowFrame{}, ActionBuilder().gotoLabel("nulle part").stop().doAction(), ShowFrame{}, ShowFrame{}};
     m->tags.push_back(s);
     m->tags.push_back(place(1, 1));
-    m->tags.push_back(DoAction{{ActionGotoLabel{"absent"}}});
+    m->tags.push_back(ActionBuilder().gotoLabel("absent").doAction());
     m->tags.push_back(ShowFrame{});
     m->tags.push_back(ShowFrame{});
     m->tags.push_back(ShowFrame{});

@@ -1,10 +1,8 @@
 // Golden renders of the test movies, and the presentation rules (ShowAll,
 // centring, transparency, no clip to the stage, device pixel ratio).
 //
-// Goldens live in tests/swf/golden/NAME-fN.png (240 x 160, transparent). A
-// pixel matches when every channel is within kTolerance. A failing comparison
-// writes NAME-fN.actual.png and NAME-fN.diff.png into <build>/swf-golden/.
-// SWF_UPDATE_GOLDEN=1 rewrites the goldens from the current renderer.
+// Goldens live in tests/swf/golden/NAME-fN.png (240 x 160, transparent) and
+// are compared by tests/support/golden.h (failures go to <build>/swf-golden/).
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -14,59 +12,24 @@
 #include <cstdlib>
 #include <memory>
 
-#include "swf/player.h"
-#include "swf/renderer.h"
+#include "swf/player/player.h"
+#include "swf/render/renderer.h"
 #include "test_movies.h"
+#include "tests/support/golden.h"
 
 namespace {
 
-constexpr int kTolerance = 8;
 const QSize kGoldenSize(240, 160);
-
-int channelDiff(QRgb a, QRgb b) {
-    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b)),
-                     std::abs(qAlpha(a) - qAlpha(b))});
-}
 
 QImage normalised(const QImage& img) { return img.convertToFormat(QImage::Format_ARGB32); }
 
 TEST(SwfGolden, EveryTestMovieMatchesItsGoldenRender) {
-    const bool update = std::getenv("SWF_UPDATE_GOLDEN") != nullptr;
-    const QString goldenDir = QStringLiteral(TK_SOURCE_DIR "/tests/swf/golden");
-    const QString outDir = QStringLiteral(TK_BINARY_DIR "/swf-golden");
-    QDir().mkpath(outDir);
     for (const auto& m : swf::samples::goldenMovies()) {
         for (int frame : m.goldenFrames) {
             SCOPED_TRACE(m.name + " frame " + std::to_string(frame));
             QString base = QString::fromStdString(m.name) + "-f" + QString::number(frame);
-            QImage actual = normalised(swf::renderFrame(m.movie, frame, kGoldenSize));
-            if (update) {
-                ASSERT_TRUE(actual.save(goldenDir + "/" + base + ".png"));
-                continue;
-            }
-            QImage golden(goldenDir + "/" + base + ".png");
-            ASSERT_FALSE(golden.isNull()) << "missing golden " << base.toStdString();
-            golden = normalised(golden);
-            ASSERT_EQ(golden.size(), actual.size());
-            QImage diff(actual.size(), QImage::Format_ARGB32);
-            diff.fill(Qt::black);
-            int bad = 0;
-            for (int y = 0; y < actual.height(); ++y)
-                for (int x = 0; x < actual.width(); ++x) {
-                    int d = channelDiff(actual.pixel(x, y), golden.pixel(x, y));
-                    if (d > kTolerance) {
-                        ++bad;
-                        diff.setPixel(x, y, qRgb(255, 0, 0));
-                    } else if (d > 0) {
-                        diff.setPixel(x, y, qRgb(80, 80, 80));
-                    }
-                }
-            if (bad) {
-                actual.save(outDir + "/" + base + ".actual.png");
-                diff.save(outDir + "/" + base + ".diff.png");
-            }
-            EXPECT_EQ(bad, 0) << bad << " pixels differ by more than " << kTolerance << "; see "
-                              << outDir.toStdString();
+            tk::test::expectMatchesGolden(swf::renderFrame(m.movie, frame, kGoldenSize), "tests/swf/golden", base,
+                                          "swf-golden");
         }
     }
 }
@@ -192,7 +155,7 @@ TEST(SwfRasterCache, CachedFramesMatchDirectlyDrawnOnes) {
             for (int y = 0; y < direct.height(); ++y)
                 for (int x = 0; x < direct.width(); ++x) {
                     if (qAlpha(direct.pixel(x, y))) ++painted;
-                    if (channelDiff(direct.pixel(x, y), cached.pixel(x, y)) > 24) ++bad;
+                    if (tk::test::channelDiff(direct.pixel(x, y), cached.pixel(x, y)) > 24) ++bad;
                 }
             EXPECT_GT(painted, 1000);
             // Quarter-pixel placement may move an antialiased edge pixel a little.

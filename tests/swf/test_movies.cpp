@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 
+#include "swf/format/action_builder.h"
+
 namespace swf::samples {
 
 ShapeRecord moveTo(int x, int y) {
@@ -470,18 +472,18 @@ MovieData actionsMovie() {
     s.id = 2;
     s.frameCount = 2;
     s.tags = {place(1, 1), ShowFrame{}, moveObject(1, 500, 0),
-              DoAction{{ActionPreviousFrame{}, ActionPlay{}}}, ShowFrame{}};
+              ActionBuilder().previousFrame().play().doAction(), ShowFrame{}};
     m.tags.push_back(s);
     m.tags.push_back(place(1, 2));
     m.tags.push_back(FrameLabel{"debut", false});
     m.tags.push_back(ShowFrame{});
-    m.tags.push_back(DoAction{{ActionNextFrame{}, ActionPlay{}}});
+    m.tags.push_back(ActionBuilder().nextFrame().play().doAction());
     m.tags.push_back(ShowFrame{});
     m.tags.push_back(FrameLabel{"milieu", true});
-    m.tags.push_back(DoAction{{ActionGotoLabel{"fin"}, ActionPlay{}, ActionOther{0x96, {0, 'v', 0}}}});
+    m.tags.push_back(ActionBuilder().gotoLabel("fin").play().record(0x96, {0, 'v', 0}).doAction());
     m.tags.push_back(ShowFrame{});
     m.tags.push_back(FrameLabel{"fin", false});
-    m.tags.push_back(DoAction{{ActionStop{}, ActionGotoFrame{0}, ActionPlay{}}});
+    m.tags.push_back(ActionBuilder().stop().gotoFrame(0).play().doAction());
     m.tags.push_back(ShowFrame{});
     finish(m);
     return m;

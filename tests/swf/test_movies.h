@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "swf/types.h"
+#include "swf/format/types.h"
 
 namespace swf::samples {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <sys/wait.h>
 
-#include "swf/writer.h"
+#include "swf/format/writer.h"
 #include "test_movies.h"
 
 namespace {

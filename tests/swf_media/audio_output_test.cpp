@@ -2,7 +2,7 @@
 // and without a sound device everything stays silent without failing.
 #include <gtest/gtest.h>
 
-#include "swf/audio_output.h"
+#include "swf/audio/audio_output.h"
 
 namespace {
 

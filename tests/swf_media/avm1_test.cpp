@@ -6,13 +6,16 @@
 #include <cmath>
 #include <map>
 
-#include "swf/avm1.h"
+#include "swf/format/action_builder.h"
+#include "swf/player/avm1.h"
+#include "swf/format/reader.h"
+#include "swf/format/writer.h"
 
 namespace {
 
 using namespace swf;
 using B = std::vector<std::uint8_t>;
-namespace op = avm1code;
+namespace op = action;
 
 // Builds action bytes.
 struct Script {
@@ -261,17 +264,18 @@ TEST_F(Avm1, JumpsOutsideTheScriptOrIntoARecordStopIt) {
     EXPECT_TRUE(host.log.empty());
 }
 
-TEST_F(Avm1, RunsADoActionAsTheReaderKeepsIt) {
-    // push 1; if → skip the stop; stop; play — through the engine's own action list.
-    DoAction tag;
-    tag.actions = {ActionOther{op::Push, {5, 1}}, ActionOther{op::If, {1, 0}}, ActionStop{}, ActionGotoFrame{3}, ActionPlay{}};
+TEST_F(Avm1, RunsTheBytesOfADoActionReadFromAFile) {
+    // push 1; if → skip the stop; stop; goto 3; play — as the reader keeps them.
+    MovieData movie;
+    movie.tags = {ActionBuilder().record(op::Push, {5, 1}).record(op::If, {1, 0}).stop().gotoFrame(3).play().doAction(),
+                  ShowFrame{}};
+    ReadResult read = swf::read(write(movie));
+    ASSERT_TRUE(read.ok());
+    const auto& tag = std::get<DoAction>(read.movie->tags.front());
     Avm1Machine m(host, vars);
-    auto r = m.run(Avm1Program::of(tag), 1);
+    auto r = m.run(Avm1Program::parse(tag.actions), 1);
     EXPECT_EQ(r.end, Avm1RunResult::End::Finished);
     EXPECT_EQ(host.log, (std::vector<std::string>{"goto 1 3", "play 1"}));
-    DoAction big;
-    big.actions.assign(40, ActionNextFrame{});  // a body past 62 bytes takes the long tag header
-    EXPECT_EQ(Avm1Program::of(big).records.size(), 40u);
 }
 
 TEST_F(Avm1, TruncatedAndUnknownRecords) {

@@ -5,7 +5,7 @@
 
 #include <QRectF>
 
-#include "swf/button.h"
+#include "swf/player/button.h"
 
 namespace {
 
@@ -26,8 +26,8 @@ TEST(ButtonTags, DefineButtonExactBytes) {
     const B bytes{5, 0, 0x09, 2, 0, 1, 0, 0x00, 0x00, 0x06, 0x00};
     EXPECT_EQ(encodeDefineButton(b), bytes);
     auto back = parseDefineButton(1, bytes);
-    ASSERT_TRUE(back.ok()) << back.error.detail;
-    EXPECT_EQ(*back.value, b);
+    ASSERT_TRUE(back.ok()) << back.error().detail;
+    EXPECT_EQ(*back, b);
 }
 
 TEST(ButtonTags, DefineButton2ExactBytes) {
@@ -51,9 +51,9 @@ TEST(ButtonTags, DefineButton2ExactBytes) {
                   0x00, 0x00, 0x08, 0x1A, 0x06, 0x00}; // release or key 13 (last): play
     EXPECT_EQ(encodeDefineButton(b), bytes);
     auto back = parseDefineButton(2, bytes);
-    ASSERT_TRUE(back.ok()) << back.error.detail;
-    EXPECT_EQ(*back.value, b);
-    EXPECT_EQ(back.value->actions[1].keyCode(), 13);
+    ASSERT_TRUE(back.ok()) << back.error().detail;
+    EXPECT_EQ(*back, b);
+    EXPECT_EQ(back->actions[1].keyCode(), 13);
 }
 
 TEST(ButtonTags, FiltersAndBlendModeSurviveARoundTrip) {
@@ -68,8 +68,8 @@ TEST(ButtonTags, FiltersAndBlendModeSurviveARoundTrip) {
     r.blendMode = 3;
     b.records = {r, r};
     auto back = parseDefineButton(2, encodeDefineButton(b));
-    ASSERT_TRUE(back.ok()) << back.error.detail;
-    EXPECT_EQ(*back.value, b);
+    ASSERT_TRUE(back.ok()) << back.error().detail;
+    EXPECT_EQ(*back, b);
 }
 
 TEST(ButtonTags, CxformAndSoundExactBytes) {
@@ -78,7 +78,7 @@ TEST(ButtonTags, CxformAndSoundExactBytes) {
     c.colorTransform.multR = 128;
     const B cbytes{4, 0, 0x68, 0x80, 0x40, 0x10, 0x00};  // multiply terms (128, 256, 256) in 10 bits
     EXPECT_EQ(encodeDefineButtonCxform(c), cbytes);
-    EXPECT_EQ(*parseDefineButtonCxform(cbytes).value, c);
+    EXPECT_EQ(*parseDefineButtonCxform(cbytes), c);
 
     DefineButtonSound s;
     s.buttonId = 4;
@@ -88,26 +88,26 @@ TEST(ButtonTags, CxformAndSoundExactBytes) {
     EXPECT_EQ(encodeDefineButtonSound(s), sbytes);
     auto back = parseDefineButtonSound(sbytes);
     ASSERT_TRUE(back.ok());
-    EXPECT_EQ(*back.value, s);
+    EXPECT_EQ(*back, s);
 }
 
 TEST(ButtonTags, BadInput) {
-    EXPECT_EQ(parseDefineButton(2, B{6, 0}).error.code, MediaErrorCode::Truncated);
-    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 0, 0, 0x0F, 3, 0}).error.code, MediaErrorCode::Truncated);
+    EXPECT_EQ(parseDefineButton(2, B{6, 0}).error().code, ErrorCode::Truncated);
+    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 0, 0, 0x0F, 3, 0}).error().code, ErrorCode::Truncated);
     // Action offset beyond the tag; action size beyond the tag.
-    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 0x50, 0, 0}).error.code, MediaErrorCode::Malformed);
-    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 3, 0, 0, 0x30, 0, 0, 0}).error.code, MediaErrorCode::Truncated);
-    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 3, 0, 0, 1, 0}).error.code, MediaErrorCode::Truncated);
+    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 0x50, 0, 0}).error().code, ErrorCode::Malformed);
+    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 3, 0, 0, 0x30, 0, 0, 0}).error().code, ErrorCode::Truncated);
+    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 3, 0, 0, 1, 0}).error().code, ErrorCode::Truncated);
     // A filter list that claims more than is there, and an unknown filter.
-    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 0, 0, 0x11, 3, 0, 1, 0, 0, 0, 3, 0, 0}).error.code, MediaErrorCode::Truncated);
-    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 0, 0, 0x11, 3, 0, 1, 0, 0, 0, 1, 9, 0}).error.code, MediaErrorCode::Malformed);
-    EXPECT_EQ(parseDefineButtonSound(B{4, 0, 9, 0}).error.code, MediaErrorCode::Truncated);
-    EXPECT_EQ(parseDefineButtonSound(B{4, 0, 9, 0, 0x08, 3, 0}).error.code, MediaErrorCode::Truncated);
-    EXPECT_EQ(parseDefineButtonCxform(B{4}).error.code, MediaErrorCode::Truncated);
+    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 0, 0, 0x11, 3, 0, 1, 0, 0, 0, 3, 0, 0}).error().code, ErrorCode::Truncated);
+    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 0, 0, 0x11, 3, 0, 1, 0, 0, 0, 1, 9, 0}).error().code, ErrorCode::Malformed);
+    EXPECT_EQ(parseDefineButtonSound(B{4, 0, 9, 0}).error().code, ErrorCode::Truncated);
+    EXPECT_EQ(parseDefineButtonSound(B{4, 0, 9, 0, 0x08, 3, 0}).error().code, ErrorCode::Truncated);
+    EXPECT_EQ(parseDefineButtonCxform(B{4}).error().code, ErrorCode::Truncated);
     ButtonLimits tiny{1, 1};
     DefineButton many;
     many.records.resize(3, ButtonRecord{1, 1, 1});
-    EXPECT_EQ(parseDefineButton(2, encodeDefineButton(many), tiny).error.code, MediaErrorCode::TooLarge);
+    EXPECT_EQ(parseDefineButton(2, encodeDefineButton(many), tiny).error().code, ErrorCode::TooLarge);
 }
 
 TEST(ButtonHitTest, PointsMapThroughTheRecordMatrix) {

@@ -8,12 +8,13 @@
 #include <functional>
 #include <random>
 
-#include "swf/avm1.h"
-#include "swf/bitmap.h"
-#include "swf/button.h"
-#include "swf/edit_text.h"
-#include "swf/morph.h"
-#include "swf/sound.h"
+#include "swf/player/avm1.h"
+#include "swf/decode/bitmap.h"
+#include "swf/decode/inflate.h"
+#include "swf/player/button.h"
+#include "swf/player/edit_text.h"
+#include "swf/player/morph.h"
+#include "swf/player/audio_mixer.h"
 
 namespace {
 
@@ -21,9 +22,9 @@ using namespace swf;
 using B = std::vector<std::uint8_t>;
 
 template <class T>
-void expectTyped(const Decoded<T>& r, const char* what) {
+void expectTyped(const Result<T>& r, const char* what) {
     if (!r.ok()) {
-        EXPECT_FALSE(r.error.detail.empty()) << what;
+        EXPECT_FALSE(r.error().detail.empty()) << what;
     }
 }
 
@@ -40,7 +41,7 @@ std::vector<Case> cases() {
     c.push_back({"lossless", encodeDefineBitsLossless(makeLossless(1, img, 2)), [](const B& b) {
                      auto t = parseDefineBitsLossless(2, b);
                      expectTyped(t, "lossless");
-                     if (t.ok()) expectTyped(decodeBitmap(*t.value, BitmapLimits{1u << 16}), "lossless pixels");
+                     if (t.ok()) expectTyped(decodeBitmap(*t, BitmapLimits{1u << 16}), "lossless pixels");
                  }});
     {
         DefineBitsJpeg j;
@@ -50,7 +51,7 @@ std::vector<Case> cases() {
         c.push_back({"jpeg3", encodeDefineBitsJpeg(j), [](const B& b) {
                          auto t = parseDefineBitsJpeg(3, b);
                          expectTyped(t, "jpeg3");
-                         if (t.ok()) expectTyped(decodeBitmap(*t.value, {}, BitmapLimits{1u << 16}), "jpeg3 pixels");
+                         if (t.ok()) expectTyped(decodeBitmap(*t, {}, BitmapLimits{1u << 16}), "jpeg3 pixels");
                      }});
     }
     {
@@ -73,7 +74,7 @@ std::vector<Case> cases() {
             c.push_back({v == 1 ? "morph1" : "morph2", encodeDefineMorphShape(m), [v](const B& b) {
                              auto t = parseDefineMorphShape(v, b);
                              expectTyped(t, "morph");
-                             if (t.ok()) morphShapeAt(*t.value, 30000);
+                             if (t.ok()) morphShapeAt(*t, 30000);
                          }});
         }
     }
@@ -101,7 +102,7 @@ std::vector<Case> cases() {
         c.push_back({"edittext", encodeDefineEditText(t), [](const B& b) {
                          auto r = parseDefineEditText(b);
                          expectTyped(r, "edit text");
-                         if (r.ok()) displayText(*r.value);
+                         if (r.ok()) displayText(*r);
                      }});
     }
     {
@@ -113,7 +114,7 @@ std::vector<Case> cases() {
         c.push_back({"sound", encodeDefineSound(d), [](const B& b) {
                          auto r = parseDefineSound(b);
                          expectTyped(r, "sound");
-                         if (r.ok()) expectTyped(decodeSound(*r.value, SoundLimits{5000}), "sound samples");
+                         if (r.ok()) expectTyped(decodeSound(*r, SoundLimits{5000}), "sound samples");
                      }});
         SoundStreamHead h;
         h.format = SoundFormat::Mp3;

@@ -2,7 +2,7 @@
 // (HTML stripped, length cut, password masked) and bad input.
 #include <gtest/gtest.h>
 
-#include "swf/edit_text.h"
+#include "swf/player/edit_text.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ TEST(EditTextTag, MinimalExactBytes) {
     EXPECT_EQ(encodeDefineEditText(t), bytes);
     auto back = parseDefineEditText(bytes);
     ASSERT_TRUE(back.ok());
-    EXPECT_EQ(*back.value, t);
+    EXPECT_EQ(*back, t);
 }
 
 TEST(EditTextTag, EveryFieldExactBytes) {
@@ -41,8 +41,8 @@ TEST(EditTextTag, EveryFieldExactBytes) {
                   '<', 'b', '>', 'H', 'i', '<', '/', 'b', '>', 0};
     EXPECT_EQ(encodeDefineEditText(t), bytes);
     auto back = parseDefineEditText(bytes);
-    ASSERT_TRUE(back.ok()) << back.error.detail;
-    EXPECT_EQ(*back.value, t);
+    ASSERT_TRUE(back.ok()) << back.error().detail;
+    EXPECT_EQ(*back, t);
 
     DefineEditText c;
     c.fontClass = "Lesson";
@@ -50,7 +50,7 @@ TEST(EditTextTag, EveryFieldExactBytes) {
     c.password = c.autoSize = c.wasStatic = true;
     auto cb = parseDefineEditText(encodeDefineEditText(c));
     ASSERT_TRUE(cb.ok());
-    EXPECT_EQ(*cb.value, c);
+    EXPECT_EQ(*cb, c);
 }
 
 TEST(EditTextShownText, HtmlStrippedSimply) {
@@ -88,11 +88,11 @@ TEST(EditTextBadInput, TruncatedAnywhereOrBadAlignment) {
     for (std::size_t n = 0; n < good.size(); ++n) {
         auto r = parseDefineEditText(B(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n)));
         EXPECT_FALSE(r.ok()) << n;
-        EXPECT_EQ(r.error.code, MediaErrorCode::Truncated) << n;
+        EXPECT_EQ(r.error().code, ErrorCode::Truncated) << n;
     }
     B badAlign = good;
     badAlign[3 + 2 + 4 + 4] = 7;  // after id, bounds, flags, font fields and colour
-    EXPECT_EQ(parseDefineEditText(badAlign).error.code, MediaErrorCode::Malformed);
+    EXPECT_EQ(parseDefineEditText(badAlign).error().code, ErrorCode::Malformed);
 }
 
 }  // namespace

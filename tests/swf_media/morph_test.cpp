@@ -2,7 +2,7 @@
 // end ratios, straight/curve pairing, and bad input.
 #include <gtest/gtest.h>
 
-#include "swf/morph.h"
+#include "swf/player/morph.h"
 
 namespace {
 
@@ -62,8 +62,8 @@ TEST(MorphShapeTag, ExactBytesBothWays) {
     };
     EXPECT_EQ(encodeDefineMorphShape(m), bytes);
     auto back = parseDefineMorphShape(1, bytes);
-    ASSERT_TRUE(back.ok()) << back.error.detail;
-    EXPECT_EQ(*back.value, m);
+    ASSERT_TRUE(back.ok()) << back.error().detail;
+    EXPECT_EQ(*back, m);
 }
 
 TEST(MorphShapeTag, VersionTwoRoundTripWithEveryStyleKind) {
@@ -94,8 +94,8 @@ TEST(MorphShapeTag, VersionTwoRoundTripWithEveryStyleKind) {
     l2.fill = g;
     m.lines.push_back(l2);
     auto back = parseDefineMorphShape(2, encodeDefineMorphShape(m));
-    ASSERT_TRUE(back.ok()) << back.error.detail;
-    EXPECT_EQ(*back.value, m);
+    ASSERT_TRUE(back.ok()) << back.error().detail;
+    EXPECT_EQ(*back, m);
 }
 
 TEST(MorphShapeAtRatio, StartMiddleEnd) {
@@ -176,20 +176,20 @@ TEST(MorphShapeBadInput, RefusedWithTypedErrors) {
     for (std::size_t n : {std::size_t(0), std::size_t(3), std::size_t(9), good.size() - 2}) {
         auto r = parseDefineMorphShape(1, B(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n)));
         EXPECT_FALSE(r.ok()) << n;
-        EXPECT_EQ(r.error.code, MediaErrorCode::Truncated) << n;
+        EXPECT_EQ(r.error().code, ErrorCode::Truncated) << n;
     }
     // id (2 bytes), start bounds in 8-bit fields (5 bytes), end bounds in 10-bit fields (6 bytes).
     const std::size_t offsetAt = 13;
     B badOffset = good;
     badOffset[offsetAt + 2] = 0xFF;
-    EXPECT_EQ(parseDefineMorphShape(1, badOffset).error.code, MediaErrorCode::Truncated);
+    EXPECT_EQ(parseDefineMorphShape(1, badOffset).error().code, ErrorCode::Truncated);
     B badFill = good;
     badFill[offsetAt + 5] = 0x77;  // fill type of the first style (after the offset and the count)
     auto bf = parseDefineMorphShape(1, badFill);
-    EXPECT_EQ(bf.error.code, MediaErrorCode::Malformed) << bf.error.detail;
-    EXPECT_EQ(parseDefineMorphShape(3, good).error.code, MediaErrorCode::Malformed);
+    EXPECT_EQ(bf.error().code, ErrorCode::Malformed) << bf.error().detail;
+    EXPECT_EQ(parseDefineMorphShape(3, good).error().code, ErrorCode::Malformed);
     MorphLimits tiny{2, 20000};
-    EXPECT_EQ(parseDefineMorphShape(1, good, tiny).error.code, MediaErrorCode::TooLarge);
+    EXPECT_EQ(parseDefineMorphShape(1, good, tiny).error().code, ErrorCode::TooLarge);
 }
 
 }  // namespace

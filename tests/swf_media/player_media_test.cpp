@@ -13,16 +13,18 @@
 #include <string>
 #include <vector>
 
-#include "swf/bitmap.h"
-#include "swf/player.h"
-#include "swf/reader.h"
-#include "swf/sound.h"
-#include "swf/writer.h"
+#include "swf/decode/bitmap.h"
+#include "swf/format/action_builder.h"
+#include "swf/decode/inflate.h"
+#include "swf/player/player.h"
+#include "swf/format/reader.h"
+#include "swf/player/audio_mixer.h"
+#include "swf/format/writer.h"
 
 namespace {
 
 using namespace swf;
-namespace ac = avm1code;
+namespace ac = action;
 namespace bc = buttoncond;
 
 // --- Building movies ------------------------------------------------------------
@@ -85,23 +87,7 @@ public:
         return out;
     }
     // The same records as a frame script.
-    DoAction frameScript() const {
-        const Bytes b = bytes();
-        DoAction d;
-        std::size_t p = 0;
-        while (b[p] != 0) {
-            ActionOther a{b[p], {}};
-            std::size_t size = 1;
-            if (b[p] >= 0x80) {
-                std::size_t len = b[p + 1] | (b[p + 2] << 8);
-                a.data.assign(b.begin() + static_cast<std::ptrdiff_t>(p + 3), b.begin() + static_cast<std::ptrdiff_t>(p + 3 + len));
-                size = 3 + len;
-            }
-            d.actions.emplace_back(std::move(a));
-            p += size;
-        }
-        return d;
-    }
+    DoAction frameScript() const { return DoAction{bytes()}; }
 
 private:
     static Bytes cstr(const std::string& s) {
@@ -175,7 +161,7 @@ std::shared_ptr<const MovieData> movie(const std::vector<Tag>& definitions, cons
     return throughFile(m);
 }
 
-DoAction stopAction() { return DoAction{{ActionStop{}}}; }
+DoAction stopAction() { return ActionBuilder().stop().doAction(); }
 
 const Timeline* spriteIn(const Timeline& t, std::uint16_t depth) {
     auto it = t.displayList().find(depth);
@@ -352,7 +338,7 @@ TEST(PlayerScripts, ASpriteThatRemovesItselfThroughItsParent) {
         kill.setTarget("").code(ac::Stop).push("after").push(1).code(ac::SetVariable);
         kill.setTarget("_parent").code(ac::Play).code(ac::NextFrame);
         DoAction killer = kill.frameScript();
-        DoAction more{{ActionPlay{}, ActionNextFrame{}}};  // a second script on the same frame
+        DoAction more = ActionBuilder().play().nextFrame().doAction();  // a second script on the same frame
         auto m = movie({rect(1, 0, 0, 100, 100),
                         sprite(11, {{place(1, 1)}, fromChild ? std::vector<Tag>{killer, more} : std::vector<Tag>{}, {}}),
                         sprite(10, {{place(1, 11, 0, 0, "child")}, fromChild ? std::vector<Tag>{} : std::vector<Tag>{killer, more}, {}})},

@@ -13,52 +13,23 @@
 #include <cstdlib>
 #include <map>
 
-#include "swf/geometry.h"
-#include "swf/bitmap.h"
-#include "swf/button.h"
-#include "swf/morph.h"
-#include "swf/paint.h"
-#include "swf/player.h"
-#include "swf/reader.h"
-#include "swf/renderer.h"
-#include "swf/writer.h"
+#include "swf/player/shape_tessellator.h"
+#include "swf/decode/bitmap.h"
+#include "swf/player/button.h"
+#include "swf/player/morph.h"
+#include "swf/render/paint.h"
+#include "tests/support/golden.h"
+#include "swf/player/player.h"
+#include "swf/format/reader.h"
+#include "swf/render/renderer.h"
+#include "swf/format/writer.h"
 
 namespace {
 
 using namespace swf;
 
-int channelDiff(QRgb a, QRgb b) {
-    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b)),
-                     std::abs(qAlpha(a) - qAlpha(b))});
-}
-
-// Tolerance: channels may differ by 24, on at most 1% of the pixels.
-void compareGolden(const QImage& actualIn, const QString& name) {
-    const QString goldenDir = QStringLiteral(TK_SOURCE_DIR "/tests/swf_media/golden");
-    const QString outDir = QStringLiteral(TK_BINARY_DIR "/swf_media-golden");
-    QImage actual = actualIn.convertToFormat(QImage::Format_ARGB32);
-    if (std::getenv("SWF_UPDATE_GOLDEN")) {
-        QDir().mkpath(goldenDir);
-        ASSERT_TRUE(actual.save(goldenDir + "/" + name + ".png"));
-        return;
-    }
-    QImage golden = QImage(goldenDir + "/" + name + ".png").convertToFormat(QImage::Format_ARGB32);
-    ASSERT_FALSE(golden.isNull()) << "missing golden " << name.toStdString();
-    ASSERT_EQ(golden.size(), actual.size());
-    QImage diff(actual.size(), QImage::Format_ARGB32);
-    int bad = 0;
-    for (int y = 0; y < actual.height(); ++y)
-        for (int x = 0; x < actual.width(); ++x) {
-            int d = channelDiff(actual.pixel(x, y), golden.pixel(x, y));
-            if (d > 24) ++bad;
-            diff.setPixel(x, y, d > 24 ? qRgb(255, 0, 0) : qRgb(d * 4, d * 4, d * 4));
-        }
-    if (bad > actual.width() * actual.height() / 100) {
-        QDir().mkpath(outDir);
-        actual.save(outDir + "/" + name + ".actual.png");
-        diff.save(outDir + "/" + name + ".diff.png");
-        FAIL() << name.toStdString() << ": " << bad << " pixels differ";
-    }
+void compareGolden(const QImage& actual, const QString& name) {
+    tk::test::expectMatchesGolden(actual, "tests/swf_media/golden", name, "swf_media-golden");
 }
 
 StyleChange select(int x, int y, std::uint32_t fill, std::uint32_t line = 0) {

@@ -5,9 +5,10 @@
 
 #include <cmath>
 
-#include "swf/sound.h"
-#include "swf/reader.h"
-#include "swf/writer.h"
+#include "swf/player/audio_mixer.h"
+#include "swf/player/stream_scheduler.h"
+#include "swf/format/reader.h"
+#include "swf/format/writer.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ TEST(SoundTags, ExactBytesBothWays) {
     d.data = {9, 8};
     const B dbytes{2, 0, 0x1B, 0x02, 0x01, 0, 0, 9, 8};
     EXPECT_EQ(encodeDefineSound(d), dbytes);
-    EXPECT_EQ(*parseDefineSound(dbytes).value, d);
+    EXPECT_EQ(*parseDefineSound(dbytes), d);
 
     StartSound s;
     s.soundId = 2;
@@ -62,7 +63,7 @@ TEST(SoundTags, ExactBytesBothWays) {
     s.info.envelope = std::vector<SoundEnvelopePoint>{{4, 5, 6}};
     const B sbytes{2, 0, 0x1F, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 1, 4, 0, 0, 0, 5, 0, 6, 0};
     EXPECT_EQ(encodeStartSound(s), sbytes);
-    EXPECT_EQ(*parseStartSound(1, sbytes).value, s);
+    EXPECT_EQ(*parseStartSound(1, sbytes), s);
 
     StartSound s2;
     s2.version = 2;
@@ -70,7 +71,7 @@ TEST(SoundTags, ExactBytesBothWays) {
     s2.info.syncStop = true;
     const B s2bytes{'B', 'i', 'p', 0, 0x20};
     EXPECT_EQ(encodeStartSound(s2), s2bytes);
-    EXPECT_EQ(*parseStartSound(2, s2bytes).value, s2);
+    EXPECT_EQ(*parseStartSound(2, s2bytes), s2);
 
     SoundStreamHead h;
     h.version = 2;
@@ -83,20 +84,20 @@ TEST(SoundTags, ExactBytesBothWays) {
     h.latencySeek = -2;
     const B hbytes{0x06, 0x2F, 0x80, 0x04, 0xFE, 0xFF};
     EXPECT_EQ(encodeSoundStreamHead(h), hbytes);
-    EXPECT_EQ(*parseSoundStreamHead(2, hbytes).value, h);
+    EXPECT_EQ(*parseSoundStreamHead(2, hbytes), h);
     auto noLatency = parseSoundStreamHead(2, B(hbytes.begin(), hbytes.begin() + 4));
     ASSERT_TRUE(noLatency.ok()) << "the latency field may be missing";
-    EXPECT_EQ(noLatency.value->latencySeek, 0);
+    EXPECT_EQ(noLatency->latencySeek, 0);
 }
 
 TEST(SoundDecoders, UncompressedEightAndSixteenBit) {
     auto eight = decodeRaw(B{0x00, 0x80, 0xFF}, false, false, 11025);
     ASSERT_TRUE(eight.ok());
-    EXPECT_EQ(eight.value->samples, (std::vector<std::int16_t>{-32768, 0, 32512}));
+    EXPECT_EQ(eight->samples, (std::vector<std::int16_t>{-32768, 0, 32512}));
     auto stereo = decodeRaw(B{0x01, 0x00, 0xFF, 0xFF, 0x00, 0x80, 0x7F}, true, true, 44100);
     ASSERT_TRUE(stereo.ok());
-    EXPECT_EQ(stereo.value->samples, (std::vector<std::int16_t>{1, -1})) << "an incomplete last frame is dropped";
-    EXPECT_EQ(stereo.value->channels, 2);
+    EXPECT_EQ(stereo->samples, (std::vector<std::int16_t>{1, -1})) << "an incomplete last frame is dropped";
+    EXPECT_EQ(stereo->channels, 2);
 
     DefineSound d;
     d.format = SoundFormat::RawNative;
@@ -106,15 +107,15 @@ TEST(SoundDecoders, UncompressedEightAndSixteenBit) {
     d.sampleCount = 2;
     auto s = decodeSound(d);
     ASSERT_TRUE(s.ok());
-    EXPECT_EQ(s.value->rate, 11025);
-    EXPECT_EQ(s.value->samples, (std::vector<std::int16_t>{0, 0x1000})) << "trimmed to the sample count";
+    EXPECT_EQ(s->rate, 11025);
+    EXPECT_EQ(s->samples, (std::vector<std::int16_t>{0, 0x1000})) << "trimmed to the sample count";
 }
 
 TEST(SoundDecoders, AdpcmByHand) {
     // 4-bit codes; first sample 1000 with step index 0; codes 0111 then 1000.
     auto r = decodeAdpcm(B{0x80, 0xFA, 0x00, 0x78}, false, 22050);
-    ASSERT_TRUE(r.ok()) << r.error.detail;
-    EXPECT_EQ(r.value->samples, (std::vector<std::int16_t>{1000, 1013, 1011}));
+    ASSERT_TRUE(r.ok()) << r.error().detail;
+    EXPECT_EQ(r->samples, (std::vector<std::int16_t>{1000, 1013, 1011}));
 }
 
 TEST(SoundDecoders, AdpcmRoundTripAtEveryCodeSize) {
@@ -124,21 +125,21 @@ TEST(SoundDecoders, AdpcmRoundTripAtEveryCodeSize) {
         auto r = decodeAdpcm(encodeAdpcm(src, bits), false, 22050);
         ASSERT_TRUE(r.ok()) << bits;
         // The padding bits after the last code may read as one more sample.
-        ASSERT_GE(r.value->frames(), src.frames()) << bits;
-        ASSERT_LE(r.value->frames(), src.frames() + 1) << bits;
-        r.value->samples.resize(src.samples.size());
-        double err = rmsError(r.value->samples, src.samples);
+        ASSERT_GE(r->frames(), src.frames()) << bits;
+        ASSERT_LE(r->frames(), src.frames() + 1) << bits;
+        r->samples.resize(src.samples.size());
+        double err = rmsError(r->samples, src.samples);
         EXPECT_LT(err, previous) << "more bits, less error: " << bits;
         previous = err;
-        EXPECT_EQ(r.value->samples[4096], src.samples[4096]) << "each packet starts with the exact sample";
+        EXPECT_EQ(r->samples[4096], src.samples[4096]) << "each packet starts with the exact sample";
     }
     EXPECT_LT(previous, 200) << "5-bit codes follow a sine closely";
     Pcm st = sine(11025, 5000, 2);
     auto r = decodeAdpcm(encodeAdpcm(st, 4), true, 11025);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.value->channels, 2);
-    r.value->samples.resize(st.samples.size());
-    EXPECT_LT(rmsError(r.value->samples, st.samples), 600);
+    EXPECT_EQ(r->channels, 2);
+    r->samples.resize(st.samples.size());
+    EXPECT_LT(rmsError(r->samples, st.samples), 600);
 }
 
 TEST(SoundDecoders, Mp3FramesThroughTheDecoder) {
@@ -148,16 +149,16 @@ TEST(SoundDecoders, Mp3FramesThroughTheDecoder) {
         data.insert(data.end(), f.begin(), f.end());
     }
     auto r = decodeMp3(data);
-    ASSERT_TRUE(r.ok()) << r.error.detail;
-    EXPECT_EQ(r.value->rate, 44100);
-    EXPECT_EQ(r.value->channels, 1);
-    EXPECT_GE(r.value->frames(), 5u * 1152);
-    EXPECT_LE(r.value->frames(), 6u * 1152);
-    for (auto s : r.value->samples) ASSERT_EQ(s, 0);
+    ASSERT_TRUE(r.ok()) << r.error().detail;
+    EXPECT_EQ(r->rate, 44100);
+    EXPECT_EQ(r->channels, 1);
+    EXPECT_GE(r->frames(), 5u * 1152);
+    EXPECT_LE(r->frames(), 6u * 1152);
+    for (auto s : r->samples) ASSERT_EQ(s, 0);
 
     SoundLimits cap{2000};
     auto capped = decodeMp3(data, cap);
-    EXPECT_EQ(capped.error.code, MediaErrorCode::TooLarge);
+    EXPECT_EQ(capped.error().code, ErrorCode::TooLarge);
 
     DefineSound d;
     d.format = SoundFormat::Mp3;
@@ -165,35 +166,35 @@ TEST(SoundDecoders, Mp3FramesThroughTheDecoder) {
     d.data.insert(d.data.end(), data.begin(), data.end());
     d.sampleCount = 3000;
     auto s = decodeSound(d);
-    ASSERT_TRUE(s.ok()) << s.error.detail;
-    EXPECT_EQ(s.value->frames(), 3000u);
+    ASSERT_TRUE(s.ok()) << s.error().detail;
+    EXPECT_EQ(s->frames(), 3000u);
 }
 
 TEST(SoundBadInput, TypedErrorsNeverCrashes) {
-    EXPECT_EQ(parseDefineSound(B{1, 0, 0x3E, 0, 0}).error.code, MediaErrorCode::Truncated);
-    EXPECT_EQ(parseStartSound(1, B{1}).error.code, MediaErrorCode::Truncated);
-    EXPECT_EQ(parseStartSound(1, B{1, 0}).error.code, MediaErrorCode::Truncated);
-    EXPECT_EQ(parseStartSound(2, B{'a', 'b'}).error.code, MediaErrorCode::Truncated);
+    EXPECT_EQ(parseDefineSound(B{1, 0, 0x3E, 0, 0}).error().code, ErrorCode::Truncated);
+    EXPECT_EQ(parseStartSound(1, B{1}).error().code, ErrorCode::Truncated);
+    EXPECT_EQ(parseStartSound(1, B{1, 0}).error().code, ErrorCode::Truncated);
+    EXPECT_EQ(parseStartSound(2, B{'a', 'b'}).error().code, ErrorCode::Truncated);
     for (B info : {B{0x01, 1, 2}, B{0x02}, B{0x04, 1}, B{0x08}, B{0x08, 2, 0, 0, 0, 0, 0, 0, 0, 0}})
-        EXPECT_EQ(parseSoundInfo(info).error.code, MediaErrorCode::Truncated);
-    EXPECT_EQ(parseSoundStreamHead(1, B{0, 0x20}).error.code, MediaErrorCode::Truncated);
+        EXPECT_EQ(parseSoundInfo(info).error().code, ErrorCode::Truncated);
+    EXPECT_EQ(parseSoundStreamHead(1, B{0, 0x20}).error().code, ErrorCode::Truncated);
 
-    EXPECT_EQ(decodeAdpcm(B{}, false, 5512).error.code, MediaErrorCode::Truncated);
-    EXPECT_EQ(decodeAdpcm(B{0x80, 0x01}, false, 5512).error.code, MediaErrorCode::Truncated);
+    EXPECT_EQ(decodeAdpcm(B{}, false, 5512).error().code, ErrorCode::Truncated);
+    EXPECT_EQ(decodeAdpcm(B{0x80, 0x01}, false, 5512).error().code, ErrorCode::Truncated);
     SoundLimits tiny{100};
-    EXPECT_EQ(decodeAdpcm(encodeAdpcm(sine(5512, 500), 3), false, 5512, tiny).error.code, MediaErrorCode::TooLarge);
-    EXPECT_EQ(decodeRaw(B(1000, 0), true, false, 5512, tiny).error.code, MediaErrorCode::TooLarge);
-    EXPECT_EQ(decodeMp3(B(5000, 0x55)).error.code, MediaErrorCode::DecodeFailed);
-    EXPECT_EQ(decodeMp3(B{}).error.code, MediaErrorCode::DecodeFailed);
+    EXPECT_EQ(decodeAdpcm(encodeAdpcm(sine(5512, 500), 3), false, 5512, tiny).error().code, ErrorCode::TooLarge);
+    EXPECT_EQ(decodeRaw(B(1000, 0), true, false, 5512, tiny).error().code, ErrorCode::TooLarge);
+    EXPECT_EQ(decodeMp3(B(5000, 0x55)).error().code, ErrorCode::DecodeFailed);
+    EXPECT_EQ(decodeMp3(B{}).error().code, ErrorCode::DecodeFailed);
 
     DefineSound nelly;
     nelly.format = SoundFormat::Nellymoser;
     nelly.data = {1, 2, 3};
-    EXPECT_EQ(decodeSound(nelly).error.code, MediaErrorCode::Unsupported);
+    EXPECT_EQ(decodeSound(nelly).error().code, ErrorCode::Unsupported);
     DefineSound mp3;
     mp3.format = SoundFormat::Mp3;
     mp3.data = {0};
-    EXPECT_EQ(decodeSound(mp3).error.code, MediaErrorCode::Truncated);
+    EXPECT_EQ(decodeSound(mp3).error().code, ErrorCode::Truncated);
 }
 
 // A movie of 8 frames at 10 fps with 22.05 kHz ADPCM streaming sound, one

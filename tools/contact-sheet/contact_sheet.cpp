@@ -6,9 +6,9 @@
 // swf-contact-sheet --bench [--size WxH] MOVIE.swf...
 //   renders every frame of each movie at the given size (705x481 by default)
 //   and prints the median and maximum milliseconds per frame.
-#include "swf/player.h"
-#include "swf/reader.h"
-#include "swf/renderer.h"
+#include "swf/player/player.h"
+#include "swf/format/reader.h"
+#include "swf/render/renderer.h"
 
 #include <QGuiApplication>
 #include <QImage>

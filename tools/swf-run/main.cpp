@@ -20,9 +20,9 @@
 #include <string_view>
 #include <vector>
 
-#include "swf/player.h"
-#include "swf/reader.h"
-#include "swf/renderer.h"
+#include "swf/player/player.h"
+#include "swf/format/reader.h"
+#include "swf/render/renderer.h"
 
 namespace {
 
