@@ -2,6 +2,7 @@
 
 #include "swf/format/action_builder.h"
 #include "swf/format/writer.h"
+#include "tests/support/test_movies.h"
 
 #include <QFile>
 
@@ -17,43 +18,15 @@ swf::MovieData stageMovie(int frames, double fps, int widthPx, int heightPx, swf
     m.header.frameRate = static_cast<std::uint16_t>(fps * 256);
     m.header.frameCount = static_cast<std::uint16_t>(frames);
 
-    swf::DefineShape shape;
-    shape.version = 3;
-    shape.id = 1;
-    shape.bounds = {0, w, 0, h};
-    shape.shape.fills.push_back(swf::FillStyle::solid(color));
-    swf::StyleChange start;
-    start.moveX = 0;
-    start.moveY = 0;
-    start.fill1 = 1;
-    shape.shape.records = {start, swf::StraightEdge{w, 0}, swf::StraightEdge{0, h}, swf::StraightEdge{-w, 0},
-                           swf::StraightEdge{0, -h}};
-    m.tags.push_back(shape);
-
-    swf::PlaceObject place;
-    place.version = 2;
-    place.depth = 1;
-    place.characterId = 1;
-    place.matrix = swf::Matrix{};
-    m.tags.push_back(place);
+    m.tags.push_back(swf::samples::rectShape(1, 0, 0, w, h, swf::FillStyle::solid(color)));
+    m.tags.push_back(swf::samples::place(1, 1));
     for (int i = 0; i < frames; ++i) m.tags.push_back(swf::ShowFrame{});
     return m;
 }
 
 namespace {
 swf::DefineShape square(std::uint16_t id, int sizeTwips, swf::Rgba color) {
-    swf::DefineShape shape;
-    shape.version = 3;
-    shape.id = id;
-    shape.bounds = {0, sizeTwips, 0, sizeTwips};
-    shape.shape.fills.push_back(swf::FillStyle::solid(color));
-    swf::StyleChange start;
-    start.moveX = 0;
-    start.moveY = 0;
-    start.fill1 = 1;
-    shape.shape.records = {start, swf::StraightEdge{sizeTwips, 0}, swf::StraightEdge{0, sizeTwips},
-                           swf::StraightEdge{-sizeTwips, 0}, swf::StraightEdge{0, -sizeTwips}};
-    return shape;
+    return swf::samples::rectShape(id, 0, 0, sizeTwips, sizeTwips, swf::FillStyle::solid(color));
 }
 }  // namespace
 

@@ -14,7 +14,7 @@
 
 #include "swf/player/player.h"
 #include "swf/render/renderer.h"
-#include "test_movies.h"
+#include "tests/support/test_movies.h"
 #include "tests/support/golden.h"
 
 namespace {
