@@ -9,7 +9,7 @@
 #include "swf/format/action_builder.h"
 #include "swf/format/reader.h"
 #include "swf/format/writer.h"
-#include "tag_vectors.h"
+#include "tests/swf/format/tag_vectors.h"
 #include "tests/support/test_movies.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <set>
 
 #include "tests/support/media_movies.h"
-#include "tag_vectors.h"
+#include "tests/swf/format/tag_vectors.h"
 #include "swf/decode/bitmap.h"
 #include "swf/format/codes.h"
 #include "swf/player/player.h"

@@ -1,6 +1,6 @@
 // One table of test vectors for every tag the reader and writer know: a tag
 // value and its exact bytes, tag header included.
-#include "tag_vectors.h"
+#include "tests/swf/format/tag_vectors.h"
 
 #include <QImage>
 
