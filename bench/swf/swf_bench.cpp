@@ -17,8 +17,8 @@
 
 #include "swf/player/player.h"
 #include "swf/render/renderer.h"
-#include "media_movies.h"
-#include "test_movies.h"
+#include "tests/support/media_movies.h"
+#include "tests/support/test_movies.h"
 
 namespace {
 

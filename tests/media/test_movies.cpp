@@ -2,34 +2,13 @@
 
 #include "swf/format/action_builder.h"
 #include "swf/format/writer.h"
+#include "tests/support/test_movies.h"
 
 #include <QFile>
 
 #include <algorithm>
 
 namespace mediatest {
-
-namespace {
-// A solid rectangle from (0, 0), in twips.
-swf::DefineShape rectangle(std::uint16_t id, int w, int h, swf::Rgba color) {
-    swf::DefineShape shape;
-    shape.version = 3;
-    shape.id = id;
-    shape.bounds = {0, w, 0, h};
-    shape.shape.fills.push_back(swf::FillStyle::solid(color));
-    swf::StyleChange start;
-    start.moveX = 0;
-    start.moveY = 0;
-    start.fill1 = 1;
-    shape.shape.records = {start, swf::StraightEdge{w, 0}, swf::StraightEdge{0, h}, swf::StraightEdge{-w, 0},
-                           swf::StraightEdge{0, -h}};
-    return shape;
-}
-
-swf::DefineShape square(std::uint16_t id, int sizeTwips, swf::Rgba color) {
-    return rectangle(id, sizeTwips, sizeTwips, color);
-}
-}  // namespace
 
 swf::MovieData stageMovie(int frames, double fps, int widthPx, int heightPx, swf::Rgba color) {
     const int w = widthPx * 20, h = heightPx * 20;
@@ -39,14 +18,8 @@ swf::MovieData stageMovie(int frames, double fps, int widthPx, int heightPx, swf
     m.header.frameRate = static_cast<std::uint16_t>(fps * 256);
     m.header.frameCount = static_cast<std::uint16_t>(frames);
 
-    m.tags.push_back(rectangle(1, w, h, color));
-
-    swf::PlaceObject place;
-    place.version = 2;
-    place.depth = 1;
-    place.characterId = 1;
-    place.matrix = swf::Matrix{};
-    m.tags.push_back(place);
+    m.tags.push_back(swf::samples::rectShape(1, 0, 0, w, h, swf::FillStyle::solid(color)));
+    m.tags.push_back(swf::samples::place(1, 1));
     for (int i = 0; i < frames; ++i) m.tags.push_back(swf::ShowFrame{});
     return m;
 }
@@ -61,6 +34,12 @@ void appendSlide(std::vector<swf::Tag>& tags, int from, int to, int stepTwips) {
         tags.push_back(swf::ShowFrame{});
     }
 }
+
+namespace {
+swf::DefineShape square(std::uint16_t id, int sizeTwips, swf::Rgba color) {
+    return swf::samples::rectShape(id, 0, 0, sizeTwips, sizeTwips, swf::FillStyle::solid(color));
+}
+}  // namespace
 
 swf::MovieData buttonMovie() {
     swf::MovieData m = stageMovie(3, 10, 705, 481, {255, 255, 255, 255});

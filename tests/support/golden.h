@@ -18,7 +18,7 @@ inline constexpr int kGoldenChannelTolerance = 8;
 inline constexpr int kGoldenStrayPixelsPerMille = 5;
 
 // Compares `actual` with `goldenDir/NAME.png` (goldenDir relative to the
-// source tree, e.g. "tests/swf/golden"); failures go to `<build>/outDir`.
+// source tree, e.g. "tests/swf/render/golden"); failures go to `<build>/outDir`.
 // Reports through GoogleTest; returns whether the images matched.
 bool expectMatchesGolden(const QImage& actual, const QString& goldenDir, const QString& name, const QString& outDir);
 

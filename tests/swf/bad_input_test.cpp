@@ -10,7 +10,7 @@
 #include "swf/format/reader.h"
 #include "swf/render/renderer.h"
 #include "swf/format/writer.h"
-#include "test_movies.h"
+#include "tests/support/test_movies.h"
 
 namespace {
 

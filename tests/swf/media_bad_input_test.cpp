@@ -5,7 +5,7 @@
 // are listed with what they give.
 #include <gtest/gtest.h>
 
-#include "media_movies.h"
+#include "tests/support/media_movies.h"
 #include "swf/decode/bitmap.h"
 #include "swf/format/codes.h"
 #include "swf/player/player.h"

@@ -12,7 +12,7 @@
 #include <sys/wait.h>
 
 #include "swf/format/writer.h"
-#include "test_movies.h"
+#include "tests/support/test_movies.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // by the engine: bitmap fills (repeating and clipped, smoothed and not), a
 // morph shape at three ratios, a button in each pointer state, and an edit
 // text field.
-// Goldens live in tests/swf_media/golden/NAME.png; a failing comparison writes
+// Goldens live in tests/swf/render/media_golden/NAME.png; a failing comparison writes
 // NAME.actual.png and NAME.diff.png into <build>/swf_media-golden/.
 // SWF_UPDATE_GOLDEN=1 rewrites the goldens.
 #include <gtest/gtest.h>
@@ -29,7 +29,7 @@ namespace {
 using namespace swf;
 
 void compareGolden(const QImage& actual, const QString& name) {
-    tk::test::expectMatchesGolden(actual, "tests/swf_media/golden", name, "swf_media-golden");
+    tk::test::expectMatchesGolden(actual, "tests/swf/render/media_golden", name, "swf_media-golden");
 }
 
 StyleChange select(int x, int y, std::uint32_t fill, std::uint32_t line = 0) {

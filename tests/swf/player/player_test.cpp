@@ -7,7 +7,7 @@
 
 #include "swf/format/action_builder.h"
 #include "swf/player/player.h"
-#include "test_movies.h"
+#include "tests/support/test_movies.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "media_movies.h"
+#include "tests/support/media_movies.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -10,7 +10,7 @@
 #include "swf/format/action_builder.h"
 #include "swf/decode/bitmap.h"
 #include "swf/decode/inflate.h"
-#include "swf/player/audio_mixer.h"
+#include "swf/decode/sound.h"
 
 namespace swf::samples {
 

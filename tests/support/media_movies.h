@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "swf/format/types.h"
-#include "test_movies.h"
+#include "tests/support/test_movies.h"
 
 namespace swf::samples {
 

@@ -1,4 +1,4 @@
-#include "test_movies.h"
+#include "tests/support/test_movies.h"
 
 #include <array>
 #include <cmath>
@@ -19,6 +19,17 @@ StyleChange styles(std::optional<std::uint32_t> fill0, std::optional<std::uint32
     StyleChange s;
     s.fill0 = fill0;
     s.fill1 = fill1;
+    s.line = line;
+    return s;
+}
+
+StyleChange styleChange(std::optional<int> mx, std::optional<int> my, std::optional<std::uint32_t> f0,
+               std::optional<std::uint32_t> f1, std::optional<std::uint32_t> line) {
+    StyleChange s;
+    s.moveX = mx;
+    s.moveY = my;
+    s.fill0 = f0;
+    s.fill1 = f1;
     s.line = line;
     return s;
 }

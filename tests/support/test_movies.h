@@ -14,6 +14,9 @@ ShapeRecord moveTo(int x, int y);
 StyleChange styles(std::optional<std::uint32_t> fill0, std::optional<std::uint32_t> fill1,
                    std::optional<std::uint32_t> line);
 // A closed rectangle outline with fill style 1 inside (clockwise on screen).
+// A style change with each part optional: move to (mx, my), fill 0, fill 1, line.
+StyleChange styleChange(std::optional<int> mx, std::optional<int> my, std::optional<std::uint32_t> f0,
+                        std::optional<std::uint32_t> f1, std::optional<std::uint32_t> line);
 std::vector<ShapeRecord> rectRecords(int x0, int y0, int x1, int y1, std::uint32_t fill, std::uint32_t line = 0);
 // A circle of eight quadratic curves, fill style 1 inside.
 std::vector<ShapeRecord> circleRecords(int cx, int cy, int r, std::uint32_t fill, std::uint32_t line = 0);

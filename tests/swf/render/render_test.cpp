@@ -1,7 +1,7 @@
 // Golden renders of the test movies, and the presentation rules (ShowAll,
 // centring, transparency, no clip to the stage, device pixel ratio).
 //
-// Goldens live in tests/swf/golden/NAME-fN.png (240 x 160, transparent) and
+// Goldens live in tests/swf/render/golden/NAME-fN.png (240 x 160, transparent) and
 // are compared by tests/support/golden.h (failures go to <build>/swf-golden/).
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 
 #include "swf/player/player.h"
 #include "swf/render/renderer.h"
-#include "test_movies.h"
+#include "tests/support/test_movies.h"
 #include "tests/support/golden.h"
 
 namespace {
@@ -28,7 +28,7 @@ TEST(SwfGolden, EveryTestMovieMatchesItsGoldenRender) {
         for (int frame : m.goldenFrames) {
             SCOPED_TRACE(m.name + " frame " + std::to_string(frame));
             QString base = QString::fromStdString(m.name) + "-f" + QString::number(frame);
-            tk::test::expectMatchesGolden(swf::renderFrame(m.movie, frame, kGoldenSize), "tests/swf/golden", base,
+            tk::test::expectMatchesGolden(swf::renderFrame(m.movie, frame, kGoldenSize), "tests/swf/render/golden", base,
                                           "swf-golden");
         }
     }
