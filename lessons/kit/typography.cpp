@@ -79,7 +79,11 @@ std::vector<TypographyProblem> typographyProblems(const std::string& text)
     for (std::size_t i = 0; i < n; ++i) {
         const char32_t c = s[i];
         const char32_t prev = i > 0 ? s[i - 1] : 0;
-        if (c == U'\'') {
+        if (isSpace(c) && isSpace(at(i + 1))) {
+            report(i, "deux espaces de suite");
+            while (isSpace(at(i + 1)))
+                ++i;
+        } else if (c == U'\'') {
             report(i, "apostrophe droite : écrire l’apostrophe typographique ’");
         } else if (c == U'"') {
             report(i, "guillemet droit : écrire les guillemets français « »");

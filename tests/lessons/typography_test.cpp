@@ -97,6 +97,12 @@ TEST(Typography, TypewriterSigns)
     EXPECT_TRUE(mentions(p, "1:52", "Ø16"));
     // "x" as a word or a letter of a word is no multiplication.
     EXPECT_TRUE(found("l’axe x du repère, 2 axes").empty());
+    // A space doubled, no-break or not, is reported once where it starts.
+    p = found("un  mot, «\u00a0\u00a0deux\u00a0», 4\u00a0\u00a0mm");
+    ASSERT_EQ(p.size(), 3u);
+    EXPECT_TRUE(mentions(p, "1:3", "deux espaces"));
+    EXPECT_TRUE(mentions(p, "1:11", "deux espaces"));
+    EXPECT_TRUE(mentions(p, "1:22", "deux espaces"));
     // Lines of a text are counted apart.
     p = found("un\ndeux : trois");
     ASSERT_EQ(p.size(), 1u);
