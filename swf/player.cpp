@@ -337,6 +337,9 @@ public:
     void stopSounds() override {
         if (ctx_.mixer) ctx_.mixer->stopAll();
     }
+    void trace(std::string_view message) override {
+        if (ctx_.trace) ctx_.trace(message);
+    }
 
     // Timelines sent to another frame, whose scripts are still to run.
     std::vector<Timeline*> touched;
@@ -602,7 +605,11 @@ void Timeline::remove(std::uint16_t depth) {
 
 // --- Player ------------------------------------------------------------------------
 
-Player::Player(std::shared_ptr<const MovieData> movie) : movie_(std::move(movie)) {
+Player::Player(std::shared_ptr<const MovieData> movie) : Player(std::move(movie), {}) {}
+
+Player::Player(std::shared_ptr<const MovieData> movie, std::function<void(std::string_view)> traceSink)
+    : movie_(std::move(movie)) {
+    ctx_.trace = std::move(traceSink);
     if (!movie_) movie_ = std::make_shared<const MovieData>();
     dictionary_ = std::make_unique<Dictionary>(*movie_);
     ctx_.dictionary = dictionary_.get();

@@ -10,6 +10,7 @@
 #include <QPointF>
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -183,6 +184,8 @@ struct PlayerContext {
     Timeline* root = nullptr;
     AudioMixer* mixer = nullptr;
     Avm1Variables variables;
+    // Where trace() messages go; dropped when empty.
+    std::function<void(std::string_view)> trace;
     std::unordered_set<const Timeline*> live;
     // Sprite timelines taken off a display list while scripts may still run
     // on them; destroyed once the current player operation ends.
@@ -288,11 +291,17 @@ public:
 
     // Shows frame 1 (its actions run) and starts playing, looping on.
     explicit Player(std::shared_ptr<const MovieData> movie);
+    Player(std::shared_ptr<const MovieData> movie, std::function<void(std::string_view)> traceSink);
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
     void setLooping(bool on) { looping_ = on; }
+    // Receives every message the movie's scripts trace, one call a message.
+    // Frame 1's scripts run in the constructor, before a sink can be set:
+    // a caller that needs them sets the sink and rewinds, or uses the
+    // constructor that takes the sink.
+    void setTraceSink(std::function<void(std::string_view)> sink) { ctx_.trace = std::move(sink); }
     bool looping() const { return looping_; }
     void play();
     void stop();

@@ -8,17 +8,12 @@
 
 namespace mediatest {
 
-swf::MovieData stageMovie(int frames, double fps, int widthPx, int heightPx, swf::Rgba color) {
-    const int w = widthPx * 20, h = heightPx * 20;
-    swf::MovieData m;
-    m.header.version = 8;
-    m.header.frame = {0, w, 0, h};
-    m.header.frameRate = static_cast<std::uint16_t>(fps * 256);
-    m.header.frameCount = static_cast<std::uint16_t>(frames);
-
+namespace {
+// A solid rectangle from (0, 0), in twips.
+swf::DefineShape rectangle(std::uint16_t id, int w, int h, swf::Rgba color) {
     swf::DefineShape shape;
     shape.version = 3;
-    shape.id = 1;
+    shape.id = id;
     shape.bounds = {0, w, 0, h};
     shape.shape.fills.push_back(swf::FillStyle::solid(color));
     swf::StyleChange start;
@@ -27,7 +22,23 @@ swf::MovieData stageMovie(int frames, double fps, int widthPx, int heightPx, swf
     start.fill1 = 1;
     shape.shape.records = {start, swf::StraightEdge{w, 0}, swf::StraightEdge{0, h}, swf::StraightEdge{-w, 0},
                            swf::StraightEdge{0, -h}};
-    m.tags.push_back(shape);
+    return shape;
+}
+
+swf::DefineShape square(std::uint16_t id, int sizeTwips, swf::Rgba color) {
+    return rectangle(id, sizeTwips, sizeTwips, color);
+}
+}  // namespace
+
+swf::MovieData stageMovie(int frames, double fps, int widthPx, int heightPx, swf::Rgba color) {
+    const int w = widthPx * 20, h = heightPx * 20;
+    swf::MovieData m;
+    m.header.version = 8;
+    m.header.frame = {0, w, 0, h};
+    m.header.frameRate = static_cast<std::uint16_t>(fps * 256);
+    m.header.frameCount = static_cast<std::uint16_t>(frames);
+
+    m.tags.push_back(rectangle(1, w, h, color));
 
     swf::PlaceObject place;
     place.version = 2;
@@ -39,22 +50,16 @@ swf::MovieData stageMovie(int frames, double fps, int widthPx, int heightPx, swf
     return m;
 }
 
-namespace {
-swf::DefineShape square(std::uint16_t id, int sizeTwips, swf::Rgba color) {
-    swf::DefineShape shape;
-    shape.version = 3;
-    shape.id = id;
-    shape.bounds = {0, sizeTwips, 0, sizeTwips};
-    shape.shape.fills.push_back(swf::FillStyle::solid(color));
-    swf::StyleChange start;
-    start.moveX = 0;
-    start.moveY = 0;
-    start.fill1 = 1;
-    shape.shape.records = {start, swf::StraightEdge{sizeTwips, 0}, swf::StraightEdge{0, sizeTwips},
-                           swf::StraightEdge{-sizeTwips, 0}, swf::StraightEdge{0, -sizeTwips}};
-    return shape;
+void appendSlide(std::vector<swf::Tag>& tags, int from, int to, int stepTwips) {
+    for (int i = from; i < to; ++i) {
+        swf::PlaceObject move;
+        move.depth = 1;
+        move.move = true;
+        move.matrix = swf::Matrix::translate(i * stepTwips, 0);
+        tags.push_back(move);
+        tags.push_back(swf::ShowFrame{});
+    }
 }
-}  // namespace
 
 swf::MovieData buttonMovie() {
     swf::MovieData m = stageMovie(3, 10, 705, 481, {255, 255, 255, 255});

@@ -13,6 +13,9 @@ namespace mediatest {
 // (widthPx x heightPx pixels) is covered by one solid rectangle of `color`.
 swf::MovieData stageMovie(int frames, double fps, int widthPx, int heightPx, swf::Rgba color);
 
+// Frames `from` to `to - 1` of a slide: each moves depth 1 to (i * stepTwips, 0).
+void appendSlide(std::vector<swf::Tag>& tags, int from, int to, int stepTwips);
+
 // A 705 x 481 pixel movie of 3 frames that stops on frame 2 and shows a
 // 100 x 100 pixel button at (300, 200): grey when up, green when the pointer
 // is over it or holds it down. Releasing the button over it goes to frame 3.
