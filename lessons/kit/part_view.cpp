@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace lessons {
 
@@ -46,9 +47,11 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
             scr.push_back(cam.project(k.point(q)));
         const double drawn = std::min(ss.drawn, double(nseg));
         const int whole = int(drawn);
+        // Blue while the sketch can still move, black once fully defined.
+        const Rgba stroke = ss.defined ? rgb(0x101010) : rgb(0x1f5fbf);
         Element e;
         e.lineWidth = 1.8;
-        e.line = rgb(0x1f5fbf);
+        e.line = stroke;
         if (whole > 0 || drawn > whole) {
             Contour c;
             c.closed = false;
@@ -65,7 +68,7 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
         }
         if (!k.circle)
             for (int i = 0; i <= whole && i < int(scr.size()); ++i)
-                d.circle(scr[std::size_t(i)], 2.2, rgb(0x1f5fbf));
+                d.circle(scr[std::size_t(i)], 2.2, stroke);
         // Dimensions: offset away from the sketch's middle, text upright.
         Pt mid{0, 0};
         for (Pt p : scr)
@@ -74,7 +77,52 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
             const std::string& label = dim.label;
             const Rgba ink = rgb(0x16335c);
             Pt tp;
-            if (k.circle) {
+            // An arrowhead with its tip at `tip`, pointing along the unit vector `u`.
+            auto arrow = [&](Pt tip, Pt u) {
+                const Pt n{-u.y * 2.5, u.x * 2.5};
+                d.polygon({tip, {tip.x - u.x * 7 + n.x, tip.y - u.y * 7 + n.y}, {tip.x - u.x * 7 - n.x, tip.y - u.y * 7 - n.y}},
+                          ink);
+            };
+            if (dim.mode == 'd') {
+                // Diameter: one line through the centre from rim to rim, arrows on
+                // the circle, carried outside to the label.
+                const double s = k.radius * 0.7071;
+                const Pt c = cam.project(k.point(k.centre));
+                const Pt e1 = cam.project(k.point({k.centre.x + s, k.centre.y + s}));
+                const Pt e2 = cam.project(k.point({k.centre.x - s, k.centre.y - s}));
+                const double len = std::max(std::hypot(e1.x - c.x, e1.y - c.y), 1e-6);
+                Pt u{(e1.x - c.x) / len, (e1.y - c.y) / len};
+                // The label goes out on the upper side.
+                const bool flip = u.y > 0;
+                const Pt out = flip ? e2 : e1, back = flip ? e1 : e2;
+                if (flip)
+                    u = {-u.x, -u.y};
+                const Pt far{out.x + u.x * 24, out.y + u.y * 24};
+                d.line(back, far, 1, ink);
+                arrow(out, u);
+                arrow(back, {-u.x, -u.y});
+                tp = {far.x + (u.x >= 0 ? 4 : -4 - FontBank::standard().width(false, utf32(label), 11)), far.y - 4};
+            } else if (dim.mode == 'g') {
+                // Angle: an arc about the apex from one side to the other, the
+                // shorter way, the label beyond its middle.
+                auto vert = [&](int i) { return cam.project(k.point(k.pts[std::size_t(i)])); };
+                const Pt o = vert(dim.apex), a = vert(dim.from), b = vert(dim.to);
+                const double a0 = std::atan2(a.y - o.y, a.x - o.x);
+                const double sweep = std::remainder(std::atan2(b.y - o.y, b.x - o.x) - a0, 2 * std::numbers::pi);
+                const double r = 26;
+                std::vector<Pt> arc;
+                for (int i = 0; i <= 16; ++i) {
+                    const double t = a0 + sweep * i / 16;
+                    arc.push_back({o.x + r * std::cos(t), o.y + r * std::sin(t)});
+                }
+                d.polyline(arc, 1, ink);
+                const double dir = sweep >= 0 ? 1 : -1;
+                const double a1 = a0 + sweep;
+                arrow(arc.front(), {std::sin(a0) * dir, -std::cos(a0) * dir});
+                arrow(arc.back(), {-std::sin(a1) * dir, std::cos(a1) * dir});
+                const double mid = a0 + sweep / 2;
+                tp = {o.x + (r + 13) * std::cos(mid), o.y + (r + 13) * std::sin(mid)};
+            } else if (k.circle) {
                 const Pt c = cam.project(k.point(k.centre));
                 const Pt e1 = cam.project(k.point({k.centre.x + k.radius * 0.7071, k.centre.y + k.radius * 0.7071}));
                 const Pt far{e1.x + (e1.x - c.x) * 0.9 + 10, e1.y + (e1.y - c.y) * 0.9 - 6};
@@ -108,6 +156,8 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
             }
             const double w = FontBank::standard().width(false, utf32(label), 11);
             double x = k.circle ? tp.x : tp.x - w / 2;
+            if (dim.mode == 'g')
+                x = tp.x - w / 2;
             const double y = tp.y + 4;
             x = std::clamp(x, g.x + 4, g.x + g.w - w - 4);
             d.rect(x - 3, y - 11, w + 6, 14, rgb(0xffffff, 220));

@@ -18,11 +18,15 @@ namespace lessons {
 
 struct SketchState {
     bool visible = false;
+    bool defined = false;  // fully defined: drawn in black instead of blue
     double drawn = 0;  // segments drawn, fractional while drawing
     struct Dim {
         int from = 0, to = 1;
-        char mode = 'a';  // a: aligned, h: horizontal, v: vertical (in the sketch's axes)
+        // a: aligned, h: horizontal, v: vertical (in the sketch's axes);
+        // d: a circle's diameter; g: the angle at `apex` between from and to
+        char mode = 'a';
         std::string label;
+        int apex = 0;
     };
     std::vector<Dim> dims;
 };

@@ -198,7 +198,7 @@ void drawWindowBase(Drawing& d, TextBlock& t, bool document, const std::string& 
     const Rect sb = statusBar();
     d.rect(sb.x, sb.y, sb.w, sb.h, kBarBg);
     d.line(P(sb.x, sb.y + 0.5), P(sb.x + sb.w, sb.y + 0.5), 1, rgb(0xb9c3d0));
-    t.add("Unités : mm", sb.x + sb.w - 70, sb.y + 13, kSmallFont, kGreyInk);
+    t.add("Unités : mm", sb.x + sb.w - 70, sb.y + 13, kSmallFont, kGreyInk);
 }
 
 }  // namespace lessons::ui

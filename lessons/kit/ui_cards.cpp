@@ -73,7 +73,7 @@ void drawSummaryCard(Drawing& d, TextBlock& t, const std::vector<std::string>& l
 {
     cardBackground(d);
     const double left = safeArea().x + 44;
-    const std::string head = "À retenir :";
+    const std::string head = "À retenir :";
     t.add(head, left, 92, 24, kWhite, true);
     d.line(P(left, 104), P(left + textW(head, 24, true), 104), 2, kAccent);
     double y = 146;
@@ -185,7 +185,7 @@ void drawTimeline(Drawing& d, TextBlock& t, const std::vector<double>& keys, dou
     d.polygon({P(pb.x + 6, pb.y + 3), P(pb.x + 13, pb.y + 7), P(pb.x + 6, pb.y + 11)}, kGreen);
     Element& we = d.roundRect(wb.x, wb.y, wb.w, wb.h, 2, rgb(0xf6f8fb));
     we.lineWidth = 1, we.line = rgb(0x8a99ad);
-    t.add("Assistant...", wb.x + 6, wb.y + 11, 9, kInk);
+    t.add("Assistant…", wb.x + 6, wb.y + 11, 9, kInk);
     // Second labels sit under the header strip and its buttons, ticks under them.
     const double y0 = timelineScaleY();
     d.line(P(timelineX(0, length), y0), P(timelineX(length, length), y0), 1, kLine);

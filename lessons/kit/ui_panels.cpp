@@ -115,6 +115,8 @@ void drawMenu(Drawing& d, TextBlock& t, const Menu& m, Pt pointer)
         menuTitleRect(m.title, r);
         Element& e = d.rect(r.x, r.y + 1, r.w, r.h - 1, kSelect);
         e.lineWidth = 1, e.line = kSelectEdge;
+        // The highlight covers the menu bar's text: the title is written again over it.
+        t.add(m.title, r.x + 8, r.y + 13, kMenuFont, kInk);
     }
     d.rect(b.x + 3, b.y + 3, b.w, b.h, rgb(0x000000, 45));
     Element& e = d.rect(b.x, b.y, b.w, b.h, kWhite);

@@ -298,10 +298,13 @@ void sketch(Composer& co, const Command& c, bool intro)
         ss.visible = false;
     } else if (c.args[1] == "empty") {
         ss.visible = true;
+        ss.defined = false;
         ss.drawn = 0;
         ss.dims.clear();
+    } else if (c.args[1] == "defined") {
+        ss.defined = true;
     } else {
-        throw SourceError(c.line, "« sketch » : NOM on|off|empty");
+        throw SourceError(c.line, "« sketch » : NOM on|off|empty|defined");
     }
 }
 
@@ -354,6 +357,26 @@ void dimx(Composer& co, const Command& c, bool intro)
     if (a < -1 || b < -1 || a >= n || b >= n || (c.args[4] != "h" && c.args[4] != "v" && c.args[4] != "a"))
         throw SourceError(c.line, "« dimx » : ESQUISSE SOMMET SOMMET TEXTE h|v|a");
     ss.dims.push_back({a, b, c.args[4][0], c.args[3]});
+}
+
+void dimdia(Composer& co, const Command& c, bool intro)
+{
+    need(c, 2);
+    SketchState& ss = sketchState(co, c, c.args[0]);
+    if (!co.model.sketches.at(c.args[0]).circle)
+        throw SourceError(c.line, "« dimdia » : l’esquisse " + c.args[0] + " n’est pas un cercle");
+    ss.dims.push_back({0, 0, 'd', c.args[1]});
+}
+
+void dimangle(Composer& co, const Command& c, bool intro)
+{
+    need(c, 5);
+    SketchState& ss = sketchState(co, c, c.args[0]);
+    const int a = int(num(c.args[1], c.line)), apex = int(num(c.args[2], c.line)), b = int(num(c.args[3], c.line));
+    const int n = int(co.model.sketches.at(c.args[0]).pts.size());
+    if (a < 0 || b < 0 || apex < 0 || a >= n || b >= n || apex >= n || a == apex || b == apex || a == b)
+        throw SourceError(c.line, "« dimangle » : ESQUISSE SOMMET SOMMET-ANGLE SOMMET TEXTE, trois sommets distincts");
+    ss.dims.push_back({a, b, 'g', c.args[4], apex});
 }
 
 void undim(Composer& co, const Command& c, bool intro)
@@ -551,6 +574,8 @@ Verb findVerb(const std::string& name)
         {"draw", draw},
         {"dim", dim},
         {"dimx", dimx},
+        {"dimdia", dimdia},
+        {"dimangle", dimangle},
         {"undim", undim},
         {"plane", plane},
         {"edge", edge},

@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <cmath>
 #include <set>
 
 using namespace lessons;
@@ -219,6 +221,97 @@ TEST_P(LessonMovie, ThePointerStaysOverTheWindow)
                 EXPECT_LE(p.ty, 414) << "frame " << f;
             }
     EXPECT_GT(moved, 0);  // every lesson shows its pointer
+}
+
+namespace {
+
+// Where each step starts and ends, in frames, from the frame labels the
+// composer writes ("etape1", ..., then "resume" for the closing card).
+std::vector<std::pair<std::size_t, std::size_t>> stepSpans(const Timeline& t)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+    for (std::size_t f = 0; f < t.frames.size(); ++f) {
+        const std::string& l = t.frames[f].label;
+        if (l.empty())
+            continue;
+        if (!spans.empty() && spans.back().second == 0)
+            spans.back().second = f;
+        if (l.rfind("etape", 0) == 0)
+            spans.push_back({f, 0});
+    }
+    if (!spans.empty() && spans.back().second == 0)
+        spans.back().second = t.frames.size();
+    return spans;
+}
+
+// The pointer is the one placement moved without scaling; the click ripple
+// is moved and scaled, and starts small (0.6) and opaque.
+std::optional<std::pair<double, double>> pointerAt(const Frame& f)
+{
+    for (const auto& [depth, p] : f.layers)
+        if ((p.tx != 0 || p.ty != 0) && p.scale == 1)
+            return std::make_pair(p.tx, p.ty);
+    return std::nullopt;
+}
+
+bool newRipple(const Frame& f)
+{
+    for (const auto& [depth, p] : f.layers)
+        if ((p.tx != 0 || p.ty != 0) && std::abs(p.scale - 0.6) < 1e-9 && p.alpha > 0.99)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_P(LessonMovie, EachCaptionIsReadASecondBeforeThePointerActs)
+{
+    const Script script = loadScript(sourcePath(GetParam()));
+    const Timeline t = compose(script);
+    const auto spans = stepSpans(t);
+    ASSERT_EQ(spans.size(), script.steps.size());
+    const std::size_t second = std::size_t(t.fps);
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        const std::size_t first = spans[i].first;
+        ASSERT_LT(first + second, spans[i].second) << "étape " << i + 1;
+        // The pointer as the caption comes: where the previous frame left it.
+        const auto start = pointerAt(t.frames[first > 0 ? first - 1 : first]);
+        std::size_t still = 0;
+        while (still < second && pointerAt(t.frames[first + still]) == start && !newRipple(t.frames[first + still]))
+            ++still;
+        EXPECT_EQ(still, second) << "étape " << i + 1 << " (ligne " << script.steps[i].line
+                                 << ") : le pointeur agit " << double(still) / t.fps << " s après la légende";
+    }
+}
+
+TEST_P(LessonMovie, AStepLeavesTimeForEachValueTypedAndEachPointPlaced)
+{
+    // A learner follows a step action by action: each value typed into a
+    // field and each click that places something on the part or the sketch
+    // counts 2.4 s, so four fields and a placement never take under 12 s.
+    const Script script = loadScript(sourcePath(GetParam()));
+    const Timeline t = compose(script);
+    const auto spans = stepSpans(t);
+    ASSERT_EQ(spans.size(), script.steps.size());
+    static const std::set<std::string> onThePart{"face", "at", "vertex", "segment", "centre", "point", "edge"};
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        int actions = 0;
+        std::string pointed;
+        for (const Command& c : script.steps[i].commands) {
+            if (c.verb == "set")
+                ++actions;
+            else if (c.verb == "click" && onThePart.count(pointed))
+                ++actions;
+            if (c.verb == "point" || c.verb == "place")
+                pointed = c.args.empty() ? "" : c.args[0];
+            else if (c.verb == "click" || c.verb == "draw")
+                pointed.clear();
+        }
+        const double seconds = double(spans[i].second - spans[i].first) / t.fps;
+        EXPECT_GE(seconds + 1e-9, 2.4 * actions)
+            << "étape " << i + 1 << " (ligne " << script.steps[i].line << ") : " << actions << " actions en "
+            << seconds << " s";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(All, LessonMovie, ::testing::ValuesIn(lessonNames()),
