@@ -1,10 +1,13 @@
 #include "media/movie_file.h"
 
 #include "swf/format/reader.h"
+#include "swf/player/dictionary.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace media {
 
@@ -42,6 +45,13 @@ QString readFailure(swf::ErrorCode code) {
     return QStringLiteral("contenu incorrect");
 }
 
+LoadedMovie incomplete(const QString& name) {
+    LoadedMovie m;
+    m.partial = true;
+    m.notice = QStringLiteral("Film incomplet : %1").arg(name);
+    return m;
+}
+
 LoadedMovie unreadable(const QString& name, const QString& why) {
     LoadedMovie m;
     m.notice = QStringLiteral("Film illisible : %1 (%2)").arg(name, why);
@@ -71,12 +81,30 @@ LoadedMovie loadMovie(const QString& given, qint64 maxBytes) {
 
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
     swf::ReadResult result = swf::read(std::span<const std::uint8_t>(data, std::size_t(bytes.size())));
-    if (!result.ok()) return unreadable(name, readFailure(result.error ? result.error->code : swf::ErrorCode::Malformed));
+    if (!result.ok()) {
+        const swf::ErrorCode code = result.error ? result.error->code : swf::ErrorCode::Malformed;
+        // A file cut inside its header, or whose compressed body gives
+        // nothing, is a broken download rather than a foreign file.
+        if (code == swf::ErrorCode::Truncated) return incomplete(name);
+        return unreadable(name, readFailure(code));
+    }
+    if (result.partial && !showsAFrame(*result.movie)) return incomplete(name);
 
-    LoadedMovie m;
-    m.partial = result.partial;
+    LoadedMovie m = result.partial ? incomplete(name) : LoadedMovie{};
     m.movie = std::make_shared<const swf::MovieData>(std::move(*result.movie));
     return m;
+}
+
+bool showsAFrame(const swf::MovieData& movie) {
+    const auto firstShow = std::find_if(movie.tags.begin(), movie.tags.end(),
+                                        [](const swf::Tag& t) { return std::holds_alternative<swf::ShowFrame>(t); });
+    if (firstShow == movie.tags.end()) return false;
+    const swf::Dictionary dictionary(movie);
+    for (auto it = movie.tags.begin(); it != firstShow; ++it) {
+        const auto* place = std::get_if<swf::PlaceObject>(&*it);
+        if (place && place->characterId && !dictionary.defined(*place->characterId)) return false;
+    }
+    return true;
 }
 
 }  // namespace media

@@ -25,9 +25,15 @@ QString movieFileName(const QString& given);
 
 struct LoadedMovie {
     std::shared_ptr<const swf::MovieData> movie;  // null when nothing could be read
-    bool partial = false;                         // reading stopped early, frames kept
+    // The file ends before its end tag: the frames it has are kept and play,
+    // and the notice (« Film incomplet : x.swf ») shows over them.
+    bool partial = false;
     QString notice;  // empty when the movie loaded whole; else what to show the user
 };
+
+// Whether a movie cut short still has something to show: at least one whole
+// frame, and a first frame whose placed characters are all defined.
+bool showsAFrame(const swf::MovieData& movie);
 
 // Reads and parses the file at `given` (the path as the screen set it).
 LoadedMovie loadMovie(const QString& given, qint64 maxBytes = kMaxMovieFileBytes);

@@ -6,9 +6,12 @@
 #include "runtime/layout.h"
 #include "swf/audio/audio_output.h"
 #include "swf/player/player.h"
+#include "swf/render/renderer.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace media {
@@ -199,17 +202,55 @@ void MoviePlayer::mousePress(QPoint local, rt::MouseButton button) {
     if (button == rt::MouseButton::Left) pointer(local, true);
 }
 
+namespace {
+
+QFont noticeFont() {
+    QFont font(rt::resolvedFamily("Verdana"));
+    font.setPixelSize(14);
+    return font;
+}
+
+constexpr QRgb kNoticeInk = qRgb(128, 128, 128);
+
+}  // namespace
+
+QRect MoviePlayer::noticeBox(const QRect& area) const {
+    if (!player_ || notice_.isEmpty()) return {};
+    // The stage as shown, and inside it the corner every lesson keeps free of
+    // content that matters: 40 stage pixels from the left, 24 from the bottom.
+    const swf::Rect& frame = player_->header().frame;
+    const QRectF stage = swf::stageTransform(frame, QRectF(area)).mapRect(
+        QRectF(frame.xmin, frame.ymin, frame.width(), frame.height()));
+    const qreal px = stage.width() / std::max(1.0, frame.width() / 20.0);
+    const QSize text = QFontMetrics(noticeFont()).size(Qt::TextSingleLine, notice_);
+    const int pad = 6;
+    QRect box(0, 0, text.width() + 2 * pad, text.height() + 2 * pad);
+    box.moveBottomLeft(QPoint(int(stage.left() + 40 * px), int(stage.bottom() - 24 * px)));
+    return box;
+}
+
 void MoviePlayer::paint(QPainter& painter, const QRect& area) {
     if (player_) {
         swf::render(*player_, painter, QRectF(area), settings_.presentation);
+        if (notice_.isEmpty()) return;
+        // A movie cut short plays what it has, with the notice in its own box
+        // over the lower left.
+        const QRect box = noticeBox(area);
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QColor(kNoticeInk));
+        painter.setBrush(Qt::white);
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+        painter.setFont(noticeFont());
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        painter.drawText(box, Qt::AlignCenter, notice_);
+        painter.restore();
         return;
     }
     if (notice_.isEmpty()) return;
     painter.save();
-    QFont font(rt::resolvedFamily("Verdana"));
-    font.setPixelSize(14);
-    painter.setFont(font);
-    painter.setPen(QColor(128, 128, 128));
+    painter.setFont(noticeFont());
+    painter.setPen(QColor(kNoticeInk));
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, notice_);
     painter.restore();

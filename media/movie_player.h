@@ -57,6 +57,9 @@ public:
     const QString& notice() const { return notice_; }
     bool hasMovie() const { return player_ != nullptr; }
     bool partialMovie() const { return partial_; }
+    // Where the notice of a movie cut short is drawn over its frames, in the
+    // coordinates of `area` (the control's rectangle); empty when there is none.
+    QRect noticeBox(const QRect& area) const;
     int currentFrame() const;  // 0 without a movie
     int frameCount() const;    // 0 without a movie
     bool playing() const;

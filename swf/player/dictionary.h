@@ -112,9 +112,11 @@ public:
     // Decoding failures met so far (English, for logs and tools).
     const std::vector<std::string>& mediaWarnings() const { return mediaWarnings_; }
 
+    // Whether any definition tag gave this character id.
+    bool defined(std::uint16_t id) const;
+
 private:
     void collect(const std::vector<Tag>& tags);
-    bool defined(std::uint16_t id) const;
     // Remembers that an id's data does not decode, with a warning.
     void noteUndecodable(std::uint16_t id, const char* kind, const Error& error) const;
     std::unordered_map<std::uint16_t, const DefineShape*> shapes_;

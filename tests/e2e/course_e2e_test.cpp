@@ -8,6 +8,7 @@
 #include "swf/format/writer.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -269,6 +270,74 @@ TEST_F(Course, ARecordedLessonDroppedIntoTheFolderPlaysWithItsPictureAndButton) 
         << "the button's release went to frame 3";
     EXPECT_TRUE(x.programRunning());
     EXPECT_TRUE(x.findWindow("Form3", 1000).has_value()) << "the lesson screen stays";
+}
+
+// A broken download: the first lesson's file cut at 300 bytes, at half its
+// length and short of its last 10 bytes, in a copy of the application folder.
+// Each time the lesson says « Film incomplet », its "Menu" and "Quitter" work,
+// and the next lesson plays as usual.
+TEST_F(Course, ALessonFileCutShortSaysSoAndTheCourseGoesOn) {
+    QFile original(QStringLiteral(TK_APP_DIR "/demarre_tk.swf"));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray whole = original.readAll();
+    for (qsizetype keep : {qsizetype(300), whole.size() / 2, whole.size() - 10}) {
+        SCOPED_TRACE(keep);
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        const QString program = folder.filePath(QFileInfo(kProgram).fileName());
+        ASSERT_TRUE(QFile::copy(kProgram, program));
+        for (const QFileInfo& movie : QDir(QStringLiteral(TK_APP_DIR)).entryInfoList({"*.swf"}, QDir::Files))
+            ASSERT_TRUE(QFile::copy(movie.filePath(), folder.filePath(movie.fileName())));
+        QFile cut(folder.filePath("demarre_tk.swf"));
+        ASSERT_TRUE(cut.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        cut.write(whole.left(keep));
+        cut.close();
+
+        x.startProgram(program);
+        const QRect splash = expectWindow("Form2", {508, 294});
+        ASSERT_FALSE(splash.isNull());
+        x.click(splash.topLeft() + kSkipArea);
+        QRect menu = expectWindow("Form1", {638, 455});
+        ASSERT_FALSE(menu.isNull());
+        x.click(menu.topLeft() + menuTitle(0));
+        const QRect lesson = expectWindow("Form3", {649, 530});
+        ASSERT_FALSE(lesson.isNull());
+        pause(1000);
+        // The notice's grey ink, over the lower left of the movie when frames
+        // play, in the middle when none could be read.
+        const QImage shot = x.screenshot();
+        const QRect lowerLeft = QRect(0, 330, 420, 150).translated(lesson.topLeft());
+        const QRect middle = QRect(120, 200, 420, 80).translated(lesson.topLeft());
+        const int ink = e2e::countPixels(shot, lowerLeft, qRgb(128, 128, 128), 10) +
+                        e2e::countPixels(shot, middle, qRgb(128, 128, 128), 10);
+        EXPECT_GT(ink, 60) << "no notice: " << x.saveScreenshot(QStringLiteral("cut-%1").arg(keep)).toStdString();
+
+        // "Menu" goes back; the second lesson plays its movie in full.
+        x.click(lesson.topLeft() + kLessonMenu);
+        menu = expectWindow("Form1", {638, 455});
+        ASSERT_FALSE(menu.isNull());
+        x.click(menu.topLeft() + menuTitle(1));
+        const QRect next = expectWindow("Form4", {649, 529});
+        ASSERT_FALSE(next.isNull());
+        pause(1000);
+        const QImage nextShot = x.screenshot();
+        const QRect movieArea = QRect(0, 0, 649, 460).translated(next.topLeft());
+        EXPECT_LT(e2e::countPixels(nextShot, movieArea, qRgb(255, 255, 255), 6), movieArea.width() * movieArea.height() * 95 / 100)
+            << "the next lesson's movie";
+        EXPECT_EQ(e2e::countPixels(nextShot, QRect(0, 330, 420, 150).translated(next.topLeft()), qRgb(128, 128, 128), 0) > 400,
+                  false)
+            << "no notice on an intact lesson";
+
+        // Back to the cut lesson, then "Quitter" ends the program.
+        x.click(next.topLeft() + kLessonMenu);
+        menu = expectWindow("Form1", {638, 455});
+        ASSERT_FALSE(menu.isNull());
+        x.click(menu.topLeft() + menuTitle(0));
+        const QRect again = expectWindow("Form3", {649, 530});
+        ASSERT_FALSE(again.isNull());
+        x.click(again.topLeft() + kLessonQuit);
+        EXPECT_EQ(x.waitForExit(5000), std::optional<int>(0));
+    }
 }
 
 TEST_F(Course, ArgumentsChangeNothing) {

@@ -2,6 +2,7 @@
 // paths, the size cap, and a French notice for every file that cannot play.
 
 #include "media/movie_file.h"
+#include "screens/lesson_table.h"
 #include "tests/media/test_movies.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +69,8 @@ TEST_F(MovieFileTest, UnreadableFilesGiveTheirReason) {
     EXPECT_EQ(media::loadMovie(path("vide.swf")).notice, "Film illisible : vide.swf (fichier vide)");
 
     ASSERT_TRUE(mediatest::writeFile(path("court.swf"), {'F', 'W', 'S', 8, 30}));
-    EXPECT_EQ(media::loadMovie(path("court.swf")).notice, "Film illisible : court.swf (en-tête tronqué)");
+    // A file cut inside its header is a broken download.
+    EXPECT_EQ(media::loadMovie(path("court.swf")).notice, "Film incomplet : court.swf");
 
     ASSERT_TRUE(mediatest::writeFile(path("texte.swf"), {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'}));
     EXPECT_EQ(media::loadMovie(path("texte.swf")).notice, "Film illisible : texte.swf (ce n'est pas un film SWF)");
@@ -97,7 +99,69 @@ TEST_F(MovieFileTest, TruncatedMovieKeepsTheFramesThatWereRead) {
     const media::LoadedMovie m = media::loadMovie(path("coupe.swf"));
     ASSERT_TRUE(m.movie) << m.notice.toStdString();
     EXPECT_TRUE(m.partial);
+    EXPECT_EQ(m.notice, "Film incomplet : coupe.swf");
+}
+
+TEST_F(MovieFileTest, ACutFileWithNoWholeFirstFrameShowsOnlyTheNotice) {
+    swf::MovieData movie = mediatest::stageMovie(3, 10, 20, 10, {0, 128, 0, 255});
+    const auto bytes = mediatest::bytesOf(movie);
+
+    // Cut inside the first frame's definitions: nothing to show.
+    auto early = bytes;
+    early.resize(30);
+    ASSERT_TRUE(mediatest::writeFile(path("debut.swf"), early));
+    media::LoadedMovie m = media::loadMovie(path("debut.swf"));
+    EXPECT_FALSE(m.movie);
+    EXPECT_EQ(m.notice, "Film incomplet : debut.swf");
+
+    // Whole frames, but the first places a character whose definition was
+    // lost: the file was cut, so the frames do not show.
+    swf::MovieData orphan = movie;
+    orphan.tags.erase(orphan.tags.begin());  // the shape's definition
+    auto cut = mediatest::bytesOf(orphan);
+    cut.resize(cut.size() - 2);  // the end tag
+    ASSERT_TRUE(mediatest::writeFile(path("orphelin.swf"), cut));
+    m = media::loadMovie(path("orphelin.swf"));
+    EXPECT_FALSE(m.movie);
+    EXPECT_EQ(m.notice, "Film incomplet : orphelin.swf");
+    EXPECT_FALSE(media::showsAFrame(orphan));
+    EXPECT_TRUE(media::showsAFrame(movie));
+
+    // The same placement in a complete file is the file's own business.
+    ASSERT_TRUE(mediatest::writeFile(path("entier.swf"), mediatest::bytesOf(orphan)));
+    m = media::loadMovie(path("entier.swf"));
+    EXPECT_TRUE(m.movie);
     EXPECT_TRUE(m.notice.isEmpty());
+}
+
+// Every lesson as a broken download would leave it: cut after 300 bytes, at
+// half its length, and short of its last 10 bytes. Each says it is
+// incomplete; the intact files say nothing.
+TEST_F(MovieFileTest, EveryLessonCutShortSaysItIsIncomplete) {
+    for (const screens::LessonMember& lesson : screens::kLessonMembers) {
+        const QString name = QString::fromLatin1(lesson.movie) + ".swf";
+        SCOPED_TRACE(name.toStdString());
+        QFile file(QStringLiteral(TK_APP_DIR "/") + name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray whole = file.readAll();
+        ASSERT_GT(whole.size(), 1000);
+
+        const media::LoadedMovie intact = media::loadMovie(file.fileName());
+        EXPECT_TRUE(intact.movie);
+        EXPECT_FALSE(intact.partial);
+        EXPECT_TRUE(intact.notice.isEmpty()) << intact.notice.toStdString();
+
+        for (qsizetype keep : {qsizetype(300), whole.size() / 2, whole.size() - 10}) {
+            QFile cut(dir.filePath(name));
+            ASSERT_TRUE(cut.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            cut.write(whole.left(keep));
+            cut.close();
+            const media::LoadedMovie m = media::loadMovie(cut.fileName());
+            EXPECT_EQ(m.notice, "Film incomplet : " + name) << "kept " << keep << " bytes";
+            EXPECT_TRUE(m.partial);
+            if (m.movie) EXPECT_TRUE(media::showsAFrame(*m.movie));
+        }
+    }
 }
 
 }  // namespace

@@ -296,11 +296,15 @@ TEST_F(PlayerTest, MissingFileShowsANoticeAndTheScreenGoesOn) {
     EXPECT_TRUE(d->host().errors().empty());
 }
 
-TEST_F(PlayerTest, TruncatedHeaderShowsTheUnreadableNotice) {
+TEST_F(PlayerTest, TruncatedHeaderShowsTheIncompleteNoticeAlone) {
     mediatest::writeFile(dir.path() + "/coupe.swf", {'F', 'W', 'S', 8, 100, 0});
     start(screenPath("coupe.swf"));
     EXPECT_TRUE(d->host().errors().empty());
-    EXPECT_EQ(player().notice(), "Film illisible : coupe.swf (en-tête tronqué)");
+    EXPECT_FALSE(player().hasMovie());
+    EXPECT_EQ(player().notice(), "Film incomplet : coupe.swf");
+    EXPECT_TRUE(player().noticeBox(kPlayerRect).isEmpty());  // centred, as for an unreadable file
+    const QPoint c = kPlayerRect.center();
+    EXPECT_GT(noticePixels(d->grab("Lesson"), QRect(c.x() - 200, c.y() - 15, 400, 30)), 30);
     d->advance(1000);
     EXPECT_FALSE(d->ended());
 }
@@ -313,9 +317,23 @@ TEST_F(PlayerTest, TruncatedMoviePlaysTheFramesItHas) {
     start(screenPath("moitie.swf"));
     ASSERT_TRUE(player().hasMovie()) << player().notice().toStdString();
     EXPECT_TRUE(player().partialMovie());
+    EXPECT_EQ(player().notice(), "Film incomplet : moitie.swf");
     const int count = player().frameCount();
     EXPECT_GE(count, 1);
     EXPECT_LT(count, 30);
+
+    // The frames show, and over their lower left the notice in its own box:
+    // a grey frame around white, with grey text inside, within the stage.
+    const QRect box = player().noticeBox(kPlayerRect);
+    ASSERT_FALSE(box.isEmpty());
+    EXPECT_TRUE(kPlayerRect.contains(box));
+    EXPECT_LT(box.left(), kPlayerRect.center().x());
+    EXPECT_GT(box.top(), kPlayerRect.center().y());
+    const QImage img = d->grab("Lesson");
+    EXPECT_EQ(img.pixel(box.left(), box.center().y()), qRgb(128, 128, 128));
+    EXPECT_EQ(img.pixel(box.right(), box.top()), qRgb(128, 128, 128));
+    EXPECT_EQ(img.pixel(box.left() + 2, box.top() + 2), qRgb(255, 255, 255));
+    EXPECT_GT(noticePixels(img, box.adjusted(3, 3, -3, -3)), 30) << "the text";
     d->advance(5000);
     EXPECT_FALSE(d->ended());
     EXPECT_EQ(invoke(116, rt::InvokeKind::Method), rt::kOk);
