@@ -72,6 +72,14 @@ private:
     ArrayObject* arr_;
 };
 
+// Counts `n` element visits against the step bound. More visits than the
+// whole bound allows stop the script at once, before anything is read or
+// allocated for them.
+void chargeElements(Machine& m, std::size_t n) {
+    if (n > m.limits().maxSteps) m.stopScript("Array : trop d'éléments à parcourir");
+    m.chargeSteps(n);
+}
+
 Object* thisObject(Value thisValue) { return thisValue.isObject() ? thisValue.o : nullptr; }
 
 bool isFunction(const Value& v) { return v.isObject() && v.o->isFunction(); }
@@ -101,7 +109,7 @@ std::string joinElements(Machine& m, Object* o, std::string_view sep) {
     } guard;
     Elements e(m, o);
     std::uint32_t len = e.length();
-    m.chargeSteps(len);
+    chargeElements(m, len);
     std::string out;
     const std::size_t limit = m.limits().maxStringBytes;
     for (std::uint32_t i = 0; i < len; ++i) {
@@ -166,7 +174,7 @@ Value arrayShift(Machine& m, Value thisValue, std::span<const Value>) {
     Elements e(m, o);
     std::uint32_t len = e.length();
     if (len == 0) return Value();
-    m.chargeSteps(len);
+    chargeElements(m, len);
     Value first = e.get(0);
     for (std::uint32_t i = 1; i < len; ++i) e.set(i - 1, e.get(i));
     e.remove(len - 1);
@@ -181,7 +189,7 @@ Value arrayUnshift(Machine& m, Value thisValue, std::span<const Value> args) {
     std::uint32_t len = e.length();
     auto count = static_cast<std::uint32_t>(args.size());
     if (static_cast<double>(len) + count > kMaxLength) m.stopScript("Array.unshift : tableau trop long");
-    m.chargeSteps(static_cast<std::size_t>(len) + count);
+    chargeElements(m, static_cast<std::size_t>(len) + count);
     for (std::uint32_t i = len; i > 0; --i) e.set(i - 1 + count, e.get(i - 1));
     for (std::uint32_t i = 0; i < count; ++i) e.set(i, args[i]);
     double newLength = static_cast<double>(len) + count;
@@ -194,7 +202,7 @@ Value arrayReverse(Machine& m, Value thisValue, std::span<const Value>) {
     if (!o) return Value();
     Elements e(m, o);
     std::uint32_t len = e.length();
-    m.chargeSteps(len);
+    chargeElements(m, len);
     for (std::uint32_t i = 0, j = len ? len - 1 : 0; i < j; ++i, --j) {
         Value a = e.get(i), b = e.get(j);
         e.set(i, b);
@@ -222,7 +230,7 @@ Value arrayConcat(Machine& m, Value thisValue, std::span<const Value> args) {
     auto append = [&](Object* from) {
         Elements e(m, from);
         std::uint32_t len = e.length();
-        m.chargeSteps(len);
+        chargeElements(m, len);
         if (static_cast<double>(out->length()) + len > kMaxLength) m.stopScript("Array.concat : tableau trop long");
         std::uint32_t base = out->length();
         for (std::uint32_t i = 0; i < len; ++i)
@@ -246,7 +254,7 @@ Value arraySlice(Machine& m, Value thisValue, std::span<const Value> args) {
     std::uint32_t end = relativeIndex(integerArg(m, args, 1, len), len);
     ArrayObject* out = m.newArray();
     if (end > begin) {
-        m.chargeSteps(end - begin);
+        chargeElements(m, end - begin);
         for (std::uint32_t i = begin; i < end; ++i)
             if (e.has(i)) out->set(m, i - begin, e.get(i));
         out->setLength(m, end - begin);
@@ -265,7 +273,7 @@ Value arraySplice(Machine& m, Value thisValue, std::span<const Value> args) {
     auto items = args.size() > 2 ? args.subspan(2) : std::span<const Value>();
     auto added = static_cast<std::uint32_t>(items.size());
     if (static_cast<double>(len) - count + added > kMaxLength) m.stopScript("Array.splice : tableau trop long");
-    m.chargeSteps(static_cast<std::size_t>(len) + added);
+    chargeElements(m, static_cast<std::size_t>(len) + added);
 
     ArrayObject* removed = m.newArray();
     for (std::uint32_t i = 0; i < count; ++i) removed->set(m, i, e.get(start + i));
@@ -371,7 +379,7 @@ Value finishSort(Machine& m, Value thisValue, Elements& e, const std::vector<Val
 
 std::vector<Value> readAll(Machine& m, Elements& e) {
     std::uint32_t len = e.length();
-    m.chargeSteps(len);  // stops the script before a huge sparse array is read
+    chargeElements(m, len);  // stops the script before a huge sparse array is read
     std::vector<Value> values;
     values.reserve(len);
     for (std::uint32_t i = 0; i < len; ++i) values.push_back(e.get(i));
@@ -436,7 +444,7 @@ Value arraySortOn(Machine& m, Value thisValue, std::span<const Value> args) {
     if (args[0].isObject() && args[0].o->kind() == Object::Kind::Array) {
         Elements names(m, args[0].o);
         std::uint32_t n = names.length();
-        m.chargeSteps(n);
+        chargeElements(m, n);
         for (std::uint32_t i = 0; i < n; ++i) fields.push_back(m.toString(names.get(i)));
     } else {
         fields.push_back(m.toString(args[0]));
@@ -460,7 +468,7 @@ Value arraySortOn(Machine& m, Value thisValue, std::span<const Value> args) {
 
     Elements e(m, o);
     std::vector<Value> values = readAll(m, e);
-    m.chargeSteps(values.size() * fields.size());
+    chargeElements(m, values.size() * fields.size());
     std::vector<std::vector<SortKey>> keys(fields.size());
     for (std::size_t f = 0; f < fields.size(); ++f) {
         keys[f].reserve(values.size());
