@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -69,6 +70,9 @@ public:
     virtual int framesLoaded(ClipHandle clip) { return totalFrames(clip); }
     // Frame number of a label (0-based), -1 when absent (WaitForFrame, goto with a label).
     virtual int frameOfLabel(ClipHandle clip, std::string_view label) { return -1; }
+
+    // The action blocks of a frame (0-based), for the Call action.
+    virtual std::vector<std::span<const std::uint8_t>> frameActions(ClipHandle clip, int frame) { return {}; }
 
     // ---- sprites
     virtual void cloneSprite(ClipHandle source, std::string_view name, int depth) {}

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -103,6 +104,7 @@ public:
     const Str* makeStr(std::string&& s);
     Value str(std::string_view s) { return Value::string(makeStr(s)); }
     Value str(std::string&& s) { return Value::string(makeStr(std::move(s))); }
+    Value str(const char* s) { return str(std::string_view(s)); }
 
     Object* newObject();
     ArrayObject* newArray();
@@ -123,6 +125,8 @@ public:
     // Property access as scripts do it: prototype chain, getters/setters, watchers, clips.
     Value get(Object* o, std::string_view name);
     Value get(Value v, std::string_view name);  // primitives read their prototype's members
+    // Like get, but tells whether the property exists at all.
+    bool find(Object* o, std::string_view name, Value& out);
     void set(Object* o, std::string_view name, Value v);
     bool has(Object* o, std::string_view name);
     bool remove(Object* o, std::string_view name);
@@ -137,6 +141,14 @@ public:
     Value construct(Value ctor, std::span<const Value> args);
     bool instanceOf(Value v, Object* ctor);
 
+    // Timers of setInterval/setTimeout: `fn` is a function, or an object whose
+    // `method` is called. Returns the id (0 when there are too many timers).
+    int addTimer(Value fn, std::string method, double ms, std::vector<Value> args, bool repeat);
+    bool clearTimer(int id);
+
+    // Writes a trace line through the host ("\r" breaks lines as the reference player does).
+    void traceLine(std::string_view text);
+
     [[noreturn]] void throwValue(Value v);
     [[noreturn]] void throwError(std::string_view message);
     // Counts work done by a native (a loop over an array...) against the step bound.
@@ -149,21 +161,33 @@ public:
     bool looseEquals(Value a, Value b);
     static bool strictEquals(Value a, Value b);
 
+    struct Frame;  // a running piece of code (machine_internal.h)
+
 private:
-    struct Frame;
     struct Timer {
-        int id; Value fn; Object* thisObj; std::string method; std::vector<Value> args;
-        double interval; double due; bool repeat;
+        int id = 0;
+        Value fn;               // a function, or the object whose `method` is called
+        std::string method;
+        std::vector<Value> args;
+        double interval = 0;
+        double due = 0;
+        bool repeat = true;
     };
     friend class StageObject;
-    friend class ArrayObject;
+    friend class SuperObject;
+    friend struct Interpreter;
 
-    void execute(Frame& f);
-    Value invoke(FunctionObject* fn, Value thisValue, std::span<const Value> args, Object* newTarget,
-                 Object* superProto = nullptr, Object* callee = nullptr);
+    void execute(Frame& f, std::uint32_t begin, std::uint32_t end);
+    Value invoke(FunctionObject* fn, Value thisValue, std::span<const Value> args, Object* holder);
     void markRoots(Tracer& t);
-    void maybeCollect();
-    RunResult guarded(const std::function<void()>& body);
+    void safePoint();
+    RunResult guarded(std::size_t stepsBefore, const std::function<void()>& body);
+    Value getVariable(Frame& f, std::string_view name);
+    void setVariable(Frame& f, std::string_view name, Value v);
+    Object* resolvePath(Frame& f, Object* base, std::string_view path);
+    Object* clipFor(Frame& f, Value target);
+    Value accessorGet(Object* self, Property& p, std::string_view name);
+    std::string clipPath(StageObject* clip, bool dotted);
 
     Host& host_;
     int version_;
@@ -172,17 +196,26 @@ private:
     std::unique_ptr<Realm> realm_;
     std::vector<Value> stack_;
     std::vector<Frame*> frames_;
+    std::vector<const Value*> tempRoots_;   // spans of values natives pass back in (call args)
+    std::vector<std::size_t> tempRootSizes_;
     std::size_t steps_ = 0;
     int nativeDepth_ = 0;
     int runDepth_ = 0;
+    Value globalRegs_[4];
     std::unordered_map<ClipHandle, StageObject*> clips_;
     std::vector<Object*> roots_;
-    struct CacheEntry { const std::uint8_t* data; std::size_t size; std::uint64_t hash; std::shared_ptr<const Program> program; };
+    struct CacheEntry {
+        const std::uint8_t* data;
+        std::size_t size;
+        std::uint64_t hash;
+        std::shared_ptr<const Program> program;
+    };
     std::vector<CacheEntry> cache_;
     std::vector<Timer> timers_;
     int nextTimerId_ = 1;
     double clockMs_ = 0;
-    ClipHandle rootClip_ = 0;
+    std::vector<std::pair<const Object*, std::string>> busyAccessors_;  // getters/setters running
+    bool warnedPrototypeLoop_ = false;
 };
 
 }  // namespace swf::script

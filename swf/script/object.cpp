@@ -52,6 +52,7 @@ Property& Object::define(Heap& heap, std::string_view name, Value value, std::ui
     p.name = std::string(name);
     p.value = value;
     p.flags = flags;
+    p.serial = nextSerial();
     heap.charge(sizeof(Property) + name.size());
     props_.push_back(std::move(p));
     auto slot = static_cast<std::uint32_t>(props_.size() - 1);
@@ -163,7 +164,7 @@ void ArrayObject::setLength(Machine& m, double n) {
     auto len = static_cast<std::uint32_t>(n);
     if (len < dense_.size()) {
         dense_.resize(len);
-        present_.resize(len);
+        serials_.resize(len);
     }
     if (len < length_) {
         // Far-away elements past the new length go too.
@@ -178,7 +179,7 @@ void ArrayObject::setLength(Machine& m, double n) {
 }
 
 bool ArrayObject::has(Machine& m, std::uint32_t i) {
-    if (i < dense_.size()) return present_[i];
+    if (i < dense_.size()) return serials_[i] != 0;
     return findOwn(indexName(i), true) != nullptr;
 }
 
@@ -192,23 +193,24 @@ Value ArrayObject::get(Machine& m, std::uint32_t i) {
 void ArrayObject::set(Machine& m, std::uint32_t i, Value v) {
     if (i < dense_.size()) {
         dense_[i] = v;
-        present_[i] = true;
+        if (!serials_[i]) serials_[i] = nextSerial();
     } else if (i < dense_.size() + 1024 && i < m.limits().maxDenseArray) {
         std::size_t before = dense_.capacity();
         dense_.resize(i + 1);
-        present_.resize(i + 1, false);
+        serials_.resize(i + 1, 0);
         dense_[i] = v;
-        present_[i] = true;
+        serials_[i] = nextSerial();
         if (dense_.capacity() > before) m.heap().charge((dense_.capacity() - before) * sizeof(Value));
         // Absorb far-away elements that are now adjacent.
-        while (!properties().empty()) {
+        while (length_ > dense_.size() && !properties().empty()) {
             auto next = static_cast<std::uint32_t>(dense_.size());
             Property* p = findOwn(indexName(next), true);
             if (!p || p->accessor()) break;
             Value moved = p->value;
+            std::uint32_t serial = p->serial;
             remove(indexName(next), true, true);
             dense_.push_back(moved);
-            present_.push_back(true);
+            serials_.push_back(serial);
         }
     } else {
         define(m.heap(), indexName(i), v, 0, true);
@@ -225,7 +227,7 @@ bool ArrayObject::getVirtual(Machine& m, std::string_view name, Value& out) {
     std::uint32_t i;
     if (parseIndex(name, i)) {
         if (i < dense_.size()) {
-            if (!present_[i]) return false;
+            if (!serials_[i]) return false;
             out = dense_[i];
             return true;
         }
@@ -253,24 +255,24 @@ bool ArrayObject::setVirtual(Machine& m, std::string_view name, const Value& v) 
 
 bool ArrayObject::hasVirtual(Machine& m, std::string_view name) {
     std::uint32_t i;
-    if (parseIndex(name, i)) return i < dense_.size() && present_[i];
+    if (parseIndex(name, i)) return i < dense_.size() && serials_[i] != 0;
     return equalNames(name, "length", m.caseSensitive());
 }
 
 bool ArrayObject::removeVirtual(Machine& m, std::string_view name) {
     std::uint32_t i;
     if (parseIndex(name, i) && i < dense_.size()) {
-        if (!present_[i]) return false;
-        present_[i] = false;
+        if (!serials_[i]) return false;
+        serials_[i] = 0;
         dense_[i] = Value();
         return true;
     }
     return false;
 }
 
-void ArrayObject::virtualNames(Machine& m, std::vector<std::string>& out) {
+void ArrayObject::virtualNames(Machine& m, std::vector<std::pair<std::uint32_t, std::string>>& out) {
     for (std::uint32_t i = 0; i < dense_.size(); ++i)
-        if (present_[i]) out.push_back(indexName(i));
+        if (serials_[i]) out.emplace_back(serials_[i], indexName(i));
 }
 
 void ArrayObject::trace(Tracer& t) const {
@@ -279,7 +281,7 @@ void ArrayObject::trace(Tracer& t) const {
 }
 
 std::size_t ArrayObject::extraBytes() const {
-    return Object::extraBytes() + dense_.capacity() * sizeof(Value) + present_.capacity() / 8;
+    return Object::extraBytes() + dense_.capacity() * (sizeof(Value) + 4);
 }
 
 }  // namespace swf::script

@@ -45,7 +45,8 @@ struct Property {
     Object* getter = nullptr;  // addProperty: both set, or neither
     Object* setter = nullptr;
     std::uint16_t flags = 0;
-    bool dead = false;  // deleted; the slot is reused or compacted later
+    bool dead = false;  // deleted; the slot is compacted later
+    std::uint32_t serial = 0;  // creation order on its object (for..in lists newest first)
     bool accessor() const { return getter != nullptr; }
 };
 
@@ -99,14 +100,18 @@ public:
     virtual bool setVirtual(Machine&, std::string_view name, const Value& v) { return false; }
     virtual bool hasVirtual(Machine&, std::string_view name) { return false; }
     virtual bool removeVirtual(Machine&, std::string_view name) { return false; }
-    // Names the hook adds to for..in, appended after the own properties.
-    virtual void virtualNames(Machine&, std::vector<std::string>& out) {}
+    // Names the hook adds to for..in, with their creation serials (see Property::serial).
+    virtual void virtualNames(Machine&, std::vector<std::pair<std::uint32_t, std::string>>& out) {}
 
     void trace(Tracer& t) const override;
     std::size_t extraBytes() const override;
 
+protected:
+    std::uint32_t nextSerial() { return ++serial_; }
+
 private:
     void reindex(bool cs);
+    std::uint32_t serial_ = 0;
     Object* proto_;
     Kind kind_;
     std::uint32_t deadCount_ = 0;
@@ -171,7 +176,7 @@ public:
     bool setVirtual(Machine&, std::string_view name, const Value& v) override;
     bool hasVirtual(Machine&, std::string_view name) override;
     bool removeVirtual(Machine&, std::string_view name) override;
-    void virtualNames(Machine&, std::vector<std::string>& out) override;
+    void virtualNames(Machine&, std::vector<std::pair<std::uint32_t, std::string>>& out) override;
     void trace(Tracer& t) const override;
     std::size_t extraBytes() const override;
 
@@ -180,7 +185,7 @@ public:
 
 private:
     std::vector<Value> dense_;
-    std::vector<bool> present_;  // false where the dense part has a hole
+    std::vector<std::uint32_t> serials_;  // creation serial of each element; 0 where there is a hole
     std::uint32_t length_ = 0;
 };
 

@@ -20,7 +20,7 @@ public:
     bool getVirtual(Machine&, std::string_view name, Value& out) override;
     bool setVirtual(Machine&, std::string_view name, const Value& v) override;
     bool hasVirtual(Machine&, std::string_view name) override;
-    void virtualNames(Machine&, std::vector<std::string>& out) override;
+    void virtualNames(Machine&, std::vector<std::pair<std::uint32_t, std::string>>& out) override;
 
 private:
     ClipHandle clip_;
