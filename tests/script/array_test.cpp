@@ -117,6 +117,45 @@ TEST_F(ArrayTest, SortOptionsAndBadArguments) {
     EXPECT_EQ(text(mixed), "test,4,1,22,undefined,3,23,2,true");
 }
 
+// A comparison function answering at random (the conformance movie's
+// xorshift generator), which the sort must call in the reference player's
+// order to end with the same array.
+struct RandomComparisons {
+    static inline std::int32_t state = 0x12345678;
+    static inline std::vector<std::string> calls;
+    static Value compare(Machine& m, Value, std::span<const Value> args) {
+        auto u = static_cast<std::uint32_t>(state);
+        u ^= u << 13;
+        u ^= u >> 17;  // >>> on the 32-bit pattern
+        u ^= u << 5;
+        state = static_cast<std::int32_t>(u);
+        std::string pair = m.toString(args[0]) + " " + m.toString(args[1]);
+        if (state % 8 == 0) {
+            calls.push_back(pair + " =");
+            return Value::number(0);
+        }
+        calls.push_back(pair + (state > 0 ? " >" : " <"));
+        return Value::number(state > 0 ? 1 : -1);
+    }
+};
+
+TEST_F(ArrayTest, SortCallsTheComparisonFunctionInTheReferenceOrder) {
+    ArrayObject* a = array({});
+    for (int i = 0; i < 50; ++i) a->push(m, n(i));
+    RandomComparisons::state = 0x12345678;
+    RandomComparisons::calls.clear();
+    Value fn = Value::object(m.realm().makeFunction(RandomComparisons::compare));
+    method(a, "sort", {fn});
+    const auto& calls = RandomComparisons::calls;
+    ASSERT_EQ(calls.size(), 441u);
+    EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 6),
+              (std::vector<std::string>{"0 1 <", "0 49 >", "0 49 >", "0 2 =", "0 1 =", "0 48 >"}));
+    EXPECT_EQ(calls[99], "17 49 =");
+    EXPECT_EQ(calls.back(), "36 19 <");
+    EXPECT_EQ(text(a), "26,7,13,40,17,9,4,18,28,10,6,35,12,8,49,0,2,22,21,23,25,34,41,24,44,30,27,5,16,38,1,15,32,20,"
+                       "37,11,48,3,42,39,14,43,46,29,33,45,31,36,19,47");
+}
+
 TEST_F(ArrayTest, SortOnFieldsAndOptions) {
     int ci = 1, desc = 2, unique = 4, indexed = 8, numeric = 16;
     auto numbers = [&] {
