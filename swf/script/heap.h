@@ -33,17 +33,22 @@ public:
 private:
     friend class Heap;
     friend class Tracer;
-    bool marked_ = false;
     bool pinned_ = false;  // kept alive whatever the roots say (literals of cached programs)
+    std::uint32_t slot_ = 0;  // place in the heap's table (and its mark bit)
     std::uint32_t sizeCharged_ = 0;
 };
 
 // The marking work list.
+// Mark bits live in a table beside the cells, so that sweeping never has to
+// touch a live cell.
 class Tracer {
 public:
     void mark(const Cell* cell) {
-        if (cell && !cell->marked_) {
-            const_cast<Cell*>(cell)->marked_ = true;
+        if (!cell) return;
+        std::uint64_t& word = bits_[cell->slot_ >> 6];
+        std::uint64_t bit = std::uint64_t{1} << (cell->slot_ & 63);
+        if (!(word & bit)) {
+            word |= bit;
             work_.push_back(cell);
         }
     }
@@ -51,6 +56,8 @@ public:
 
 private:
     friend class Heap;
+    explicit Tracer(std::uint64_t* bits) : bits_(bits) {}
+    std::uint64_t* bits_;
     std::vector<const Cell*> work_;
 };
 
@@ -79,7 +86,10 @@ public:
     // Charges the growth of a cell (a property table or string grew).
     void charge(std::size_t bytes) { bytes_ += bytes; sinceCollect_ += bytes; }
 
-    void pin(Cell* cell) { cell->pinned_ = true; }
+    void pin(Cell* cell) {
+        if (!cell->pinned_) pinned_.push_back(cell);
+        cell->pinned_ = true;
+    }
 
     // Marks from `roots` then frees every unmarked, unpinned cell.
     void collect(const std::function<void(Tracer&)>& roots);
@@ -90,13 +100,16 @@ public:
     bool overBudget() const { return bytes_ > budget_; }
     // True when enough was allocated since the last collection to collect again.
     bool wantsCollection() const { return sinceCollect_ > nextCollect_ || bytes_ > budget_; }
-    std::size_t cellCount() const { return cells_.size(); }
+    std::size_t cellCount() const { return cells_.size() - free_.size(); }
     const HeapStats& stats() const { return stats_; }
 
 private:
     void adopt(Cell* cell, std::size_t size);
 
-    std::vector<Cell*> cells_;
+    std::vector<Cell*> cells_;  // null where a slot is free
+    std::vector<std::uint32_t> free_;
+    std::vector<std::uint64_t> bits_;
+    std::vector<Cell*> pinned_;
     std::size_t bytes_ = 0;
     std::size_t budget_;
     std::size_t sinceCollect_ = 0;

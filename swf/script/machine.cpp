@@ -56,13 +56,14 @@ RunResult Machine::runActions(std::span<const std::uint8_t> bytes, ClipHandle cl
     return run(compile(bytes), clip);
 }
 
-RunResult Machine::guarded(std::size_t stepsBefore, const std::function<void()>& body) {
+RunResult Machine::guarded(const std::function<void()>& body) {
     RunResult result;
     std::size_t frames = frames_.size();
     std::size_t stack = stack_.size();
     int natives = nativeDepth_;
     std::size_t busy = busyAccessors_.size();
     if (runDepth_ == 0) steps_ = 0;
+    std::size_t stepsBefore = steps_;
     ++runDepth_;
     auto restore = [&] {
         frames_.resize(frames);
@@ -101,7 +102,7 @@ RunResult Machine::run(const std::shared_ptr<const Program>& program, ClipHandle
     Object* target = clipObject(clip);
     if (!target) target = realm_->global;
     std::shared_ptr<const Program> keep = program;
-    return guarded(steps_, [&] {
+    return guarded([&] {
         Frame f;
         f.prog = keep.get();
         f.scope = heap_.make<Scope>(target, nullptr);
@@ -126,7 +127,7 @@ Value Machine::callFunction(Value fn, Value thisValue, std::span<const Value> ar
     Value roots[2] = {fn, thisValue};
     tempRoots_.push_back(roots);
     tempRootSizes_.push_back(2);
-    guarded(steps_, [&] { result = call(fn, thisValue, copy); });
+    guarded([&] { result = call(fn, thisValue, copy); });
     tempRoots_.resize(tempRoots_.size() - 2);
     tempRootSizes_.resize(tempRootSizes_.size() - 2);
     return result;
@@ -138,7 +139,7 @@ Value Machine::callMethodIfPresent(Object* obj, std::string_view name, std::span
     std::vector<Value> copy(args.begin(), args.end());
     tempRoots_.push_back(copy.data());
     tempRootSizes_.push_back(copy.size());
-    guarded(steps_, [&] {
+    guarded([&] {
         Value fn = get(obj, name);
         if (fn.isObject() && fn.o->isFunction()) result = call(fn, Value::object(obj), copy);
     });
@@ -248,6 +249,8 @@ void Machine::markRoots(Tracer& t) {
         t.mark(f->holder);
         t.mark(f->arguments);
         t.markValue(f->result);
+        for (const Value& v : f->args) t.markValue(v);
+        t.mark(f->caller);
     }
     for (const auto& [handle, clip] : clips_) t.mark(clip);
     for (const Object* o : roots_) t.mark(o);
@@ -675,6 +678,16 @@ bool Machine::instanceOf(Value v, Object* ctor) {
     return false;
 }
 
+Object* Machine::argumentsOf(Frame& f) {
+    if (f.arguments) return f.arguments;
+    bool cs = f.version >= 7;
+    ArrayObject* a = newArray(f.args);
+    a->define(heap_, "callee", Value::object(f.callee), DontEnum, cs);
+    a->define(heap_, "caller", f.caller ? Value::object(f.caller) : Value::null(), DontEnum, cs);
+    f.arguments = a;
+    return a;
+}
+
 Value Machine::invoke(FunctionObject* fn, Value thisValue, std::span<const Value> args, Object* holder) {
     if (fn->isNative()) {
         ++nativeDepth_;
@@ -706,19 +719,17 @@ Value Machine::invoke(FunctionObject* fn, Value thisValue, std::span<const Value
     f.activation = activation;
     f.scope = heap_.make<Scope>(activation, fn->scope);
     bool cs = f.version >= 7;
-    f.ownRegs.assign(code.v2 ? std::max<std::uint16_t>(code.registers, 1) : 4, Value());
-    f.regs = f.ownRegs.data();
-    f.regCount = static_cast<std::uint32_t>(f.ownRegs.size());
-
-    auto makeArguments = [&]() {
-        ArrayObject* a = newArray(args);
-        a->define(heap_, "callee", Value::object(fn), DontEnum, cs);
-        Value caller = Value::null();
-        if (!frames_.empty() && frames_.back()->callee) caller = Value::object(frames_.back()->callee);
-        a->define(heap_, "caller", caller, DontEnum, cs);
-        f.arguments = a;
-        return a;
-    };
+    std::size_t regCount = code.v2 ? std::max<std::uint16_t>(code.registers, 1) : 4;
+    if (regCount <= 8) {
+        f.regs = f.inlineRegs;
+    } else {
+        f.ownRegs.assign(regCount, Value());
+        f.regs = f.ownRegs.data();
+    }
+    f.regCount = static_cast<std::uint32_t>(regCount);
+    f.args = args;
+    if (!frames_.empty()) f.caller = frames_.back()->callee;
+    auto makeArguments = [&]() { return argumentsOf(f); };
     std::uint16_t flags = code.flags;
     if (code.v2) {
         std::uint32_t r = 1;
@@ -739,10 +750,6 @@ Value Machine::invoke(FunctionObject* fn, Value thisValue, std::span<const Value
             preload(parent);
         }
         if (flags & PreloadGlobal) preload(Value::object(realm_->global));
-        if (!(flags & (PreloadArguments | SuppressArguments)))
-            activation->define(heap_, "arguments", Value::object(makeArguments()), DontEnum, cs);
-    } else {
-        activation->define(heap_, "arguments", Value::object(makeArguments()), DontEnum, cs);
     }
     for (std::size_t i = 0; i < code.params.size(); ++i) {
         Value v = i < args.size() ? args[i] : Value();

@@ -181,8 +181,9 @@ private:
     Value invoke(FunctionObject* fn, Value thisValue, std::span<const Value> args, Object* holder);
     void markRoots(Tracer& t);
     void safePoint();
-    RunResult guarded(std::size_t stepsBefore, const std::function<void()>& body);
+    RunResult guarded(const std::function<void()>& body);
     Value getVariable(Frame& f, std::string_view name);
+    Object* argumentsOf(Frame& f);  // made on first use
     void setVariable(Frame& f, std::string_view name, Value v);
     Object* resolvePath(Frame& f, Object* base, std::string_view path);
     Object* clipFor(Frame& f, Value target);

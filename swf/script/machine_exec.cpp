@@ -162,6 +162,10 @@ Value Machine::getVariable(Frame& f, std::string_view name) {
         !(f.callee->code->v2 && (f.callee->code->flags & SuppressSuper)))
         return Value::object(heap_.make<SuperObject>(f.holder, f.thisValue));
     Value out;
+    if (name.size() == 9 && f.callee && equalNames(name, "arguments", cs) &&
+        !(f.callee->code->v2 && (f.callee->code->flags & (SuppressArguments | PreloadArguments))) &&
+        !f.activation->findOwn(name, cs))
+        return Value::object(argumentsOf(f));
     for (Scope* s = f.scope; s; s = s->parent)
         if (find(s->object, name, out)) return out;
     if (find(realm_->global, name, out)) return out;

@@ -111,7 +111,6 @@ void Object::trace(Tracer& t) const {
 
 std::size_t Object::extraBytes() const {
     std::size_t n = props_.capacity() * sizeof(Property);
-    for (const Property& p : props_) n += p.name.capacity();
     if (index_) n += index_->size() * 48;
     return n;
 }
@@ -135,7 +134,7 @@ void PrimitiveObject::trace(Tracer& t) const {
 
 bool PrimitiveObject::getVirtual(Machine& m, std::string_view name, Value& out) {
     if (kind() == Kind::String && primitive.isString() && equalNames(name, "length", m.caseSensitive())) {
-        out = Value::number(static_cast<double>(primitive.str().size()));
+        out = Value::number(static_cast<double>(scriptLength(primitive.str(), m.version())));
         return true;
     }
     return false;

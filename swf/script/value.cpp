@@ -202,6 +202,16 @@ std::string foldName(std::string_view s) {
     return out;
 }
 
+std::size_t scriptLength(std::string_view s, int version) {
+    if (version < 6) return s.size();
+    std::size_t n = 0;
+    for (unsigned char c : s) {
+        if ((c & 0xC0) != 0x80) ++n;
+        if (c >= 0xF0) ++n;  // outside the basic plane: a surrogate pair
+    }
+    return n;
+}
+
 const char* typeName(const Value& v) {
     switch (v.type) {
     case Type::Undefined: return "undefined";

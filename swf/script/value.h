@@ -86,6 +86,9 @@ std::uint32_t toUint32(double n);
 bool equalNames(std::string_view a, std::string_view b, bool caseSensitive);
 std::string foldName(std::string_view s);
 
+// Length of a string as scripts count it: UTF-16 units from version 6, bytes before.
+std::size_t scriptLength(std::string_view s, int version);
+
 // "undefined", "null", "boolean", "number", "string", "object",
 // "function", "movieclip" (TypeOf).
 const char* typeName(const Value& v);
