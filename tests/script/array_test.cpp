@@ -258,6 +258,22 @@ TEST_F(ArrayTest, ChangingMethodsKeepLengthAndHoles) {
     EXPECT_EQ(text(method(holes, "unshift", {n(42), n(43), n(44)})), "9");
     EXPECT_EQ(text(holes), "42,43,44,undefined,undefined,2,3,undefined,5");
 
+    // Moved elements are written as new properties: for..in lists the newest first.
+    auto keys = [&](ArrayObject* arr) {
+        std::string out;
+        for (const std::string& k : m.enumerate(arr)) out += k + ",";
+        return out;
+    };
+    ArrayObject* three = array({n(1), n(2), n(3)});
+    method(three, "unshift", {n(42), n(43), n(44)});
+    EXPECT_EQ(keys(three), "2,1,0,3,4,5,");
+    ArrayObject* gaps = array({});
+    gaps->set(m, 2, n(2));
+    gaps->set(m, 3, n(3));
+    gaps->set(m, 5, n(5));
+    method(gaps, "shift");
+    EXPECT_EQ(keys(gaps), "4,3,2,1,0,");
+
     // splice: removed elements come back; the rest closes up or opens.
     ArrayObject* b = array({n(1), n(2), n(3), n(4), n(5)});
     EXPECT_EQ(text(method(b, "splice", {n(1), n(2)})), "2,3");

@@ -59,10 +59,9 @@ public:
         if (arr_) return arr_->has(m_, i);
         return m_.has(o_, std::to_string(i));
     }
-    void set(std::uint32_t i, Value v) {
-        if (arr_) arr_->set(m_, i, v);
-        else m_.set(o_, std::to_string(i), v);
-    }
+    // Writes and deletions go through the machine so that an element's
+    // flags (read-only, not deletable) and watchers hold, as for any property.
+    void set(std::uint32_t i, Value v) { m_.set(o_, std::to_string(i), v); }
     void remove(std::uint32_t i) { m_.remove(o_, std::to_string(i)); }
     ArrayObject* array() const { return arr_; }
 
@@ -168,6 +167,17 @@ Value arrayPop(Machine& m, Value thisValue, std::span<const Value>) {
     return v;
 }
 
+// Reads every element, then deletes them all before writing the moved ones:
+// moved elements are new properties (for..in lists them in the order they
+// were written), except those that could not be deleted.
+std::vector<Value> takeAll(Elements& e, std::uint32_t len) {
+    std::vector<Value> values;
+    values.reserve(len);
+    for (std::uint32_t i = 0; i < len; ++i) values.push_back(e.get(i));
+    for (std::uint32_t i = 0; i < len; ++i) e.remove(i);
+    return values;
+}
+
 Value arrayShift(Machine& m, Value thisValue, std::span<const Value>) {
     Object* o = thisObject(thisValue);
     if (!o) return Value();
@@ -175,11 +185,10 @@ Value arrayShift(Machine& m, Value thisValue, std::span<const Value>) {
     std::uint32_t len = e.length();
     if (len == 0) return Value();
     chargeElements(m, len);
-    Value first = e.get(0);
-    for (std::uint32_t i = 1; i < len; ++i) e.set(i - 1, e.get(i));
-    e.remove(len - 1);
+    std::vector<Value> values = takeAll(e, len);
+    for (std::uint32_t i = 1; i < len; ++i) e.set(i - 1, values[i]);
     e.setLength(len - 1);
-    return first;
+    return values[0];
 }
 
 Value arrayUnshift(Machine& m, Value thisValue, std::span<const Value> args) {
@@ -190,7 +199,8 @@ Value arrayUnshift(Machine& m, Value thisValue, std::span<const Value> args) {
     auto count = static_cast<std::uint32_t>(args.size());
     if (static_cast<double>(len) + count > kMaxLength) m.stopScript("Array.unshift : tableau trop long");
     chargeElements(m, static_cast<std::size_t>(len) + count);
-    for (std::uint32_t i = len; i > 0; --i) e.set(i - 1 + count, e.get(i - 1));
+    std::vector<Value> values = takeAll(e, len);
+    for (std::uint32_t i = len; i > 0; --i) e.set(i - 1 + count, values[i - 1]);
     for (std::uint32_t i = 0; i < count; ++i) e.set(i, args[i]);
     double newLength = static_cast<double>(len) + count;
     e.setLength(newLength);
