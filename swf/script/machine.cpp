@@ -327,37 +327,43 @@ std::string Machine::clipPath(StageObject* clip, bool dotted) {
 
 // ---------------------------------------------------------------- conversions
 
+// Objects become primitives through valueOf (numbers, comparisons, Add2)
+// or toString (string conversion); a clip's string is its target path.
+// When the method gives no primitive, the object itself comes back: it
+// counts as NaN for numbers and as "[object Object]" for strings.
 Value Machine::toPrimitive(Value v, Hint hint) {
     if (!v.isObject()) return v;
     Object* o = v.o;
-    if (o->kind() == Object::Kind::Stage) {
+    if (hint == Hint::String && o->kind() == Object::Kind::Stage) {
         auto* clip = static_cast<StageObject*>(o);
-        if (Property* p = lookup(o, "valueOf"); !p || !clip->alive())
-            return str(clipPath(clip, true));
+        return str(clipPath(clip, true));
     }
     if (hint == Hint::None && o->kind() == Object::Kind::Date) hint = Hint::String;
-    const char* order[2] = {"valueOf", "toString"};
-    if (hint == Hint::String) std::swap(order[0], order[1]);
-    for (const char* name : order) {
-        Value fn = get(o, name);
-        if (fn.isObject() && fn.o->isFunction()) {
-            Value r = call(fn, v, {});
-            if (r.isPrimitive()) return r;
-        }
+    Value fn = get(o, hint == Hint::String ? "toString" : "valueOf");
+    if (fn.isObject() && fn.o->isFunction()) {
+        Value r = call(fn, v, {});
+        // A toString that gives no string leaves "[type Object]".
+        if (hint == Hint::String) return r.isString() ? r : str(o->isFunction() ? "[type Function]" : "[type Object]");
+        if (r.isPrimitive()) return r;
     }
-    if (o->kind() == Object::Kind::Stage) return str(clipPath(static_cast<StageObject*>(o), true));
-    return str(o->isFunction() ? "[type Function]" : "[type Object]");
+    return v;
 }
 
 double Machine::toNumber(Value v) {
     if (v.type == Type::Number) return v.n;
-    if (v.isObject()) v = toPrimitive(v, Hint::Number);
+    if (v.isObject()) {
+        v = toPrimitive(v, Hint::Number);
+        if (v.isObject()) return std::nan("");
+    }
     return primitiveToNumber(v, version_);
 }
 
 std::string Machine::toString(Value v) {
     if (v.type == Type::String) return std::string(v.str());
-    if (v.isObject()) v = toPrimitive(v, Hint::String);
+    if (v.isObject()) {
+        v = toPrimitive(v, Hint::String);
+        if (v.isObject()) return v.o->isFunction() ? "[type Function]" : "[object Object]";
+    }
     return primitiveToString(v, version_);
 }
 
@@ -415,13 +421,7 @@ Property* Machine::lookup(Object* o, std::string_view name, Object** holder) {
             if (holder) *holder = cur;
             return p;
         }
-        if (++depth > limits_.maxPrototypeDepth) {
-            if (!warnedPrototypeLoop_) {
-                warnedPrototypeLoop_ = true;
-                warn("chaîne de prototypes trop longue ou circulaire");
-            }
-            break;
-        }
+        if (++depth > limits_.maxPrototypeDepth) stopScript("chaîne de prototypes trop longue ou circulaire");
     }
     return nullptr;
 }
@@ -467,13 +467,7 @@ bool Machine::find(Object* o, std::string_view name, Value& out) {
             return true;
         }
         if (cur->getVirtual(*this, name, out)) return true;
-        if (++depth > limits_.maxPrototypeDepth) {
-            if (!warnedPrototypeLoop_) {
-                warnedPrototypeLoop_ = true;
-                warn("chaîne de prototypes trop longue ou circulaire");
-            }
-            break;
-        }
+        if (++depth > limits_.maxPrototypeDepth) stopScript("chaîne de prototypes trop longue ou circulaire");
     }
     return false;
 }
@@ -523,17 +517,20 @@ void Machine::set(Object* o, std::string_view name, Value v) {
             for (const auto& [obj, n] : busyAccessors_)
                 if (obj == o && n == "\x01" + w.name) busy = true;
             if (busy) break;
+            // While the watcher runs, the property reads and writes its stored
+            // value directly (no getter, setter or watcher).
             Property* own = o->findOwn(name, cs);
-            Value old = own && !own->accessor() ? own->value : Value();
+            Value old = own ? own->value : Value();
             Value args[4] = {str(w.name), old, v, w.userData};
             busyAccessors_.emplace_back(o, "\x01" + w.name);
+            busyAccessors_.emplace_back(o, std::string(name));
             try {
                 v = call(Value::object(w.callback), Value::object(o), args);
             } catch (...) {
-                busyAccessors_.pop_back();
+                busyAccessors_.resize(busyAccessors_.size() - 2);
                 throw;
             }
-            busyAccessors_.pop_back();
+            busyAccessors_.resize(busyAccessors_.size() - 2);
             break;
         }
     }
@@ -542,9 +539,12 @@ void Machine::set(Object* o, std::string_view name, Value v) {
     for (Object* cur = o; cur; cur = cur->proto()) {
         Property* p = cur->findOwn(name, cs);
         if (p && p->accessor()) {
+            // A getter or setter (or watcher) writing its own property stores the value.
             for (const auto& [obj, n] : busyAccessors_)
-                if (obj == o && equalNames(n, name, cs)) return;  // a setter writing its own property
-            if (cur == o) p->value = v;
+                if (obj == o && equalNames(n, name, cs)) {
+                    p->value = v;
+                    return;
+                }
             Object* setter = p->setter;
             busyAccessors_.emplace_back(o, std::string(name));
             Value args[1] = {v};
@@ -555,6 +555,8 @@ void Machine::set(Object* o, std::string_view name, Value v) {
                 throw;
             }
             busyAccessors_.pop_back();
+            // Then the value itself is kept, for reads made while the getter runs.
+            if (Property* again = cur->findOwn(name, cs); again && again->accessor()) again->value = v;
             return;
         }
         if (p && cur == o) {
@@ -563,7 +565,7 @@ void Machine::set(Object* o, std::string_view name, Value v) {
             return;
         }
         if (p) break;  // a plain property of a prototype: the object gets its own
-        if (++depth > limits_.maxPrototypeDepth) break;
+        if (++depth > limits_.maxPrototypeDepth) stopScript("chaîne de prototypes trop longue ou circulaire");
     }
     o->define(heap_, name, v, 0, cs);
 }
@@ -574,7 +576,7 @@ bool Machine::has(Object* o, std::string_view name) {
     for (Object* cur = o; cur; cur = cur->proto()) {
         if (Property* p = cur->findOwn(name, cs); p && visibleIn(p->flags, version_)) return true;
         if (cur->hasVirtual(*this, name)) return true;
-        if (++depth > limits_.maxPrototypeDepth) break;
+        if (++depth > limits_.maxPrototypeDepth) stopScript("chaîne de prototypes trop longue ou circulaire");
     }
     return false;
 }
@@ -607,7 +609,7 @@ std::vector<std::string> Machine::enumerate(Object* o) {
             std::string key = cs ? name : foldName(name);
             if (seen.insert(key).second) out.push_back(std::move(name));
         }
-        if (++depth > limits_.maxPrototypeDepth) break;
+        if (++depth > limits_.maxPrototypeDepth) stopScript("chaîne de prototypes trop longue ou circulaire");
         chargeSteps(names.size() / 8);
     }
     return out;
@@ -673,7 +675,7 @@ bool Machine::instanceOf(Value v, Object* ctor) {
     for (Object* p = v.o->proto(); p; p = p->proto()) {
         if (p == target) return true;
         if (!p->interfaces().empty() && implements(p, 0)) return true;
-        if (++depth > limits_.maxPrototypeDepth) break;
+        if (++depth > limits_.maxPrototypeDepth) stopScript("chaîne de prototypes trop longue ou circulaire");
     }
     return false;
 }
@@ -708,6 +710,7 @@ Value Machine::invoke(FunctionObject* fn, Value thisValue, std::span<const Value
     f.prog = fn->program.get();
     f.version = fn->version;
     f.callee = fn;
+    f.pool = fn->pool;
     f.holder = holder ? holder : (thisValue.isObject() ? thisValue.o->proto() : nullptr);
     Object* target = fn->target && (fn->target->kind() != Object::Kind::Stage ||
                                     static_cast<StageObject*>(fn->target)->alive())

@@ -546,7 +546,7 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
             Value a = toPrimitive(pop());
             if (a.isString() || b.isString()) {
                 std::string s = toString(a);
-                if (a.isString() && b.isString()) {
+                if (b.isString()) {
                     if (s.size() + b.str().size() > limits_.maxStringBytes) stopScript("chaîne trop longue");
                     s.append(b.str());
                 } else {
@@ -554,7 +554,10 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
                 }
                 push(str(std::move(s)));
             } else {
-                push(Value::number(primitiveToNumber(a, ver) + primitiveToNumber(b, ver)));
+                // An object whose valueOf gave no primitive is asked again, and is NaN.
+                double x = a.isObject() ? toNumber(a) : primitiveToNumber(a, ver);
+                double y = b.isObject() ? toNumber(b) : primitiveToNumber(b, ver);
+                push(Value::number(x + y));
             }
             break;
         }
@@ -623,8 +626,18 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
             Value b = pop();
             Value a = pop();
             if (r.code == Greater) std::swap(a, b);
+            // The left operand is converted first; an object that stays an
+            // object (its valueOf gave none) makes the comparison false.
             a = toPrimitive(a, Hint::Number);
+            if (a.isObject()) {
+                push(Value::boolean(false));
+                break;
+            }
             b = toPrimitive(b, Hint::Number);
+            if (b.isObject()) {
+                push(Value::boolean(false));
+                break;
+            }
             if (a.isString() && b.isString()) {
                 push(Value::boolean(a.str() < b.str()));
             } else {
@@ -980,6 +993,7 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
                     if (e.program.get() == &P) keep = e.program;
             }
             auto* fn = heap_.make<FunctionObject>(realm_->functionProto, keep, &code, f.scope, f.target, ver);
+            fn->pool = f.pool;
             Object* proto = newObject();
             proto->define(heap_, "constructor", Value::object(fn), DontEnum, cs);
             fn->define(heap_, "prototype", Value::object(proto), DontEnum, cs);

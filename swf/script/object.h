@@ -150,6 +150,7 @@ public:
     Scope* scope = nullptr;   // the chain the function was defined in
     Object* target = nullptr; // the clip it was defined on (timeline actions, _root, _parent)
     int version = 0;          // file version of the defining movie
+    const std::vector<const Str*>* pool = nullptr;  // the constant pool in force where it was defined
     Value boundData;          // free slot for natives that need a captured value
 
     bool isNative() const { return native != nullptr; }

@@ -8,7 +8,7 @@ namespace swf::script {
 Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
     objectProto = heap.make<Object>(nullptr);
     functionProto = heap.make<Object>(objectProto);
-    global = heap.make<Object>(objectProto);
+    global = heap.make<Object>(nullptr);  // _global inherits nothing (not even valueOf)
     arrayProto = heap.make<Object>(objectProto);
     stringProto = heap.make<Object>(objectProto);
     numberProto = heap.make<Object>(objectProto);

@@ -113,11 +113,7 @@ double parseNumber(std::string_view s, int version) {
         while (k < t.size() && t[k] >= '0' && t[k] <= '9') ++k;
         anyDigits = anyDigits || k > f;
     }
-    if (!anyDigits) {
-        std::string_view rest = t.substr(digitsStart);
-        if (rest == "Infinity") return t[0] == '-' ? -INFINITY : INFINITY;
-        return std::nan("");
-    }
+    if (!anyDigits) return std::nan("");  // "Infinity" too: the reference player reads no words
     if (k < t.size() && (t[k] == 'e' || t[k] == 'E')) {
         std::size_t e = k + 1;
         if (e < t.size() && (t[e] == '+' || t[e] == '-')) ++e;

@@ -41,12 +41,17 @@ bool isLeap(double y) {
     return std::fmod(y, 4) == 0 && (std::fmod(y, 100) != 0 || std::fmod(y, 400) == 0);
 }
 
+constexpr double kIntMin = -2147483648.0;
+constexpr double kIntMax = 2147483647.0;
+
+// The year of a time. The reference player counts years from 1970 in a
+// 32-bit integer, so times far past any calendar stop at 1970 - 2^31.
 double yearFromTime(double t) {
     double day = dayOf(t);
     double y = std::floor(day / 365.2425) + 1970;
     while (dayFromYear(y) > day) y -= 1;
     while (dayFromYear(y + 1) <= day) y += 1;
-    return y;
+    return 1970 + std::fmax(kIntMin, std::fmin(kIntMax, y - 1970));
 }
 
 // First day of each month in a common year, and in a leap year.
@@ -69,11 +74,12 @@ Parts splitTime(double t) {
     p.month = month;
     p.date = dayInYear - starts[month] + 1;
     p.weekDay = positiveMod(dayOf(t) + 4, 7);
-    double inDay = positiveMod(t, kMsPerDay);
-    p.hours = std::floor(inDay / kMsPerHour);
-    p.minutes = std::floor(positiveMod(inDay, kMsPerHour) / kMsPerMinute);
-    p.seconds = std::floor(positiveMod(inDay, kMsPerMinute) / kMsPerSecond);
-    p.ms = std::floor(positiveMod(inDay, kMsPerSecond));
+    // Each unit counted from 1970 then wrapped, as the reference player does
+    // (it shows in the last digits of times near 2^63).
+    p.hours = positiveMod(std::floor(t / kMsPerHour), 24);
+    p.minutes = positiveMod(std::floor(t / kMsPerMinute), 60);
+    p.seconds = positiveMod(std::floor(t / kMsPerSecond), 60);
+    p.ms = std::floor(positiveMod(t, kMsPerSecond));
     return p;
 }
 
@@ -82,7 +88,8 @@ double makeTime(double h, double m, double s, double ms) {
 }
 
 double makeDay(double year, double month, double date) {
-    year = std::trunc(year);
+    // A year that is no number becomes the smallest 32-bit integer, as in the reference player.
+    year = std::isfinite(year) ? std::trunc(year) : kIntMin;
     month = std::trunc(month);
     date = std::trunc(date);
     double y = year + std::floor(month / 12);
@@ -188,7 +195,13 @@ Value dateGet(Machine&, Value thisValue, std::span<const Value>) {
     PrimitiveObject* d = thisDate(thisValue);
     if (!d) return Value();
     double t = timeOf(d);
-    if (!std::isfinite(t)) return Value::number(kNaN);
+    if (std::isnan(t)) return Value::number(kNaN);
+    if (std::isinf(t)) {
+        // An infinite time reads as the reference player's overflowed parts.
+        constexpr double kParts[] = {kIntMin + 1970, kIntMin + 70, 0, kIntMin + 1, kIntMin + 7,
+                                     kIntMin + 24,   kIntMin + 60, kIntMin + 60, kIntMin + 1000};
+        return Value::number(kParts[static_cast<int>(F)]);
+    }
     Parts p = splitTime(Utc ? t : localTime(t));
     switch (F) {
     case Field::FullYear: return Value::number(p.year);
@@ -215,7 +228,8 @@ Value dateGetTimezoneOffset(Machine&, Value thisValue, std::span<const Value>) {
     if (!d) return Value();
     double t = timeOf(d);
     if (!std::isfinite(t)) return Value::number(kNaN);
-    return Value::number(-localOffset(t) / kMsPerMinute);
+    // Computed through the local time, so huge times show the rounding the reference player shows.
+    return Value::number((t - localTime(t)) / kMsPerMinute);
 }
 
 Value dateToString(Machine& m, Value thisValue, std::span<const Value>) {
@@ -241,10 +255,9 @@ Value dateSet(Machine& m, Value thisValue, std::span<const Value> args) {
     PrimitiveObject* d = thisDate(thisValue);
     if (!d) return Value();
     double t = timeOf(d);
-    bool yearSetter = F == First::FullYear || F == First::Year;
-    if (std::isnan(t)) {
-        if (!yearSetter) return Value::number(kNaN);
-        t = 0;  // setting the year of an invalid date starts from 1970
+    if (!std::isfinite(t)) {
+        d->primitive = Value::number(kNaN);
+        return d->primitive;
     }
     double base = Utc ? t : localTime(t);
     Parts p = splitTime(base);
@@ -262,11 +275,21 @@ Value dateSet(Machine& m, Value thisValue, std::span<const Value> args) {
     case First::Seconds: firstSlot = 5; maxArgs = 2; break;
     case First::Milliseconds: firstSlot = 6; maxArgs = 1; break;
     }
+    int given = std::min<int>(maxArgs, static_cast<int>(args.size()));
     if (args.empty()) {
         *slots[firstSlot] = kNaN;
-    } else {
-        for (int i = 0; i < maxArgs && i < static_cast<int>(args.size()); ++i)
-            *slots[firstSlot + i] = m.toNumber(args[static_cast<std::size_t>(i)]);
+        given = 1;
+    }
+    for (int i = 0; i < static_cast<int>(args.size()) && i < given; ++i)
+        *slots[firstSlot + i] = m.toNumber(args[static_cast<std::size_t>(i)]);
+    // What the reference player makes of a part that is no finite number:
+    // setMonth takes January, setMinutes the smallest 32-bit integer (for
+    // each of its parts); the other setters give an invalid date.
+    for (int i = 0; i < given; ++i) {
+        double& part = *slots[firstSlot + i];
+        if (std::isfinite(part)) continue;
+        if (F == First::Month && i == 0) part = 0;
+        else if (F == First::Minutes) part = kIntMin;
     }
     if (F == First::Year && !std::isnan(year)) {
         double y = std::trunc(year);
