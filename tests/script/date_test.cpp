@@ -81,6 +81,16 @@ TEST_F(DateTest, FromATimeValue) {
     EXPECT_EQ(describe(make({NAN})),
               "Invalid Date NaN NaN NaN NaN NaN NaN NaN NaN NaN NaN NaN NaN NaN NaN NaN NaN NaN NaN NaN NaN");
     EXPECT_EQ(text(call(make({INFINITY}), "toString")), "Invalid Date");
+    // The parts of an infinite time are the reference player's overflowed integers.
+    EXPECT_EQ(describe(make({-INFINITY})),
+              "Invalid Date -2147481678 -2147483578 0 -2147483647 -2147483641 -2147483624 -2147483588 -2147483588 "
+              "-2147482648 -Infinity NaN -2147481678 -2147483578 0 -2147483647 -2147483641 -2147483624 -2147483588 "
+              "-2147483588 -2147482648");
+    // Far past the calendar, the years stop at 1970 - 2^31 and the offset shows rounding.
+    EXPECT_EQ(describe(make({NAN, 0, 0, 0, 0, 0, 0})),
+              "Mon Jan -719528 00:00:00 GMT+0545 -2147481678 -2147481678 -2147483578 0 -719528 1 0 0 0 952 "
+              "-6.77681005680783e+19 -345.019733333333 -2147481678 -2147483578 0 -719529 0 18 15 56 768");
+    EXPECT_EQ(text(call(make({123456789, 123, 456, 789, 123, 456, 2000}), "getTimezoneOffset")), "-345.002666666667");
 }
 
 TEST_F(DateTest, FromPartsInLocalTimeAndUtc) {
@@ -105,6 +115,7 @@ TEST_F(DateTest, FromPartsInLocalTimeAndUtc) {
     EXPECT_EQ(utc({7002.5, 13.5, 32.5, 24.5, 60.5, 60.5, 1000.5}), "158831542861000");
     EXPECT_EQ(utc({-1, -2, -3, -4, -5, -6, -7}), "-2246155506007");
     EXPECT_EQ(utc({0, NAN, 0, 0, 0, 0, 0}), "NaN");
+    EXPECT_EQ(utc({NAN, 0, 0, 0, 0, 0, 0}), "-6.77681005680576e+19");
     EXPECT_EQ(utc({0, INFINITY, 0, 0, 0, 0, 0}), "NaN");
     EXPECT_EQ(utc({0, 0, INFINITY, 0, 0, 0, 0}), "Infinity");
     EXPECT_EQ(utc({0, 0, 0, 0, 0, -INFINITY, 0}), "-Infinity");
@@ -131,6 +142,13 @@ TEST_F(DateTest, SettersChangeTheirPartsAndClip) {
         {"setUTCHours", {24.5, 60.5, 60.5, 1000.5}, "1594861261000"},
         {"setUTCMonth", {-2, -3}, "1572293987653"},
         {"setUTCFullYear", {7002.5, 13.5, 32.5}, "158831525987653"},
+        // What the reference player makes of parts that are no numbers.
+        {"setMonth", {}, "1579119587653"},
+        {"setMonth", {INFINITY}, "NaN"},
+        {"setMinutes", {}, "-127254174732347"},
+        {"setMinutes", {0, NAN}, "-552639547347"},
+        {"setUTCMinutes", {NAN, 0}, "-127254175679347"},
+        {"setYear", {0, 0}, "-2207706012347"},
         {"setTime", {}, "NaN"},
         {"setTime", {5.5}, "5"},
         {"setTime", {-8.64e15}, "-8.64e+15"},

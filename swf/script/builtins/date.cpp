@@ -267,7 +267,7 @@ Value dateSet(Machine& m, Value thisValue, std::span<const Value> args) {
     int firstSlot = 0, maxArgs = 0;
     switch (F) {
     case First::FullYear: firstSlot = 0; maxArgs = 3; break;
-    case First::Year: firstSlot = 0; maxArgs = 1; break;
+    case First::Year: firstSlot = 0; maxArgs = 3; break;
     case First::Month: firstSlot = 1; maxArgs = 2; break;
     case First::Date: firstSlot = 2; maxArgs = 1; break;
     case First::Hours: firstSlot = 3; maxArgs = 4; break;
@@ -283,12 +283,12 @@ Value dateSet(Machine& m, Value thisValue, std::span<const Value> args) {
     for (int i = 0; i < static_cast<int>(args.size()) && i < given; ++i)
         *slots[firstSlot + i] = m.toNumber(args[static_cast<std::size_t>(i)]);
     // What the reference player makes of a part that is no finite number:
-    // setMonth takes January, setMinutes the smallest 32-bit integer (for
-    // each of its parts); the other setters give an invalid date.
+    // setMonth takes January for NaN, setMinutes the smallest 32-bit integer
+    // (for each of its parts); the other setters give an invalid date.
     for (int i = 0; i < given; ++i) {
         double& part = *slots[firstSlot + i];
         if (std::isfinite(part)) continue;
-        if (F == First::Month && i == 0) part = 0;
+        if (F == First::Month && i == 0 && std::isnan(part)) part = 0;
         else if (F == First::Minutes) part = kIntMin;
     }
     if (F == First::Year && !std::isnan(year)) {
