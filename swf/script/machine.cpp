@@ -82,7 +82,8 @@ RunResult Machine::guarded(const std::function<void()>& body) {
         } catch (...) {
             text = "?";
         }
-        warn("exception non rattrapée : " + text);
+        // The reference player writes this line among the traces.
+        host_.trace("Warning: Uncaught exception, " + text);
     } catch (LimitError& e) {
         restore();
         --runDepth_;
@@ -388,7 +389,7 @@ bool Machine::strictEquals(Value a, Value b) {
     case Type::Undefined:
     case Type::Null: return true;
     case Type::Boolean: return a.b == b.b;
-    case Type::Number: return a.n == b.n;
+    case Type::Number: return a.n == b.n || (std::isnan(a.n) && std::isnan(b.n));
     case Type::String: return a.s == b.s || a.str() == b.str();
     case Type::Object: return a.o == b.o;
     }
@@ -397,7 +398,7 @@ bool Machine::strictEquals(Value a, Value b) {
 
 bool Machine::looseEquals(Value a, Value b) {
     for (int round = 0; round < 4; ++round) {
-        if (a.type == b.type) return strictEquals(a, b);
+        if (a.type == b.type) return a.type == Type::Number ? a.n == b.n : strictEquals(a, b);
         if (a.isNullish() && b.isNullish()) return true;
         if (a.isNullish() || b.isNullish()) return false;
         if (a.isNumber() && b.isString()) return a.n == primitiveToNumber(b, version_);
@@ -520,7 +521,7 @@ void Machine::set(Object* o, std::string_view name, Value v) {
             // While the watcher runs, the property reads and writes its stored
             // value directly (no getter, setter or watcher).
             Property* own = o->findOwn(name, cs);
-            Value old = own ? own->value : Value();
+            Value old = own ? own->value : get(o, name);
             Value args[4] = {str(w.name), old, v, w.userData};
             busyAccessors_.emplace_back(o, "\x01" + w.name);
             busyAccessors_.emplace_back(o, std::string(name));

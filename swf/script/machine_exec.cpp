@@ -578,21 +578,24 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
         }
         case BitURShift: {
             std::uint32_t n = static_cast<std::uint32_t>(toInt32(pop())) & 31;
-            auto a = static_cast<std::uint32_t>(toInt32(pop()));
-            push(Value::number(static_cast<double>(a >> n)));
+            std::int32_t a = toInt32(pop());
+            // A shift by zero gives the signed value back, as the reference player does.
+            push(Value::number(n == 0 ? static_cast<double>(a) : static_cast<double>(static_cast<std::uint32_t>(a) >> n)));
             break;
         }
 
         // ---- comparisons and logic
         case Equals: {
-            double b = toNumber(pop());
+            Value vb = pop();
             double a = toNumber(pop());
+            double b = toNumber(vb);
             pushBool(a == b);
             break;
         }
         case Less: {
-            double b = toNumber(pop());
+            Value vb = pop();
             double a = toNumber(pop());
+            double b = toNumber(vb);
             pushBool(a < b);
             break;
         }

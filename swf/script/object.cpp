@@ -12,7 +12,9 @@ constexpr std::size_t kIndexThreshold = 12;
 
 bool visibleIn(std::uint16_t flags, int version) {
     if ((flags & OnlyV6) && version < 6) return false;
-    if ((flags & OnlyV7) && version < 7) return false;
+    if ((flags & OnlyV7) && version == 6) return false;  // this bit hides from version 6 movies only
+    if ((flags & OnlyV7b) && version < 7) return false;
+    if ((flags & OnlyV10) && version < 10) return false;
     if ((flags & OnlyV8) && version < 8) return false;
     if ((flags & OnlyV9) && version < 9) return false;
     return true;

@@ -29,11 +29,13 @@ enum PropFlag : std::uint16_t {
     DontDelete = 2,   // delete fails
     ReadOnly = 4,     // writes are ignored
     // Bits that hide a property from movies older than a version:
-    OnlyV6 = 1 << 7,   // not seen below version 6
-    OnlyV7 = 1 << 10,  // not seen below version 7
-    OnlyV8 = 1 << 12,  // not seen below version 8
-    OnlyV9 = 1 << 13,  // not seen below version 9 (never in versions 4..8)
-    VersionMask = OnlyV6 | OnlyV7 | OnlyV8 | OnlyV9,
+    OnlyV6 = 1 << 7,    // not seen below version 6
+    OnlyV7 = 1 << 8,    // not seen by version 6 movies
+    OnlyV7b = 1 << 10,  // not seen below version 7 either
+    OnlyV8 = 1 << 12,   // not seen below version 8
+    OnlyV9 = 1 << 13,   // not seen below version 9 (never in versions 4..8)
+    OnlyV10 = 1 << 14,  // not seen below version 10 (never)
+    VersionMask = OnlyV6 | OnlyV7 | OnlyV7b | OnlyV8 | OnlyV9 | OnlyV10,
 };
 
 // Is a property with these flags visible to a movie of this version?

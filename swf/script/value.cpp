@@ -92,14 +92,18 @@ double parseNumber(std::string_view s, int version) {
     if (t.empty()) return version >= 5 ? std::nan("") : 0.0;
     if (version >= 6 && t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
         std::uint64_t v = 0;
-        for (std::size_t k = 2; k < t.size(); ++k) {
+        bool negative = t[2] == '-';  // "0x-10" reads -16
+        std::size_t first = negative ? 3 : 2;
+        if (first >= t.size()) return std::nan("");
+        for (std::size_t k = first; k < t.size(); ++k) {
             char c = t[k];
             int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
                   : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
             if (d < 0) return std::nan("");
             v = (v << 4) | static_cast<std::uint64_t>(d);
         }
-        return static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
+        double d = static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
+        return negative ? -d : d;
     }
     // Decimal: [sign] digits [. digits] [e [sign] digits], nothing after.
     std::size_t k = 0;

@@ -311,6 +311,21 @@ TEST_F(ArrayTest, ConstructorAndPrinting) {
     EXPECT_EQ(text(construct({s("3")})), "3");
     EXPECT_EQ(text(construct({})), "");
     EXPECT_EQ(text(method(array({n(1), s("x"), Value::null()}), "toString")), "1,x,null");
+
+    // super(...) from a subclass: the object gets elements and a length, and the methods work on it.
+    Object* sub = m.newObject();
+    sub->setProto(m.realm().arrayProto);
+    Value pair[2] = {s("foo"), s("bar")};
+    Value r = m.realm().arrayCtor->native(m, Value::object(sub), std::span<const Value>(pair, 2));
+    EXPECT_TRUE(r.isObject() && r.o == sub);
+    EXPECT_EQ(m.toString(m.get(sub, "length")), "2");
+    EXPECT_EQ(text(method(Value::object(sub), "shift")), "foo");
+    EXPECT_EQ(m.toString(m.get(sub, "length")), "1");
+    EXPECT_EQ(text(method(Value::object(sub), "join")), "bar");
+    // Called on anything else, Array makes a new array.
+    Value made = m.realm().arrayCtor->native(m, Value::object(m.newObject()), std::span<const Value>(pair, 2));
+    ASSERT_TRUE(made.isObject());
+    EXPECT_EQ(made.o->kind(), Object::Kind::Array);
 }
 
 TEST_F(ArrayTest, HugeArraysStopTheScript) {

@@ -135,6 +135,30 @@ Value arrayConstruct(Machine& m, Value, std::span<const Value> args) {
     return Value::object(a);
 }
 
+// Array called as a function. From a subclass's constructor (super(...)),
+// `this` is an object that inherits Array.prototype without being an
+// array: it gets the elements and length as ordinary properties, and
+// every method works on it since the methods are generic.
+Value arrayCall(Machine& m, Value thisValue, std::span<const Value> args) {
+    Object* self = thisObject(thisValue);
+    bool inherits = false;
+    if (self && self->kind() != Object::Kind::Array) {
+        std::size_t depth = 0;
+        for (Object* p = self->proto(); p && depth < m.limits().maxPrototypeDepth; p = p->proto(), ++depth)
+            if (p == m.realm().arrayProto) inherits = true;
+    }
+    if (!inherits) return arrayConstruct(m, thisValue, args);
+    Elements e(m, self);
+    if (args.size() == 1 && args[0].isNumber()) {
+        e.setLength(std::trunc(std::clamp(args[0].n, 0.0, kMaxLength)));
+        return thisValue;
+    }
+    chargeElements(m, args.size());
+    for (std::uint32_t i = 0; i < args.size(); ++i) e.set(i, args[i]);
+    e.setLength(static_cast<double>(args.size()));
+    return thisValue;
+}
+
 // ---- methods
 
 Value arrayPush(Machine& m, Value thisValue, std::span<const Value> args) {
@@ -501,7 +525,7 @@ Value arraySortOn(Machine& m, Value thisValue, std::span<const Value> args) {
 }  // namespace
 
 void installArray(Realm& realm) {
-    FunctionObject* ctor = realm.defineClass("Array", arrayConstruct, arrayConstruct, realm.arrayProto);
+    FunctionObject* ctor = realm.defineClass("Array", arrayCall, arrayConstruct, realm.arrayProto);
     realm.arrayCtor = ctor;
     const std::pair<const char*, int> constants[] = {
         {"CASEINSENSITIVE", CaseInsensitive}, {"DESCENDING", Descending}, {"UNIQUESORT", UniqueSort},

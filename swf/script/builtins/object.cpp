@@ -50,7 +50,7 @@ Value toStringMethod(Machine& m, Value self, std::span<const Value>) {
 Value valueOf(Machine& m, Value self, std::span<const Value>) { return self; }
 
 Value addProperty(Machine& m, Value self, std::span<const Value> args) {
-    if (!self.isObject() || args.size() < 2) return Value::boolean(false);
+    if (!self.isObject() || args.size() < 3) return Value::boolean(false);
     std::string name = m.toString(args[0]);
     Value getter = args[1];
     Value setter = arg(args, 2);
