@@ -340,6 +340,7 @@ Value Machine::toPrimitive(Value v, Hint hint) {
         return str(clipPath(clip, true));
     }
     if (hint == Hint::None && o->kind() == Object::Kind::Date) hint = Hint::String;
+    if (hint == Hint::String && o->kind() == Object::Kind::Super) return str("[type Object]");
     Value fn = get(o, hint == Hint::String ? "toString" : "valueOf");
     if (fn.isObject() && fn.o->isFunction()) {
         Value r = call(fn, v, {});
@@ -363,7 +364,7 @@ std::string Machine::toString(Value v) {
     if (v.type == Type::String) return std::string(v.str());
     if (v.isObject()) {
         v = toPrimitive(v, Hint::String);
-        if (v.isObject()) return v.o->isFunction() ? "[type Function]" : "[object Object]";
+        if (v.isObject()) return v.o->isFunction() ? "[type Function]" : "[type Object]";
     }
     return primitiveToString(v, version_);
 }
@@ -497,7 +498,7 @@ Value Machine::get(Value v, std::string_view name) {
 }
 
 void Machine::set(Object* o, std::string_view name, Value v) {
-    if (!o) return;
+    if (!o || name.empty()) return;  // a property without a name is never made
     bool cs = caseSensitive();
     if (o->kind() == Object::Kind::Super) {
         auto* s = static_cast<SuperObject*>(o);
@@ -749,9 +750,9 @@ Value Machine::invoke(FunctionObject* fn, Value thisValue, std::span<const Value
             preload(root ? Value::object(root) : Value());
         }
         if (flags & PreloadParent) {
+            // Without a parent (the root) no register is taken.
             Value parent;
-            if (target->kind() == Object::Kind::Stage) target->getVirtual(*this, "_parent", parent);
-            preload(parent);
+            if (target->kind() == Object::Kind::Stage && target->getVirtual(*this, "_parent", parent)) preload(parent);
         }
         if (flags & PreloadGlobal) preload(Value::object(realm_->global));
     }

@@ -372,7 +372,7 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
             Value index = pop();
             Value target = pop();
             Object* o = clipFor(f, target);
-            double i = toNumber(index);
+            double i = std::trunc(toNumber(index));
             Value out;
             if (o && std::isfinite(i) && i >= 0 && i < static_cast<int>(DisplayProperty::Count))
                 out = get(o, displayPropertyName(static_cast<DisplayProperty>(static_cast<int>(i))));
@@ -384,7 +384,7 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
             Value index = pop();
             Value target = pop();
             Object* o = clipFor(f, target);
-            double i = toNumber(index);
+            double i = std::trunc(toNumber(index));
             if (o && std::isfinite(i) && i >= 0 && i < static_cast<int>(DisplayProperty::Count))
                 set(o, displayPropertyName(static_cast<DisplayProperty>(static_cast<int>(i))), value);
             break;
@@ -969,12 +969,22 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
 
         // ---- objects and functions
         case InitArray: {
+            // A negative count (as a 32-bit integer) makes nothing.
+            if (stack_.size() > f.stackBase && swf::script::toInt32(toNumber(stack_.back())) < 0) {
+                pop();
+                push(Value());
+                break;
+            }
             popArgs(args);
             push(Value::object(newArray(args)));
             break;
         }
         case InitObject: {
             double count = toNumber(pop());
+            if (swf::script::toInt32(count) < 0) {
+                push(Value());
+                break;
+            }
             std::size_t n = std::isfinite(count) && count > 0 ? static_cast<std::size_t>(std::min(count, 1e9)) : 0;
             Object* o = newObject();
             std::size_t available = (stack_.size() - f.stackBase) / 2;

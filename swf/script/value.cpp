@@ -137,7 +137,10 @@ double primitiveToNumber(const Value& v, int version) {
     case Type::Null: return version >= 7 ? std::nan("") : 0.0;
     case Type::Boolean: return v.b ? 1.0 : 0.0;
     case Type::Number: return v.n;
-    case Type::String: return parseNumber(v.str(), version);
+    case Type::String: {
+        double d = parseNumber(v.str(), version);
+        return version < 5 && std::isnan(d) ? 0.0 : d;  // version 4 reads bad numbers as 0
+    }
     case Type::Object: return std::nan("");
     }
     return std::nan("");

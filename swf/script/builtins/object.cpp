@@ -19,6 +19,7 @@ Value hasOwnProperty(Machine& m, Value self, std::span<const Value> args) {
     if (!self.isObject() || args.empty()) return Value::boolean(false);
     std::string name = m.toString(args[0]);
     Object* o = self.o;
+    if (equalNames(name, "__proto__", m.caseSensitive())) return Value::boolean(o->proto() != nullptr);
     if (const Property* p = o->findOwn(name, m.caseSensitive()); p && visibleIn(p->flags, m.version()))
         return Value::boolean(true);
     return Value::boolean(o->kind() != Object::Kind::Stage && o->hasVirtual(m, name));
