@@ -2,6 +2,7 @@
 // constants and toString(radix), printed as the reference player prints them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -43,6 +44,10 @@ TEST(Number, ConstructorConstantsAndRadix) {
     struct Case { double value; Value radix; const char* out; } cases[] = {
         {10, n(2), "1010"}, {6, n(3), "20"}, {6, n(8), "6"}, {6, n(-2), "6"}, {6, n(0), "6"},
         {6, n(5), "11"}, {-5, n(2), "-101"}, {-11, n(16), "-b"}, {268, Value(), "268"}, {0.5, n(10), "0.5"},
+        {4123, n(36), "36j"}, {-123.1, n(16), "-7b"}, {-123.1, n(37), "-123.1"}, {-2147483647.9, n(8), "-17777777777"},
+        // NaN is cut to -2^31: its digits come out below '0'.
+        {NAN, n(2), "-/0000000000000000000000000000000"}, {NAN, n(3), "-/.//./..././/0.0./0."},
+        {NAN, n(16), "-(0000000"}, {NAN, n(10), "NaN"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(m.toString(method(n(c.value), "toString", {c.radix})), c.out) << c.value;

@@ -1,7 +1,9 @@
 // Number: the constructor (a conversion when called, a Number object with
 // `new`), its constants, and Number.prototype.toString(radix) / valueOf.
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <string>
 
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/machine.h"
@@ -26,6 +28,26 @@ bool thisNumber(const Value& thisValue, double& out) {
     return false;
 }
 
+// toString(radix) as the reference player writes it: the number cut to a
+// 32-bit integer (NaN and numbers out of range become -2^31, whose
+// negation stays negative), then digits taken from the end, a negative
+// remainder written as the character that far below '0'.
+std::string radixText(double n, int radix) {
+    std::int32_t v = (std::isnan(n) || n >= 2147483648.0 || n <= -2147483649.0)
+                         ? std::numeric_limits<std::int32_t>::min()
+                         : static_cast<std::int32_t>(n);
+    bool negative = v < 0;
+    std::int32_t x = negative && v != std::numeric_limits<std::int32_t>::min() ? -v : v;
+    std::string out;
+    do {
+        int d = x % radix;
+        out += static_cast<char>(d < 0 ? '0' + d : (d < 10 ? '0' + d : 'a' + d - 10));
+        x /= radix;
+    } while (x != 0);
+    if (negative) out += '-';
+    return std::string(out.rbegin(), out.rend());
+}
+
 Value numberCall(Machine& m, Value, std::span<const Value> args) {
     return Value::number(args.empty() ? 0.0 : m.toNumber(args[0]));
 }
@@ -42,7 +64,7 @@ Value numberToString(Machine& m, Value thisValue, std::span<const Value> args) {
     // A radix outside 2..36 (or none) prints in decimal.
     if (!args.empty() && !args[0].isUndefined()) {
         std::int32_t radix = toInt32(m.toNumber(args[0]));
-        if (radix >= 2 && radix <= 36 && radix != 10) return m.str(formatNumberRadix(n, radix));
+        if (radix >= 2 && radix <= 36 && radix != 10) return m.str(radixText(n, radix));
     }
     return m.str(formatNumber(n));
 }
