@@ -398,6 +398,12 @@ bool Machine::strictEquals(Value a, Value b) {
 }
 
 bool Machine::looseEquals(Value a, Value b) {
+    // Two different objects are compared by what valueOf gives (right one first).
+    if (a.isObject() && b.isObject() && a.o != b.o) {
+        b = toPrimitive(b);
+        a = toPrimitive(a);
+        if (a.isObject() && b.isObject()) return a.o == b.o;
+    }
     for (int round = 0; round < 4; ++round) {
         if (a.type == b.type) return a.type == Type::Number ? a.n == b.n : strictEquals(a, b);
         if (a.isNullish() && b.isNullish()) return true;

@@ -502,33 +502,38 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
 
         // ---- arithmetic
         case Add: {
-            double b = toNumber(pop());
+            Value vb = pop();
             double a = toNumber(pop());
+            double b = toNumber(vb);
             push(Value::number(a + b));
             break;
         }
         case Subtract: {
-            double b = toNumber(pop());
+            Value vb = pop();
             double a = toNumber(pop());
+            double b = toNumber(vb);
             push(Value::number(a - b));
             break;
         }
         case Multiply: {
-            double b = toNumber(pop());
+            Value vb = pop();
             double a = toNumber(pop());
+            double b = toNumber(vb);
             push(Value::number(a * b));
             break;
         }
         case Divide: {
-            double b = toNumber(pop());
+            Value vb = pop();
             double a = toNumber(pop());
+            double b = toNumber(vb);
             if (ver < 5 && b == 0) push(str("#ERROR#"));
             else push(Value::number(a / b));
             break;
         }
         case Modulo: {
-            double b = toNumber(pop());
+            Value vb = pop();
             double a = toNumber(pop());
+            double b = toNumber(vb);
             push(Value::number(std::fmod(a, b)));
             break;
         }

@@ -105,6 +105,15 @@ double parseNumber(std::string_view s, int version) {
         double d = static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
         return negative ? -d : d;
     }
+    // From version 6, "010" is octal when every digit allows it.
+    if (version >= 6) {
+        std::size_t k0 = (t[0] == '-' || t[0] == '+') ? 1 : 0;
+        if (t.size() > k0 + 1 && t[k0] == '0' && t.find_first_not_of("01234567", k0) == std::string_view::npos) {
+            double v = 0;
+            for (std::size_t k = k0; k < t.size(); ++k) v = v * 8 + (t[k] - '0');
+            return t[0] == '-' ? -v : v;
+        }
+    }
     // Decimal: [sign] digits [. digits] [e [sign] digits], nothing after.
     std::size_t k = 0;
     if (k < t.size() && (t[k] == '+' || t[k] == '-')) ++k;
@@ -138,8 +147,12 @@ double primitiveToNumber(const Value& v, int version) {
     case Type::Boolean: return v.b ? 1.0 : 0.0;
     case Type::Number: return v.n;
     case Type::String: {
-        double d = parseNumber(v.str(), version);
-        return version < 5 && std::isnan(d) ? 0.0 : d;  // version 4 reads bad numbers as 0
+        if (version >= 5) return parseNumber(v.str(), version);
+        // Version 4 reads the number at the start of the string, 0 when there is none.
+        std::string s(v.str());
+        char* end = nullptr;
+        double d = std::strtod(s.c_str(), &end);
+        return end == s.c_str() || std::isnan(d) ? 0.0 : d;
     }
     case Type::Object: return std::nan("");
     }

@@ -132,7 +132,7 @@ Value unescapeFn(Machine& m, Value, std::span<const Value> args) {
             } else if (a >= 16) {
                 i += 2;  // "%" and a character that is not a digit
             } else {
-                i += 4;  // one good digit then a bad one: the reference skips one more
+                i += 3;  // one good digit then a bad one: both are dropped
             }
         } else {
             out += c;
@@ -184,7 +184,7 @@ Value setPropFlags(Machine& m, Value, std::span<const Value> args) {
         return Value();
     }
     std::vector<std::string> list;
-    if (names.isObject()) {
+    if (names.isObject() && names.o->kind() == Object::Kind::Array) {
         double n = m.toNumber(m.get(names.o, "length"));
         std::size_t count = n > 0 ? static_cast<std::size_t>(std::min(n, 1e6)) : 0;
         m.chargeSteps(count);
