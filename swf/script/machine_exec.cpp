@@ -769,9 +769,12 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
             };
             std::uint32_t after = t.end;
             std::uint32_t exitPc;
+            // Leaving a block for a place inside the rest of the statement (the
+            // catch or finally block, or its end) is leaving it normally.
+            auto inStatement = [&](std::uint32_t at) { return at >= t.catchBegin && at <= t.end; };
             try {
                 exitPc = runBlock(t.tryBegin, t.catchBegin);
-                if (exitPc != t.catchBegin) after = exitPc;
+                if (!inStatement(exitPc)) after = exitPc;
             } catch (ScriptError& e) {
                 f.scope = scope;
                 f.target = target;
@@ -789,7 +792,7 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
                     }
                     try {
                         exitPc = runBlock(t.catchBegin, t.finallyBegin);
-                        if (exitPc != t.finallyBegin) after = exitPc;
+                        if (!inStatement(exitPc)) after = exitPc;
                     } catch (ScriptError& e2) {
                         if (!t.hasFinally) throw;
                         pending = true;
@@ -823,7 +826,7 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
                 } else {
                     f.returned = returned;
                     f.result = result;
-                    if (exitPc != t.end) {
+                    if (!inStatement(exitPc)) {
                         after = exitPc;
                         pending = false;
                     }

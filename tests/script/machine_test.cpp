@@ -246,6 +246,13 @@ TEST(Actions, ControlFlow) {
              fin2.traceValue("finally2");
              a.tryBlock(thrower, &handler, &fin2, "e");
          }, {"body", "finally", "after", "catch", "finally2"}},
+        {"try block jumping into its finally block runs it once", 6, [](Asm& a) {
+             Asm body, handler, fin;
+             body.traceValue("try");
+             handler.traceValue("catch");
+             fin.traceValue("finally");
+             a.tryBlock(body, &handler, &fin, "e").traceValue("after");
+         }, {"try", "finally", "after"}},
         {"uncaught exception in function reaches the caller's catch", 6, [](Asm& a) {
              Asm fbody;
              fbody.push({"err"}).code(op::Throw);
