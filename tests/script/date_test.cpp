@@ -91,6 +91,12 @@ TEST_F(DateTest, FromATimeValue) {
               "Mon Jan -719528 00:00:00 GMT+0545 -2147481678 -2147481678 -2147483578 0 -719528 1 0 0 0 952 "
               "-6.77681005680783e+19 -345.019733333333 -2147481678 -2147483578 0 -719529 0 18 15 56 768");
     EXPECT_EQ(text(call(make({123456789, 123, 456, 789, 123, 456, 2000}), "getTimezoneOffset")), "-345.002666666667");
+    // The largest numbers still print and read in bounded time.
+    for (double huge : {1.7e308, -1.7e308, 1e20}) {
+        Value d = make({huge});
+        EXPECT_EQ(text(call(d, "getFullYear")), huge > 0 ? "2147485617" : "-2147481678") << huge;
+        EXPECT_NE(text(call(d, "toString")).find("GMT+0545"), std::string::npos) << huge;
+    }
 }
 
 TEST_F(DateTest, FromPartsInLocalTimeAndUtc) {

@@ -49,8 +49,12 @@ constexpr double kIntMax = 2147483647.0;
 double yearFromTime(double t) {
     double day = dayOf(t);
     double y = std::floor(day / 365.2425) + 1970;
-    while (dayFromYear(y) > day) y -= 1;
-    while (dayFromYear(y + 1) <= day) y += 1;
+    // Past the 32-bit range the year is fixed; stopping here also keeps the
+    // correction below away from numbers too large to step by one.
+    if (y - 1970 < kIntMin - 2) return 1970 + kIntMin;
+    if (y - 1970 > kIntMax + 2) return 1970 + kIntMax;
+    for (int i = 0; i < 4 && dayFromYear(y) > day; ++i) y -= 1;
+    for (int i = 0; i < 4 && dayFromYear(y + 1) <= day; ++i) y += 1;
     return 1970 + std::fmax(kIntMin, std::fmin(kIntMax, y - 1970));
 }
 
@@ -141,12 +145,12 @@ std::string formatDate(double t) {
     long offsetMinutes = std::lround(offset / kMsPerMinute);
     char sign = offsetMinutes < 0 ? '-' : '+';
     offsetMinutes = std::labs(offsetMinutes);
-    auto whole = [](double x) { return static_cast<long long>(x); };
-    char buffer[128];
-    std::snprintf(buffer, sizeof buffer, "%s %s %lld %02lld:%02lld:%02lld GMT%c%02ld%02ld %lld",
-                  kDays[static_cast<int>(p.weekDay)], kMonths[static_cast<int>(p.month)], whole(p.date),
+    auto whole = [](double x) { return static_cast<long long>(x); };  // parts of a day: small
+    char buffer[400];  // a day number near 1e300 has 300 digits
+    std::snprintf(buffer, sizeof buffer, "%s %s %.0f %02lld:%02lld:%02lld GMT%c%02ld%02ld %.0f",
+                  kDays[static_cast<int>(p.weekDay) % 7], kMonths[static_cast<int>(p.month) % 12], p.date,
                   whole(p.hours), whole(p.minutes), whole(p.seconds), sign, offsetMinutes / 60, offsetMinutes % 60,
-                  whole(p.year));
+                  p.year);
     return buffer;
 }
 
