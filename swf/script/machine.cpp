@@ -341,7 +341,8 @@ Value Machine::toPrimitive(Value v, Hint hint) {
     }
     if (hint == Hint::None && o->kind() == Object::Kind::Date) hint = Hint::String;
     if (hint == Hint::String && o->kind() == Object::Kind::Super) return str("[type Object]");
-    Value fn = get(o, hint == Hint::String ? "toString" : "valueOf");
+    Value fn;  // conversions never go through __resolve
+    if (!find(o, hint == Hint::String ? "toString" : "valueOf", fn)) fn = Value();
     if (fn.isObject() && fn.o->isFunction()) {
         Value r = call(fn, v, {});
         // A toString that gives no string leaves "[type Object]".
@@ -482,8 +483,15 @@ bool Machine::find(Object* o, std::string_view name, Value& out) {
 
 Value Machine::get(Object* o, std::string_view name) {
     Value v;
-    if (!find(o, name, v)) return Value();
-    return v;
+    if (find(o, name, v)) return v;
+    // A missing member is asked of the object's __resolve function, when it has one.
+    if (!o || equalNames(name, "__resolve", caseSensitive())) return Value();
+    Value resolver;
+    if (find(o, "__resolve", resolver) && resolver.isObject() && resolver.o->isFunction()) {
+        Value args[1] = {str(name)};
+        return call(resolver, Value::object(o), args);
+    }
+    return Value();
 }
 
 Value Machine::get(Value v, std::string_view name) {

@@ -547,6 +547,20 @@ TEST(Actions, ReferencePlayerQuirks) {
         {"negative InitArray count makes undefined", 8, [](Asm& a) {
              a.push({"a", "b", 4294967295.0}).code(op::InitArray).trace().trace().trace();
          }, {"undefined", "b", "a"}},
+        {"__resolve answers missing members but not conversions", 6, [](Asm& a) {
+             Asm r;
+             r.push({"resolved "}).get("n").code(op::Add2).code(op::Return);
+             a.push({"o", 0}).code(op::InitObject).code(op::SetVariable);
+             a.get("o").push({"__resolve"}).function("", {"n"}, r).code(op::SetMember);
+             a.get("o").member("missing").trace();
+             a.get("o").push({"x"}).code(op::Add2).trace();
+         }, {"resolved missing", "[object Object]x"}},
+        {"ASSetPropFlags with undefined names the property \"undefined\"", 7, [](Asm& a) {
+             a.push({"o", "a", 3, "undefined", 4, 2}).code(op::InitObject).code(op::SetVariable);
+             a.push({0, 1, Undef{}}).get("o").push({4, "ASSetPropFlags"}).code(op::CallFunction).code(op::Pop);
+             a.get("o").code(op::Enumerate2).label("loop").storeRegister(0).push({Null{}}).code(op::Equals2).ifTrue("done");
+             a.push({Reg{0}}).trace().jump("loop").label("done");
+         }, {"a"}},
         {"_global has no toString", 6, [](Asm& a) { a.get("_global").trace(); }, {"[type Object]"}},
         {"preloading _parent at the root takes no register", 6, [](Asm& a) {
              Asm body;

@@ -178,7 +178,7 @@ Value setPropFlags(Machine& m, Value, std::span<const Value> args) {
     auto clear = static_cast<std::uint16_t>(args.size() > 3 ? swf::script::toInt32(m.toNumber(args[3])) & 0xFFFF : 0);
     auto apply = [&](Property& p) { p.flags = static_cast<std::uint16_t>((p.flags & ~clear) | set); };
     Value names = args[1];
-    if (names.isNull() || names.isUndefined()) {
+    if (names.isNull()) {
         for (Property& p : o->properties())
             if (!p.dead) apply(p);
         return Value();
