@@ -16,8 +16,6 @@
 namespace swf::script {
 
 std::string lowerCaseText(std::string_view text);
-// The length scripts read from a string: UTF-16 units from version 6, bytes before.
-double scriptStringLength(std::string_view text, int version);
 
 namespace {
 
@@ -245,7 +243,7 @@ Value stringCall(Machine& m, Value, std::span<const Value> args) {
 Value stringConstruct(Machine& m, Value, std::span<const Value> args) {
     Value s = args.empty() ? m.str(std::string_view()) : Value::string(m.toStr(args[0]));
     auto* o = m.heap().make<PrimitiveObject>(m.realm().stringProto, Object::Kind::String, s);
-    o->define(m.heap(), "length", Value::number(scriptStringLength(s.str(), m.version())), DontEnum | DontDelete, true);
+    o->define(m.heap(), "length", Value::number(static_cast<double>(scriptLength(s.str(), m.version()))), DontEnum | DontDelete, true);
     return Value::object(o);
 }
 
@@ -410,17 +408,6 @@ Value stringToUpperCase(Machine& m, Value thisValue, std::span<const Value>) {
 }  // namespace
 
 std::string lowerCaseText(std::string_view text) { return mapCase(text, 6, false); }
-
-double scriptStringLength(std::string_view text, int version) {
-    if (version < 6) return static_cast<double>(text.size());
-    // UTF-16 units without decoding: one per lead byte, two for a 4-byte sequence.
-    std::size_t units = 0;
-    for (char c : text) {
-        auto b = static_cast<unsigned char>(c);
-        if ((b & 0xC0) != 0x80) units += b >= 0xF0 ? 2 : 1;
-    }
-    return static_cast<double>(units);
-}
 
 void installString(Realm& realm) {
     Object* proto = realm.stringProto;
