@@ -34,7 +34,8 @@ constexpr double kMaxLength = 4294967295.0;
 // Reads and writes the elements of `this`, whatever kind of object it is.
 class Elements {
 public:
-    Elements(Machine& m, Object* o) : m_(m), o_(o), arr_(o->kind() == Object::Kind::Array ? static_cast<ArrayObject*>(o) : nullptr) {}
+    Elements(Machine& m, Object* o)
+        : m_(m), o_(o), arr_(o->kind() == Object::Kind::Array ? static_cast<ArrayObject*>(o) : nullptr) {}
 
     std::uint32_t length() {
         if (arr_) return arr_->length();

@@ -243,7 +243,8 @@ Value stringCall(Machine& m, Value, std::span<const Value> args) {
 Value stringConstruct(Machine& m, Value, std::span<const Value> args) {
     Value s = args.empty() ? m.str(std::string_view()) : Value::string(m.toStr(args[0]));
     auto* o = m.heap().make<PrimitiveObject>(m.realm().stringProto, Object::Kind::String, s);
-    o->define(m.heap(), "length", Value::number(static_cast<double>(scriptLength(s.str(), m.version()))), DontEnum | DontDelete, true);
+    double length = static_cast<double>(scriptLength(s.str(), m.version()));
+    o->define(m.heap(), "length", Value::number(length), DontEnum | DontDelete, true);
     return Value::object(o);
 }
 
