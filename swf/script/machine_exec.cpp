@@ -977,11 +977,15 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
 
         // ---- objects and functions
         case InitArray: {
-            // A negative count (as a 32-bit integer) makes nothing.
-            if (stack_.size() > f.stackBase && swf::script::toInt32(toNumber(stack_.back())) < 0) {
-                pop();
-                push(Value());
-                break;
+            // A count that is negative or more than the stack holds makes nothing.
+            {
+                double count = toNumber(pop());
+                double available = static_cast<double>(stack_.size() - f.stackBase);
+                if (!(count >= 0) || std::trunc(count) > available) {
+                    push(Value());
+                    break;
+                }
+                push(Value::number(std::trunc(count)));
             }
             popArgs(args);
             push(Value::object(newArray(args)));
@@ -989,7 +993,7 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
         }
         case InitObject: {
             double count = toNumber(pop());
-            if (swf::script::toInt32(count) < 0) {
+            if (!(count >= 0) || std::trunc(count) * 2 > static_cast<double>(stack_.size() - f.stackBase)) {
                 push(Value());
                 break;
             }

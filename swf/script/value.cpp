@@ -148,11 +148,27 @@ double primitiveToNumber(const Value& v, int version) {
     case Type::Number: return v.n;
     case Type::String: {
         if (version >= 5) return parseNumber(v.str(), version);
-        // Version 4 reads the number at the start of the string, 0 when there is none.
-        std::string s(v.str());
-        char* end = nullptr;
-        double d = std::strtod(s.c_str(), &end);
-        return end == s.c_str() || std::isnan(d) ? 0.0 : d;
+        // Version 4 reads the decimal number at the start of the string, 0 when there is none.
+        std::string_view t = v.str();
+        std::size_t k = 0;
+        while (k < t.size() && isSpace(t[k])) ++k;
+        std::size_t start = k;
+        if (k < t.size() && (t[k] == '+' || t[k] == '-')) ++k;
+        std::size_t digits = k;
+        while (k < t.size() && t[k] >= '0' && t[k] <= '9') ++k;
+        if (k < t.size() && t[k] == '.') {
+            ++k;
+            while (k < t.size() && t[k] >= '0' && t[k] <= '9') ++k;
+        }
+        if (k == digits || (k == digits + 1 && t[digits] == '.')) return 0.0;
+        if (k < t.size() && (t[k] == 'e' || t[k] == 'E')) {
+            std::size_t e = k + 1;
+            if (e < t.size() && (t[e] == '+' || t[e] == '-')) ++e;
+            std::size_t ed = e;
+            while (e < t.size() && t[e] >= '0' && t[e] <= '9') ++e;
+            if (e > ed) k = e;
+        }
+        return std::strtod(std::string(t.substr(start, k - start)).c_str(), nullptr);
     }
     case Type::Object: return std::nan("");
     }

@@ -544,9 +544,10 @@ TEST(Actions, ReferencePlayerQuirks) {
              a.push({"", 1}).get("o").push({"hasOwnProperty"}).code(op::CallMethod).trace();
              a.push({"__proto__", 1}).get("o").push({"hasOwnProperty"}).code(op::CallMethod).trace();
          }, {"false", "true"}},
-        {"negative InitArray count makes undefined", 8, [](Asm& a) {
-             a.push({"a", "b", 4294967295.0}).code(op::InitArray).trace().trace().trace();
-         }, {"undefined", "b", "a"}},
+        {"InitArray with more elements than the stack makes undefined", 8, [](Asm& a) {
+             a.push({"a", "b", "c", 4294967297.0}).code(op::InitArray).trace().trace().trace().trace();
+             a.push({"a", -1}).code(op::InitObject).trace().trace();
+         }, {"undefined", "c", "b", "a", "undefined", "a"}},
         {"__resolve answers missing members but not conversions", 6, [](Asm& a) {
              Asm r;
              r.push({"resolved "}).get("n").code(op::Add2).code(op::Return);
