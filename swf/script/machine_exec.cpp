@@ -882,9 +882,20 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
         case DefineLocal: {
             Value v = pop();
             std::string name = stringOf(pop());
-            if (f.activation) f.activation->define(heap_, name, v, 0, cs);
-            else if (hasPathChars(name) || isDotPath(name)) setVariable(f, name, v);
-            else set(f.target, name, v);
+            if (f.activation) {
+                f.activation->define(heap_, name, v, 0, cs);
+            } else if (hasPathChars(name) || isDotPath(name)) {
+                setVariable(f, name, v);
+            } else {
+                // In frame code a With object that owns the name takes the value.
+                Object* into = f.target;
+                for (Scope* s = f.scope; s && s->isWith; s = s->parent)
+                    if (s->object->findOwn(name, cs) || s->object->hasVirtual(*this, name)) {
+                        into = s->object;
+                        break;
+                    }
+                set(into, name, v);
+            }
             break;
         }
         case DefineLocal2: {

@@ -211,6 +211,13 @@ TEST(Actions, VariablesAndPaths) {
              a.get("o").with(body);
              a.get("o").member("a").trace().traceVar("a").traceVar("b");
          }, {"1", "inner", "outer", "new"}},
+        {"var in a with block of frame code sets the object's own property", 6, [](Asm& a) {
+             a.push({"m", "b", 20, 1}).code(op::InitObject).code(op::SetVariable);
+             Asm body;
+             body.push({"b", 10}).code(op::DefineLocal).push({"c", 10}).code(op::DefineLocal);
+             a.get("m").with(body);
+             a.get("m").member("b").trace().get("m").member("c").trace().traceVar("c");
+         }, {"10", "undefined", "10"}},
     });
 }
 
