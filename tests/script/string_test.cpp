@@ -175,6 +175,11 @@ TEST_F(StringTest, CaseMappingByVersion) {
     EXPECT_EQ(call(m5, "Été", "toUpperCase"), "ÉTé");
     EXPECT_EQ(call(m5, "ö", "charCodeAt", {n(0)}), "195");
     EXPECT_EQ(m5.toString(construct(m5, m5.str(std::string_view("ö"))).o->findOwn("length", true)->value), "2");
+    // The decoded string kept between calls belongs to one string and one version.
+    EXPECT_EQ(call("ö", "charCodeAt", {n(0)}), "246");
+    EXPECT_EQ(call(m5, "ö", "charCodeAt", {n(0)}), "195");
+    EXPECT_EQ(call("öx", "charCodeAt", {n(1)}), "120");
+    EXPECT_EQ(call("ö", "charCodeAt", {n(1)}), "NaN");
 }
 
 TEST_F(StringTest, ConversionsAndBounds) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,6 +95,7 @@ struct Text {
     bool bytes;
     std::u16string units;
 
+    Text() : bytes(false) {}
     Text(std::string_view s, int version) : bytes(version < 6) {
         if (bytes) {
             units.reserve(s.size());
@@ -232,6 +234,33 @@ std::int64_t intArg(Machine& m, const Value& v) { return toInt32(m.toNumber(v));
 
 bool present(std::span<const Value> args, std::size_t i) { return i < args.size() && !args[i].isUndefined(); }
 
+// An index argument, or nothing when it is missing or undefined.
+std::optional<std::int64_t> optionalIndex(Machine& m, std::span<const Value> args, std::size_t i) {
+    if (!present(args, i)) return std::nullopt;
+    return intArg(m, args[i]);
+}
+
+// The last string the index methods decoded: a loop that walks one long
+// string with charAt or substr decodes it once, not once per call. Callers
+// convert every argument first, since a conversion may run a script that
+// uses this cache too. Long strings are not kept: they go to `scratch`.
+const Text& textOf(const std::string& s, int version, Text& scratch) {
+    constexpr std::size_t kCachedBytes = 64 * 1024;
+    if (s.size() > kCachedBytes) {
+        scratch = Text(s, version);
+        return scratch;
+    }
+    thread_local std::string source;
+    thread_local int sourceVersion = -1;
+    thread_local Text text;
+    if (sourceVersion != version || source != s) {
+        text = Text(s, version);
+        source = s;
+        sourceVersion = version;
+    }
+    return text;
+}
+
 // ---- the constructor and String.fromCharCode
 
 Value stringCall(Machine& m, Value, std::span<const Value> args) {
@@ -276,15 +305,19 @@ Value stringToString(Machine& m, Value thisValue, std::span<const Value>) {
 }
 
 Value stringCharAt(Machine& m, Value thisValue, std::span<const Value> args) {
-    Text t(selfText(m, thisValue), m.version());
+    std::string self = selfText(m, thisValue);
     std::int64_t i = args.empty() ? 0 : intArg(m, args[0]);
+    Text scratch;
+    const Text& t = textOf(self, m.version(), scratch);
     if (i < 0 || i >= static_cast<std::int64_t>(t.size())) return m.str(std::string_view());
     return m.str(t.slice(static_cast<std::size_t>(i), static_cast<std::size_t>(i) + 1));
 }
 
 Value stringCharCodeAt(Machine& m, Value thisValue, std::span<const Value> args) {
-    Text t(selfText(m, thisValue), m.version());
+    std::string self = selfText(m, thisValue);
     std::int64_t i = args.empty() ? 0 : intArg(m, args[0]);
+    Text scratch;
+    const Text& t = textOf(self, m.version(), scratch);
     if (i < 0 || i >= static_cast<std::int64_t>(t.size())) return Value::number(NAN);
     return Value::number(t.units[static_cast<std::size_t>(i)]);
 }
@@ -300,9 +333,11 @@ Value stringConcat(Machine& m, Value thisValue, std::span<const Value> args) {
 
 Value stringIndexOf(Machine& m, Value thisValue, std::span<const Value> args) {
     if (args.empty()) return Value();
-    Text t(selfText(m, thisValue), m.version());
+    std::string self = selfText(m, thisValue);
     Text needle(m.toString(args[0]), m.version());
     std::int64_t start = args.size() > 1 ? intArg(m, args[1]) : 0;
+    Text scratch;
+    const Text& t = textOf(self, m.version(), scratch);
     if (start < 0) start = 0;
     if (start > static_cast<std::int64_t>(t.size())) return Value::number(-1);
     std::size_t at = t.units.find(needle.units, static_cast<std::size_t>(start));
@@ -311,9 +346,12 @@ Value stringIndexOf(Machine& m, Value thisValue, std::span<const Value> args) {
 
 Value stringLastIndexOf(Machine& m, Value thisValue, std::span<const Value> args) {
     if (args.empty()) return Value();
-    Text t(selfText(m, thisValue), m.version());
+    std::string self = selfText(m, thisValue);
     Text needle(m.toString(args[0]), m.version());
-    std::int64_t start = present(args, 1) ? intArg(m, args[1]) : static_cast<std::int64_t>(t.size());
+    std::optional<std::int64_t> from = optionalIndex(m, args, 1);
+    Text scratch;
+    const Text& t = textOf(self, m.version(), scratch);
+    std::int64_t start = from.value_or(static_cast<std::int64_t>(t.size()));
     if (start < 0) return Value::number(-1);
     std::size_t at = t.units.rfind(needle.units, static_cast<std::size_t>(start));
     return Value::number(at == std::u16string::npos ? -1.0 : static_cast<double>(at));
@@ -321,35 +359,45 @@ Value stringLastIndexOf(Machine& m, Value thisValue, std::span<const Value> args
 
 Value stringSlice(Machine& m, Value thisValue, std::span<const Value> args) {
     if (args.empty()) return Value();
-    Text t(selfText(m, thisValue), m.version());
+    std::string self = selfText(m, thisValue);
+    std::optional<std::int64_t> from = optionalIndex(m, args, 0), to = optionalIndex(m, args, 1);
+    Text scratch;
+    const Text& t = textOf(self, m.version(), scratch);
     auto len = static_cast<std::int64_t>(t.size());
     auto clampIndex = [len](std::int64_t i) { return i < 0 ? std::max<std::int64_t>(0, i + len) : std::min(i, len); };
-    std::int64_t begin = clampIndex(present(args, 0) ? intArg(m, args[0]) : 0);
-    std::int64_t end = clampIndex(present(args, 1) ? intArg(m, args[1]) : len);
+    std::int64_t begin = clampIndex(from.value_or(0));
+    std::int64_t end = clampIndex(to.value_or(len));
     return m.str(t.slice(static_cast<std::size_t>(begin), static_cast<std::size_t>(std::max(begin, end))));
 }
 
 Value stringSubstring(Machine& m, Value thisValue, std::span<const Value> args) {
     if (args.empty()) return Value();
-    Text t(selfText(m, thisValue), m.version());
+    std::string self = selfText(m, thisValue);
+    std::int64_t from = intArg(m, args[0]);
+    std::optional<std::int64_t> to = optionalIndex(m, args, 1);
+    Text scratch;
+    const Text& t = textOf(self, m.version(), scratch);
     auto len = static_cast<std::int64_t>(t.size());
     auto clampIndex = [len](std::int64_t i) { return std::clamp<std::int64_t>(i, 0, len); };
-    std::int64_t a = clampIndex(intArg(m, args[0]));
-    std::int64_t b = clampIndex(present(args, 1) ? intArg(m, args[1]) : len);
+    std::int64_t a = clampIndex(from);
+    std::int64_t b = clampIndex(to.value_or(len));
     if (a > b) std::swap(a, b);
     return m.str(t.slice(static_cast<std::size_t>(a), static_cast<std::size_t>(b)));
 }
 
 Value stringSubstr(Machine& m, Value thisValue, std::span<const Value> args) {
     if (args.empty()) return Value();
-    Text t(selfText(m, thisValue), m.version());
-    auto len = static_cast<std::int64_t>(t.size());
+    std::string self = selfText(m, thisValue);
     std::int64_t start = intArg(m, args[0]);
+    std::optional<std::int64_t> wanted = optionalIndex(m, args, 1);
+    Text scratch;
+    const Text& t = textOf(self, m.version(), scratch);
+    auto len = static_cast<std::int64_t>(t.size());
     if (start < 0) start = std::max<std::int64_t>(0, start + len);
     start = std::min(start, len);
     std::int64_t count = len - start;
-    if (present(args, 1)) {
-        count = intArg(m, args[1]);
+    if (wanted) {
+        count = *wanted;
         if (count < 0) {
             // A negative count is taken from the string's length, and gives
             // nothing when that would reach the end.
