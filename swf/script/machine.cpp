@@ -62,7 +62,11 @@ RunResult Machine::guarded(const std::function<void()>& body) {
     std::size_t stack = stack_.size();
     int natives = nativeDepth_;
     std::size_t busy = busyAccessors_.size();
-    if (runDepth_ == 0) steps_ = 0;
+    char here;
+    if (runDepth_ == 0) {
+        steps_ = 0;
+        stackTop_ = &here;
+    }
     std::size_t stepsBefore = steps_;
     ++runDepth_;
     auto restore = [&] {
@@ -720,6 +724,10 @@ Value Machine::invoke(FunctionObject* fn, Value thisValue, std::span<const Value
         return r;
     }
     if (frames_.size() >= limits_.maxCallDepth) stopScript("récursion trop profonde (256 appels)");
+    // Natives between script calls (getters, toString, sort...) use C++ stack too.
+    char here;
+    if (stackTop_ && stackTop_ > &here && static_cast<std::size_t>(stackTop_ - &here) > limits_.maxNativeStack)
+        stopScript("récursion trop profonde (pile épuisée)");
     safePoint();
     const FunctionCode& code = *fn->code;
     Frame f;

@@ -40,6 +40,7 @@ struct Limits {
     std::size_t maxPrototypeDepth = 256;      // links followed along __proto__
     std::size_t maxWithDepth = 16;            // nested With blocks (as the reference player)
     std::size_t maxTimers = 10'000;
+    std::size_t maxNativeStack = 6u << 20;    // bytes of C++ stack nested runs may use
 };
 
 // A script exception (Throw, or a native that throws): unwinds to the
@@ -178,6 +179,9 @@ private:
     friend struct Interpreter;
 
     void execute(Frame& f, std::uint32_t begin, std::uint32_t end);
+    std::uint32_t executeOther(Frame& f, const Record& r, std::uint32_t pc, std::uint32_t end, std::uint32_t next);
+    std::uint32_t executeCall(Frame& f, const Record& r, std::uint32_t pc, std::uint32_t end, std::uint32_t next);
+    std::uint32_t executeBlock(Frame& f, const Record& r, std::uint32_t pc, std::uint32_t end, std::uint32_t next);
     Value invoke(FunctionObject* fn, Value thisValue, std::span<const Value> args, Object* holder);
     void markRoots(Tracer& t);
     void safePoint();
@@ -200,6 +204,7 @@ private:
     std::vector<const Value*> tempRoots_;   // spans of values natives pass back in (call args)
     std::vector<std::size_t> tempRootSizes_;
     std::size_t steps_ = 0;
+    const char* stackTop_ = nullptr;  // where the outermost run started
     int nativeDepth_ = 0;
     int runDepth_ = 0;
     Value globalRegs_[4];

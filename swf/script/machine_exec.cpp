@@ -216,30 +216,336 @@ Object* Machine::clipFor(Frame& f, Value target) {
 // ---------------------------------------------------------------- the loop
 
 void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
-    const Program& P = *f.prog;
+    [[maybe_unused]] const Program& P = *f.prog;
     const std::size_t maxStack = limits_.maxStack;
-    const bool cs = caseSensitive();
     const int ver = version_;
-    auto pop = [&]() -> Value {
+    [[maybe_unused]] auto pop = [&]() -> Value {
         if (stack_.size() <= f.stackBase) return Value();
         Value v = stack_.back();
         stack_.pop_back();
         return v;
     };
-    auto push = [&](Value v) {
+    [[maybe_unused]] auto push = [&](Value v) {
         if (stack_.size() >= maxStack) stopScript("pile des scripts pleine");
         stack_.push_back(v);
     };
-    auto reg = [&](std::uint32_t i) -> Value* {
+    [[maybe_unused]] auto reg = [&](std::uint32_t i) -> Value* {
         if (i < f.regCount) return &f.regs[i];
         if (i < 4) return &globalRegs_[i];
         return nullptr;
     };
-    auto pushBool = [&](bool b) {
+    [[maybe_unused]] auto pushBool = [&](bool b) {
         // Version 4 movies see comparisons as 1 and 0.
         push(ver < 5 ? Value::number(b ? 1 : 0) : Value::boolean(b));
     };
-    auto popArgs = [&](std::vector<Value>& args) {
+    [[maybe_unused]] auto stringOf = [&](Value v) -> std::string { return toString(v); };
+
+    std::vector<Value> args;
+    std::uint32_t pc = begin;
+    std::uint32_t sinceCheck = 0;
+    while (!f.returned) {
+        if (pc < begin || pc >= end) break;
+        const Record& r = P.records[pc];
+        if (++steps_ > limits_.maxSteps) stopScript("trop d'actions (boucle sans fin ?)");
+        if (++sinceCheck >= 4096) {
+            sinceCheck = 0;
+            safePoint();
+        }
+        std::uint32_t next = r.next;
+        switch (r.code) {
+        case End:
+            // Ends frame code, or returns from a function.
+            f.returned = true;
+            break;
+
+        case Push:
+            for (const PushItem& it : P.pushes[r.extra]) {
+                switch (it.kind) {
+                case PushItem::Kind::Literal: push(it.literal); break;
+                case PushItem::Kind::Constant:
+                    if (f.pool && it.index < f.pool->size()) push(Value::string((*f.pool)[it.index]));
+                    else push(Value());
+                    break;
+                case PushItem::Kind::Register: {
+                    Value* rv = reg(it.index);
+                    push(rv ? *rv : Value());
+                    break;
+                }
+                }
+            }
+            break;
+        case Pop: pop(); break;
+        case PushDuplicate: {
+            Value v = stack_.size() > f.stackBase ? stack_.back() : Value();
+            push(v);
+            break;
+        }
+        case StackSwap: {
+            Value a = pop();
+            Value b = pop();
+            push(a);
+            push(b);
+            break;
+        }
+        case StoreRegister:
+            if (Value* rv = reg(r.a)) *rv = stack_.size() > f.stackBase ? stack_.back() : Value();
+            break;
+        case ConstantPool: f.pool = &P.pools[r.extra]; break;
+
+        case Add: {
+            Value vb = pop();
+            double a = toNumber(pop());
+            double b = toNumber(vb);
+            push(Value::number(a + b));
+            break;
+        }
+        case Subtract: {
+            Value vb = pop();
+            double a = toNumber(pop());
+            double b = toNumber(vb);
+            push(Value::number(a - b));
+            break;
+        }
+        case Multiply: {
+            Value vb = pop();
+            double a = toNumber(pop());
+            double b = toNumber(vb);
+            push(Value::number(a * b));
+            break;
+        }
+        case Divide: {
+            Value vb = pop();
+            double a = toNumber(pop());
+            double b = toNumber(vb);
+            if (ver < 5 && b == 0) push(str("#ERROR#"));
+            else push(Value::number(a / b));
+            break;
+        }
+        case Modulo: {
+            Value vb = pop();
+            double a = toNumber(pop());
+            double b = toNumber(vb);
+            push(Value::number(std::fmod(a, b)));
+            break;
+        }
+        case Increment: push(Value::number(toNumber(pop()) + 1)); break;
+        case Decrement: push(Value::number(toNumber(pop()) - 1)); break;
+        case ToInteger: {
+            double n = toNumber(pop());
+            push(Value::number(std::isnan(n) ? 0 : std::trunc(n)));
+            break;
+        }
+        case ToNumber: push(Value::number(toNumber(pop()))); break;
+        case ToString: push(Value::string(toStr(pop()))); break;
+        case Add2: {
+            Value b = toPrimitive(pop());
+            Value a = toPrimitive(pop());
+            if (a.isString() || b.isString()) {
+                std::string s = toString(a);
+                if (b.isString()) {
+                    if (s.size() + b.str().size() > limits_.maxStringBytes) stopScript("chaîne trop longue");
+                    s.append(b.str());
+                } else {
+                    s += toString(b);
+                }
+                push(str(std::move(s)));
+            } else {
+                // An object whose valueOf gave no primitive is asked again, and is NaN.
+                double x = a.isObject() ? toNumber(a) : primitiveToNumber(a, ver);
+                double y = b.isObject() ? toNumber(b) : primitiveToNumber(b, ver);
+                push(Value::number(x + y));
+            }
+            break;
+        }
+        case BitAnd: { std::int32_t b = toInt32(pop()); std::int32_t a = toInt32(pop()); push(Value::number(a & b)); break; }
+        case BitOr: { std::int32_t b = toInt32(pop()); std::int32_t a = toInt32(pop()); push(Value::number(a | b)); break; }
+        case BitXor: { std::int32_t b = toInt32(pop()); std::int32_t a = toInt32(pop()); push(Value::number(a ^ b)); break; }
+        case BitLShift: {
+            std::uint32_t n = static_cast<std::uint32_t>(toInt32(pop())) & 31;
+            std::int32_t a = toInt32(pop());
+            push(Value::number(static_cast<std::int32_t>(static_cast<std::uint32_t>(a) << n)));
+            break;
+        }
+        case BitRShift: {
+            std::uint32_t n = static_cast<std::uint32_t>(toInt32(pop())) & 31;
+            std::int32_t a = toInt32(pop());
+            push(Value::number(a >> n));
+            break;
+        }
+        case BitURShift: {
+            std::uint32_t n = static_cast<std::uint32_t>(toInt32(pop())) & 31;
+            std::int32_t a = toInt32(pop());
+            // A shift by zero gives the signed value back, as the reference player does.
+            push(Value::number(n == 0 ? static_cast<double>(a) : static_cast<double>(static_cast<std::uint32_t>(a) >> n)));
+            break;
+        }
+
+        case Equals: {
+            Value vb = pop();
+            double a = toNumber(pop());
+            double b = toNumber(vb);
+            pushBool(a == b);
+            break;
+        }
+        case Less: {
+            Value vb = pop();
+            double a = toNumber(pop());
+            double b = toNumber(vb);
+            pushBool(a < b);
+            break;
+        }
+        case And: {
+            bool b = toBoolean(pop());
+            bool a = toBoolean(pop());
+            pushBool(a && b);
+            break;
+        }
+        case Or: {
+            bool b = toBoolean(pop());
+            bool a = toBoolean(pop());
+            pushBool(a || b);
+            break;
+        }
+        case Not: pushBool(!toBoolean(pop())); break;
+        case Equals2: {
+            Value b = pop();
+            Value a = pop();
+            push(Value::boolean(looseEquals(a, b)));
+            break;
+        }
+        case StrictEquals: {
+            Value b = pop();
+            Value a = pop();
+            push(Value::boolean(strictEquals(a, b)));
+            break;
+        }
+        case Less2:
+        case Greater: {
+            Value b = pop();
+            Value a = pop();
+            if (r.code == Greater) std::swap(a, b);
+            // The left operand is converted first; an object that stays an
+            // object (its valueOf gave none) makes the comparison false.
+            a = toPrimitive(a, Hint::Number);
+            if (a.isObject()) {
+                push(Value::boolean(false));
+                break;
+            }
+            b = toPrimitive(b, Hint::Number);
+            if (b.isObject()) {
+                push(Value::boolean(false));
+                break;
+            }
+            if (a.isString() && b.isString()) {
+                push(Value::boolean(a.str() < b.str()));
+            } else {
+                double x = primitiveToNumber(a, ver), y = primitiveToNumber(b, ver);
+                if (std::isnan(x) || std::isnan(y)) push(Value());
+                else push(Value::boolean(x < y));
+            }
+            break;
+        }
+        case Jump:
+            if (r.target < 0) { f.pc = end; return; }
+            if (static_cast<std::uint32_t>(r.target) <= pc) safePoint();
+            next = static_cast<std::uint32_t>(r.target);
+            break;
+        case If:
+            if (toBoolean(pop())) {
+                if (r.target < 0) { f.pc = end; return; }
+                if (static_cast<std::uint32_t>(r.target) <= pc) safePoint();
+                next = static_cast<std::uint32_t>(r.target);
+            }
+            break;
+        case Return:
+            f.result = pop();
+            f.returned = true;
+            break;
+        case GetVariable: {
+            Value name = pop();
+            if (name.isString()) push(getVariable(f, name.str()));
+            else push(getVariable(f, stringOf(name)));
+            break;
+        }
+        case SetVariable: {
+            Value v = pop();
+            Value name = pop();
+            if (name.isString()) setVariable(f, name.str(), v);
+            else setVariable(f, stringOf(name), v);
+            break;
+        }
+        case GetMember: {
+            Value name = pop();
+            Value obj = pop();
+            if (obj.isObject() && obj.o->kind() == Object::Kind::Array && name.isNumber()) {
+                double d = name.n;
+                auto* a = static_cast<ArrayObject*>(obj.o);
+                if (d >= 0 && d < a->denseSize() && d == std::floor(d)) {
+                    auto i = static_cast<std::uint32_t>(d);
+                    if (a->has(*this, i)) {
+                        push(a->get(*this, i));
+                        break;
+                    }
+                }
+            }
+            std::string key = name.isString() ? std::string(name.str()) : stringOf(name);
+            push(get(obj, key));
+            break;
+        }
+        case SetMember: {
+            Value v = pop();
+            Value name = pop();
+            Value obj = pop();
+            if (!obj.isObject()) break;
+            if (obj.o->kind() == Object::Kind::Array && name.isNumber() && obj.o->watchers().empty()) {
+                double d = name.n;
+                if (d >= 0 && d < 4294967295.0 && d == std::floor(d)) {
+                    static_cast<ArrayObject*>(obj.o)->set(*this, static_cast<std::uint32_t>(d), v);
+                    break;
+                }
+            }
+            if (name.isString()) set(obj.o, name.str(), v);
+            else set(obj.o, stringOf(name), v);
+            break;
+        }
+        case TypeOf: push(str(typeName(pop()))); break;
+        default:
+            next = executeOther(f, r, pc, end, next);
+            break;
+        }
+        pc = next;
+    }
+    f.pc = pc;
+}
+
+// The actions that are not on the hot path, kept out of execute() so that
+// its stack frame stays small (a script may nest 256 calls of it).
+__attribute__((noinline)) std::uint32_t Machine::executeOther(Frame& f, const Record& r, std::uint32_t pc,
+                                                             std::uint32_t end, std::uint32_t next) {
+    [[maybe_unused]] const Program& P = *f.prog;
+    const std::size_t maxStack = limits_.maxStack;
+    [[maybe_unused]] const bool cs = caseSensitive();
+    const int ver = version_;
+    [[maybe_unused]] auto pop = [&]() -> Value {
+        if (stack_.size() <= f.stackBase) return Value();
+        Value v = stack_.back();
+        stack_.pop_back();
+        return v;
+    };
+    [[maybe_unused]] auto push = [&](Value v) {
+        if (stack_.size() >= maxStack) stopScript("pile des scripts pleine");
+        stack_.push_back(v);
+    };
+    [[maybe_unused]] auto reg = [&](std::uint32_t i) -> Value* {
+        if (i < f.regCount) return &f.regs[i];
+        if (i < 4) return &globalRegs_[i];
+        return nullptr;
+    };
+    [[maybe_unused]] auto pushBool = [&](bool b) {
+        // Version 4 movies see comparisons as 1 and 0.
+        push(ver < 5 ? Value::number(b ? 1 : 0) : Value::boolean(b));
+    };
+    [[maybe_unused]] auto popArgs = [&](std::vector<Value>& args) {
         double count = toNumber(pop());
         std::size_t n = std::isfinite(count) && count > 0 ? static_cast<std::size_t>(std::min(count, 1e9)) : 0;
         std::size_t available = stack_.size() - f.stackBase;
@@ -248,12 +554,12 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
         for (std::size_t i = 0; i < n && i < available + 0; ++i) args.push_back(pop());
         if (n > available) chargeSteps(0);
     };
-    auto timeline = [&]() -> ClipHandle {
+    [[maybe_unused]] auto timeline = [&]() -> ClipHandle {
         Object* t = f.target;
         if (t && t->kind() == Object::Kind::Stage) return static_cast<StageObject*>(t)->clip();
         return 0;
     };
-    auto gotoValue = [&](ClipHandle clip, Value frame, std::uint32_t bias, bool play) {
+    [[maybe_unused]] auto gotoValue = [&](ClipHandle clip, Value frame, std::uint32_t bias, bool play) {
         if (!clip) return;
         if (frame.isString()) {
             std::string s(frame.str());
@@ -278,27 +584,19 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
         if (n < 1 - 1e9 || n > 1e9) return;
         host_.gotoFrame(clip, static_cast<int>(n) - 1 + static_cast<int>(bias), play);
     };
-    auto stringOf = [&](Value v) -> std::string { return toString(v); };
+    [[maybe_unused]] auto stringOf = [&](Value v) -> std::string { return toString(v); };
 
     std::vector<Value> args;
-    std::uint32_t pc = begin;
-    std::uint32_t sinceCheck = 0;
-    while (!f.returned) {
-        if (pc < begin || pc >= end) break;
-        const Record& r = P.records[pc];
-        if (++steps_ > limits_.maxSteps) stopScript("trop d'actions (boucle sans fin ?)");
-        if (++sinceCheck >= 4096) {
-            sinceCheck = 0;
-            safePoint();
-        }
-        std::uint32_t next = r.next;
-        switch (r.code) {
-        case End:
-            // Ends frame code, or returns from a function.
-            f.returned = true;
-            break;
-
-        // ---- timeline
+    switch (r.code) {
+        case CallFunction:
+        case CallMethod:
+        case NewMethod:
+        case NewObject:
+            return executeCall(f, r, pc, end, next);
+        case Throw:
+        case Try:
+        case With:
+            return executeBlock(f, r, pc, end, next);
         case NextFrame: host_.nextFrame(timeline()); break;
         case PrevFrame: host_.prevFrame(timeline()); break;
         case Play: host_.play(timeline()); break;
@@ -465,196 +763,6 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
             break;
         }
 
-        // ---- stack and registers
-        case Push:
-            for (const PushItem& it : P.pushes[r.extra]) {
-                switch (it.kind) {
-                case PushItem::Kind::Literal: push(it.literal); break;
-                case PushItem::Kind::Constant:
-                    if (f.pool && it.index < f.pool->size()) push(Value::string((*f.pool)[it.index]));
-                    else push(Value());
-                    break;
-                case PushItem::Kind::Register: {
-                    Value* rv = reg(it.index);
-                    push(rv ? *rv : Value());
-                    break;
-                }
-                }
-            }
-            break;
-        case Pop: pop(); break;
-        case PushDuplicate: {
-            Value v = stack_.size() > f.stackBase ? stack_.back() : Value();
-            push(v);
-            break;
-        }
-        case StackSwap: {
-            Value a = pop();
-            Value b = pop();
-            push(a);
-            push(b);
-            break;
-        }
-        case StoreRegister:
-            if (Value* rv = reg(r.a)) *rv = stack_.size() > f.stackBase ? stack_.back() : Value();
-            break;
-        case ConstantPool: f.pool = &P.pools[r.extra]; break;
-
-        // ---- arithmetic
-        case Add: {
-            Value vb = pop();
-            double a = toNumber(pop());
-            double b = toNumber(vb);
-            push(Value::number(a + b));
-            break;
-        }
-        case Subtract: {
-            Value vb = pop();
-            double a = toNumber(pop());
-            double b = toNumber(vb);
-            push(Value::number(a - b));
-            break;
-        }
-        case Multiply: {
-            Value vb = pop();
-            double a = toNumber(pop());
-            double b = toNumber(vb);
-            push(Value::number(a * b));
-            break;
-        }
-        case Divide: {
-            Value vb = pop();
-            double a = toNumber(pop());
-            double b = toNumber(vb);
-            if (ver < 5 && b == 0) push(str("#ERROR#"));
-            else push(Value::number(a / b));
-            break;
-        }
-        case Modulo: {
-            Value vb = pop();
-            double a = toNumber(pop());
-            double b = toNumber(vb);
-            push(Value::number(std::fmod(a, b)));
-            break;
-        }
-        case Increment: push(Value::number(toNumber(pop()) + 1)); break;
-        case Decrement: push(Value::number(toNumber(pop()) - 1)); break;
-        case ToInteger: {
-            double n = toNumber(pop());
-            push(Value::number(std::isnan(n) ? 0 : std::trunc(n)));
-            break;
-        }
-        case ToNumber: push(Value::number(toNumber(pop()))); break;
-        case ToString: push(Value::string(toStr(pop()))); break;
-        case Add2: {
-            Value b = toPrimitive(pop());
-            Value a = toPrimitive(pop());
-            if (a.isString() || b.isString()) {
-                std::string s = toString(a);
-                if (b.isString()) {
-                    if (s.size() + b.str().size() > limits_.maxStringBytes) stopScript("chaîne trop longue");
-                    s.append(b.str());
-                } else {
-                    s += toString(b);
-                }
-                push(str(std::move(s)));
-            } else {
-                // An object whose valueOf gave no primitive is asked again, and is NaN.
-                double x = a.isObject() ? toNumber(a) : primitiveToNumber(a, ver);
-                double y = b.isObject() ? toNumber(b) : primitiveToNumber(b, ver);
-                push(Value::number(x + y));
-            }
-            break;
-        }
-        case BitAnd: { std::int32_t b = toInt32(pop()); std::int32_t a = toInt32(pop()); push(Value::number(a & b)); break; }
-        case BitOr: { std::int32_t b = toInt32(pop()); std::int32_t a = toInt32(pop()); push(Value::number(a | b)); break; }
-        case BitXor: { std::int32_t b = toInt32(pop()); std::int32_t a = toInt32(pop()); push(Value::number(a ^ b)); break; }
-        case BitLShift: {
-            std::uint32_t n = static_cast<std::uint32_t>(toInt32(pop())) & 31;
-            std::int32_t a = toInt32(pop());
-            push(Value::number(static_cast<std::int32_t>(static_cast<std::uint32_t>(a) << n)));
-            break;
-        }
-        case BitRShift: {
-            std::uint32_t n = static_cast<std::uint32_t>(toInt32(pop())) & 31;
-            std::int32_t a = toInt32(pop());
-            push(Value::number(a >> n));
-            break;
-        }
-        case BitURShift: {
-            std::uint32_t n = static_cast<std::uint32_t>(toInt32(pop())) & 31;
-            std::int32_t a = toInt32(pop());
-            // A shift by zero gives the signed value back, as the reference player does.
-            push(Value::number(n == 0 ? static_cast<double>(a) : static_cast<double>(static_cast<std::uint32_t>(a) >> n)));
-            break;
-        }
-
-        // ---- comparisons and logic
-        case Equals: {
-            Value vb = pop();
-            double a = toNumber(pop());
-            double b = toNumber(vb);
-            pushBool(a == b);
-            break;
-        }
-        case Less: {
-            Value vb = pop();
-            double a = toNumber(pop());
-            double b = toNumber(vb);
-            pushBool(a < b);
-            break;
-        }
-        case And: {
-            bool b = toBoolean(pop());
-            bool a = toBoolean(pop());
-            pushBool(a && b);
-            break;
-        }
-        case Or: {
-            bool b = toBoolean(pop());
-            bool a = toBoolean(pop());
-            pushBool(a || b);
-            break;
-        }
-        case Not: pushBool(!toBoolean(pop())); break;
-        case Equals2: {
-            Value b = pop();
-            Value a = pop();
-            push(Value::boolean(looseEquals(a, b)));
-            break;
-        }
-        case StrictEquals: {
-            Value b = pop();
-            Value a = pop();
-            push(Value::boolean(strictEquals(a, b)));
-            break;
-        }
-        case Less2:
-        case Greater: {
-            Value b = pop();
-            Value a = pop();
-            if (r.code == Greater) std::swap(a, b);
-            // The left operand is converted first; an object that stays an
-            // object (its valueOf gave none) makes the comparison false.
-            a = toPrimitive(a, Hint::Number);
-            if (a.isObject()) {
-                push(Value::boolean(false));
-                break;
-            }
-            b = toPrimitive(b, Hint::Number);
-            if (b.isObject()) {
-                push(Value::boolean(false));
-                break;
-            }
-            if (a.isString() && b.isString()) {
-                push(Value::boolean(a.str() < b.str()));
-            } else {
-                double x = primitiveToNumber(a, ver), y = primitiveToNumber(b, ver);
-                if (std::isnan(x) || std::isnan(y)) push(Value());
-                else push(Value::boolean(x < y));
-            }
-            break;
-        }
         case StringEquals: {
             std::string b = stringOf(pop());
             std::string a = stringOf(pop());
@@ -674,7 +782,6 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
             break;
         }
 
-        // ---- strings
         case StringAdd: {
             Value b = pop();
             Value a = pop();
@@ -736,23 +843,423 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
             break;
         }
 
-        // ---- control
-        case Jump:
-            if (r.target < 0) { f.pc = end; return; }
-            if (static_cast<std::uint32_t>(r.target) <= pc) safePoint();
-            next = static_cast<std::uint32_t>(r.target);
-            break;
-        case If:
-            if (toBoolean(pop())) {
-                if (r.target < 0) { f.pc = end; return; }
-                if (static_cast<std::uint32_t>(r.target) <= pc) safePoint();
-                next = static_cast<std::uint32_t>(r.target);
+        case DefineLocal: {
+            Value v = pop();
+            std::string name = stringOf(pop());
+            if (f.activation) {
+                f.activation->define(heap_, name, v, 0, cs);
+            } else if (hasPathChars(name) || isDotPath(name)) {
+                setVariable(f, name, v);
+            } else {
+                // In frame code a With object that owns the name takes the value.
+                Object* into = f.target;
+                for (Scope* s = f.scope; s && s->isWith; s = s->parent)
+                    if (s->object->findOwn(name, cs) || s->object->hasVirtual(*this, name)) {
+                        into = s->object;
+                        break;
+                    }
+                set(into, name, v);
             }
             break;
-        case Return:
-            f.result = pop();
-            f.returned = true;
+        }
+        case DefineLocal2: {
+            std::string name = stringOf(pop());
+            Object* into = f.activation ? f.activation : f.target;
+            if (!into->findOwn(name, cs)) into->define(heap_, name, Value(), 0, cs);
             break;
+        }
+        case Delete: {
+            std::string name = stringOf(pop());
+            Value obj = pop();
+            push(Value::boolean(obj.isObject() && remove(obj.o, name)));
+            break;
+        }
+        case Delete2: {
+            std::string name = stringOf(pop());
+            bool done = false;
+            for (Scope* s = f.scope; s && !done; s = s->parent)
+                if (has(s->object, name)) {
+                    push(Value::boolean(remove(s->object, name)));
+                    done = true;
+                }
+            if (!done) {
+                if (realm_->global->findOwn(name, cs)) push(Value::boolean(remove(realm_->global, name)));
+                else push(Value::boolean(false));
+            }
+            break;
+        }
+        case TargetPath: {
+            Value v = pop();
+            if (v.isObject() && v.o->kind() == Object::Kind::Stage && static_cast<StageObject*>(v.o)->alive())
+                push(str(clipPath(static_cast<StageObject*>(v.o), true)));
+            else
+                push(Value());
+            break;
+        }
+        case Enumerate:
+        case Enumerate2: {
+            Value v = pop();
+            Object* o = nullptr;
+            if (r.code == Enumerate) {
+                Value target = getVariable(f, stringOf(v));
+                o = target.isObject() ? target.o : nullptr;
+            } else {
+                o = v.isObject() ? v.o : nullptr;
+            }
+            push(Value());
+            if (o) {
+                std::vector<std::string> names = enumerate(o);
+                chargeSteps(names.size());
+                for (auto it = names.rbegin(); it != names.rend(); ++it) push(str(*it));
+            }
+            break;
+        }
+
+        case InitArray: {
+            // A count that is negative or more than the stack holds makes nothing.
+            {
+                double count = toNumber(pop());
+                double available = static_cast<double>(stack_.size() - f.stackBase);
+                if (!(count >= 0) || std::trunc(count) > available) {
+                    push(Value());
+                    break;
+                }
+                push(Value::number(std::trunc(count)));
+            }
+            popArgs(args);
+            push(Value::object(newArray(args)));
+            break;
+        }
+        case InitObject: {
+            double count = toNumber(pop());
+            if (!(count >= 0) || std::trunc(count) * 2 > static_cast<double>(stack_.size() - f.stackBase)) {
+                push(Value());
+                break;
+            }
+            std::size_t n = std::isfinite(count) && count > 0 ? static_cast<std::size_t>(std::min(count, 1e9)) : 0;
+            Object* o = newObject();
+            std::size_t available = (stack_.size() - f.stackBase) / 2;
+            for (std::size_t i = 0; i < n && i < available; ++i) {
+                Value v = pop();
+                std::string name = stringOf(pop());
+                set(o, name, v);
+            }
+            push(Value::object(o));
+            break;
+        }
+        case DefineFunction:
+        case DefineFunction2: {
+            const FunctionCode& code = P.functions[r.extra];
+            std::shared_ptr<const Program> keep;
+            if (f.callee) keep = f.callee->program;
+            else {
+                for (const CacheEntry& e : cache_)
+                    if (e.program.get() == &P) keep = e.program;
+            }
+            auto* fn = heap_.make<FunctionObject>(realm_->functionProto, keep, &code, f.scope, f.target, ver);
+            fn->pool = f.pool;
+            Object* proto = newObject();
+            proto->define(heap_, "constructor", Value::object(fn), DontEnum, cs);
+            fn->define(heap_, "prototype", Value::object(proto), DontEnum, cs);
+            if (!code.name->text.empty()) {
+                if (f.activation) f.activation->define(heap_, code.name->text, Value::object(fn), 0, cs);
+                else set(f.target, code.name->text, Value::object(fn));
+            } else {
+                push(Value::object(fn));
+            }
+            next = r.target >= 0 ? static_cast<std::uint32_t>(r.target) : end;
+            break;
+        }
+        case InstanceOf: {
+            Value ctor = pop();
+            Value v = pop();
+            push(Value::boolean(ctor.isObject() && instanceOf(v, ctor.o)));
+            break;
+        }
+        case CastOp: {
+            Value v = pop();
+            Value ctor = pop();
+            push(ctor.isObject() && instanceOf(v, ctor.o) ? v : Value::null());
+            break;
+        }
+        case ImplementsOp: {
+            Value ctor = pop();
+            popArgs(args);
+            if (ctor.isObject()) {
+                Value proto = get(ctor.o, "prototype");
+                if (proto.isObject()) {
+                    std::vector<Object*>& list = proto.o->interfaces();
+                    list.clear();
+                    for (const Value& a : args)
+                        if (a.isObject()) list.push_back(a.o);
+                }
+            }
+            break;
+        }
+        case Extends: {
+            Value superclass = pop();
+            Value subclass = pop();
+            if (!superclass.isObject() || !subclass.isObject()) break;
+            Value superProto = get(superclass.o, "prototype");
+            Object* proto = heap_.make<Object>(superProto.isObject() ? superProto.o : realm_->objectProto);
+            proto->define(heap_, "__constructor__", superclass, DontEnum, cs);
+            if (ver < 6) proto->define(heap_, "constructor", superclass, DontEnum, cs);
+            subclass.o->define(heap_, "prototype", Value::object(proto), DontEnum, cs);
+            break;
+        }
+
+        case Trace: {
+            Value v = pop();
+            traceLine(v.isUndefined() ? std::string("undefined") : stringOf(v));
+            break;
+        }
+        case GetTime: push(Value::number(std::floor(host_.timeMs()))); break;
+        case RandomNumber: {
+            double max = toNumber(pop());
+            std::uint32_t bound = std::isfinite(max) && max >= 1 ? static_cast<std::uint32_t>(std::min(max, 4294967295.0)) : 1;
+            push(Value::number(host_.random(bound)));
+            break;
+        }
+
+
+    default:
+        // Unknown codes are skipped, as the reference player does.
+        break;
+    }
+    return next;
+}
+
+__attribute__((noinline)) std::uint32_t Machine::executeCall(Frame& f, const Record& r, std::uint32_t pc,
+                                                      std::uint32_t end, std::uint32_t next) {
+    [[maybe_unused]] const Program& P = *f.prog;
+    const std::size_t maxStack = limits_.maxStack;
+    [[maybe_unused]] const bool cs = caseSensitive();
+    const int ver = version_;
+    [[maybe_unused]] auto pop = [&]() -> Value {
+        if (stack_.size() <= f.stackBase) return Value();
+        Value v = stack_.back();
+        stack_.pop_back();
+        return v;
+    };
+    [[maybe_unused]] auto push = [&](Value v) {
+        if (stack_.size() >= maxStack) stopScript("pile des scripts pleine");
+        stack_.push_back(v);
+    };
+    [[maybe_unused]] auto reg = [&](std::uint32_t i) -> Value* {
+        if (i < f.regCount) return &f.regs[i];
+        if (i < 4) return &globalRegs_[i];
+        return nullptr;
+    };
+    [[maybe_unused]] auto pushBool = [&](bool b) {
+        // Version 4 movies see comparisons as 1 and 0.
+        push(ver < 5 ? Value::number(b ? 1 : 0) : Value::boolean(b));
+    };
+    [[maybe_unused]] auto popArgs = [&](std::vector<Value>& args) {
+        double count = toNumber(pop());
+        std::size_t n = std::isfinite(count) && count > 0 ? static_cast<std::size_t>(std::min(count, 1e9)) : 0;
+        std::size_t available = stack_.size() - f.stackBase;
+        args.clear();
+        args.reserve(std::min(n, available));
+        for (std::size_t i = 0; i < n && i < available + 0; ++i) args.push_back(pop());
+        if (n > available) chargeSteps(0);
+    };
+    [[maybe_unused]] auto timeline = [&]() -> ClipHandle {
+        Object* t = f.target;
+        if (t && t->kind() == Object::Kind::Stage) return static_cast<StageObject*>(t)->clip();
+        return 0;
+    };
+    [[maybe_unused]] auto gotoValue = [&](ClipHandle clip, Value frame, std::uint32_t bias, bool play) {
+        if (!clip) return;
+        if (frame.isString()) {
+            std::string s(frame.str());
+            std::size_t colon = s.rfind(':');
+            if (colon != std::string::npos) {
+                Object* o = resolvePath(f, f.target, s.substr(0, colon));
+                clip = o && o->kind() == Object::Kind::Stage ? static_cast<StageObject*>(o)->clip() : 0;
+                s = s.substr(colon + 1);
+                if (!clip) return;
+            }
+            double n = parseNumber(s, ver);
+            if (!std::isnan(n)) {
+                host_.gotoFrame(clip, static_cast<int>(n) - 1 + static_cast<int>(bias), play);
+            } else {
+                host_.gotoLabel(clip, s, play);
+            }
+            return;
+        }
+        double n = toNumber(frame);
+        if (!std::isfinite(n)) return;
+        n = std::trunc(n);
+        if (n < 1 - 1e9 || n > 1e9) return;
+        host_.gotoFrame(clip, static_cast<int>(n) - 1 + static_cast<int>(bias), play);
+    };
+    [[maybe_unused]] auto stringOf = [&](Value v) -> std::string { return toString(v); };
+
+    std::vector<Value> args;
+    switch (r.code) {
+        case CallFunction: {
+            Value name = pop();
+            popArgs(args);
+            std::string n = name.isString() ? std::string(name.str()) : stringOf(name);
+            Value fn = getVariable(f, n);
+            Value thisValue;
+            Object* holder = nullptr;
+            if (fn.isObject() && fn.o->kind() == Object::Kind::Super) {
+                auto* s = static_cast<SuperObject*>(fn.o);
+                Value ctor = s->holder ? get(s->holder, "__constructor__") : Value();
+                if (ctor.isObject() && ctor.o->isFunction())
+                    push(invoke(static_cast<FunctionObject*>(ctor.o), s->thisValue, args, s->holder ? s->holder->proto() : nullptr));
+                else
+                    push(Value());
+                break;
+            }
+            if (!fn.isObject() || !fn.o->isFunction()) {
+                push(Value());
+                break;
+            }
+            push(invoke(static_cast<FunctionObject*>(fn.o), thisValue, args, holder));
+            break;
+        }
+        case CallMethod: {
+            Value name = pop();
+            Value obj = pop();
+            popArgs(args);
+            std::string n = name.isUndefined() ? std::string() : stringOf(name);
+            if (n.empty()) {
+                // The object itself is the function; `super()` runs the parent constructor.
+                if (obj.isObject() && obj.o->kind() == Object::Kind::Super) {
+                    auto* s = static_cast<SuperObject*>(obj.o);
+                    Value ctor = s->holder ? get(s->holder, "__constructor__") : Value();
+                    if (ctor.isObject() && ctor.o->isFunction())
+                        push(invoke(static_cast<FunctionObject*>(ctor.o), s->thisValue, args,
+                                    s->holder ? s->holder->proto() : nullptr));
+                    else
+                        push(Value());
+                } else if (obj.isObject() && obj.o->isFunction()) {
+                    push(invoke(static_cast<FunctionObject*>(obj.o), Value(), args, nullptr));
+                } else {
+                    push(Value());
+                }
+                break;
+            }
+            if (obj.isObject() && obj.o->kind() == Object::Kind::Super) {
+                auto* s = static_cast<SuperObject*>(obj.o);
+                Object* above = s->holder ? s->holder->proto() : nullptr;
+                Object* holder = nullptr;
+                Property* p = above ? lookup(above, n, &holder) : nullptr;
+                Value fn = p ? (p->accessor() ? get(obj.o, n) : p->value) : Value();
+                if (fn.isObject() && fn.o->isFunction())
+                    push(invoke(static_cast<FunctionObject*>(fn.o), s->thisValue, args, holder));
+                else
+                    push(Value());
+                break;
+            }
+            Object* o = obj.isObject() ? obj.o : toObject(obj);
+            if (!o) {
+                push(Value());
+                break;
+            }
+            Value fn;
+            Object* holder = nullptr;
+            if (!find(o, n, fn)) fn = Value();
+            if (fn.isObject() && fn.o->isFunction()) {
+                if (!lookup(o, n, &holder)) holder = nullptr;
+                push(invoke(static_cast<FunctionObject*>(fn.o), obj.isObject() ? obj : Value::object(o), args, holder));
+            } else {
+                push(Value());
+            }
+            break;
+        }
+        case NewObject: {
+            Value name = pop();
+            popArgs(args);
+            Value ctor = getVariable(f, stringOf(name));
+            push(construct(ctor, args));
+            break;
+        }
+        case NewMethod: {
+            Value name = pop();
+            Value obj = pop();
+            popArgs(args);
+            std::string n = name.isUndefined() ? std::string() : stringOf(name);
+            Value ctor = n.empty() ? obj : get(obj, n);
+            push(construct(ctor, args));
+            break;
+        }
+    default:
+        break;
+    }
+    return next;
+}
+
+__attribute__((noinline)) std::uint32_t Machine::executeBlock(Frame& f, const Record& r, std::uint32_t pc,
+                                                      std::uint32_t end, std::uint32_t next) {
+    [[maybe_unused]] const Program& P = *f.prog;
+    const std::size_t maxStack = limits_.maxStack;
+    [[maybe_unused]] const bool cs = caseSensitive();
+    const int ver = version_;
+    [[maybe_unused]] auto pop = [&]() -> Value {
+        if (stack_.size() <= f.stackBase) return Value();
+        Value v = stack_.back();
+        stack_.pop_back();
+        return v;
+    };
+    [[maybe_unused]] auto push = [&](Value v) {
+        if (stack_.size() >= maxStack) stopScript("pile des scripts pleine");
+        stack_.push_back(v);
+    };
+    [[maybe_unused]] auto reg = [&](std::uint32_t i) -> Value* {
+        if (i < f.regCount) return &f.regs[i];
+        if (i < 4) return &globalRegs_[i];
+        return nullptr;
+    };
+    [[maybe_unused]] auto pushBool = [&](bool b) {
+        // Version 4 movies see comparisons as 1 and 0.
+        push(ver < 5 ? Value::number(b ? 1 : 0) : Value::boolean(b));
+    };
+    [[maybe_unused]] auto popArgs = [&](std::vector<Value>& args) {
+        double count = toNumber(pop());
+        std::size_t n = std::isfinite(count) && count > 0 ? static_cast<std::size_t>(std::min(count, 1e9)) : 0;
+        std::size_t available = stack_.size() - f.stackBase;
+        args.clear();
+        args.reserve(std::min(n, available));
+        for (std::size_t i = 0; i < n && i < available + 0; ++i) args.push_back(pop());
+        if (n > available) chargeSteps(0);
+    };
+    [[maybe_unused]] auto timeline = [&]() -> ClipHandle {
+        Object* t = f.target;
+        if (t && t->kind() == Object::Kind::Stage) return static_cast<StageObject*>(t)->clip();
+        return 0;
+    };
+    [[maybe_unused]] auto gotoValue = [&](ClipHandle clip, Value frame, std::uint32_t bias, bool play) {
+        if (!clip) return;
+        if (frame.isString()) {
+            std::string s(frame.str());
+            std::size_t colon = s.rfind(':');
+            if (colon != std::string::npos) {
+                Object* o = resolvePath(f, f.target, s.substr(0, colon));
+                clip = o && o->kind() == Object::Kind::Stage ? static_cast<StageObject*>(o)->clip() : 0;
+                s = s.substr(colon + 1);
+                if (!clip) return;
+            }
+            double n = parseNumber(s, ver);
+            if (!std::isnan(n)) {
+                host_.gotoFrame(clip, static_cast<int>(n) - 1 + static_cast<int>(bias), play);
+            } else {
+                host_.gotoLabel(clip, s, play);
+            }
+            return;
+        }
+        double n = toNumber(frame);
+        if (!std::isfinite(n)) return;
+        n = std::trunc(n);
+        if (n < 1 - 1e9 || n > 1e9) return;
+        host_.gotoFrame(clip, static_cast<int>(n) - 1 + static_cast<int>(bias), play);
+    };
+    [[maybe_unused]] auto stringOf = [&](Value v) -> std::string { return toString(v); };
+
+    std::vector<Value> args;
+    switch (r.code) {
         case Throw: throwValue(pop());
         case Try: {
             const TryCode& t = P.tries[r.extra];
@@ -865,330 +1372,11 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
             break;
         }
 
-        // ---- variables and members
-        case GetVariable: {
-            Value name = pop();
-            if (name.isString()) push(getVariable(f, name.str()));
-            else push(getVariable(f, stringOf(name)));
-            break;
-        }
-        case SetVariable: {
-            Value v = pop();
-            Value name = pop();
-            if (name.isString()) setVariable(f, name.str(), v);
-            else setVariable(f, stringOf(name), v);
-            break;
-        }
-        case DefineLocal: {
-            Value v = pop();
-            std::string name = stringOf(pop());
-            if (f.activation) {
-                f.activation->define(heap_, name, v, 0, cs);
-            } else if (hasPathChars(name) || isDotPath(name)) {
-                setVariable(f, name, v);
-            } else {
-                // In frame code a With object that owns the name takes the value.
-                Object* into = f.target;
-                for (Scope* s = f.scope; s && s->isWith; s = s->parent)
-                    if (s->object->findOwn(name, cs) || s->object->hasVirtual(*this, name)) {
-                        into = s->object;
-                        break;
-                    }
-                set(into, name, v);
-            }
-            break;
-        }
-        case DefineLocal2: {
-            std::string name = stringOf(pop());
-            Object* into = f.activation ? f.activation : f.target;
-            if (!into->findOwn(name, cs)) into->define(heap_, name, Value(), 0, cs);
-            break;
-        }
-        case GetMember: {
-            Value name = pop();
-            Value obj = pop();
-            if (obj.isObject() && obj.o->kind() == Object::Kind::Array && name.isNumber()) {
-                double d = name.n;
-                auto* a = static_cast<ArrayObject*>(obj.o);
-                if (d >= 0 && d < a->denseSize() && d == std::floor(d)) {
-                    auto i = static_cast<std::uint32_t>(d);
-                    if (a->has(*this, i)) {
-                        push(a->get(*this, i));
-                        break;
-                    }
-                }
-            }
-            std::string key = name.isString() ? std::string(name.str()) : stringOf(name);
-            push(get(obj, key));
-            break;
-        }
-        case SetMember: {
-            Value v = pop();
-            Value name = pop();
-            Value obj = pop();
-            if (!obj.isObject()) break;
-            if (obj.o->kind() == Object::Kind::Array && name.isNumber() && obj.o->watchers().empty()) {
-                double d = name.n;
-                if (d >= 0 && d < 4294967295.0 && d == std::floor(d)) {
-                    static_cast<ArrayObject*>(obj.o)->set(*this, static_cast<std::uint32_t>(d), v);
-                    break;
-                }
-            }
-            if (name.isString()) set(obj.o, name.str(), v);
-            else set(obj.o, stringOf(name), v);
-            break;
-        }
-        case Delete: {
-            std::string name = stringOf(pop());
-            Value obj = pop();
-            push(Value::boolean(obj.isObject() && remove(obj.o, name)));
-            break;
-        }
-        case Delete2: {
-            std::string name = stringOf(pop());
-            bool done = false;
-            for (Scope* s = f.scope; s && !done; s = s->parent)
-                if (has(s->object, name)) {
-                    push(Value::boolean(remove(s->object, name)));
-                    done = true;
-                }
-            if (!done) {
-                if (realm_->global->findOwn(name, cs)) push(Value::boolean(remove(realm_->global, name)));
-                else push(Value::boolean(false));
-            }
-            break;
-        }
-        case TypeOf: push(str(typeName(pop()))); break;
-        case TargetPath: {
-            Value v = pop();
-            if (v.isObject() && v.o->kind() == Object::Kind::Stage && static_cast<StageObject*>(v.o)->alive())
-                push(str(clipPath(static_cast<StageObject*>(v.o), true)));
-            else
-                push(Value());
-            break;
-        }
-        case Enumerate:
-        case Enumerate2: {
-            Value v = pop();
-            Object* o = nullptr;
-            if (r.code == Enumerate) {
-                Value target = getVariable(f, stringOf(v));
-                o = target.isObject() ? target.o : nullptr;
-            } else {
-                o = v.isObject() ? v.o : nullptr;
-            }
-            push(Value());
-            if (o) {
-                std::vector<std::string> names = enumerate(o);
-                chargeSteps(names.size());
-                for (auto it = names.rbegin(); it != names.rend(); ++it) push(str(*it));
-            }
-            break;
-        }
-
-        // ---- objects and functions
-        case InitArray: {
-            // A count that is negative or more than the stack holds makes nothing.
-            {
-                double count = toNumber(pop());
-                double available = static_cast<double>(stack_.size() - f.stackBase);
-                if (!(count >= 0) || std::trunc(count) > available) {
-                    push(Value());
-                    break;
-                }
-                push(Value::number(std::trunc(count)));
-            }
-            popArgs(args);
-            push(Value::object(newArray(args)));
-            break;
-        }
-        case InitObject: {
-            double count = toNumber(pop());
-            if (!(count >= 0) || std::trunc(count) * 2 > static_cast<double>(stack_.size() - f.stackBase)) {
-                push(Value());
-                break;
-            }
-            std::size_t n = std::isfinite(count) && count > 0 ? static_cast<std::size_t>(std::min(count, 1e9)) : 0;
-            Object* o = newObject();
-            std::size_t available = (stack_.size() - f.stackBase) / 2;
-            for (std::size_t i = 0; i < n && i < available; ++i) {
-                Value v = pop();
-                std::string name = stringOf(pop());
-                set(o, name, v);
-            }
-            push(Value::object(o));
-            break;
-        }
-        case DefineFunction:
-        case DefineFunction2: {
-            const FunctionCode& code = P.functions[r.extra];
-            std::shared_ptr<const Program> keep;
-            if (f.callee) keep = f.callee->program;
-            else {
-                for (const CacheEntry& e : cache_)
-                    if (e.program.get() == &P) keep = e.program;
-            }
-            auto* fn = heap_.make<FunctionObject>(realm_->functionProto, keep, &code, f.scope, f.target, ver);
-            fn->pool = f.pool;
-            Object* proto = newObject();
-            proto->define(heap_, "constructor", Value::object(fn), DontEnum, cs);
-            fn->define(heap_, "prototype", Value::object(proto), DontEnum, cs);
-            if (!code.name->text.empty()) {
-                if (f.activation) f.activation->define(heap_, code.name->text, Value::object(fn), 0, cs);
-                else set(f.target, code.name->text, Value::object(fn));
-            } else {
-                push(Value::object(fn));
-            }
-            next = r.target >= 0 ? static_cast<std::uint32_t>(r.target) : end;
-            break;
-        }
-        case CallFunction: {
-            Value name = pop();
-            popArgs(args);
-            std::string n = name.isString() ? std::string(name.str()) : stringOf(name);
-            Value fn = getVariable(f, n);
-            Value thisValue;
-            Object* holder = nullptr;
-            if (fn.isObject() && fn.o->kind() == Object::Kind::Super) {
-                auto* s = static_cast<SuperObject*>(fn.o);
-                Value ctor = s->holder ? get(s->holder, "__constructor__") : Value();
-                if (ctor.isObject() && ctor.o->isFunction())
-                    push(invoke(static_cast<FunctionObject*>(ctor.o), s->thisValue, args, s->holder ? s->holder->proto() : nullptr));
-                else
-                    push(Value());
-                break;
-            }
-            if (!fn.isObject() || !fn.o->isFunction()) {
-                push(Value());
-                break;
-            }
-            push(invoke(static_cast<FunctionObject*>(fn.o), thisValue, args, holder));
-            break;
-        }
-        case CallMethod: {
-            Value name = pop();
-            Value obj = pop();
-            popArgs(args);
-            std::string n = name.isUndefined() ? std::string() : stringOf(name);
-            if (n.empty()) {
-                // The object itself is the function; `super()` runs the parent constructor.
-                if (obj.isObject() && obj.o->kind() == Object::Kind::Super) {
-                    auto* s = static_cast<SuperObject*>(obj.o);
-                    Value ctor = s->holder ? get(s->holder, "__constructor__") : Value();
-                    if (ctor.isObject() && ctor.o->isFunction())
-                        push(invoke(static_cast<FunctionObject*>(ctor.o), s->thisValue, args,
-                                    s->holder ? s->holder->proto() : nullptr));
-                    else
-                        push(Value());
-                } else if (obj.isObject() && obj.o->isFunction()) {
-                    push(invoke(static_cast<FunctionObject*>(obj.o), Value(), args, nullptr));
-                } else {
-                    push(Value());
-                }
-                break;
-            }
-            if (obj.isObject() && obj.o->kind() == Object::Kind::Super) {
-                auto* s = static_cast<SuperObject*>(obj.o);
-                Object* above = s->holder ? s->holder->proto() : nullptr;
-                Object* holder = nullptr;
-                Property* p = above ? lookup(above, n, &holder) : nullptr;
-                Value fn = p ? (p->accessor() ? get(obj.o, n) : p->value) : Value();
-                if (fn.isObject() && fn.o->isFunction())
-                    push(invoke(static_cast<FunctionObject*>(fn.o), s->thisValue, args, holder));
-                else
-                    push(Value());
-                break;
-            }
-            Object* o = obj.isObject() ? obj.o : toObject(obj);
-            if (!o) {
-                push(Value());
-                break;
-            }
-            Value fn;
-            Object* holder = nullptr;
-            if (!find(o, n, fn)) fn = Value();
-            if (fn.isObject() && fn.o->isFunction()) {
-                if (!lookup(o, n, &holder)) holder = nullptr;
-                push(invoke(static_cast<FunctionObject*>(fn.o), obj.isObject() ? obj : Value::object(o), args, holder));
-            } else {
-                push(Value());
-            }
-            break;
-        }
-        case NewObject: {
-            Value name = pop();
-            popArgs(args);
-            Value ctor = getVariable(f, stringOf(name));
-            push(construct(ctor, args));
-            break;
-        }
-        case NewMethod: {
-            Value name = pop();
-            Value obj = pop();
-            popArgs(args);
-            std::string n = name.isUndefined() ? std::string() : stringOf(name);
-            Value ctor = n.empty() ? obj : get(obj, n);
-            push(construct(ctor, args));
-            break;
-        }
-        case InstanceOf: {
-            Value ctor = pop();
-            Value v = pop();
-            push(Value::boolean(ctor.isObject() && instanceOf(v, ctor.o)));
-            break;
-        }
-        case CastOp: {
-            Value v = pop();
-            Value ctor = pop();
-            push(ctor.isObject() && instanceOf(v, ctor.o) ? v : Value::null());
-            break;
-        }
-        case ImplementsOp: {
-            Value ctor = pop();
-            popArgs(args);
-            if (ctor.isObject()) {
-                Value proto = get(ctor.o, "prototype");
-                if (proto.isObject()) {
-                    std::vector<Object*>& list = proto.o->interfaces();
-                    list.clear();
-                    for (const Value& a : args)
-                        if (a.isObject()) list.push_back(a.o);
-                }
-            }
-            break;
-        }
-        case Extends: {
-            Value superclass = pop();
-            Value subclass = pop();
-            if (!superclass.isObject() || !subclass.isObject()) break;
-            Value superProto = get(superclass.o, "prototype");
-            Object* proto = heap_.make<Object>(superProto.isObject() ? superProto.o : realm_->objectProto);
-            proto->define(heap_, "__constructor__", superclass, DontEnum, cs);
-            if (ver < 6) proto->define(heap_, "constructor", superclass, DontEnum, cs);
-            subclass.o->define(heap_, "prototype", Value::object(proto), DontEnum, cs);
-            break;
-        }
-
-        // ---- the outside world
-        case Trace: {
-            Value v = pop();
-            traceLine(v.isUndefined() ? std::string("undefined") : stringOf(v));
-            break;
-        }
-        case GetTime: push(Value::number(std::floor(host_.timeMs()))); break;
-        case RandomNumber: {
-            double max = toNumber(pop());
-            std::uint32_t bound = std::isfinite(max) && max >= 1 ? static_cast<std::uint32_t>(std::min(max, 4294967295.0)) : 1;
-            push(Value::number(host_.random(bound)));
-            break;
-        }
-        default:
-            // Unknown codes are skipped, as the reference player does.
-            break;
-        }
-        pc = next;
+    default:
+        break;
     }
-    f.pc = pc;
+    return next;
 }
+
 
 }  // namespace swf::script
