@@ -22,6 +22,16 @@ std::string formatNumber(double n) {
     // 15 significant digits in scientific form, then laid out by the exponent.
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.14e", n);
+    // Rounding up past the largest double (Number.MAX_VALUE) is not done: the
+    // reference player prints those digits cut, not rounded.
+    if (std::isinf(std::strtod(buf, nullptr))) {
+        std::snprintf(buf, sizeof buf, "%.16e", n);
+        std::string cut(buf);
+        std::size_t e = cut.find('e');
+        std::size_t keep = cut.find('.') + 15;  // "d." and 14 digits
+        cut.erase(keep, e - keep);
+        std::snprintf(buf, sizeof buf, "%s", cut.c_str());
+    }
     // buf: [-]d.dddddddddddddde[+-]XX
     std::string s(buf);
     bool negative = s[0] == '-';

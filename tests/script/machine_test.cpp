@@ -43,6 +43,7 @@ TEST(NumberFormat, PrintsAsTheReferencePlayer) {
         {123456789012345, "123456789012345"}, {1e15, "1e+15"}, {NAN, "NaN"}, {INFINITY, "Infinity"},
         {-INFINITY, "-Infinity"}, {-1.23456789123457e-308, "-1.23456789123457e-308"}, {0.1 + 0.2, "0.3"},
         {-8.64e15, "-8.64e+15"}, {4294967295.0, "4294967295"}, {1e-5, "0.00001"}, {123.456, "123.456"},
+        {1.7976931348623157e308, "1.79769313486231e+308"}, {-1.7976931348623157e308, "-1.79769313486231e+308"},
     };
     for (const Num& c : cases) EXPECT_EQ(formatNumber(c.n), c.text) << c.text;
     EXPECT_EQ(formatNumberRadix(255, 16), "ff");
