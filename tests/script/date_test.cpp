@@ -91,6 +91,18 @@ TEST_F(DateTest, FromATimeValue) {
               "Mon Jan -719528 00:00:00 GMT+0545 -2147481678 -2147481678 -2147483578 0 -719528 1 0 0 0 952 "
               "-6.77681005680783e+19 -345.019733333333 -2147481678 -2147483578 0 -719529 0 18 15 56 768");
     EXPECT_EQ(text(call(make({123456789, 123, 456, 789, 123, 456, 2000}), "getTimezoneOffset")), "-345.002666666667");
+    // Just below -8.64e15 the shown hour is the reference player's (one more than
+    // the exact count), while the setters keep working from the exact time.
+    Value edge = make({-8.64e15 - 1});
+    EXPECT_EQ(text(call(edge, "getUTCHours")), "0");
+    EXPECT_EQ(text(call(edge, "getUTCMinutes")), "59");
+    EXPECT_EQ(text(call(edge, "getHours")), "5");
+    EXPECT_EQ(text(call(edge, "setUTCFullYear", {2000})), "956188799999");
+    EXPECT_EQ(text(call(make({-8.64e15 - 1}), "setHours", {23})), "-8.6399999352e+15");
+    Value late = make({-8.64e15 - 1});
+    call(late, "setHours", {23, 59, 59});
+    EXPECT_EQ(text(call(late, "toString")), "Tue Apr 20 00:59:59 GMT+0545 -271821");
+    EXPECT_EQ(text(call(make({28857600000}), "getUTCHours")), "0");
     // The largest numbers still print and read in bounded time.
     for (double huge : {1.7e308, -1.7e308, 1e20}) {
         Value d = make({huge});

@@ -87,6 +87,14 @@ Parts splitTime(double t) {
     return p;
 }
 
+// The hour getHours and the date string show. Past 2^31 hours from 1970
+// the reference player counts them through the reciprocal, an hour later
+// than the exact count just below -8.64e15; the setters use exact parts.
+double shownHours(double t, double exact) {
+    if (std::fabs(t) < 2147483648.0 * kMsPerHour) return exact;
+    return positiveMod(std::floor(t * (1.0 / kMsPerHour)), 24);
+}
+
 double makeTime(double h, double m, double s, double ms) {
     return std::trunc(h) * kMsPerHour + std::trunc(m) * kMsPerMinute + std::trunc(s) * kMsPerSecond + std::trunc(ms);
 }
@@ -149,7 +157,7 @@ std::string formatDate(double t) {
     char buffer[400];  // a day number near 1e300 has 300 digits
     std::snprintf(buffer, sizeof buffer, "%s %s %.0f %02lld:%02lld:%02lld GMT%c%02ld%02ld %.0f",
                   kDays[static_cast<int>(p.weekDay) % 7], kMonths[static_cast<int>(p.month) % 12], p.date,
-                  whole(p.hours), whole(p.minutes), whole(p.seconds), sign, offsetMinutes / 60, offsetMinutes % 60,
+                  whole(shownHours(t + offset, p.hours)), whole(p.minutes), whole(p.seconds), sign, offsetMinutes / 60, offsetMinutes % 60,
                   p.year);
     return buffer;
 }
@@ -213,7 +221,7 @@ Value dateGet(Machine&, Value thisValue, std::span<const Value>) {
     case Field::Month: return Value::number(p.month);
     case Field::Date: return Value::number(p.date);
     case Field::Day: return Value::number(p.weekDay);
-    case Field::Hours: return Value::number(p.hours);
+    case Field::Hours: return Value::number(shownHours(Utc ? t : localTime(t), p.hours));
     case Field::Minutes: return Value::number(p.minutes);
     case Field::Seconds: return Value::number(p.seconds);
     case Field::Milliseconds: return Value::number(p.ms);
