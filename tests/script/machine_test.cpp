@@ -614,6 +614,27 @@ TEST(Stage, DisplayPropertiesAndTimeline) {
     EXPECT_TRUE(out.isUndefined());
 }
 
+TEST(Stage, SpritesLinksAndFrameWaits) {
+    TestHost host;
+    ClipHandle mc = host.add(1, "mc");
+    Machine m(host, 6);
+    Asm a;
+    a.push({"mc", "copy", 5}).code(op::CloneSprite);
+    a.get("copy").code(op::TargetPath).trace();
+    a.push({"copy"}).code(op::RemoveSprite);
+    a.getUrl("http://example.com", "_blank");
+    // WaitForFrame 20 (not loaded: the test host has 10 frames) skips two actions (push, trace).
+    a.raw({0x8A, 3, 0, 20, 0, 2}).traceValue("skipped").traceValue("after wait");
+    a.raw({0x8A, 3, 0, 2, 0, 2}).traceValue("loaded");
+    a.push({0}).code(op::InitObject).code(op::TargetPath).trace();
+    auto bytes = a.bytes();
+    m.runActions(bytes, 1);
+    EXPECT_EQ(host.traces, (std::vector<std::string>{"_level0.copy", "after wait", "loaded", "undefined"}));
+    ASSERT_EQ(host.removed.size(), 1u);
+    EXPECT_NE(host.removed[0], mc);
+    EXPECT_EQ(host.urls, std::vector<std::string>{"http://example.com"});
+}
+
 TEST(Timers, RunOnTheMovieClock) {
     TestHost host;
     Machine m(host, 6);
