@@ -1,6 +1,7 @@
 #include "swf/script/heap.h"
 
 #include <chrono>
+#include <ctime>
 
 namespace swf::script {
 
@@ -22,8 +23,17 @@ void Heap::adopt(Cell* cell, std::size_t size) {
     sinceCollect_ += size;
 }
 
+namespace {
+double threadCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+}  // namespace
+
 void Heap::collect(const std::function<void(Tracer&)>& roots) {
     auto start = std::chrono::steady_clock::now();
+    double cpuStart = threadCpuMs();
     bits_.assign((cells_.size() + 63) / 64, 0);
     Tracer t(bits_.data());
     t.work_.reserve(1024);
@@ -36,6 +46,7 @@ void Heap::collect(const std::function<void(Tracer&)>& roots) {
     std::size_t live = 0;
     for (std::size_t head = 0; head < t.work_.size(); ++head) {
         if (head + 8 < t.work_.size()) __builtin_prefetch(t.work_[head + 8]);
+        if (head + 4 < t.work_.size()) t.work_[head + 4]->prefetch();
         const Cell* c = t.work_[head];
         bytes += c->sizeCharged_ + c->extraBytes();
         ++live;
@@ -80,6 +91,8 @@ void Heap::collect(const std::function<void(Tracer&)>& roots) {
     stats_.collections++;
     stats_.lastPauseMs = ms;
     if (ms > stats_.longestPauseMs) stats_.longestPauseMs = ms;
+    stats_.lastPauseCpuMs = threadCpuMs() - cpuStart;
+    if (stats_.lastPauseCpuMs > stats_.longestPauseCpuMs) stats_.longestPauseCpuMs = stats_.lastPauseCpuMs;
 }
 
 }  // namespace swf::script

@@ -27,6 +27,8 @@ public:
     virtual ~Cell() = default;
     // Reports every cell this one refers to.
     virtual void trace(Tracer&) const {}
+    // Asks the memory system for what trace() will read (called a few cells ahead).
+    virtual void prefetch() const {}
     // Bytes this cell holds beyond sizeof (strings, property tables), for the budget.
     virtual std::size_t extraBytes() const { return 0; }
 
@@ -65,8 +67,10 @@ struct HeapStats {
     std::size_t cells = 0;
     std::size_t bytes = 0;        // charged bytes of live cells
     std::size_t collections = 0;
-    double lastPauseMs = 0;
+    double lastPauseMs = 0;      // wall clock
     double longestPauseMs = 0;
+    double lastPauseCpuMs = 0;   // this thread's CPU time (what the pause costs on an idle machine)
+    double longestPauseCpuMs = 0;
 };
 
 class Heap {

@@ -106,6 +106,7 @@ public:
     virtual void virtualNames(Machine&, std::vector<std::pair<std::uint32_t, std::string>>& out) {}
 
     void trace(Tracer& t) const override;
+    void prefetch() const override { __builtin_prefetch(props_.data()); }
     std::size_t extraBytes() const override;
 
 protected:

@@ -59,7 +59,14 @@ TEST(Hostile, EndlessRecursionStopsAtTheCallDepth) {
     probe.traceVar("depth");
     auto probeBytes = probe.bytes();
     m.runActions(probeBytes, host.root());
-    EXPECT_EQ(host.traces, std::vector<std::string>{"255"});
+#if defined(__SANITIZE_ADDRESS__)
+    // Sanitizer frames are large: the bound on C++ stack may stop the calls first.
+    ASSERT_EQ(host.traces.size(), 1u);
+    EXPECT_GE(std::stoi(host.traces[0]), 100);
+    EXPECT_LE(std::stoi(host.traces[0]), 255);
+#else
+    EXPECT_EQ(host.traces, std::vector<std::string>{"255"});  // the reference player's 256 levels
+#endif
 }
 
 TEST(Hostile, HugeArrayLengthsAllocateNothing) {
