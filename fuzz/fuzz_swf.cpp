@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "swf/player.h"
-#include "swf/reader.h"
-#include "swf/renderer.h"
+#include "swf/player/player.h"
+#include "swf/format/reader.h"
+#include "swf/render/renderer.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);

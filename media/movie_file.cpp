@@ -1,6 +1,6 @@
 #include "media/movie_file.h"
 
-#include "swf/reader.h"
+#include "swf/format/reader.h"
 
 #include <QDir>
 #include <QFile>

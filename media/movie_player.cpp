@@ -4,8 +4,8 @@
 #include "media/movie_file.h"
 #include "runtime/fonts.h"
 #include "runtime/layout.h"
-#include "swf/audio_output.h"
-#include "swf/player.h"
+#include "swf/audio/audio_output.h"
+#include "swf/player/player.h"
 
 #include <QFont>
 #include <QPainter>

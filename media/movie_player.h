@@ -7,7 +7,7 @@
 
 #include "media/persisted_state.h"
 #include "runtime/external.h"
-#include "swf/renderer.h"
+#include "swf/render/renderer.h"
 
 #include <QString>
 #include <memory>

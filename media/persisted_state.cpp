@@ -241,26 +241,4 @@ PersistedState lessonDesignValues(int widthTwips, int heightTwips) {
     return s;
 }
 
-namespace {
-LessonDesign row(const char* screen, int w, int h) { return {screen, w, h, lessonDesignValues(w, h)}; }
-}  // namespace
-
-// The player's size on each lesson screen: Form3 and Form5 are wider, all
-// others share one size.
-const std::array<LessonDesign, 19> kLessonDesignValues = {
-    row("Form3", 10935, 7335),  row("Form4", 10575, 7215),  row("Form5", 11175, 7335),
-    row("Form6", 10575, 7215),  row("Form7", 10575, 7215),  row("Form8", 10575, 7215),
-    row("Form9", 10575, 7215),  row("Form10", 10575, 7215), row("Form11", 10575, 7215),
-    row("Form12", 10575, 7215), row("Form13", 10575, 7215), row("Form14", 10575, 7215),
-    row("Form16", 10575, 7215), row("Form17", 10575, 7215), row("Form18", 10575, 7215),
-    row("Form19", 10575, 7215), row("Form20", 10575, 7215), row("Form21", 10575, 7215),
-    row("Form22", 10575, 7215),
-};
-
-const LessonDesign* lessonDesign(const QString& screen) {
-    for (const LessonDesign& d : kLessonDesignValues)
-        if (screen == QLatin1String(d.screen)) return &d;
-    return nullptr;
-}
-
 }  // namespace media

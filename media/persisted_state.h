@@ -109,15 +109,7 @@ Extent extentFromTwips(int widthTwips, int heightTwips);
 extern const std::array<const char*, 22> kStateValueNames;
 
 // The design-time values every lesson screen's player carries; only the
-// extent differs, following the player's size on its screen.
-struct LessonDesign {
-    const char* screen;
-    int widthTwips, heightTwips;  // the player's size in its layout
-    PersistedState state;         // with the extent of that size
-};
+// extent differs, following the player's size (in twips) on its screen.
 PersistedState lessonDesignValues(int widthTwips, int heightTwips);
-extern const std::array<LessonDesign, 19> kLessonDesignValues;
-// The row of a lesson screen ("Form3"), or nullptr.
-const LessonDesign* lessonDesign(const QString& screen);
 
 }  // namespace media

@@ -5,42 +5,14 @@
 #include "runtime/appfolder.h"
 #include "runtime/palette.h"
 
-#include <array>
-
 namespace screens {
 
 namespace {
-
-// Each literal begins with a backslash: the path is the folder, a backslash
-// and the file name, with nothing added or removed.
-constexpr std::array<LessonMember, 19> kMembers = {{
-    {"Form3", "\\demarre_tk.swf"},
-    {"Form4", "\\barres_outils.swf"},
-    {"Form5", "\\dessiner_piece.swf"},
-    {"Form6", "\\creer_coque.swf"},
-    {"Form7", "\\creer_conge.swf"},
-    {"Form8", "\\creer_percage.swf"},
-    {"Form9", "\\formats_affiche.swf"},
-    {"Form10", "\\pers_anim.swf"},
-    {"Form11", "\\assis_anim.swf"},
-    {"Form12", "\\rainure_en_v.swf"},
-    {"Form13", "\\collet.swf"},
-    {"Form14", "\\meplat.swf"},
-    {"Form16", "\\trou_lame.swf"},
-    {"Form17", "\\rainure_en_u.swf"},
-    {"Form18", "\\cylindre.swf"},
-    {"Form19", "\\gorge.swf"},
-    {"Form20", "\\cone.swf"},
-    {"Form21", "\\rainure_en_t.swf"},
-    {"Form22", "\\rainure_aronde.swf"},
-}};
 
 constexpr int kRest = 15;        // bright white
 constexpr int kHighlighted = 14; // light yellow
 
 }  // namespace
-
-std::span<const LessonMember> lessonMembers() { return kMembers; }
 
 LessonScreen::LessonScreen(rt::Runtime& runtime, const LessonMember& member)
     : rt::Screen(runtime, layouts::get(member.name)), member_(member) {
@@ -54,7 +26,9 @@ LessonScreen::LessonScreen(rt::Runtime& runtime, const LessonMember& member)
 // frame; a failing step raises the runtime error and the later ones do not run.
 void LessonScreen::Form_Load() {
     namespace flash = media::flash;
-    const QString path = rt::applicationFolder() + QString::fromUtf8(member_.movie);
+    // The folder, a backslash and the file name, with nothing added or removed.
+    const QString path = rt::applicationFolder() + QStringLiteral("\\") + QString::fromUtf8(member_.movie) +
+                         QStringLiteral(".swf");
     external("flash1").setProperty(flash::kDispidMovie, QStringLiteral("Movie"), path);
     external("flash1").call(flash::kDispidRewind, QStringLiteral("Rewind"));
     external("flash1").call(flash::kDispidPlay, QStringLiteral("Play"));

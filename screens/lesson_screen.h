@@ -1,21 +1,12 @@
 #pragma once
 // The lesson family: Form3 to Form14 and Form16 to Form22 share this one
-// class. A member differs from the others only by its name (which picks its
-// layout) and its movie file.
+// class. A member differs from the others only by its row of the lesson
+// table: its name (which picks its layout) and its movie file.
 
 #include "runtime/screen.h"
-
-#include <span>
+#include "screens/lesson_table.h"
 
 namespace screens {
-
-struct LessonMember {
-    const char* name;   // the screen, and the name of its layout
-    const char* movie;  // appended as is to the application folder
-};
-
-// The 19 members, in screen order.
-std::span<const LessonMember> lessonMembers();
 
 class LessonScreen : public rt::Screen {
 public:

@@ -6,9 +6,8 @@
 
 namespace screens {
 
-// With the media library built in, `external` is the movie player's factory;
-// otherwise it is empty and a lesson screen cannot create its player. Tests
-// put a stand-in there by assigning `external` before handing the project on.
+// `external` is the movie player's factory. Tests put a stand-in there by
+// assigning `external` before handing the project on.
 rt::Project courseProject();
 
 }  // namespace screens

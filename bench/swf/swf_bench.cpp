@@ -15,10 +15,10 @@
 #include <memory>
 #include <vector>
 
-#include "swf/player.h"
-#include "swf/renderer.h"
-#include "media_movies.h"
-#include "test_movies.h"
+#include "swf/player/player.h"
+#include "swf/render/renderer.h"
+#include "tests/support/media_movies.h"
+#include "tests/support/test_movies.h"
 
 namespace {
 

@@ -1,20 +1,15 @@
 // Plays a lesson script forward in time and records, frame by frame, what the
 // stage shows: the Tarvik window in its current state, the part seen by the
 // camera, the pointer, the step caption and the opening and closing cards.
+// The verbs live in verbs.cpp, pointer targets in targets.cpp, the camera in
+// stage_camera.cpp and the graphics area in part_view.cpp.
 #pragma once
 
-#include "lessons/kit/geometry.h"
+#include "lessons/kit/declarations.h"
 #include "lessons/kit/source.h"
 #include "lessons/kit/timeline.h"
 
-#include <map>
-#include <string>
-
 namespace lessons {
-
-// Builds the solid a declaration describes, with some parameters replaced.
-// Throws SourceError (with the declaration's line) on a bad parameter.
-Solid buildSolid(const Declaration& d, const std::map<std::string, double>& overrides = {});
 
 // Composes the whole movie. Throws SourceError on a command it cannot carry out.
 Timeline compose(const Script& s);

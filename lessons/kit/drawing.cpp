@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <utility>
 
 namespace lessons {
 
@@ -60,54 +61,56 @@ Contour circleContour(Pt c, double r)
     return k;
 }
 
-Element& Drawing::rect(double x, double y, double w, double h, Rgba fill)
+namespace {
+// Elements as the drawing calls build them: one contour, filled or stroked.
+Element filled(Contour c, Rgba fill)
 {
     Element e;
-    e.contours.push_back(rectContour(x, y, w, h));
+    e.contours.push_back(std::move(c));
     e.filled = true;
     e.fill = fill;
-    elements.push_back(e);
+    return e;
+}
+
+Element stroked(Contour c, double width, Rgba line)
+{
+    Element e;
+    e.contours.push_back(std::move(c));
+    e.lineWidth = width;
+    e.line = line;
+    return e;
+}
+
+Element& push(std::vector<Element>& elements, Element e)
+{
+    elements.push_back(std::move(e));
     return elements.back();
+}
+}  // namespace
+
+Element& Drawing::rect(double x, double y, double w, double h, Rgba fill)
+{
+    return push(elements, filled(rectContour(x, y, w, h), fill));
 }
 
 Element& Drawing::rectOutline(double x, double y, double w, double h, double width, Rgba line)
 {
-    Element e;
-    e.contours.push_back(rectContour(x, y, w, h));
-    e.lineWidth = width;
-    e.line = line;
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, stroked(rectContour(x, y, w, h), width, line));
 }
 
 Element& Drawing::roundRect(double x, double y, double w, double h, double r, Rgba fill)
 {
-    Element e;
-    e.contours.push_back(roundRectContour(x, y, w, h, r));
-    e.filled = true;
-    e.fill = fill;
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, filled(roundRectContour(x, y, w, h, r), fill));
 }
 
 Element& Drawing::polygon(const std::vector<Pt>& pts, Rgba fill)
 {
-    Element e;
-    e.contours.push_back(polyContour(pts, true));
-    e.filled = true;
-    e.fill = fill;
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, filled(polyContour(pts, true), fill));
 }
 
 Element& Drawing::polyline(const std::vector<Pt>& pts, double width, Rgba colour, bool closed)
 {
-    Element e;
-    e.contours.push_back(polyContour(pts, closed));
-    e.lineWidth = width;
-    e.line = colour;
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, stroked(polyContour(pts, closed), width, colour));
 }
 
 Element& Drawing::line(Pt a, Pt b, double width, Rgba colour)
@@ -117,22 +120,12 @@ Element& Drawing::line(Pt a, Pt b, double width, Rgba colour)
 
 Element& Drawing::circle(Pt c, double r, Rgba fill)
 {
-    Element e;
-    e.contours.push_back(circleContour(c, r));
-    e.filled = true;
-    e.fill = fill;
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, filled(circleContour(c, r), fill));
 }
 
 Element& Drawing::ring(Pt c, double r, double width, Rgba colour)
 {
-    Element e;
-    e.contours.push_back(circleContour(c, r));
-    e.lineWidth = width;
-    e.line = colour;
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, stroked(circleContour(c, r), width, colour));
 }
 
 Element& Drawing::vgradientRect(double x, double y, double w, double h, Rgba top, Rgba bottom)
@@ -142,8 +135,7 @@ Element& Drawing::vgradientRect(double x, double y, double w, double h, Rgba top
     e.filled = true;
     e.gradient = true;
     e.grad = Gradient{top, bottom, x, y, x, y + h};
-    elements.push_back(e);
-    return elements.back();
+    return push(elements, std::move(e));
 }
 
 namespace {
@@ -154,6 +146,11 @@ void putNum(std::string& out, double v)
     char buf[24];
     std::snprintf(buf, sizeof buf, "%ld,", std::lround(v * 20));
     out += buf;
+}
+void putPt(std::string& out, Pt p)
+{
+    putNum(out, p.x);
+    putNum(out, p.y);
 }
 void putColour(std::string& out, Rgba c)
 {
@@ -176,10 +173,8 @@ std::string drawingKey(const Drawing& d)
             k += 'G';
             putColour(k, e.grad.from);
             putColour(k, e.grad.to);
-            putNum(k, e.grad.x0);
-            putNum(k, e.grad.y0);
-            putNum(k, e.grad.x1);
-            putNum(k, e.grad.y1);
+            putPt(k, {e.grad.x0, e.grad.y0});
+            putPt(k, {e.grad.x1, e.grad.y1});
         }
         if (e.lineWidth > 0) {
             k += 'L';
@@ -188,16 +183,13 @@ std::string drawingKey(const Drawing& d)
         }
         for (const Contour& c : e.contours) {
             k += c.closed ? 'C' : 'O';
-            putNum(k, c.start.x);
-            putNum(k, c.start.y);
+            putPt(k, c.start);
             for (const Seg& s : c.segs) {
                 if (s.curve) {
                     k += 'q';
-                    putNum(k, s.ctrl.x);
-                    putNum(k, s.ctrl.y);
+                    putPt(k, s.ctrl);
                 }
-                putNum(k, s.to.x);
-                putNum(k, s.to.y);
+                putPt(k, s.to);
             }
         }
     }

@@ -1,6 +1,6 @@
 #include "lessons/kit/emit.h"
 
-#include "swf/writer.h"
+#include "swf/format/writer.h"
 
 #include <algorithm>
 #include <cmath>

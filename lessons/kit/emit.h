@@ -5,7 +5,7 @@
 
 #include "lessons/kit/timeline.h"
 
-#include "swf/types.h"
+#include "swf/format/types.h"
 
 #include <cstdint>
 #include <vector>

@@ -2,7 +2,7 @@
 // `tk-author --stats` prints.
 #pragma once
 
-#include "swf/types.h"
+#include "swf/format/types.h"
 
 #include <string>
 

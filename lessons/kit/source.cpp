@@ -1,5 +1,7 @@
 #include "lessons/kit/source.h"
 
+#include "lessons/kit/typography.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -142,6 +144,7 @@ Script loadScript(const std::string& path)
     ss << f.rdbuf();
     if (f.bad())
         throw SourceError(0, "lecture impossible : " + path);
+    checkSourceTypography(ss.str());
     return parseScript(ss.str());
 }
 

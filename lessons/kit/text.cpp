@@ -180,12 +180,15 @@ int layoutParagraph(TextBlock& out, const std::vector<RichPiece>& pieces, double
     bool space = false;
     for (const RichPiece& p : pieces) {
         std::u32string t = utf32(p.text);
-        // French typography: no line break before : ; ! ? » nor after «.
+        // French typography: no line break before : ; ! ? » nor after «; the texts
+        // of the sources already carry these spaces, the kit's own may not.
         for (std::size_t i = 0; i < t.size(); ++i) {
             if (t[i] != U' ')
                 continue;
             const char32_t next = i + 1 < t.size() ? t[i + 1] : 0, prev = i > 0 ? t[i - 1] : 0;
-            if (next == U':' || next == U';' || next == U'!' || next == U'?' || next == U'\u00bb' || prev == U'\u00ab')
+            if (next == U':' || next == U';' || next == U'!' || next == U'?')
+                t[i] = U'\u202f';
+            else if (next == U'\u00bb' || prev == U'\u00ab')
                 t[i] = U'\u00a0';
         }
         std::u32string cur;

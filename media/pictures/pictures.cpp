@@ -13,7 +13,7 @@ bool init() {
     registerPictures();
     return true;
   }();
-  return registered && QFile::exists(QString::fromLatin1(kHandCursor));
+  return registered && QFile::exists(QStringLiteral(":/pictures/hand_cursor.ico"));
 }
 
 }  // namespace media::pictures

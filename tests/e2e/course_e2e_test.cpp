@@ -2,9 +2,10 @@
 
 #include "tests/e2e/x11_session.h"
 
-#include "swf/bitmap.h"
-#include "swf/sound.h"
-#include "swf/writer.h"
+#include "swf/format/action_builder.h"
+#include "swf/decode/bitmap.h"
+#include "swf/player/audio_mixer.h"
+#include "swf/format/writer.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -206,8 +207,7 @@ swf::MovieData recordedLesson() {
             pcm.samples.push_back(static_cast<std::int16_t>(8000 * std::sin((frame * head.samplesPerBlock + i) * 0.06)));
         return SoundStreamBlock{encodeAdpcm(pcm, 4)};
     };
-    DoAction stop;
-    stop.actions = {ActionStop{}};
+    DoAction stop = ActionBuilder().stop().doAction();
     m.tags = {head, bits, rect(2, 0, 0, 14100, 9620, bitmapFill), place(2, 1),
               rect(3, 0, 0, 2000, 2000, FillStyle::solid({128, 128, 128, 255})),
               rect(4, 0, 0, 2000, 2000, FillStyle::solid({0, 200, 0, 255})), button,

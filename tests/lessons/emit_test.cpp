@@ -1,7 +1,7 @@
 #include "lessons/kit/emit.h"
 
 #include "lessons/kit/composer.h"
-#include "swf/reader.h"
+#include "swf/format/reader.h"
 
 #include <gtest/gtest.h>
 

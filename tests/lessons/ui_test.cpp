@@ -87,6 +87,28 @@ TEST(Menus, ItemsAreFoundBelowTheirTitleAndSeparatorsTakeNoItem)
     EXPECT_TRUE(inside(c, box));
 }
 
+TEST(Menus, AnOpenMenuKeepsItsTitleReadableOverItsHighlight)
+{
+    // The highlight of the open title is drawn above the menu bar's own text,
+    // so the menu writes its title again, inside the highlight.
+    const Menu m{"Insertion", {"Extrusion…"}, {}};
+    Drawing d;
+    TextBlock t;
+    drawMenu(d, t, m, {0, 0});
+    Rect title;
+    ASSERT_TRUE(menuTitleRect("Insertion", title));
+    bool written = false;
+    for (const TextRun& r : t.runs)
+        if (utf8(r.text) == "Insertion")
+            written = title.contains({r.x + 1, r.y - 4});
+    EXPECT_TRUE(written);
+    // A context menu has no title to write.
+    TextBlock popup;
+    drawMenu(d, popup, Menu{"", {"Face"}, {300, 200}}, {0, 0});
+    for (const TextRun& r : popup.runs)
+        EXPECT_EQ(utf8(r.text), "Face");
+}
+
 TEST(Dialogs, FieldsAndButtonsStackInsideTheBox)
 {
     Dialog g{"Extrusion", {{"section", "Direction 1", ""}, {"choice", "Condition de fin", "Borgne"},

@@ -90,14 +90,7 @@ TEST_F(MovieFileTest, FilesOverTheCapAreRefusedUnread) {
 TEST_F(MovieFileTest, TruncatedMovieKeepsTheFramesThatWereRead) {
     // A long movie cut inside its last frames still plays what it has.
     swf::MovieData movie = mediatest::stageMovie(1, 10, 20, 10, {0, 128, 0, 255});
-    for (int i = 0; i < 40; ++i) {
-        swf::PlaceObject move;
-        move.depth = 1;
-        move.move = true;
-        move.matrix = swf::Matrix::translate(i * 20, 0);
-        movie.tags.push_back(move);
-        movie.tags.push_back(swf::ShowFrame{});
-    }
+    mediatest::appendSlide(movie.tags, 0, 40, 20);
     auto bytes = mediatest::bytesOf(movie);
     bytes.resize(bytes.size() - 7);
     ASSERT_TRUE(mediatest::writeFile(path("coupe.swf"), bytes));

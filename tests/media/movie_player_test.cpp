@@ -7,7 +7,8 @@
 #include "media/movie_file.h"
 #include "media/movie_player.h"
 #include "runtime/driver.h"
-#include "swf/player.h"
+#include "screens/lesson_table.h"
+#include "swf/player/player.h"
 #include "tests/media/test_movies.h"
 
 #include <gtest/gtest.h>
@@ -375,14 +376,7 @@ TEST_F(PlayerTest, AnimatedSpritesOnAStillTimelineAreRepainted) {
     inner.characterId = 1;
     inner.matrix = swf::Matrix{};
     sprite.tags = {inner, swf::ShowFrame{}};
-    for (int i = 1; i < 3; ++i) {
-        swf::PlaceObject move;
-        move.depth = 1;
-        move.move = true;
-        move.matrix = swf::Matrix::translate(i * 200, 0);
-        sprite.tags.push_back(move);
-        sprite.tags.push_back(swf::ShowFrame{});
-    }
+    mediatest::appendSlide(sprite.tags, 1, 3, 200);
     swf::PlaceObject outer;
     outer.depth = 1;
     outer.characterId = 2;
@@ -677,10 +671,13 @@ TEST(MoviePlayerAlone, AMovieNamedAtDesignTimeOpensAtCreationWithoutARepaint) {
 
 TEST_F(PlayerTest, EveryLessonMovieFromTheBuildPlaysThroughTheControl) {
     if (!QFile::exists(QStringLiteral(TK_APP_DIR) + "/demarre_tk.swf")) GTEST_SKIP() << "lesson movies not built";
-    start(QStringLiteral(TK_APP_DIR) + media::kLessonMovies[0].literal);
-    for (const media::LessonMovie& lesson : media::kLessonMovies) {
-        SCOPED_TRACE(lesson.literal);
-        const QString path = QStringLiteral(TK_APP_DIR) + lesson.literal;
+    auto pathOf = [](const screens::LessonMember& m) {
+        return QStringLiteral(TK_APP_DIR "\\") + QString::fromLatin1(m.movie) + QStringLiteral(".swf");
+    };
+    start(pathOf(screens::kLessonMembers[0]));
+    for (const screens::LessonMember& lesson : screens::kLessonMembers) {
+        SCOPED_TRACE(lesson.movie);
+        const QString path = pathOf(lesson);
         ASSERT_EQ(invoke(102, rt::InvokeKind::PropertyPut, {path}), rt::kOk);
         ASSERT_EQ(invoke(116, rt::InvokeKind::Method), rt::kOk);
         ASSERT_EQ(invoke(112, rt::InvokeKind::Method), rt::kOk);

@@ -96,24 +96,6 @@ TEST(PersistedState, DesignValuesDistinguishNoneFromEmptyAndReadTrueFromOne) {
     EXPECT_FALSE(s.deviceFont.value());
 }
 
-TEST(PersistedState, TableHoldsAllNineteenScreensWithTheirExtents) {
-    ASSERT_EQ(media::kLessonDesignValues.size(), 19u);
-    for (const auto& row : media::kLessonDesignValues) {
-        SCOPED_TRACE(row.screen);
-        const QString name(row.screen);
-        const std::uint32_t expectedW = name == "Form3" ? 19288 : name == "Form5" ? 19711 : 18653;
-        const std::uint32_t expectedH = (name == "Form3" || name == "Form5") ? 12938 : 12726;
-        EXPECT_EQ(row.state.extentWidth, expectedW);
-        EXPECT_EQ(row.state.extentHeight, expectedH);
-        auto common = row.state;
-        common.extentWidth = common.extentHeight = 0;
-        EXPECT_EQ(common, media::lessonDesignValues(0, 0));
-        EXPECT_EQ(media::lessonDesign(name), &row);
-    }
-    EXPECT_EQ(media::lessonDesign("Form15"), nullptr);
-    EXPECT_EQ(media::lessonDesign("Form1"), nullptr);
-}
-
 TEST(PersistedState, RoundTripKeepsEveryValue) {
     // Values changed without changing any length keep the block at 210 bytes.
     media::PersistedState s = media::lessonDesignValues(10935, 7335);

@@ -1,6 +1,8 @@
 #include "tests/media/test_movies.h"
 
-#include "swf/writer.h"
+#include "swf/format/action_builder.h"
+#include "swf/format/writer.h"
+#include "tests/support/test_movies.h"
 
 #include <QFile>
 
@@ -16,43 +18,26 @@ swf::MovieData stageMovie(int frames, double fps, int widthPx, int heightPx, swf
     m.header.frameRate = static_cast<std::uint16_t>(fps * 256);
     m.header.frameCount = static_cast<std::uint16_t>(frames);
 
-    swf::DefineShape shape;
-    shape.version = 3;
-    shape.id = 1;
-    shape.bounds = {0, w, 0, h};
-    shape.shape.fills.push_back(swf::FillStyle::solid(color));
-    swf::StyleChange start;
-    start.moveX = 0;
-    start.moveY = 0;
-    start.fill1 = 1;
-    shape.shape.records = {start, swf::StraightEdge{w, 0}, swf::StraightEdge{0, h}, swf::StraightEdge{-w, 0},
-                           swf::StraightEdge{0, -h}};
-    m.tags.push_back(shape);
-
-    swf::PlaceObject place;
-    place.version = 2;
-    place.depth = 1;
-    place.characterId = 1;
-    place.matrix = swf::Matrix{};
-    m.tags.push_back(place);
+    m.tags.push_back(swf::samples::rectShape(1, 0, 0, w, h, swf::FillStyle::solid(color)));
+    m.tags.push_back(swf::samples::place(1, 1));
     for (int i = 0; i < frames; ++i) m.tags.push_back(swf::ShowFrame{});
     return m;
 }
 
+void appendSlide(std::vector<swf::Tag>& tags, int from, int to, int stepTwips) {
+    for (int i = from; i < to; ++i) {
+        swf::PlaceObject move;
+        move.depth = 1;
+        move.move = true;
+        move.matrix = swf::Matrix::translate(i * stepTwips, 0);
+        tags.push_back(move);
+        tags.push_back(swf::ShowFrame{});
+    }
+}
+
 namespace {
 swf::DefineShape square(std::uint16_t id, int sizeTwips, swf::Rgba color) {
-    swf::DefineShape shape;
-    shape.version = 3;
-    shape.id = id;
-    shape.bounds = {0, sizeTwips, 0, sizeTwips};
-    shape.shape.fills.push_back(swf::FillStyle::solid(color));
-    swf::StyleChange start;
-    start.moveX = 0;
-    start.moveY = 0;
-    start.fill1 = 1;
-    shape.shape.records = {start, swf::StraightEdge{sizeTwips, 0}, swf::StraightEdge{0, sizeTwips},
-                           swf::StraightEdge{-sizeTwips, 0}, swf::StraightEdge{0, -sizeTwips}};
-    return shape;
+    return swf::samples::rectShape(id, 0, 0, sizeTwips, sizeTwips, swf::FillStyle::solid(color));
 }
 }  // namespace
 
@@ -81,8 +66,7 @@ swf::MovieData buttonMovie() {
     const std::vector<swf::Tag> button{square(2, 2000, {128, 128, 128, 255}), square(3, 2000, {0, 200, 0, 255}), b, place};
     m.tags.insert(m.tags.begin() + 2, button.begin(), button.end());
     // Frame 2 stops: the screen rewinds and plays the movie, so it waits there.
-    swf::DoAction stop;
-    stop.actions = {swf::ActionStop{}};
+    swf::DoAction stop = swf::ActionBuilder().stop().doAction();
     auto first = std::find_if(m.tags.begin(), m.tags.end(), [](const swf::Tag& tag) {
         return std::holds_alternative<swf::ShowFrame>(tag);
     });

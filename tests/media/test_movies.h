@@ -1,7 +1,7 @@
 #pragma once
 // Small movies for the player's tests, built with the SWF writer.
 
-#include "swf/types.h"
+#include "swf/format/types.h"
 
 #include <QString>
 #include <cstdint>
@@ -12,6 +12,9 @@ namespace mediatest {
 // A movie of `frames` frames at `fps` frames per second whose stage
 // (widthPx x heightPx pixels) is covered by one solid rectangle of `color`.
 swf::MovieData stageMovie(int frames, double fps, int widthPx, int heightPx, swf::Rgba color);
+
+// Frames `from` to `to - 1` of a slide: each moves depth 1 to (i * stepTwips, 0).
+void appendSlide(std::vector<swf::Tag>& tags, int from, int to, int stepTwips);
 
 // A 705 x 481 pixel movie of 3 frames that stops on frame 2 and shows a
 // 100 x 100 pixel button at (300, 200): grey when up, green when the pointer

@@ -1,5 +1,6 @@
 // The embedded pictures, read back from the resources: sizes, and the
 // features the screens' controls rely on at their coordinates and colours.
+#include "layouts/layouts.h"
 #include "media/pictures/pictures.h"
 
 #include <gtest/gtest.h>
@@ -57,33 +58,33 @@ const QRgb kBlue = qRgb(0x51, 0x6C, 0xB1);
 TEST(EmbeddedPictures, InitRegistersAndEveryPathResolves) {
   EXPECT_TRUE(media::pictures::init());
   EXPECT_TRUE(media::pictures::init());  // idempotent
-  for (const char* path : {media::pictures::kAppIcon, media::pictures::kHandCursor,
-                           media::pictures::kSplashBackground, media::pictures::kMenuBackground,
-                           media::pictures::kMarkerArrow,
-                           media::pictures::kPictureMenuBackground,
-                           media::pictures::kLessonBackground})
+  for (const char* path : {layouts::kAppIcon, layouts::kHandCursor,
+                           layouts::kSplashBackground, layouts::kMenuBackground,
+                           layouts::kMarkerArrow,
+                           layouts::kPictureMenuBackground,
+                           layouts::kLessonBackground})
     EXPECT_FALSE(QImage(QString::fromLatin1(path)).isNull()) << path;
 }
 
 TEST(EmbeddedPictures, EachPictureHasItsExactPixelSize) {
   struct Size { const char* path; int w, h; };
   const Size sizes[] = {
-      {media::pictures::kAppIcon, 32, 32},
-      {media::pictures::kHandCursor, 32, 32},
-      {media::pictures::kSplashBackground, 508, 294},
-      {media::pictures::kMenuBackground, 638, 455},
-      {media::pictures::kMarkerArrow, 15, 12},
-      {media::pictures::kPictureMenuBackground, 638, 455},
-      {media::pictures::kHoverTitle[0], 148, 26},
-      {media::pictures::kHoverTitle[1], 162, 26},
-      {media::pictures::kHoverTitle[2], 185, 25},
-      {media::pictures::kHoverTitle[3], 173, 26},
-      {media::pictures::kHoverTitle[4], 162, 25},
-      {media::pictures::kHoverTitle[5], 121, 24},
-      {media::pictures::kHoverTitle[6], 165, 25},
-      {media::pictures::kHoverTitle[7], 137, 24},
-      {media::pictures::kHoverTitle[8], 154, 25},
-      {media::pictures::kLessonBackground, 650, 530},
+      {layouts::kAppIcon, 32, 32},
+      {layouts::kHandCursor, 32, 32},
+      {layouts::kSplashBackground, 508, 294},
+      {layouts::kMenuBackground, 638, 455},
+      {layouts::kMarkerArrow, 15, 12},
+      {layouts::kPictureMenuBackground, 638, 455},
+      {layouts::kHoverTitle[0], 148, 26},
+      {layouts::kHoverTitle[1], 162, 26},
+      {layouts::kHoverTitle[2], 185, 25},
+      {layouts::kHoverTitle[3], 173, 26},
+      {layouts::kHoverTitle[4], 162, 25},
+      {layouts::kHoverTitle[5], 121, 24},
+      {layouts::kHoverTitle[6], 165, 25},
+      {layouts::kHoverTitle[7], 137, 24},
+      {layouts::kHoverTitle[8], 154, 25},
+      {layouts::kLessonBackground, 650, 530},
   };
   for (const Size& s : sizes) {
     const QImage img = load(s.path);
@@ -92,7 +93,7 @@ TEST(EmbeddedPictures, EachPictureHasItsExactPixelSize) {
 }
 
 TEST(SplashBackground, FrenchTileIsRedInsideTheSkipAreaWithWhiteText) {
-  const QImage img = load(media::pictures::kSplashBackground);
+  const QImage img = load(layouts::kSplashBackground);
   const QRect skipArea(32, 256, 64, 39);  // x 32..95, y 256..294
   const QRect tile(37, 261, 57, 32);
   ASSERT_TRUE(skipArea.contains(tile));
@@ -111,7 +112,7 @@ TEST(SplashBackground, FrenchTileIsRedInsideTheSkipAreaWithWhiteText) {
 }
 
 TEST(SplashBackground, SevenTilesOfTheirColoursOnLightGrey) {
-  const QImage img = load(media::pictures::kSplashBackground);
+  const QImage img = load(layouts::kSplashBackground);
   struct Tile { int left; QRgb colour; };
   const Tile tiles[] = {{37, qRgb(0xC4, 0x0C, 0x0A)},  {100, qRgb(0xF3, 0x65, 0x23)},
                         {163, qRgb(0xDD, 0xB6, 0x01)}, {226, qRgb(0x22, 0x93, 0x0D)},
@@ -163,19 +164,19 @@ void checkMenuDesign(const QImage& img) {
 }
 
 TEST(MenuBackground, BandPanelCloseMarkAndFooter) {
-  const QImage img = load(media::pictures::kMenuBackground);
+  const QImage img = load(layouts::kMenuBackground);
   checkMenuDesign(img);
   // The panel interior is empty: the titles are labels laid over it.
   EXPECT_TRUE(inkBox(img, QRect(113, 100, 400, 300), dark).isNull());
 }
 
 TEST(PictureMenuBackground, SameDesignWithTheMenuDrawnIn) {
-  const QImage img = load(media::pictures::kPictureMenuBackground);
+  const QImage img = load(layouts::kPictureMenuBackground);
   checkMenuDesign(img);
 }
 
 TEST(PictureMenuBackground, EachRowTitleLiesUnderItsHoverPictureAndHotSpot) {
-  const QImage img = load(media::pictures::kPictureMenuBackground);
+  const QImage img = load(layouts::kPictureMenuBackground);
   const QRect rects[9] = {{256, 104, 148, 26}, {248, 136, 162, 26}, {232, 168, 185, 25},
                           {248, 200, 173, 26}, {248, 232, 162, 25}, {288, 264, 121, 24},
                           {248, 296, 165, 25}, {272, 328, 137, 24}, {248, 360, 154, 25}};
@@ -204,14 +205,14 @@ TEST(PictureMenuBackground, EachRowTitleLiesUnderItsHoverPictureAndHotSpot) {
 }
 
 TEST(HoverTitles, PurpleTitleOnWhiteWithPinkArrowAtTheRight) {
-  const QImage background = load(media::pictures::kPictureMenuBackground);
+  const QImage background = load(layouts::kPictureMenuBackground);
   const QPoint tops[9] = {{256, 104}, {248, 136}, {232, 168}, {248, 200}, {248, 232},
                           {288, 264}, {248, 296}, {272, 328}, {248, 360}};
   auto purple = [](QRgb c) { return qRed(c) < 190 && qGreen(c) < 120 && qBlue(c) > 100; };
   auto pink = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 170 && qBlue(c) > 110; };
   for (int k = 0; k < 9; ++k) {
     SCOPED_TRACE(k);
-    const QImage img = load(media::pictures::kHoverTitle[k]);
+    const QImage img = load(layouts::kHoverTitle[k]);
     const int w = img.width(), h = img.height();
     EXPECT_TRUE(near(img, 0, 0, kWhite));
     EXPECT_TRUE(near(img, 0, h - 1, kWhite));
@@ -245,7 +246,7 @@ TEST(HoverTitles, PurpleTitleOnWhiteWithPinkArrowAtTheRight) {
 }
 
 TEST(MarkerArrow, PurpleArrowRisingFromBottomLeftWithHeadAtRight) {
-  const QImage img = load(media::pictures::kMarkerArrow);
+  const QImage img = load(layouts::kMarkerArrow);
   auto purple = [](QRgb c) { return qRed(c) < 200 && qGreen(c) < 130 && qBlue(c) > 90; };
   const QRect ink = inkBox(img, img.rect(), purple);
   ASSERT_FALSE(ink.isNull());
@@ -259,7 +260,7 @@ TEST(MarkerArrow, PurpleArrowRisingFromBottomLeftWithHeadAtRight) {
 }
 
 TEST(LessonBackground, WhiteAboveBlueBandFromRow464AndCloseMark) {
-  const QImage img = load(media::pictures::kLessonBackground);
+  const QImage img = load(layouts::kLessonBackground);
   for (int x : {0, 100, 325, 500, 649}) {
     SCOPED_TRACE(x);
     EXPECT_TRUE(near(img, x, 0, kWhite));
@@ -282,7 +283,7 @@ TEST(LessonBackground, WhiteAboveBlueBandFromRow464AndCloseMark) {
 }
 
 TEST(HandCursor, HandColoursFingertipAndHotSpot) {
-  const QImage img = load(media::pictures::kHandCursor).convertToFormat(QImage::Format_ARGB32);
+  const QImage img = load(layouts::kHandCursor).convertToFormat(QImage::Format_ARGB32);
   ASSERT_EQ(img.size(), QSize(32, 32));
   // The platform's active point is the centre; it must lie on the hand.
   EXPECT_EQ(qAlpha(img.pixel(media::pictures::kHandHotSpotX, media::pictures::kHandHotSpotY)),
@@ -319,7 +320,7 @@ TEST(HandCursor, HandColoursFingertipAndHotSpot) {
 }
 
 TEST(AppIcon, FigureWithPencilGemAndBallOnTransparentGround) {
-  const QImage img = load(media::pictures::kAppIcon).convertToFormat(QImage::Format_ARGB32);
+  const QImage img = load(layouts::kAppIcon).convertToFormat(QImage::Format_ARGB32);
   ASSERT_EQ(img.size(), QSize(32, 32));
   for (QPoint corner : {QPoint(0, 0), QPoint(31, 0), QPoint(0, 31), QPoint(31, 31)})
     EXPECT_EQ(qAlpha(img.pixel(corner)), 0);

@@ -1,5 +1,6 @@
 // The embedded files' structure, read byte by byte: the two icons and the
 // JPEG pictures.
+#include "layouts/layouts.h"
 #include "media/pictures/pictures.h"
 
 #include <gtest/gtest.h>
@@ -75,12 +76,12 @@ TEST_P(IconFile, OneIndexedImageOf32By32WithMask) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothIcons, IconFile,
-                         ::testing::Values(media::pictures::kAppIcon,
-                                           media::pictures::kHandCursor));
+                         ::testing::Values(layouts::kAppIcon,
+                                           layouts::kHandCursor));
 
 TEST(IconFile, HandCursorMaskMatchesTheHotSpotRow) {
   // Rows are stored bottom-up: pixel (16, 16) is mask row 31 - 16.
-  const QByteArray b = readResource(media::pictures::kHandCursor);
+  const QByteArray b = readResource(layouts::kHandCursor);
   ASSERT_EQ(b.size(), 2238);
   const int maskAt = 62 + 1024 + 1024;
   const int row = 31 - 16;
@@ -124,20 +125,20 @@ JpegInfo parseJpeg(const QByteArray& b) {
 
 TEST(JpegFiles, BaselineJfifThreeComponentsEightBits) {
   struct Pic { const char* path; int w, h; };
-  const Pic pics[] = {{media::pictures::kSplashBackground, 508, 294},
-                      {media::pictures::kMenuBackground, 638, 455},
-                      {media::pictures::kMarkerArrow, 15, 12},
-                      {media::pictures::kPictureMenuBackground, 638, 455},
-                      {media::pictures::kLessonBackground, 650, 530},
-                      {media::pictures::kHoverTitle[0], 148, 26},
-                      {media::pictures::kHoverTitle[1], 162, 26},
-                      {media::pictures::kHoverTitle[2], 185, 25},
-                      {media::pictures::kHoverTitle[3], 173, 26},
-                      {media::pictures::kHoverTitle[4], 162, 25},
-                      {media::pictures::kHoverTitle[5], 121, 24},
-                      {media::pictures::kHoverTitle[6], 165, 25},
-                      {media::pictures::kHoverTitle[7], 137, 24},
-                      {media::pictures::kHoverTitle[8], 154, 25}};
+  const Pic pics[] = {{layouts::kSplashBackground, 508, 294},
+                      {layouts::kMenuBackground, 638, 455},
+                      {layouts::kMarkerArrow, 15, 12},
+                      {layouts::kPictureMenuBackground, 638, 455},
+                      {layouts::kLessonBackground, 650, 530},
+                      {layouts::kHoverTitle[0], 148, 26},
+                      {layouts::kHoverTitle[1], 162, 26},
+                      {layouts::kHoverTitle[2], 185, 25},
+                      {layouts::kHoverTitle[3], 173, 26},
+                      {layouts::kHoverTitle[4], 162, 25},
+                      {layouts::kHoverTitle[5], 121, 24},
+                      {layouts::kHoverTitle[6], 165, 25},
+                      {layouts::kHoverTitle[7], 137, 24},
+                      {layouts::kHoverTitle[8], 154, 25}};
   for (const Pic& p : pics) {
     SCOPED_TRACE(p.path);
     const JpegInfo info = parseJpeg(readResource(p.path));
@@ -155,12 +156,12 @@ TEST(JpegFiles, ParserRejectsWhatIsNotABaselineJpeg) {
   // The checks above mean something only if the walker tells these apart.
   EXPECT_EQ(parseJpeg(QByteArray()).sofMarker, 0);
   EXPECT_EQ(parseJpeg(QByteArray("\x89PNG\r\n\x1a\n", 8)).sofMarker, 0);
-  QByteArray progressive = readResource(media::pictures::kMarkerArrow);
+  QByteArray progressive = readResource(layouts::kMarkerArrow);
   const int sof = progressive.indexOf(QByteArray("\xFF\xC0", 2));
   ASSERT_GT(sof, 0);
   progressive[sof + 1] = char(0xC2);
   EXPECT_EQ(parseJpeg(progressive).sofMarker, 0xC2);
-  QByteArray truncated = readResource(media::pictures::kMarkerArrow).left(40);
+  QByteArray truncated = readResource(layouts::kMarkerArrow).left(40);
   EXPECT_FALSE(parseJpeg(truncated).eoi);
 }
 

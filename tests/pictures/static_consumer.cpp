@@ -1,5 +1,6 @@
 // A static library that uses the pictures, as the screens' library does:
 // the executable that links it reaches the pictures only through this archive.
+#include "layouts/layouts.h"
 #include "media/pictures/pictures.h"
 
 #include <QImage>
@@ -7,5 +8,5 @@
 
 QSize menuPictureSizeThroughArchive() {
   media::pictures::init();
-  return QImage(QString::fromLatin1(media::pictures::kMenuBackground)).size();
+  return QImage(QString::fromLatin1(layouts::kMenuBackground)).size();
 }

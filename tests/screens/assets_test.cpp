@@ -1,5 +1,4 @@
-// The screens with the program's own pictures and movie player, where the
-// build has them: every picture fits the rectangle the layout gives it, and
+// The screens with the program's own pictures and movie player: every picture fits the rectangle the layout gives it, and
 // the real player accepts every lesson's persisted state.
 
 #include "screens/lesson_screen.h"
@@ -7,18 +6,11 @@
 
 #include "runtime/driver.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
 
-bool picturesBuiltIn() {
-    screens::courseProject();  // registers the embedded pictures
-    return QFile::exists(QStringLiteral(":/pictures/hand_cursor.ico"));
-}
-
 TEST(Assets, EveryPictureHasExactlyItsControlsOrWindowsSize) {
-    if (!picturesBuiltIn()) GTEST_SKIP() << "pictures not built in";
     rt::Driver d(screens::courseProject());
     const QSize backgrounds[] = {{638, 455}, {508, 294}, {638, 455}, {650, 530}};
     const char* screensWithBackground[] = {"Form1", "Form2", "Form15", "Form3"};
@@ -46,9 +38,8 @@ TEST(Assets, EveryPictureHasExactlyItsControlsOrWindowsSize) {
 }
 
 TEST(Assets, TheRealPlayerTakesEveryLessonsPersistedState) {
-    rt::Project project = screens::courseProject();
-    if (!project.external) GTEST_SKIP() << "movie player not built in";
-    for (const screens::LessonMember& m : screens::lessonMembers()) {
+    ASSERT_TRUE(screens::courseProject().external);
+    for (const screens::LessonMember& m : screens::kLessonMembers) {
         SCOPED_TRACE(m.name);
         rt::Driver d(screens::courseProject());
         d.show(QString::fromLatin1(m.name));

@@ -3,11 +3,16 @@
 
 #include "tests/screens/course.h"
 
+#include "layouts/layouts.h"
 #include "runtime/appfolder.h"
 #include "runtime/palette.h"
 #include "screens/lesson_screen.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -16,18 +21,9 @@ using scrtest::Course;
 constexpr QRgb kWhite = qRgb(255, 255, 255);
 constexpr QRgb kYellow = qRgb(255, 255, 0);
 
-const std::pair<const char*, const char*> kMovies[] = {
-    {"Form3", "demarre_tk.swf"},     {"Form4", "barres_outils.swf"},   {"Form5", "dessiner_piece.swf"},
-    {"Form6", "creer_coque.swf"},    {"Form7", "creer_conge.swf"},     {"Form8", "creer_percage.swf"},
-    {"Form9", "formats_affiche.swf"}, {"Form10", "pers_anim.swf"},     {"Form11", "assis_anim.swf"},
-    {"Form12", "rainure_en_v.swf"},  {"Form13", "collet.swf"},         {"Form14", "meplat.swf"},
-    {"Form16", "trou_lame.swf"},     {"Form17", "rainure_en_u.swf"},   {"Form18", "cylindre.swf"},
-    {"Form19", "gorge.swf"},         {"Form20", "cone.swf"},           {"Form21", "rainure_en_t.swf"},
-    {"Form22", "rainure_aronde.swf"},
-};
-
-QStringList loadCalls(const char* file) {
-    return {QStringLiteral("Movie=") + rt::applicationFolder() + QStringLiteral("\\") + QString::fromLatin1(file),
+QStringList loadCalls(const char* movie) {
+    return {QStringLiteral("Movie=") + rt::applicationFolder() + QStringLiteral("\\") + QString::fromLatin1(movie) +
+                QStringLiteral(".swf"),
             QStringLiteral("Rewind"), QStringLiteral("Play")};
 }
 
@@ -50,13 +46,26 @@ struct Lesson : ::testing::Test {
     const QPoint background{300, 512};  // between the labels, on the blue band
 };
 
+TEST(LessonMembers, TheTableHoldsEveryLessonLayoutOnceWithItsOwnMovie) {
+    std::vector<std::string> names, layoutRows;
+    std::set<std::string> movies;
+    for (const screens::LessonMember& m : screens::kLessonMembers) {
+        names.push_back(m.name);
+        movies.insert(m.movie);
+    }
+    for (const layouts::LessonRow& row : layouts::lessonRows()) layoutRows.push_back(row.name);
+    EXPECT_EQ(names, layoutRows);
+    EXPECT_EQ(movies.size(), names.size());
+}
+
 TEST(LessonMembers, EachMemberLoadsItsOwnMovieFromTheApplicationFolder) {
-    for (const auto& [name, file] : kMovies) {
+    for (const screens::LessonMember& m : screens::kLessonMembers) {
+        const char* name = m.name;
         SCOPED_TRACE(name);
         Course c;
         c.driver.show(name);
         ASSERT_EQ(c.driver.shown(), QStringList{name});
-        EXPECT_EQ(c.player.calls, loadCalls(file));
+        EXPECT_EQ(c.player.calls, loadCalls(m.movie));
         EXPECT_EQ(c.player.created, 1);
         EXPECT_EQ(c.screen(name).caption(), QString::fromLatin1(std::string_view(name) == "Form6" ? "" : name));
         // Every member behaves the same: Menu goes to the main menu.
@@ -67,12 +76,11 @@ TEST(LessonMembers, EachMemberLoadsItsOwnMovieFromTheApplicationFolder) {
         EXPECT_EQ(c.driver.loaded(), QStringList{"Form1"});
         EXPECT_EQ(c.player.live, 0);
     }
-    EXPECT_EQ(screens::lessonMembers().size(), std::size(kMovies));
 }
 
 TEST_F(Lesson, OpeningTheSameLessonAgainRestartsAFreshPlayer) {
     open();
-    EXPECT_EQ(c.player.calls, loadCalls("demarre_tk.swf"));
+    EXPECT_EQ(c.player.calls, loadCalls("demarre_tk"));
     clickAt(menu);
     ASSERT_EQ(c.driver.current(), "Form1");
     EXPECT_EQ(c.player.live, 0);  // the player went with its screen
@@ -80,7 +88,7 @@ TEST_F(Lesson, OpeningTheSameLessonAgainRestartsAFreshPlayer) {
     ASSERT_EQ(c.driver.current(), "Form3");
     EXPECT_EQ(c.player.created, 2);
     EXPECT_EQ(c.player.live, 1);
-    EXPECT_EQ(c.player.calls, loadCalls("demarre_tk.swf") + loadCalls("demarre_tk.swf"));
+    EXPECT_EQ(c.player.calls, loadCalls("demarre_tk") + loadCalls("demarre_tk"));
 }
 
 TEST_F(Lesson, QuitterEndsTheProgramWithNoScreenLeft) {
@@ -159,7 +167,7 @@ TEST(LessonFailures, AFailingMovieLeavesRewindAndPlayUncalledAndEndsTheProgram) 
     c.player.failDispid = 102;
     c.toMainMenu();
     c.driver.click(250, 128 + 32 * 3);  // "Créer une coque" opens Form6
-    EXPECT_EQ(c.player.calls, loadCalls("creer_coque.swf").mid(0, 1));
+    EXPECT_EQ(c.player.calls, loadCalls("creer_coque").mid(0, 1));
     ASSERT_EQ(c.driver.host().errors().size(), 1u);
     EXPECT_TRUE(c.driver.host().errors().front().contains("Movie"));
     EXPECT_TRUE(c.driver.ended());
@@ -170,7 +178,7 @@ TEST(LessonFailures, AFailingRewindLeavesPlayUncalled) {
     Course c;
     c.player.failDispid = 116;
     c.driver.show("Form12");
-    EXPECT_EQ(c.player.calls, loadCalls("rainure_en_v.swf").mid(0, 2));
+    EXPECT_EQ(c.player.calls, loadCalls("rainure_en_v").mid(0, 2));
     EXPECT_EQ(c.driver.host().errors().size(), 1u);
     EXPECT_TRUE(c.driver.ended());
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <span>
 #include <unistd.h>
 
 namespace {
@@ -66,7 +67,7 @@ void round(scrtest::Course& c, const screens::LessonMember& m) {
 TEST(Soak, TwoThousandLessonRoundsKeepControlsAndMemoryFlat) {
     scrtest::Course c;
     c.toMainMenu();
-    const auto members = screens::lessonMembers();
+    const std::span<const screens::LessonMember> members(screens::kLessonMembers);
     // Warm up once over every lesson, so caches (pictures, fonts) are full.
     for (const auto& m : members) round(c, m);
     ASSERT_EQ(c.driver.current(), "Form1");

@@ -6,11 +6,11 @@
 
 #include <random>
 
-#include "swf/player.h"
-#include "swf/reader.h"
-#include "swf/renderer.h"
-#include "swf/writer.h"
-#include "test_movies.h"
+#include "swf/player/player.h"
+#include "swf/format/reader.h"
+#include "swf/render/renderer.h"
+#include "swf/format/writer.h"
+#include "tests/support/test_movies.h"
 
 namespace {
 

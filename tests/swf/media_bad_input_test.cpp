@@ -5,14 +5,14 @@
 // are listed with what they give.
 #include <gtest/gtest.h>
 
-#include "media_movies.h"
-#include "swf/bitmap.h"
-#include "swf/codes.h"
-#include "swf/player.h"
-#include "swf/reader.h"
-#include "swf/renderer.h"
-#include "swf/sound.h"
-#include "swf/writer.h"
+#include "tests/support/media_movies.h"
+#include "swf/decode/bitmap.h"
+#include "swf/format/codes.h"
+#include "swf/player/player.h"
+#include "swf/format/reader.h"
+#include "swf/render/renderer.h"
+#include "swf/player/audio_mixer.h"
+#include "swf/format/writer.h"
 
 namespace {
 
@@ -160,7 +160,7 @@ TEST(SwfMediaBadInput, HugeLosslessBitmapsAreRefusedAtTheCap) {
     shortData.height = 200;
     auto img = decodeBitmap(shortData);
     ASSERT_FALSE(img.ok());
-    EXPECT_EQ(img.error.code, MediaErrorCode::Truncated);
+    EXPECT_EQ(img.error().code, ErrorCode::Truncated);
 }
 
 TEST(SwfMediaBadInput, BitmapInputsTheParsersAccept) {
@@ -344,7 +344,7 @@ TEST(SwfMediaBadInput, SoundInputsTheParsersAccept) {
     expectAccepted("format 9", code::DefineSound, {0x01, 0x00, 0x96, 0x10, 0x00, 0x00, 0x00, 0xAA, 0xBB}, s);
     auto pcm = decodeSound(s);
     ASSERT_FALSE(pcm.ok());
-    EXPECT_EQ(pcm.error.code, MediaErrorCode::Unsupported);
+    EXPECT_EQ(pcm.error().code, ErrorCode::Unsupported);
     // A sample count far above the data: only trims, so the data's two frames remain.
     DefineSound raw;
     raw.id = 2;
@@ -355,7 +355,7 @@ TEST(SwfMediaBadInput, SoundInputsTheParsersAccept) {
     expectAccepted("sample count 2^32-1", code::DefineSound, {0x02, 0x00, 0x32, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x10, 0x00, 0x20}, raw);
     auto rp = decodeSound(raw);
     ASSERT_TRUE(rp.ok());
-    EXPECT_EQ(rp.value->frames(), 2u);
+    EXPECT_EQ(rp->frames(), 2u);
     // A stream head of format 15 is read as it is.
     SoundStreamHead h;
     h.playbackRate = 2;

@@ -11,8 +11,8 @@
 #include <string>
 #include <sys/wait.h>
 
-#include "swf/writer.h"
-#include "test_movies.h"
+#include "swf/format/writer.h"
+#include "tests/support/test_movies.h"
 
 namespace {
 

@@ -3,12 +3,16 @@
 //   interval into one PNG grid, each over a lesson screen's white picture with
 //   its blue bottom band, for review. --seen greys the stage left of X0 and
 //   right of X1 (stage pixels): what some lesson screens cut off.
+// swf-contact-sheet MOVIE.swf --steps -o OUT.png [--width PX] [--seen X0,X1]
+//   two frames per lesson step, one row each: the frame where the step's caption
+//   first shows (its "etapeN" label) and the last frame of the step, so that a
+//   reviewer checks each caption against what the step does.
 // swf-contact-sheet --bench [--size WxH] MOVIE.swf...
 //   renders every frame of each movie at the given size (705x481 by default)
 //   and prints the median and maximum milliseconds per frame.
-#include "swf/player.h"
-#include "swf/reader.h"
-#include "swf/renderer.h"
+#include "swf/player/player.h"
+#include "swf/format/reader.h"
+#include "swf/render/renderer.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -68,6 +72,29 @@ void greyUnseen(QPainter& p, const QRectF& cell, double stageW, double x0, doubl
     }
 }
 
+// The first and last frames (from 1) of each step of a lesson: a step starts
+// at a label "etapeN" and ends before the next label of the movie.
+std::vector<int> stepFrames(const swf::MovieData& m, int frames)
+{
+    std::vector<std::pair<int, bool>> labels;  // frame, is a step
+    int frame = 1;
+    for (const swf::Tag& t : m.tags) {
+        if (std::holds_alternative<swf::ShowFrame>(t))
+            ++frame;
+        else if (const auto* l = std::get_if<swf::FrameLabel>(&t))
+            labels.push_back({frame, l->name.rfind("etape", 0) == 0});
+    }
+    std::vector<int> picks;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        if (!labels[i].second)
+            continue;
+        const int last = i + 1 < labels.size() ? labels[i + 1].first - 1 : frames;
+        picks.push_back(labels[i].first);
+        picks.push_back(std::max(labels[i].first, std::min(last, frames)));
+    }
+    return picks;
+}
+
 int sheet(const std::string& movie, double every, const std::string& out, int width, int cols, double seen0,
           double seen1)
 {
@@ -79,8 +106,17 @@ int sheet(const std::string& movie, double every, const std::string& out, int wi
     const double fps = player.header().framesPerSecond();
     const int step = std::max(1, int(std::lround(every * (fps > 0 ? fps : 12))));
     std::vector<int> picks;
-    for (int f = 1; f <= frames; f += step)
-        picks.push_back(f);
+    if (every > 0) {
+        for (int f = 1; f <= frames; f += step)
+            picks.push_back(f);
+    } else {
+        picks = stepFrames(*m, frames);
+        cols = 2;
+        if (picks.empty()) {
+            std::fprintf(stderr, "%s : aucune étape (étiquettes « etapeN ») dans le film\n", movie.c_str());
+            return 1;
+        }
+    }
     const swf::Rect fr = player.header().frame;
     const double aspect = fr.height() > 0 && fr.width() > 0 ? double(fr.height()) / fr.width() : 481.0 / 705.0;
     const int cw = width, ch = int(std::lround(width * aspect));
@@ -95,6 +131,16 @@ int sheet(const std::string& movie, double every, const std::string& out, int wi
             player.tick();
         if (f != picks[next])
             continue;
+        // A step of a single frame fills both cells of its row.
+        while (next + 1 < picks.size() && picks[next + 1] == f) {
+            const QRectF cell(4 + double(next % std::size_t(cols)) * (cw + 4), 4 + double(next / std::size_t(cols)) * (ch + 4), cw, ch);
+            screenBackground(p, cell);
+            p.save();
+            p.setClipRect(cell);
+            swf::render(player, p, cell);
+            p.restore();
+            ++next;
+        }
         const QRectF cell(4 + double(next % std::size_t(cols)) * (cw + 4), 4 + double(next / std::size_t(cols)) * (ch + 4), cw, ch);
         screenBackground(p, cell);
         p.save();
@@ -165,6 +211,7 @@ int usage()
     std::fprintf(stderr,
                  "usage : swf-contact-sheet FILM.swf --every SECONDES -o SORTIE.png [--width PX] [--cols N]\n"
                  "        [--seen X0,X1]\n"
+                 "        swf-contact-sheet FILM.swf --steps -o SORTIE.png [--width PX] [--seen X0,X1]\n"
                  "        swf-contact-sheet --bench [--size LxH] FILM.swf...\n");
     return 2;
 }
@@ -177,7 +224,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
-    bool doBench = false;
+    bool doBench = false, steps = false;
     double every = 0;
     int width = 240, cols = 4, bw = 705, bh = 481;
     double seen0 = 0, seen1 = 0;
@@ -188,6 +235,8 @@ int main(int argc, char** argv)
         const bool more = i + 1 < args.size();
         if (a == "--bench")
             doBench = true;
+        else if (a == "--steps")
+            steps = true;
         else if (a == "--every" && more)
             every = std::atof(args[++i].c_str());
         else if (a == "-o" && more)
@@ -212,7 +261,7 @@ int main(int argc, char** argv)
             return usage();
         return bench(movies, bw, bh);
     }
-    if (movies.size() != 1 || out.empty() || !(every > 0) || width < 32 || width > 4096 || cols < 1 || cols > 32)
+    if (movies.size() != 1 || out.empty() || steps == (every > 0) || width < 32 || width > 4096 || cols < 1 || cols > 32)
         return usage();
     return sheet(movies[0], every, out, width, cols, seen0, seen1);
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "swf/reader.h"
+#include "swf/format/reader.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ std::string describe(const swf::Tag& tag) {
         std::snprintf(buf, sizeof buf, " id=%u records=%zu", t->id, t->records.size());
         s += buf;
     } else if (auto* a = std::get_if<DoAction>(&tag)) {
-        s += " actions=" + std::to_string(a->actions.size());
+        s += " bytes=" + std::to_string(a->actions.size());
     } else if (auto* l = std::get_if<FrameLabel>(&tag)) {
         s += " \"" + l->name + "\"";
     } else if (auto* b = std::get_if<SetBackgroundColor>(&tag)) {
@@ -92,7 +92,6 @@ int main(int argc, char** argv) {
     int frame = 1;
     dumpTags(r.movie->tags, 0, frame);
     for (const auto& w : r.warnings) std::printf("warning: %s\n", w.c_str());
-    if (r.skippedTags || r.skippedActions)
-        std::printf("skipped %d tags, %d actions\n", r.skippedTags, r.skippedActions);
+    if (r.skippedTags) std::printf("skipped %d tags\n", r.skippedTags);
     return 0;
 }

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "swf/player.h"
-#include "swf/reader.h"
-#include "swf/renderer.h"
+#include "swf/player/player.h"
+#include "swf/format/reader.h"
+#include "swf/render/renderer.h"
 
 int main(int argc, char** argv) {
     std::string input, output;

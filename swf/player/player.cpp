@@ -1,0 +1,183 @@
+#include "swf/player/player.h"
+
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/player/shape_tessellator.h"
+
+namespace swf {
+
+// --- Player ------------------------------------------------------------------------
+
+Player::Player(std::shared_ptr<const MovieData> movie) : Player(std::move(movie), {}) {}
+
+Player::Player(std::shared_ptr<const MovieData> movie, std::function<void(std::string_view)> traceSink)
+    : movie_(std::move(movie)) {
+    ctx_.trace = std::move(traceSink);
+    if (!movie_) movie_ = std::make_shared<const MovieData>();
+    dictionary_ = std::make_unique<Dictionary>(*movie_);
+    ctx_.dictionary = dictionary_.get();
+    ctx_.version = movie_->header.version;
+    ctx_.mixer = &mixer_;
+    // The main timeline's stream, with its blocks by frame.
+    const FrameIndex& frames = dictionary_->rootFrames();
+    for (const auto& tag : movie_->tags) {
+        auto* head = std::get_if<SoundStreamHead>(&tag);
+        if (!head) continue;
+        double fps = movie_->header.framesPerSecond() > 0 ? movie_->header.framesPerSecond() : 1000.0 / frameIntervalMs();
+        stream_ = std::make_unique<StreamScheduler>(*head, fps);
+        for (std::size_t f = 0; f < frames.frames.size(); ++f)
+            for (std::size_t i = frames.frames[f].begin; i < frames.frames[f].end; ++i)
+                if (auto* b = std::get_if<SoundStreamBlock>(&movie_->tags[i])) stream_->setBlock(int(f) + 1, b->data);
+        break;
+    }
+    root_ = std::make_unique<Timeline>(frames, ctx_, 0);
+    settle();
+}
+
+Player::~Player() {
+    root_.reset();  // before the context it counts against
+    ctx_.graveyard.clear();
+}
+
+void Player::settle() {
+    if (stream_) {
+        StreamScheduler::Output out = stream_->frameShown(root_->currentFrame());
+        if (out.restart) mixer_.clearStream();
+        if (!out.pcm.samples.empty()) mixer_.queueStream(out.pcm);
+    }
+    // Destroying a timeline may retire more (its children are destroyed
+    // directly, but a script-less loop keeps this bounded either way).
+    while (!ctx_.graveyard.empty()) {
+        auto dead = std::move(ctx_.graveyard);
+        ctx_.graveyard.clear();
+        dead.clear();
+    }
+    ctx_.actionListsThisOperation = 0;
+}
+
+void Player::play() { root_->setPlaying(true); }
+void Player::stop() { root_->setPlaying(false); }
+bool Player::playing() const { return root_->playing(); }
+
+void Player::rewind() {
+    ++ctx_.tick;
+    mixer_.stopAll();
+    if (stream_) stream_->restart();  // even when the movie already shows frame 1
+    root_->reset();
+    root_->setPlaying(false);
+    pendingMs_ = 0;
+    settle();
+}
+
+void Player::forward() {
+    ++ctx_.tick;
+    root_->stepForced();
+    root_->setPlaying(false);
+    settle();
+}
+
+void Player::back() {
+    if (root_->currentFrame() <= 1) return;
+    ++ctx_.tick;
+    root_->gotoFrame(root_->currentFrame() - 1);
+    root_->runQueuedActions();
+    root_->setPlaying(false);  // a step back stops, whatever the frame's script says
+    settle();
+}
+
+void Player::gotoFrame(int frame) {
+    bool p = root_->playing();
+    ++ctx_.tick;
+    root_->gotoFrame(frame);
+    root_->setPlaying(p);
+    root_->runQueuedActions();  // the target frame's sounds and scripts, a Stop included
+    settle();
+}
+
+int Player::currentFrame() const { return root_->currentFrame(); }
+int Player::frameCount() const { return root_->frameCount(); }
+
+double Player::frameIntervalMs() const {
+    double fps = movie_->header.frameRate / 256.0;
+    if (fps <= 0) fps = kMaxFramesPerSecond;
+    fps = std::clamp(fps, kMinFramesPerSecond, kMaxFramesPerSecond);
+    return 1000.0 / fps;
+}
+
+void Player::tick() {
+    ++ctx_.tick;
+    root_->step(looping_);
+    settle();
+}
+
+void Player::advance(double elapsedMs) {
+    if (!(elapsedMs > 0)) return;  // also refuses NaN
+    double interval = frameIntervalMs();
+    pendingMs_ += std::min(elapsedMs, interval * (kMaxFramesPerAdvance + 1));
+    int n = 0;
+    while (pendingMs_ >= interval && n < kMaxFramesPerAdvance) {
+        pendingMs_ -= interval;
+        tick();
+        ++n;
+    }
+    if (pendingMs_ >= interval) pendingMs_ = std::fmod(pendingMs_, interval);
+}
+
+namespace {
+struct ButtonSeen {
+    ButtonInstance* instance;
+    const DefineButton* def;
+    Timeline* owner;
+    QTransform world;  // button coordinates to stage twips
+};
+
+void collectButtons(const Dictionary& dict, Timeline& owner, const QTransform& parent, int nesting,
+                    std::vector<ButtonSeen>& out) {
+    if (nesting > 32) return;
+    for (const auto& [depth, obj] : owner.displayList()) {
+        QTransform t = toTransform(obj.matrix) * parent;
+        if (obj.sprite) collectButtons(dict, *obj.sprite, t, nesting + 1, out);
+        if (obj.button)
+            if (const DefineButton* def = dict.button(obj.characterId))
+                out.push_back({obj.button.get(), def, &owner, t});
+    }
+}
+}  // namespace
+
+bool Player::pointer(QPointF stage, bool pressed) {
+    std::vector<ButtonSeen> buttons;
+    collectButtons(*dictionary_, *root_, QTransform(), 0, buttons);
+    // The topmost button under the pointer is the one it is over.
+    const ButtonSeen* top = nullptr;
+    for (auto it = buttons.rbegin(); it != buttons.rend() && !top; ++it) {
+        bool ok = false;
+        QTransform inv = it->world.inverted(&ok);
+        if (!ok) continue;
+        QPointF local = inv.map(stage);
+        if (hitTest(*it->def, local, [&](std::uint16_t id, QPointF p) { return dictionary_->hits(id, p); })) top = &*it;
+    }
+    overButton_ = top != nullptr;
+    // State changes first; scripts may change the display lists, so they run
+    // afterwards on what was collected.
+    struct Pending { const DefineButton* def; Timeline* owner; std::uint16_t transition; };
+    std::vector<Pending> pending;
+    for (const auto& b : buttons)
+        for (std::uint16_t tr : b.instance->machine.pointer(&b == top, pressed)) pending.push_back({b.def, b.owner, tr});
+    for (const auto& p : pending) {
+        int sound = ButtonStateMachine::soundIndex(p.transition);
+        if (sound >= 0)
+            if (const DefineButtonSound* bs = dictionary_->buttonSound(p.def->id))
+                if (std::uint16_t id = bs->soundId[sound]) ctx_.startSound(id, bs->info[sound]);
+        for (const ButtonCondAction* a : actionsFor(*p.def, p.transition)) {
+            if (!ctx_.alive(p.owner)) break;
+            runScriptOn(ctx_, dictionary_->program(a, a->actions), p.owner);
+        }
+    }
+    settle();
+    return !pending.empty();
+}
+
+}  // namespace swf

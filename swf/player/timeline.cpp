@@ -1,0 +1,363 @@
+#include "swf/player/timeline.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace swf {
+
+namespace {
+bool sameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+}  // namespace
+
+// --- DisplayObject ----------------------------------------------------------------
+
+DisplayObject::DisplayObject() = default;
+DisplayObject::DisplayObject(DisplayObject&&) noexcept = default;
+DisplayObject& DisplayObject::operator=(DisplayObject&&) noexcept = default;
+DisplayObject::~DisplayObject() = default;
+
+// --- Scripts -------------------------------------------------------------------------
+
+namespace {
+
+// What scripts may do to the timelines: handles are timeline addresses, used
+// only while the timeline is alive. Frame changes stop the timeline, as the
+// authoring tool's "go to and play" adds an explicit Play after the goto.
+class ScriptHost final : public Avm1Host {
+public:
+    explicit ScriptHost(PlayerContext& ctx) : ctx_(ctx) {}
+
+    static Avm1Target handle(const Timeline* t) { return reinterpret_cast<Avm1Target>(t); }
+    Timeline* timeline(Avm1Target h) const {
+        auto* t = reinterpret_cast<Timeline*>(h);
+        return ctx_.alive(t) ? t : nullptr;
+    }
+
+    Avm1Target resolveTarget(Avm1Target base, std::string_view path) override {
+        Timeline* t = timeline(base);
+        if (!t) return 0;
+        const char sep = path.find('/') != std::string_view::npos ? '/' : '.';
+        std::size_t i = 0;
+        if (!path.empty() && path[0] == '/') {
+            t = ctx_.root;
+            i = 1;
+        }
+        while (t && i <= path.size()) {
+            std::size_t end = path.find(sep, i);
+            if (end == std::string_view::npos) end = path.size();
+            std::string_view part = path.substr(i, end - i);
+            i = end + 1;
+            if (part.empty() || part == "this") continue;
+            if (part == ".." || sameName(part, "_parent")) t = t->parent();
+            else if (sameName(part, "_root") || sameName(part, "_level0")) t = ctx_.root;
+            else t = t->child(part);
+        }
+        return t ? handle(t) : 0;
+    }
+    void play(Avm1Target h) override {
+        if (Timeline* t = timeline(h)) t->setPlaying(true);
+    }
+    void stop(Avm1Target h) override {
+        if (Timeline* t = timeline(h)) t->setPlaying(false);
+    }
+    void gotoFrame(Avm1Target h, int frame) override {
+        if (Timeline* t = timeline(h)) go(t, frame + 1);
+    }
+    bool gotoLabel(Avm1Target h, std::string_view label) override {
+        Timeline* t = timeline(h);
+        int f = t ? t->frames().frameOfLabel(std::string(label)) : 0;
+        if (f > 0) go(t, f);  // an unknown label is ignored
+        return f > 0;
+    }
+    void nextFrame(Avm1Target h) override {
+        if (Timeline* t = timeline(h)) go(t, t->currentFrame() + 1);
+    }
+    void prevFrame(Avm1Target h) override {
+        if (Timeline* t = timeline(h)) go(t, t->currentFrame() - 1);
+    }
+    int currentFrame(Avm1Target h) override {
+        Timeline* t = timeline(h);
+        return t ? t->currentFrame() : 0;
+    }
+    int frameCount(Avm1Target h) override {
+        Timeline* t = timeline(h);
+        return t ? t->frameCount() : 0;
+    }
+    void stopSounds() override {
+        if (ctx_.mixer) ctx_.mixer->stopAll();
+    }
+    void trace(std::string_view message) override {
+        if (ctx_.trace) ctx_.trace(message);
+    }
+
+    // Timelines sent to another frame, whose scripts are still to run.
+    std::vector<Timeline*> touched;
+
+private:
+    void go(Timeline* t, int frame) {
+        t->gotoFrame(frame);
+        t->setPlaying(false);
+        if (std::find(touched.begin(), touched.end(), t) == touched.end()) touched.push_back(t);
+    }
+    PlayerContext& ctx_;
+};
+
+// Runs one program with `target` as its timeline; returns the timelines it
+// sent elsewhere.
+std::vector<Timeline*> runScript(PlayerContext& ctx, const Avm1Program& program, Timeline* target) {
+    ScriptHost host(ctx);
+    Avm1Machine machine(host, ctx.variables, ctx.version);
+    machine.run(program, ScriptHost::handle(target));
+    return std::move(host.touched);
+}
+
+// The new frames of timelines a script sent elsewhere run at once, within
+// the depth bound; deeper sends wait for those timelines' next step.
+void runTouched(PlayerContext& ctx, const std::vector<Timeline*>& touched, const Timeline* self) {
+    if (ctx.scriptDepth >= ctx.maxScriptDepth) return;
+    ++ctx.scriptDepth;
+    for (Timeline* t : touched)
+        if (t != self && ctx.alive(t)) t->runQueuedActions();
+    --ctx.scriptDepth;
+}
+
+// Takes a timeline and everything under it out of the live set; its memory
+// stays valid in the graveyard until the current operation ends.
+void markDead(PlayerContext& ctx, const Timeline& t) {
+    ctx.live.erase(&t);
+    ctx.variables.forget(ScriptHost::handle(&t));
+    for (const auto& [depth, obj] : t.displayList()) {
+        if (obj.sprite) markDead(ctx, *obj.sprite);
+        if (obj.button)
+            for (const auto& [i, s] : obj.button->sprites) markDead(ctx, *s);
+    }
+}
+
+}  // namespace
+
+void runScriptOn(PlayerContext& ctx, const Avm1Program& program, Timeline* target) {
+    runTouched(ctx, runScript(ctx, program, target), nullptr);
+}
+
+// --- Timeline -----------------------------------------------------------------------
+
+Timeline::Timeline(const FrameIndex& frames, PlayerContext& context, int nesting, Timeline* parent)
+    : frames_(&frames), ctx_(&context), nesting_(nesting), parent_(parent) {
+    ctx_->live.insert(this);
+    if (!parent_ && !ctx_->root) ctx_->root = this;
+    reset();
+}
+
+Timeline::~Timeline() {
+    ctx_->live.erase(this);
+    ctx_->variables.forget(ScriptHost::handle(this));
+    if (ctx_->root == this) ctx_->root = nullptr;
+    ctx_->liveObjects -= std::min(ctx_->liveObjects, list_.size());
+    list_.clear();  // children are destroyed here, not kept for later
+}
+
+void Timeline::discard(DisplayObject& obj) {
+    auto retire = [&](std::unique_ptr<Timeline> t) {
+        if (!t) return;
+        markDead(*ctx_, *t);
+        ctx_->graveyard.push_back(std::move(t));
+    };
+    retire(std::move(obj.sprite));
+    if (obj.button) {
+        for (auto& [i, s] : obj.button->sprites) retire(std::move(s));
+        obj.button.reset();
+    }
+}
+
+void Timeline::clear() {
+    for (auto& [depth, obj] : list_) discard(obj);
+    ctx_->liveObjects -= std::min(ctx_->liveObjects, list_.size());
+    list_.clear();
+    pendingActionFrames_.clear();
+}
+
+Timeline* Timeline::child(std::string_view name) const {
+    for (const auto& [depth, obj] : list_)
+        if (obj.sprite && sameName(obj.name, name)) return obj.sprite.get();
+    return nullptr;
+}
+
+void Timeline::reset() {
+    clear();
+    current_ = 1;
+    playing_ = true;
+    enterFrame(1);
+    runQueuedActions();
+}
+
+void Timeline::applyFrameTags(int frame) {
+    const auto& range = frames_->frames[static_cast<std::size_t>(frame - 1)];
+    const auto& tags = *frames_->tags;
+    for (std::size_t i = range.begin; i < range.end; ++i) {
+        if (auto* p = std::get_if<PlaceObject>(&tags[i])) place(*p);
+        else if (auto* r = std::get_if<RemoveObject>(&tags[i])) remove(r->depth);
+    }
+}
+
+void Timeline::enterFrame(int frame) {
+    applyFrameTags(frame);
+    current_ = frame;
+    pendingActionFrames_.push_back(frame);
+}
+
+void Timeline::gotoFrame(int frame) {
+    frame = std::clamp(frame, 1, frameCount());
+    if (frame == current_) return;
+    if (frame < current_) {
+        // Backwards: rebuild from frame 1 and replay the changes forward.
+        clear();
+        applyFrameTags(1);
+        current_ = 1;
+    }
+    for (int f = current_ + 1; f <= frame; ++f) applyFrameTags(f);
+    current_ = frame;
+    pendingActionFrames_.push_back(frame);
+}
+
+void PlayerContext::startSound(std::uint16_t soundId, const SoundInfo& info) const {
+    if (!mixer) return;
+    if (info.syncStop) mixer->start(soundId, nullptr, info);
+    else if (auto pcm = dictionary->soundPcm(soundId)) mixer->start(soundId, pcm, info);
+}
+
+void Timeline::startSounds(int frame) {
+    if (!ctx_->mixer) return;
+    const auto& range = frames_->frames[static_cast<std::size_t>(frame - 1)];
+    const auto& tags = *frames_->tags;
+    for (std::size_t i = range.begin; i < range.end; ++i) {
+        auto* s = std::get_if<StartSound>(&tags[i]);
+        // StartSound2 names its sound by class, for later script versions.
+        if (s && s->version == 1) ctx_->startSound(s->soundId, s->info);
+    }
+}
+
+// The sounds and scripts of the frames entered since the last run. A
+// script may take this very timeline off the display list; it then stops.
+void Timeline::runQueuedActions() {
+    int lists = 0;
+    while (!pendingActionFrames_.empty() && ctx_->alive(this)) {
+        if (++lists > ctx_->maxActionListsPerTick ||
+            ++ctx_->actionListsThisOperation > ctx_->maxActionListsPerOperation) {
+            pendingActionFrames_.clear();  // a goto loop: the rest waits for the next tick
+            return;
+        }
+        int frame = pendingActionFrames_.front();
+        pendingActionFrames_.erase(pendingActionFrames_.begin());
+        startSounds(frame);
+        const auto& range = frames_->frames[static_cast<std::size_t>(frame - 1)];
+        const auto& tags = *frames_->tags;
+        for (std::size_t i = range.begin; i < range.end && ctx_->alive(this); ++i)
+            if (auto* a = std::get_if<DoAction>(&tags[i])) runActions(*a);
+    }
+}
+
+void Timeline::runActions(const DoAction& action) {
+    runTouched(*ctx_, runScript(*ctx_, ctx_->dictionary->program(action), this), this);
+}
+
+void Timeline::tickChildren(bool loop) {
+    // Scripts run by a child may change this list: collect the timelines first.
+    std::vector<Timeline*> children;
+    for (auto& [depth, obj] : list_) {
+        if (obj.bornTick == ctx_->tick) continue;
+        if (obj.sprite) children.push_back(obj.sprite.get());
+        if (obj.button)
+            for (auto& [i, s] : obj.button->sprites) children.push_back(s.get());
+    }
+    for (Timeline* c : children)
+        if (ctx_->alive(c)) c->step(loop);
+}
+
+void Timeline::step(bool loop) {
+    if (playing_) {
+        if (current_ < frameCount()) {
+            enterFrame(current_ + 1);
+        } else if (loop && frameCount() > 1) {
+            clear();
+            enterFrame(1);
+        } else if (!loop) {
+            playing_ = false;
+        }
+    }
+    runQueuedActions();
+    if (ctx_->alive(this)) tickChildren(true);
+}
+
+void Timeline::stepForced() {
+    if (current_ < frameCount()) enterFrame(current_ + 1);
+    runQueuedActions();
+    if (ctx_->alive(this)) tickChildren(true);
+}
+
+std::unique_ptr<Timeline> Timeline::instantiate(std::uint16_t characterId) {
+    const FrameIndex* fi = ctx_->dictionary->spriteFrames(characterId);
+    if (!fi || nesting_ + 1 > ctx_->maxNesting) return nullptr;
+    return std::make_unique<Timeline>(*fi, *ctx_, nesting_ + 1, this);
+}
+
+void Timeline::place(const PlaceObject& p) {
+    auto it = list_.find(p.depth);
+    bool fresh = p.version <= 1 || !p.move || it == list_.end();
+    auto attach = [&](DisplayObject& obj) {
+        obj.sprite = instantiate(obj.characterId);
+        if (const DefineButton* b = ctx_->dictionary->button(obj.characterId)) {
+            obj.button = std::make_unique<ButtonInstance>(b->trackAsMenu);
+            for (std::size_t i = 0; i < b->records.size(); ++i)
+                if (auto s = instantiate(b->records[i].characterId)) obj.button->sprites.emplace(i, std::move(s));
+        }
+    };
+    if (fresh) {
+        if (!p.characterId) return;  // modifying an empty depth does nothing
+        if (it != list_.end()) {
+            discard(it->second);
+            list_.erase(it);
+            --ctx_->liveObjects;
+        }
+        if (ctx_->liveObjects >= ctx_->maxObjects) return;
+        DisplayObject obj;
+        obj.depth = p.depth;
+        obj.characterId = *p.characterId;
+        obj.matrix = p.matrix.value_or(Matrix{});
+        obj.colorTransform = p.colorTransform.value_or(ColorTransform{});
+        obj.ratio = p.ratio.value_or(0);
+        obj.name = p.name.value_or(std::string());
+        obj.clipDepth = p.clipDepth.value_or(0);
+        obj.bornTick = ctx_->tick;
+        ++ctx_->liveObjects;
+        auto& slot = list_[p.depth];
+        slot = std::move(obj);
+        attach(slot);
+        return;
+    }
+    DisplayObject& obj = it->second;
+    if (p.characterId && *p.characterId != obj.characterId) {
+        discard(obj);
+        obj.characterId = *p.characterId;
+        obj.bornTick = ctx_->tick;
+        attach(obj);
+    }
+    if (p.matrix) obj.matrix = *p.matrix;
+    if (p.colorTransform) obj.colorTransform = *p.colorTransform;
+    if (p.ratio) obj.ratio = *p.ratio;
+    if (p.name) obj.name = *p.name;
+    if (p.clipDepth) obj.clipDepth = *p.clipDepth;
+}
+
+void Timeline::remove(std::uint16_t depth) {
+    auto it = list_.find(depth);
+    if (it == list_.end()) return;
+    discard(it->second);
+    list_.erase(it);
+    --ctx_->liveObjects;
+}
+
+}  // namespace swf

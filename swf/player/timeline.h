@@ -1,0 +1,151 @@
+// Timelines (the movie's own and each sprite instance's), their display
+// lists, and what all timelines of one player share.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "swf/format/types.h"
+#include "swf/player/audio_mixer.h"
+#include "swf/player/avm1.h"
+#include "swf/player/button.h"
+#include "swf/player/dictionary.h"
+
+namespace swf {
+
+class Timeline;
+
+// What all timelines of one player share: the dictionary, the budget against
+// self-placing sprites and display-list floods, the script variables, the
+// mixer, and the timelines that are alive (scripts aim at timelines by
+// handle, and a handle is only used while its timeline lives).
+struct PlayerContext {
+    const Dictionary* dictionary = nullptr;
+    std::size_t liveObjects = 0;
+    std::size_t maxObjects = 20000;  // display objects alive over all timelines
+    int maxNesting = 32;             // sprite instances inside sprite instances
+    int maxActionListsPerTick = 64;  // frame action lists run per timeline step
+    // Scripts that send other timelines elsewhere run those timelines' new
+    // frames at once, up to this depth; deeper ones wait for their next step.
+    int maxScriptDepth = 8;
+    // Frame action lists run in one player operation (a tick, a goto, a
+    // pointer event), over all timelines.
+    int maxActionListsPerOperation = 2000;
+    int scriptDepth = 0;
+    int actionListsThisOperation = 0;
+    std::uint64_t tick = 0;
+    int version = 8;                 // the movie's file version, for script conversions
+    Timeline* root = nullptr;
+    AudioMixer* mixer = nullptr;
+    Avm1Variables variables;
+    // Where trace() messages go; dropped when empty.
+    std::function<void(std::string_view)> trace;
+    std::unordered_set<const Timeline*> live;
+    // Sprite timelines taken off a display list while scripts may still run
+    // on them; destroyed once the current player operation ends.
+    std::vector<std::unique_ptr<Timeline>> graveyard;
+    bool alive(const Timeline* t) const { return t && live.count(t) > 0; }
+    // Starts (or, with syncStop, stops) an event sound in the mixer.
+    void startSound(std::uint16_t soundId, const SoundInfo& info) const;
+};
+
+// A button instance: its pointer state and the timelines of the sprites its
+// state records show (by record index).
+struct ButtonInstance {
+    explicit ButtonInstance(bool trackAsMenu) : machine(trackAsMenu) {}
+    ButtonStateMachine machine;
+    std::map<std::size_t, std::unique_ptr<Timeline>> sprites;
+};
+
+// One entry of a display list.
+struct DisplayObject {
+    std::uint16_t depth = 0;
+    std::uint16_t characterId = 0;
+    Matrix matrix;
+    ColorTransform colorTransform;
+    std::uint16_t ratio = 0;
+    std::string name;
+    std::uint16_t clipDepth = 0;        // non-zero: masks depths (depth, clipDepth]
+    std::unique_ptr<Timeline> sprite;   // the instance's own timeline for sprites
+    std::unique_ptr<ButtonInstance> button;  // the instance's state for buttons
+    std::uint64_t bornTick = 0;
+
+    DisplayObject();
+    DisplayObject(DisplayObject&&) noexcept;
+    DisplayObject& operator=(DisplayObject&&) noexcept;
+    ~DisplayObject();
+};
+
+using DisplayList = std::map<std::uint16_t, DisplayObject>;  // by depth, bottom first
+
+// A timeline: the movie's own or a sprite instance's.
+class Timeline {
+public:
+    Timeline(const FrameIndex& frames, PlayerContext& context, int nesting, Timeline* parent = nullptr);
+    ~Timeline();
+    Timeline(const Timeline&) = delete;
+    Timeline& operator=(const Timeline&) = delete;
+
+    int currentFrame() const { return current_; }  // 1-based
+    int frameCount() const { return static_cast<int>(frames_->frames.size()); }
+    bool playing() const { return playing_; }
+    void setPlaying(bool p) { playing_ = p; }
+    const DisplayList& displayList() const { return list_; }
+
+    // Shows frame 1 built from scratch and runs its actions.
+    void reset();
+    // Goes to a frame (clamped to 1..frameCount), rebuilding from frame 1 when
+    // going backwards, and queues the target frame's sounds and scripts (run
+    // by runQueuedActions, or by the next step).
+    void gotoFrame(int frame);
+    // One tick: the timeline moves on a frame when playing (at the end: back
+    // to frame 1 when `loop`, else it stops), then the sprites that existed
+    // before this tick take their own tick (sprites always loop).
+    void step(bool loop);
+    // Moves one frame forward regardless of the playing flag (no wrap), and
+    // ticks the sprites.
+    void stepForced();
+    // Runs the scripts of frames reached by a goto since the last run.
+    void runQueuedActions();
+
+    Timeline* parent() const { return parent_; }
+    // The sprite instance named `name` (case-insensitive) on this timeline's
+    // display list, or null.
+    Timeline* child(std::string_view name) const;
+    const FrameIndex& frames() const { return *frames_; }
+
+private:
+    friend class Player;
+    void clear();
+    void discard(DisplayObject& obj);
+    void startSounds(int frame);
+    void applyFrameTags(int frame);  // display-list changes of one frame
+    void enterFrame(int frame);      // apply tags, queue actions
+    void runActions(const DoAction& action);
+    void tickChildren(bool loop);
+    void place(const PlaceObject& p);
+    void remove(std::uint16_t depth);
+    std::unique_ptr<Timeline> instantiate(std::uint16_t characterId);
+
+    const FrameIndex* frames_;
+    PlayerContext* ctx_;
+    int nesting_;
+    Timeline* parent_;
+    int current_ = 1;
+    bool playing_ = true;
+    DisplayList list_;
+    std::vector<int> pendingActionFrames_;
+};
+
+// Runs a script outside any frame (a button's action list) with `target` as
+// its timeline, then the new frames of the timelines it sent elsewhere.
+void runScriptOn(PlayerContext& ctx, const Avm1Program& program, Timeline* target);
+
+}  // namespace swf

@@ -1,0 +1,563 @@
+#include "tests/support/test_movies.h"
+
+#include <array>
+#include <cmath>
+
+#include "swf/format/action_builder.h"
+
+namespace swf::samples {
+
+ShapeRecord moveTo(int x, int y) {
+    StyleChange s;
+    s.moveX = x;
+    s.moveY = y;
+    return s;
+}
+
+StyleChange styles(std::optional<std::uint32_t> fill0, std::optional<std::uint32_t> fill1,
+                   std::optional<std::uint32_t> line) {
+    StyleChange s;
+    s.fill0 = fill0;
+    s.fill1 = fill1;
+    s.line = line;
+    return s;
+}
+
+StyleChange styleChange(std::optional<int> mx, std::optional<int> my, std::optional<std::uint32_t> f0,
+               std::optional<std::uint32_t> f1, std::optional<std::uint32_t> line) {
+    StyleChange s;
+    s.moveX = mx;
+    s.moveY = my;
+    s.fill0 = f0;
+    s.fill1 = f1;
+    s.line = line;
+    return s;
+}
+
+std::vector<ShapeRecord> rectRecords(int x0, int y0, int x1, int y1, std::uint32_t fill, std::uint32_t line) {
+    StyleChange s = styles(0, fill, line);
+    s.moveX = x0;
+    s.moveY = y0;
+    return {s, StraightEdge{x1 - x0, 0}, StraightEdge{0, y1 - y0}, StraightEdge{x0 - x1, 0},
+            StraightEdge{0, y0 - y1}};
+}
+
+std::vector<ShapeRecord> circleRecords(int cx, int cy, int r, std::uint32_t fill, std::uint32_t line) {
+    StyleChange s = styles(0, fill, line);
+    s.moveX = cx + r;
+    s.moveY = cy;
+    std::vector<ShapeRecord> out{s};
+    const double pi = 3.14159265358979323846;
+    double k = r / std::cos(pi / 8);
+    int px = cx + r, py = cy;
+    for (int i = 0; i < 8; ++i) {
+        double a0 = i * pi / 4, am = a0 + pi / 8, a1 = a0 + pi / 4;
+        int cxp = cx + int(std::lround(k * std::cos(am))), cyp = cy + int(std::lround(k * std::sin(am)));
+        int ex = i == 7 ? cx + r : cx + int(std::lround(r * std::cos(a1)));
+        int ey = i == 7 ? cy : cy + int(std::lround(r * std::sin(a1)));
+        out.push_back(CurvedEdge{cxp - px, cyp - py, ex - cxp, ey - cyp});
+        px = ex;
+        py = ey;
+    }
+    return out;
+}
+
+DefineShape rectShape(std::uint16_t id, int x0, int y0, int x1, int y1, FillStyle fill, int version) {
+    DefineShape d;
+    d.version = static_cast<std::uint8_t>(version);
+    d.id = id;
+    d.bounds = Rect{x0, x1, y0, y1};
+    if (version >= 4) d.edgeBounds = d.bounds;
+    d.shape.fills = {fill};
+    d.shape.records = rectRecords(x0, y0, x1, y1, 1);
+    return d;
+}
+
+PlaceObject place(std::uint16_t depth, std::uint16_t id, int x, int y) {
+    PlaceObject p;
+    p.version = 2;
+    p.depth = depth;
+    p.characterId = id;
+    p.matrix = Matrix::translate(x, y);
+    return p;
+}
+
+PlaceObject moveObject(std::uint16_t depth, int x, int y) {
+    PlaceObject p;
+    p.version = 2;
+    p.depth = depth;
+    p.move = true;
+    p.matrix = Matrix::translate(x, y);
+    return p;
+}
+
+Gradient gradient(std::vector<GradientRecord> recs, SpreadMode spread, InterpolationMode interpolation) {
+    Gradient g;
+    g.records = std::move(recs);
+    g.spread = spread;
+    g.interpolation = interpolation;
+    return g;
+}
+
+Matrix gradientBox(int x, int y, int w, int h) {
+    Matrix m;
+    m.scaleX = static_cast<std::int32_t>(std::lround(w / 32768.0 * 65536));
+    m.scaleY = static_cast<std::int32_t>(std::lround(h / 32768.0 * 65536));
+    m.translateX = x + w / 2;
+    m.translateY = y + h / 2;
+    return m;
+}
+
+namespace {
+
+// Glyphs on a 1024 EM square, baseline at y = 0, ascending to -768.
+Shape glyphFromRects(const std::vector<std::array<int, 4>>& rects, bool holeReversed = false) {
+    Shape s;
+    bool first = true;
+    for (const auto& r : rects) {
+        auto recs = rectRecords(r[0], r[1], r[2], r[3], 1);
+        if (!first) std::get<StyleChange>(recs[0]).fill0.reset();
+        if (!first) std::get<StyleChange>(recs[0]).fill1.reset();
+        first = false;
+        s.records.insert(s.records.end(), recs.begin(), recs.end());
+    }
+    (void)holeReversed;
+    return s;
+}
+
+}  // namespace
+
+DefineFont blockFont(std::uint16_t id) {
+    DefineFont f;
+    f.version = 2;
+    f.id = id;
+    f.name = "Blocs";
+    f.wideCodes = true;
+    f.hasLayout = true;
+    f.ascent = 800;
+    f.descent = 200;
+    f.leading = 40;
+    // I, L, O (a hole by even-odd), T, space.
+    f.glyphs.push_back(glyphFromRects({{{200, -768, 400, 0}}}));
+    f.glyphs.push_back(glyphFromRects({{{100, -768, 300, 0}}, {{300, -200, 600, 0}}}));
+    f.glyphs.push_back(glyphFromRects({{{80, -768, 620, 0}}, {{260, -568, 440, -200}}}));
+    f.glyphs.push_back(glyphFromRects({{{40, -768, 660, -568}}, {{250, -568, 450, 0}}}));
+    f.glyphs.push_back(Shape{});
+    f.codes = {'I', 'L', 'O', 'T', ' '};
+    f.advances = {600, 700, 700, 700, 400};
+    f.glyphBounds = {Rect{200, 400, -768, 0}, Rect{100, 600, -768, 0}, Rect{80, 620, -768, 0},
+                     Rect{40, 660, -768, 0}, Rect{}};
+    return f;
+}
+
+TextRecord textRecord(const DefineFont& font, const std::string& s, int x, int y, int height, Rgba color) {
+    TextRecord r;
+    r.fontId = font.id;
+    r.height = static_cast<std::uint16_t>(height);
+    r.color = color;
+    r.xOffset = static_cast<std::int16_t>(x);
+    r.yOffset = static_cast<std::int16_t>(y);
+    for (char c : s) {
+        for (std::size_t i = 0; i < font.codes.size(); ++i) {
+            if (font.codes[i] == static_cast<unsigned char>(c)) {
+                r.glyphs.push_back(GlyphEntry{static_cast<std::uint32_t>(i),
+                                              font.advances[i] * height / 1024});
+                break;
+            }
+        }
+    }
+    return r;
+}
+
+namespace {
+
+MovieData baseMovie(int w = 4800, int h = 3200) {
+    MovieData m;
+    m.header.version = 8;
+    m.header.frame = Rect{0, w, 0, h};
+    m.header.frameRate = 12 << 8;
+    m.tags.push_back(SetBackgroundColor{Rgba{255, 255, 255, 255}});
+    return m;
+}
+
+void finish(MovieData& m) {
+    int frames = 0;
+    for (const auto& t : m.tags)
+        if (std::holds_alternative<ShowFrame>(t)) ++frames;
+    m.header.frameCount = static_cast<std::uint16_t>(frames);
+}
+
+// Four fills: solid, linear gradient, radial gradient with reflect spread,
+// focal gradient with linear-light interpolation.
+MovieData fillsMovie() {
+    MovieData m = baseMovie();
+    m.tags.push_back(rectShape(1, 200, 200, 2200, 1500, FillStyle::solid({200, 40, 40, 255})));
+    FillStyle lin;
+    lin.type = FillType::LinearGradient;
+    lin.matrix = gradientBox(2600, 200, 2000, 1300);
+    lin.gradient = gradient({{0, {0, 0, 255, 255}}, {128, {255, 255, 0, 255}}, {255, {0, 160, 0, 255}}});
+    m.tags.push_back(rectShape(2, 2600, 200, 4600, 1500, lin));
+    FillStyle rad;
+    rad.type = FillType::RadialGradient;
+    rad.matrix = gradientBox(700, 1850, 1000, 1000);
+    rad.gradient = gradient({{0, {255, 255, 255, 255}}, {255, {120, 0, 160, 255}}}, SpreadMode::Reflect);
+    m.tags.push_back(rectShape(3, 200, 1700, 2200, 3000, rad));
+    FillStyle foc;
+    foc.type = FillType::FocalGradient;
+    foc.matrix = gradientBox(2600, 1700, 2000, 1300);
+    foc.gradient = gradient({{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 128}}}, SpreadMode::Pad,
+                            InterpolationMode::Linear);
+    foc.gradient.focalPoint = static_cast<std::int16_t>(0.7 * 256);
+    m.tags.push_back(rectShape(4, 2600, 1700, 4600, 3000, foc, 4));
+    for (int i = 1; i <= 4; ++i) m.tags.push_back(place(static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(i)));
+    m.tags.push_back(ShowFrame{});
+    finish(m);
+    return m;
+}
+
+// Lines: widths 0 (hairline), 20, 60, 160 twips; caps round, none, square;
+// a zig-zag with miter, bevel and round joins.
+MovieData linesMovie() {
+    MovieData m = baseMovie();
+    DefineShape d;
+    d.version = 4;
+    d.id = 1;
+    d.bounds = d.edgeBounds = Rect{0, 4800, 0, 3200};
+    std::uint16_t widths[] = {0, 20, 60, 160};
+    for (auto w : widths) {
+        LineStyle l;
+        l.width = w;
+        l.color = {0, 0, 0, 255};
+        d.shape.lines.push_back(l);
+    }
+    CapStyle caps[] = {CapStyle::Round, CapStyle::None, CapStyle::Square};
+    for (auto c : caps) {
+        LineStyle l;
+        l.width = 200;
+        l.color = {30, 90, 200, 255};
+        l.startCap = l.endCap = c;
+        d.shape.lines.push_back(l);
+    }
+    JoinStyle joins[] = {JoinStyle::Miter, JoinStyle::Bevel, JoinStyle::Round};
+    for (auto j : joins) {
+        LineStyle l;
+        l.width = 160;
+        l.color = {200, 60, 0, 255};
+        l.join = j;
+        if (j == JoinStyle::Miter) l.miterLimit = 4 << 8;
+        d.shape.lines.push_back(l);
+    }
+    for (int i = 0; i < 4; ++i) {
+        StyleChange s = styles(std::nullopt, std::nullopt, i + 1);
+        s.moveX = 300;
+        s.moveY = 300 + i * 300;
+        d.shape.records.push_back(s);
+        d.shape.records.push_back(StraightEdge{2000, 0});
+    }
+    for (int i = 0; i < 3; ++i) {
+        StyleChange s = styles(std::nullopt, std::nullopt, 5 + i);
+        s.moveX = 3000 + i * 600;
+        s.moveY = 300;
+        d.shape.records.push_back(s);
+        d.shape.records.push_back(StraightEdge{0, 1000});
+    }
+    for (int i = 0; i < 3; ++i) {
+        StyleChange s = styles(std::nullopt, std::nullopt, 8 + i);
+        s.moveX = 300 + i * 1500;
+        s.moveY = 2900;
+        d.shape.records.push_back(s);
+        d.shape.records.push_back(StraightEdge{400, -1000});
+        d.shape.records.push_back(StraightEdge{400, 1000});
+        d.shape.records.push_back(StraightEdge{400, -1000});
+    }
+    m.tags.push_back(d);
+    m.tags.push_back(place(1, 1));
+    m.tags.push_back(ShowFrame{});
+    finish(m);
+    return m;
+}
+
+// Curves: a filled circle with an outline, and an S-shaped curved stroke.
+MovieData curvesMovie() {
+    MovieData m = baseMovie();
+    DefineShape d;
+    d.version = 3;
+    d.id = 1;
+    d.bounds = Rect{0, 4800, 0, 3200};
+    d.shape.fills = {FillStyle::solid({40, 170, 90, 255})};
+    LineStyle l;
+    l.width = 80;
+    l.color = {0, 0, 0, 255};
+    d.shape.lines = {l};
+    d.shape.records = circleRecords(1400, 1600, 1100, 1, 1);
+    d.shape.records.push_back(moveTo(2800, 2600));
+    d.shape.records.push_back(styles(0, 0, 1));
+    d.shape.records.push_back(CurvedEdge{0, -1500, 800, 0});
+    d.shape.records.push_back(CurvedEdge{800, 0, 0, -1500});
+    m.tags.push_back(d);
+    m.tags.push_back(place(1, 1));
+    m.tags.push_back(ShowFrame{});
+    finish(m);
+    return m;
+}
+
+// Overlap: two regions sharing an edge with a colour on each side (fill style
+// 0 and 1), a square with an even-odd hole, and a DefineShape4 with the
+// non-zero rule where two same-direction squares overlap without a hole.
+MovieData overlapMovie() {
+    MovieData m = baseMovie();
+    DefineShape a;
+    a.version = 3;
+    a.id = 1;
+    a.bounds = Rect{200, 2200, 200, 1500};
+    a.shape.fills = {FillStyle::solid({220, 30, 30, 255}), FillStyle::solid({30, 30, 220, 255})};
+    // The middle edge has blue on its left (fill 0) and red on its right
+    // (fill 1); the outer edges each carry one colour.
+    StyleChange mid = styles(2, 1, std::nullopt);
+    mid.moveX = 1200;
+    mid.moveY = 200;
+    StyleChange right = styles(0, 2, std::nullopt);
+    right.moveX = 1200;
+    right.moveY = 200;
+    a.shape.records = {mid, StraightEdge{0, 1300}, styles(0, 1, std::nullopt), StraightEdge{-1000, 0},
+                       StraightEdge{0, -1300}, StraightEdge{1000, 0}, right, StraightEdge{1000, 0},
+                       StraightEdge{0, 1300}, StraightEdge{-1000, 0}};
+    m.tags.push_back(a);
+
+    DefineShape hole;
+    hole.version = 3;
+    hole.id = 2;
+    hole.bounds = Rect{2600, 4600, 200, 1500};
+    hole.shape.fills = {FillStyle::solid({0, 150, 0, 255})};
+    hole.shape.records = rectRecords(2600, 200, 4600, 1500, 1);
+    auto inner = rectRecords(3200, 500, 4000, 1200, 1);
+    hole.shape.records.insert(hole.shape.records.end(), inner.begin(), inner.end());
+    m.tags.push_back(hole);
+
+    DefineShape nz = hole;
+    nz.version = 4;
+    nz.id = 3;
+    nz.usesFillWindingRule = true;
+    nz.bounds = nz.edgeBounds = Rect{200, 2200, 1700, 3000};
+    nz.shape.fills = {FillStyle::solid({150, 0, 150, 255})};
+    nz.shape.records = rectRecords(200, 1700, 1600, 2800, 1);
+    auto second = rectRecords(800, 1900, 2200, 3000, 1);
+    nz.shape.records.insert(nz.shape.records.end(), second.begin(), second.end());
+    m.tags.push_back(nz);
+
+    // Two shapes overlapping at different depths: the upper one half transparent.
+    m.tags.push_back(rectShape(4, 2600, 1700, 3900, 2800, FillStyle::solid({255, 160, 0, 255})));
+    m.tags.push_back(rectShape(5, 3300, 2000, 4600, 3000, FillStyle::solid({0, 120, 255, 160})));
+    for (int i = 1; i <= 5; ++i) m.tags.push_back(place(static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(i)));
+    m.tags.push_back(ShowFrame{});
+    finish(m);
+    return m;
+}
+
+// Masks: a circle at depth 1 masks depths 2..3 (stripes); depth 4 is not masked.
+MovieData masksMovie() {
+    MovieData m = baseMovie();
+    DefineShape mask;
+    mask.version = 3;
+    mask.id = 1;
+    mask.bounds = Rect{400, 2800, 400, 2800};
+    mask.shape.fills = {FillStyle::solid({0, 0, 0, 255})};
+    mask.shape.records = circleRecords(1600, 1600, 1200, 1);
+    m.tags.push_back(mask);
+    DefineShape stripes;
+    stripes.version = 3;
+    stripes.id = 2;
+    stripes.bounds = Rect{0, 4800, 0, 3200};
+    stripes.shape.fills = {FillStyle::solid({230, 120, 0, 255})};
+    for (int i = 0; i < 8; ++i) {
+        auto r = rectRecords(0, i * 400, 4800, i * 400 + 200, 1);
+        stripes.shape.records.insert(stripes.shape.records.end(), r.begin(), r.end());
+    }
+    m.tags.push_back(stripes);
+    m.tags.push_back(rectShape(3, 1000, 1400, 2200, 1800, FillStyle::solid({0, 0, 200, 255})));
+    m.tags.push_back(rectShape(4, 3000, 400, 4400, 2800, FillStyle::solid({0, 140, 60, 255})));
+    PlaceObject pm = place(1, 1);
+    pm.clipDepth = 3;
+    m.tags.push_back(pm);
+    m.tags.push_back(place(2, 2));
+    m.tags.push_back(place(3, 3));
+    m.tags.push_back(place(4, 4));
+    m.tags.push_back(ShowFrame{});
+    finish(m);
+    return m;
+}
+
+// Colour transforms: the same square placed four times with alpha 50 %, a red
+// add term, a channel swap by multipliers, and darkening (PlaceObject 1).
+MovieData cxformMovie() {
+    MovieData m = baseMovie();
+    m.tags.push_back(rectShape(1, 0, 0, 1600, 1600, FillStyle::solid({40, 120, 220, 255})));
+    m.tags.push_back(rectShape(2, 0, 0, 4800, 800, FillStyle::solid({0, 0, 0, 255})));
+    m.tags.push_back(place(1, 2, 0, 1200));
+    PlaceObject a = place(2, 1, 200, 200);
+    ColorTransform half;
+    half.multA = 128;
+    a.colorTransform = half;
+    m.tags.push_back(a);
+    PlaceObject b = place(3, 1, 1300, 800);
+    ColorTransform red;
+    red.addR = 200;
+    red.multA = 200;
+    b.colorTransform = red;
+    m.tags.push_back(b);
+    PlaceObject c = place(4, 1, 2400, 200);
+    ColorTransform swap;
+    swap.multR = 0;
+    swap.multB = 0;
+    swap.addR = 255;
+    c.colorTransform = swap;
+    m.tags.push_back(c);
+    PlaceObject d;
+    d.version = 1;
+    d.depth = 5;
+    d.characterId = 1;
+    d.matrix = Matrix::translate(3100, 1500);
+    ColorTransform dark;
+    dark.multR = dark.multG = dark.multB = 100;
+    d.colorTransform = dark;
+    m.tags.push_back(d);
+    m.tags.push_back(ShowFrame{});
+    finish(m);
+    return m;
+}
+
+// Text: two lines in two colours and heights, drawn from the glyph shapes.
+MovieData textMovie() {
+    MovieData m = baseMovie();
+    DefineFont f = blockFont(1);
+    m.tags.push_back(f);
+    DefineText t;
+    t.version = 2;
+    t.id = 2;
+    t.bounds = Rect{0, 4800, 0, 3200};
+    t.records.push_back(textRecord(f, "LOTI TOIL", 200, 1200, 800, {0, 0, 0, 255}));
+    t.records.push_back(textRecord(f, "OTIL IO", 300, 2600, 1000, {200, 0, 80, 200}));
+    m.tags.push_back(t);
+    m.tags.push_back(place(1, 2));
+    m.tags.push_back(ShowFrame{});
+    finish(m);
+    return m;
+}
+
+// Sprites: a sprite with its own three frames (a square moving right) in a
+// main timeline of three frames that moves the sprite down.
+MovieData spritesMovie() {
+    MovieData m = baseMovie();
+    m.tags.push_back(rectShape(1, 0, 0, 800, 800, FillStyle::solid({220, 0, 120, 255})));
+    m.tags.push_back(rectShape(2, 0, 0, 400, 400, FillStyle::solid({0, 0, 0, 255})));
+    DefineSprite s;
+    s.id = 3;
+    s.frameCount = 3;
+    s.tags = {place(1, 1, 0, 0), place(2, 2, 1000, 0), ShowFrame{}, moveObject(1, 1000, 0), ShowFrame{},
+              moveObject(1, 2000, 0), ShowFrame{}};
+    m.tags.push_back(s);
+    m.tags.push_back(place(1, 3, 400, 400));
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(moveObject(1, 400, 1200));
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(moveObject(1, 400, 2000));
+    m.tags.push_back(ShowFrame{});
+    finish(m);
+    return m;
+}
+
+}  // namespace
+
+std::vector<NamedMovie> goldenMovies() {
+    return {
+        {"fills", fillsMovie(), {1}},   {"lines", linesMovie(), {1}},   {"curves", curvesMovie(), {1}},
+        {"overlap", overlapMovie(), {1}}, {"masks", masksMovie(), {1}},   {"cxform", cxformMovie(), {1}},
+        {"text", textMovie(), {1}},     {"sprites", spritesMovie(), {1, 3}},
+    };
+}
+
+MovieData actionsMovie() {
+    MovieData m = baseMovie();
+    m.tags.push_back(rectShape(1, 0, 0, 500, 500, FillStyle::solid({0, 90, 200, 255})));
+    DefineSprite s;
+    s.id = 2;
+    s.frameCount = 2;
+    s.tags = {place(1, 1), ShowFrame{}, moveObject(1, 500, 0),
+              ActionBuilder().previousFrame().play().doAction(), ShowFrame{}};
+    m.tags.push_back(s);
+    m.tags.push_back(place(1, 2));
+    m.tags.push_back(FrameLabel{"debut", false});
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(ActionBuilder().nextFrame().play().doAction());
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(FrameLabel{"milieu", true});
+    m.tags.push_back(ActionBuilder().gotoLabel("fin").play().record(0x96, {0, 'v', 0}).doAction());
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(FrameLabel{"fin", false});
+    m.tags.push_back(ActionBuilder().stop().gotoFrame(0).play().doAction());
+    m.tags.push_back(ShowFrame{});
+    finish(m);
+    return m;
+}
+
+MovieData lessonLikeMovie(int frames) {
+    MovieData m = baseMovie(14100, 9620);
+    m.header.frameRate = 12 << 8;
+    DefineFont f = blockFont(1);
+    m.tags.push_back(f);
+    // 40 shape characters: rectangles, circles with outlines and gradient panels.
+    std::uint16_t id = 10;
+    for (int i = 0; i < 40; ++i, ++id) {
+        DefineShape d;
+        d.version = 3;
+        d.id = id;
+        d.bounds = Rect{0, 600, 0, 600};
+        Rgba c{static_cast<std::uint8_t>(40 + i * 5), static_cast<std::uint8_t>(200 - i * 4),
+               static_cast<std::uint8_t>(90 + i * 3), 255};
+        if (i % 3 == 0) {
+            d.shape.fills = {FillStyle::solid(c)};
+            d.shape.records = rectRecords(0, 0, 600, 400, 1);
+        } else if (i % 3 == 1) {
+            d.shape.fills = {FillStyle::solid(c)};
+            LineStyle l;
+            l.width = 30;
+            l.color = {0, 0, 0, 255};
+            d.shape.lines = {l};
+            d.shape.records = circleRecords(300, 300, 280, 1, 1);
+        } else {
+            FillStyle g;
+            g.type = FillType::LinearGradient;
+            g.matrix = gradientBox(0, 0, 600, 600);
+            g.gradient = gradient({{0, c}, {255, {255, 255, 255, 255}}});
+            d.shape.fills = {g};
+            d.shape.records = rectRecords(0, 0, 600, 600, 1);
+        }
+        m.tags.push_back(d);
+    }
+    DefineText t;
+    t.version = 1;
+    t.id = 100;
+    t.bounds = Rect{0, 12000, 0, 2000};
+    for (int line = 0; line < 4; ++line)
+        t.records.push_back(textRecord(f, "TOIL LOT IO TILL OIL LIT TOLL", 0, 400 + line * 450, 360, {20, 20, 20, 255}));
+    m.tags.push_back(t);
+    // 300 placements, moved a little each frame.
+    const int objects = 300;
+    for (int i = 0; i < objects; ++i) {
+        int x = (i % 20) * 690, y = 2200 + (i / 20) * 480;
+        m.tags.push_back(place(static_cast<std::uint16_t>(i + 1), static_cast<std::uint16_t>(10 + i % 40), x, y));
+    }
+    m.tags.push_back(place(objects + 1, 100, 600, 200));
+    m.tags.push_back(ShowFrame{});
+    for (int fr = 1; fr < frames; ++fr) {
+        for (int i = 0; i < objects; i += 3) {
+            int x = (i % 20) * 690 + fr * 20, y = 2200 + (i / 20) * 480 + (fr % 2) * 40;
+            m.tags.push_back(moveObject(static_cast<std::uint16_t>(i + 1), x, y));
+        }
+        m.tags.push_back(ShowFrame{});
+    }
+    finish(m);
+    return m;
+}
+
+}  // namespace swf::samples
