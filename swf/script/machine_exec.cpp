@@ -157,7 +157,7 @@ Value Machine::getVariable(Frame& f, std::string_view name) {
         }
     }
     if (name.size() == 4 && equalNames(name, "this", cs)) return f.thisValue;
-    if (name.size() == 7 && equalNames(name, "_global", cs)) return Value::object(realm_->global);
+    if (name.size() == 7 && version_ >= 6 && equalNames(name, "_global", cs)) return Value::object(realm_->global);
     if (name.size() == 5 && equalNames(name, "super", cs) && f.callee &&
         !(f.callee->code->v2 && (f.callee->code->flags & SuppressSuper)))
         return Value::object(heap_.make<SuperObject>(f.holder, f.thisValue));
@@ -168,7 +168,7 @@ Value Machine::getVariable(Frame& f, std::string_view name) {
         return Value::object(argumentsOf(f));
     for (Scope* s = f.scope; s; s = s->parent)
         if (find(s->object, name, out)) return out;
-    if (find(realm_->global, name, out)) return out;
+    if (version_ >= 5 && find(realm_->global, name, out)) return out;  // version 4 movies see no globals
     if (name.size() > 6 && equalNames(name.substr(0, 6), "_level", cs)) {
         int n = 0;
         for (char c : name.substr(6)) {
@@ -643,10 +643,7 @@ __attribute__((noinline)) std::uint32_t Machine::executeOther(Frame& f, const Re
         case SetTarget: {
             std::string_view path = r.s1->text;
             Object* t = path.empty() ? f.original : resolvePath(f, f.original, path);
-            if (!t) {
-                warn(std::string("cible introuvable : ") + std::string(path));
-                t = f.original;
-            }
+            if (!t) t = newObject();  // aimed at no clip: timeline commands reach no one
             f.target = t;
             f.scope = heap_.make<Scope>(t, nullptr);
             f.thisValue = Value::object(t);
@@ -660,7 +657,7 @@ __attribute__((noinline)) std::uint32_t Machine::executeOther(Frame& f, const Re
                 std::string path = stringOf(v);
                 t = path.empty() ? f.original : resolvePath(f, f.original, path);
             }
-            if (!t) t = f.original;
+            if (!t) t = newObject();  // aimed at no clip: timeline commands reach no one
             f.target = t;
             f.scope = heap_.make<Scope>(t, nullptr);
             f.thisValue = Value::object(t);

@@ -21,6 +21,7 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
     installBoolean(*this);
     installError(*this);
     installGlobal(*this);
+    installMovieClip(*this);
 #ifdef SWF_SCRIPT_HAVE_ARRAY
     installArray(*this);
 #endif

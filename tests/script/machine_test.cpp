@@ -635,6 +635,25 @@ TEST(Stage, SpritesLinksAndFrameWaits) {
     EXPECT_EQ(host.urls, std::vector<std::string>{"http://example.com"});
 }
 
+TEST(Stage, MovieClipTimelineMethods) {
+    TestHost host;
+    ClipHandle mc = host.add(1, "mc");
+    host.clips[mc].labels["end"] = 7;
+    Machine m(host, 6);
+    Asm a;
+    a.push({3, 1}).get("mc").push({"gotoAndStop"}).code(op::CallMethod).code(op::Pop);
+    a.get("mc").member("_currentframe").trace();
+    a.push({"end", 1}).get("mc").push({"gotoAndPlay"}).code(op::CallMethod).code(op::Pop);
+    a.get("mc").member("_currentframe").trace();
+    a.push({0}).get("mc").push({"stop"}).code(op::CallMethod).code(op::Pop);
+    a.push({0}).get("mc").push({"prevFrame"}).code(op::CallMethod).code(op::Pop);
+    a.get("mc").member("_currentframe").trace();
+    auto bytes = a.bytes();
+    m.runActions(bytes, 1);
+    EXPECT_EQ(host.traces, (std::vector<std::string>{"3", "8", "7"}));
+    EXPECT_FALSE(host.clips[mc].playing);
+}
+
 TEST(Timers, RunOnTheMovieClock) {
     TestHost host;
     Machine m(host, 6);
