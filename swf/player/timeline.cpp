@@ -308,6 +308,10 @@ void Timeline::runQueuedActions() {
         startSounds(frame);
         const auto& range = frames_->frames[static_cast<std::size_t>(frame - 1)];
         const auto& tags = *frames_->tags;
+        // A frame's DoInitAction tags run once, before its DoAction tags, on the movie.
+        for (std::size_t i = range.begin; i < range.end && ctx_->alive(this); ++i)
+            if (auto* init = std::get_if<DoInitAction>(&tags[i]))
+                if (ctx_->initActionsRun.insert(init).second) runScriptOn(*ctx_, init->actions, ctx_->root ? ctx_->root : this);
         for (std::size_t i = range.begin; i < range.end && ctx_->alive(this); ++i)
             if (auto* a = std::get_if<DoAction>(&tags[i])) runActions(*a);
     }

@@ -50,6 +50,7 @@ struct PlayerContext {
     std::unique_ptr<script::Host> scriptHost;
     std::unique_ptr<script::Machine> machine;
     double frameMs = 1000.0 / 12;  // the movie clock's step, for getTimer and intervals
+    std::unordered_set<const void*> initActionsRun;  // DoInitAction tags run (each runs once)
     // Where trace() messages go; dropped when empty.
     std::function<void(std::string_view)> trace;
     std::unordered_set<const Timeline*> live;
