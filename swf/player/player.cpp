@@ -21,6 +21,8 @@ Player::Player(std::shared_ptr<const MovieData> movie, std::function<void(std::s
     ctx_.dictionary = dictionary_.get();
     ctx_.version = movie_->header.version;
     ctx_.mixer = &mixer_;
+    ctx_.frameMs = frameIntervalMs();
+    startScripts(ctx_);
     // The main timeline's stream, with its blocks by frame.
     const FrameIndex& frames = dictionary_->rootFrames();
     for (const auto& tag : movie_->tags) {
@@ -35,11 +37,16 @@ Player::Player(std::shared_ptr<const MovieData> movie, std::function<void(std::s
     }
     root_ = std::make_unique<Timeline>(frames, ctx_, 0);
     settle();
+    // The movie's onLoad handler runs once its first frame's scripts have.
+    if (ctx_.machine)
+        ctx_.machine->callMethodIfPresent(ctx_.machine->clipObject(reinterpret_cast<script::ClipHandle>(root_.get())),
+                                          "onLoad", {});
 }
 
 Player::~Player() {
     root_.reset();  // before the context it counts against
     ctx_.graveyard.clear();
+    ctx_.machine.reset();
 }
 
 void Player::settle() {
@@ -110,7 +117,12 @@ double Player::frameIntervalMs() const {
 void Player::tick() {
     ++ctx_.tick;
     root_->step(looping_);
+    if (ctx_.machine) {
+        ctx_.machine->advanceClock(ctx_.frameMs);
+        ctx_.machine->runTimers();
+    }
     settle();
+    if (ctx_.machine) ctx_.machine->collectGarbage();
 }
 
 void Player::advance(double elapsedMs) {
@@ -173,7 +185,7 @@ bool Player::pointer(QPointF stage, bool pressed) {
                 if (std::uint16_t id = bs->soundId[sound]) ctx_.startSound(id, bs->info[sound]);
         for (const ButtonCondAction* a : actionsFor(*p.def, p.transition)) {
             if (!ctx_.alive(p.owner)) break;
-            runScriptOn(ctx_, dictionary_->program(a, a->actions), p.owner);
+            runScriptOn(ctx_, a->actions, p.owner);
         }
     }
     settle();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <random>
 
 namespace swf {
 
@@ -27,63 +29,95 @@ namespace {
 // What scripts may do to the timelines: handles are timeline addresses, used
 // only while the timeline is alive. Frame changes stop the timeline, as the
 // authoring tool's "go to and play" adds an explicit Play after the goto.
-class ScriptHost final : public Avm1Host {
+class ScriptHost final : public script::Host {
 public:
     explicit ScriptHost(PlayerContext& ctx) : ctx_(ctx) {}
 
-    static Avm1Target handle(const Timeline* t) { return reinterpret_cast<Avm1Target>(t); }
-    Timeline* timeline(Avm1Target h) const {
+    static script::ClipHandle handle(const Timeline* t) { return reinterpret_cast<script::ClipHandle>(t); }
+    Timeline* timeline(script::ClipHandle h) const {
         auto* t = reinterpret_cast<Timeline*>(h);
         return ctx_.alive(t) ? t : nullptr;
     }
 
-    Avm1Target resolveTarget(Avm1Target base, std::string_view path) override {
-        Timeline* t = timeline(base);
-        if (!t) return 0;
-        const char sep = path.find('/') != std::string_view::npos ? '/' : '.';
-        std::size_t i = 0;
-        if (!path.empty() && path[0] == '/') {
-            t = ctx_.root;
-            i = 1;
-        }
-        while (t && i <= path.size()) {
-            std::size_t end = path.find(sep, i);
-            if (end == std::string_view::npos) end = path.size();
-            std::string_view part = path.substr(i, end - i);
-            i = end + 1;
-            if (part.empty() || part == "this") continue;
-            if (part == ".." || sameName(part, "_parent")) t = t->parent();
-            else if (sameName(part, "_root") || sameName(part, "_level0")) t = ctx_.root;
-            else t = t->child(part);
-        }
-        return t ? handle(t) : 0;
+    script::ClipHandle root() override { return handle(ctx_.root); }
+    script::ClipHandle parent(script::ClipHandle h) override {
+        Timeline* t = timeline(h);
+        return t && t->parent() ? handle(t->parent()) : 0;
     }
-    void play(Avm1Target h) override {
+    script::ClipHandle child(script::ClipHandle h, std::string_view name, bool) override {
+        Timeline* t = timeline(h);
+        Timeline* c = t ? t->child(name) : nullptr;
+        return c ? handle(c) : 0;
+    }
+    std::vector<std::pair<std::string, script::ClipHandle>> children(script::ClipHandle h) override {
+        std::vector<std::pair<std::string, script::ClipHandle>> out;
+        if (Timeline* t = timeline(h))
+            for (const auto& [depth, obj] : t->displayList())
+                if (obj.sprite && !obj.name.empty()) out.emplace_back(obj.name, handle(obj.sprite.get()));
+        return out;
+    }
+    bool alive(script::ClipHandle h) override { return timeline(h) != nullptr; }
+    std::string targetPath(script::ClipHandle h, bool dotted) override {
+        std::string path;
+        for (Timeline* t = timeline(h); t && t->parent(); t = t->parent())
+            path = (dotted ? "." : "/") + nameOf(t) + path;
+        if (dotted) return "_level0" + path;
+        return path.empty() ? "/" : path;
+    }
+    script::HostValue getProperty(script::ClipHandle h, script::DisplayProperty p) override {
+        using P = script::DisplayProperty;
+        Timeline* t = timeline(h);
+        if (!t) return {};
+        switch (p) {
+        case P::CurrentFrame: return double(t->currentFrame());
+        case P::TotalFrames:
+        case P::FramesLoaded: return double(t->frameCount());
+        case P::Name: return nameOf(t);
+        case P::Target: return targetPath(h, false);
+        case P::XScale:
+        case P::YScale:
+        case P::Alpha: return 100.0;
+        case P::Visible: return true;
+        case P::Quality: return std::string("HIGH");
+        case P::HighQuality: return 1.0;
+        case P::FocusRect: return true;
+        case P::SoundBufTime: return 5.0;
+        case P::Url: return std::string("file:///movie.swf");
+        case P::DropTarget: return std::string("");
+        default: return 0.0;
+        }
+    }
+    void play(script::ClipHandle h) override {
         if (Timeline* t = timeline(h)) t->setPlaying(true);
     }
-    void stop(Avm1Target h) override {
+    void stop(script::ClipHandle h) override {
         if (Timeline* t = timeline(h)) t->setPlaying(false);
     }
-    void gotoFrame(Avm1Target h, int frame) override {
-        if (Timeline* t = timeline(h)) go(t, frame + 1);
+    void gotoFrame(script::ClipHandle h, int frame, bool andPlay) override {
+        if (Timeline* t = timeline(h)) go(t, frame + 1, andPlay);
     }
-    bool gotoLabel(Avm1Target h, std::string_view label) override {
+    bool gotoLabel(script::ClipHandle h, std::string_view label, bool andPlay) override {
         Timeline* t = timeline(h);
         int f = t ? t->frames().frameOfLabel(std::string(label)) : 0;
-        if (f > 0) go(t, f);  // an unknown label is ignored
+        if (f > 0) go(t, f, andPlay);  // an unknown label is ignored
         return f > 0;
     }
-    void nextFrame(Avm1Target h) override {
-        if (Timeline* t = timeline(h)) go(t, t->currentFrame() + 1);
+    int frameOfLabel(script::ClipHandle h, std::string_view label) override {
+        Timeline* t = timeline(h);
+        int f = t ? t->frames().frameOfLabel(std::string(label)) : 0;
+        return f > 0 ? f - 1 : -1;
     }
-    void prevFrame(Avm1Target h) override {
-        if (Timeline* t = timeline(h)) go(t, t->currentFrame() - 1);
+    void nextFrame(script::ClipHandle h) override {
+        if (Timeline* t = timeline(h)) go(t, t->currentFrame() + 1, false);
     }
-    int currentFrame(Avm1Target h) override {
+    void prevFrame(script::ClipHandle h) override {
+        if (Timeline* t = timeline(h)) go(t, t->currentFrame() - 1, false);
+    }
+    int currentFrame(script::ClipHandle h) override {
         Timeline* t = timeline(h);
         return t ? t->currentFrame() : 0;
     }
-    int frameCount(Avm1Target h) override {
+    int totalFrames(script::ClipHandle h) override {
         Timeline* t = timeline(h);
         return t ? t->frameCount() : 0;
     }
@@ -93,26 +127,40 @@ public:
     void trace(std::string_view message) override {
         if (ctx_.trace) ctx_.trace(message);
     }
+    void warning(std::string_view message) override { std::fprintf(stderr, "script : %.*s\n", int(message.size()), message.data()); }
+    double timeMs() override { return static_cast<double>(ctx_.tick) * ctx_.frameMs; }
+    std::uint32_t random(std::uint32_t bound) override { return bound ? static_cast<std::uint32_t>(rng_() % bound) : 0; }
 
     // Timelines sent to another frame, whose scripts are still to run.
     std::vector<Timeline*> touched;
 
 private:
-    void go(Timeline* t, int frame) {
+    static std::string nameOf(const Timeline* t) {
+        if (const Timeline* p = t->parent())
+            for (const auto& [depth, obj] : p->displayList())
+                if (obj.sprite.get() == t) return obj.name;
+        return "";
+    }
+    void go(Timeline* t, int frame, bool andPlay) {
         t->gotoFrame(frame);
-        t->setPlaying(false);
+        t->setPlaying(andPlay);
         if (std::find(touched.begin(), touched.end(), t) == touched.end()) touched.push_back(t);
     }
     PlayerContext& ctx_;
+    std::minstd_rand rng_{12345};
 };
 
-// Runs one program with `target` as its timeline; returns the timelines it
-// sent elsewhere.
-std::vector<Timeline*> runScript(PlayerContext& ctx, const Avm1Program& program, Timeline* target) {
-    ScriptHost host(ctx);
-    Avm1Machine machine(host, ctx.variables, ctx.version);
-    machine.run(program, ScriptHost::handle(target));
-    return std::move(host.touched);
+// Runs one action list with `target` as its timeline; returns the timelines
+// it sent elsewhere.
+std::vector<Timeline*> runScript(PlayerContext& ctx, std::span<const std::uint8_t> actions, Timeline* target) {
+    if (!ctx.machine) return {};
+    auto& host = static_cast<ScriptHost&>(*ctx.scriptHost);
+    std::vector<Timeline*> outer = std::move(host.touched);
+    host.touched.clear();
+    ctx.machine->runActions(actions, ScriptHost::handle(target));
+    std::vector<Timeline*> mine = std::move(host.touched);
+    host.touched = std::move(outer);
+    return mine;
 }
 
 // The new frames of timelines a script sent elsewhere run at once, within
@@ -129,7 +177,7 @@ void runTouched(PlayerContext& ctx, const std::vector<Timeline*>& touched, const
 // stays valid in the graveyard until the current operation ends.
 void markDead(PlayerContext& ctx, const Timeline& t) {
     ctx.live.erase(&t);
-    ctx.variables.forget(ScriptHost::handle(&t));
+    if (ctx.machine) ctx.machine->clipRemoved(ScriptHost::handle(&t));
     for (const auto& [depth, obj] : t.displayList()) {
         if (obj.sprite) markDead(ctx, *obj.sprite);
         if (obj.button)
@@ -139,8 +187,13 @@ void markDead(PlayerContext& ctx, const Timeline& t) {
 
 }  // namespace
 
-void runScriptOn(PlayerContext& ctx, const Avm1Program& program, Timeline* target) {
-    runTouched(ctx, runScript(ctx, program, target), nullptr);
+void runScriptOn(PlayerContext& ctx, std::span<const std::uint8_t> actions, Timeline* target) {
+    runTouched(ctx, runScript(ctx, actions, target), nullptr);
+}
+
+void startScripts(PlayerContext& ctx) {
+    ctx.scriptHost = std::make_unique<ScriptHost>(ctx);
+    ctx.machine = std::make_unique<script::Machine>(*ctx.scriptHost, ctx.version);
 }
 
 // --- Timeline -----------------------------------------------------------------------
@@ -154,7 +207,7 @@ Timeline::Timeline(const FrameIndex& frames, PlayerContext& context, int nesting
 
 Timeline::~Timeline() {
     ctx_->live.erase(this);
-    ctx_->variables.forget(ScriptHost::handle(this));
+    if (ctx_->machine) ctx_->machine->clipRemoved(ScriptHost::handle(this));
     if (ctx_->root == this) ctx_->root = nullptr;
     ctx_->liveObjects -= std::min(ctx_->liveObjects, list_.size());
     list_.clear();  // children are destroyed here, not kept for later
@@ -255,13 +308,17 @@ void Timeline::runQueuedActions() {
         startSounds(frame);
         const auto& range = frames_->frames[static_cast<std::size_t>(frame - 1)];
         const auto& tags = *frames_->tags;
+        // A frame's DoInitAction tags run once, before its DoAction tags, on the movie.
+        for (std::size_t i = range.begin; i < range.end && ctx_->alive(this); ++i)
+            if (auto* init = std::get_if<DoInitAction>(&tags[i]))
+                if (ctx_->initActionsRun.insert(init).second) runScriptOn(*ctx_, init->actions, ctx_->root ? ctx_->root : this);
         for (std::size_t i = range.begin; i < range.end && ctx_->alive(this); ++i)
             if (auto* a = std::get_if<DoAction>(&tags[i])) runActions(*a);
     }
 }
 
 void Timeline::runActions(const DoAction& action) {
-    runTouched(*ctx_, runScript(*ctx_, ctx_->dictionary->program(action), this), this);
+    runTouched(*ctx_, runScript(*ctx_, action.actions, this), this);
 }
 
 void Timeline::tickChildren(bool loop) {

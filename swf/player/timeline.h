@@ -17,6 +17,7 @@
 #include "swf/player/avm1.h"
 #include "swf/player/button.h"
 #include "swf/player/dictionary.h"
+#include "swf/script/machine.h"
 
 namespace swf {
 
@@ -44,7 +45,12 @@ struct PlayerContext {
     int version = 8;                 // the movie's file version, for script conversions
     Timeline* root = nullptr;
     AudioMixer* mixer = nullptr;
-    Avm1Variables variables;
+    // The action machine of the movie's scripts and the stage it sees (the
+    // host first: the machine refers to it and goes first).
+    std::unique_ptr<script::Host> scriptHost;
+    std::unique_ptr<script::Machine> machine;
+    double frameMs = 1000.0 / 12;  // the movie clock's step, for getTimer and intervals
+    std::unordered_set<const void*> initActionsRun;  // DoInitAction tags run (each runs once)
     // Where trace() messages go; dropped when empty.
     std::function<void(std::string_view)> trace;
     std::unordered_set<const Timeline*> live;
@@ -146,6 +152,8 @@ private:
 
 // Runs a script outside any frame (a button's action list) with `target` as
 // its timeline, then the new frames of the timelines it sent elsewhere.
-void runScriptOn(PlayerContext& ctx, const Avm1Program& program, Timeline* target);
+void runScriptOn(PlayerContext& ctx, std::span<const std::uint8_t> actions, Timeline* target);
+// Makes the context's action machine (once the movie's version is known).
+void startScripts(PlayerContext& ctx);
 
 }  // namespace swf

@@ -1,0 +1,40 @@
+// Boolean.
+#include "swf/script/builtins/builtins.h"
+#include "swf/script/machine.h"
+
+namespace swf::script {
+
+namespace {
+
+Value booleanCall(Machine& m, Value, std::span<const Value> args) {
+    return Value::boolean(!args.empty() && m.toBoolean(args[0]));
+}
+
+Value booleanConstruct(Machine& m, Value, std::span<const Value> args) {
+    Value v = Value::boolean(!args.empty() && m.toBoolean(args[0]));
+    return Value::object(m.heap().make<PrimitiveObject>(m.realm().booleanProto, Object::Kind::Boolean, v));
+}
+
+Value primitiveOf(Value self) {
+    if (self.isBoolean()) return self;
+    if (self.isObject() && self.o->kind() == Object::Kind::Boolean) return static_cast<PrimitiveObject*>(self.o)->primitive;
+    return Value();
+}
+
+Value toStringMethod(Machine& m, Value self, std::span<const Value>) {
+    Value v = primitiveOf(self);
+    if (!v.isBoolean()) return Value();
+    return m.str(v.b ? "true" : "false");
+}
+
+Value valueOf(Machine& m, Value self, std::span<const Value>) { return primitiveOf(self); }
+
+}  // namespace
+
+void installBoolean(Realm& realm) {
+    realm.booleanCtor = realm.defineClass("Boolean", booleanCall, booleanConstruct, realm.booleanProto);
+    realm.defineMethod(realm.booleanProto, "toString", toStringMethod);
+    realm.defineMethod(realm.booleanProto, "valueOf", valueOf);
+}
+
+}  // namespace swf::script

@@ -1,0 +1,23 @@
+// One installer per family of built-ins. The realm calls them in this order
+// when a machine starts; each adds its constructors, prototypes and global
+// functions to the realm (Realm::defineClass, defineMethod...).
+#pragma once
+
+namespace swf::script {
+
+class Realm;
+
+void installObject(Realm& realm);    // Object, Object.prototype (builtins/object.cpp)
+void installFunction(Realm& realm);  // Function, call, apply (builtins/function.cpp)
+void installBoolean(Realm& realm);   // Boolean (builtins/boolean.cpp)
+void installError(Realm& realm);     // Error (builtins/error.cpp)
+void installGlobal(Realm& realm);    // trace, parseInt, parseFloat, isNaN, isFinite, escape, unescape,
+                                     // setInterval, clearInterval, setTimeout, ASSetPropFlags (builtins/global.cpp)
+void installArray(Realm& realm);     // Array (builtins/array.cpp)
+void installString(Realm& realm);    // String (builtins/string.cpp)
+void installNumber(Realm& realm);    // Number (builtins/number.cpp)
+void installMath(Realm& realm);      // Math (builtins/math.cpp)
+void installDate(Realm& realm);      // Date (builtins/date.cpp)
+void installMovieClip(Realm& realm); // MovieClip's timeline methods (builtins/movieclip.cpp)
+
+}  // namespace swf::script

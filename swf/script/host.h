@@ -1,0 +1,96 @@
+// What the action machine asks of the stage. The player implements it.
+// Clips are opaque handles (0 is "none"); the machine never looks inside.
+// Every method has a harmless default so that a host can grow step by step
+// and new stage features add methods here without touching existing hosts.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace swf::script {
+
+using ClipHandle = std::uintptr_t;
+
+// Display properties by their GetProperty/SetProperty number.
+enum class DisplayProperty : int {
+    X = 0, Y, XScale, YScale, CurrentFrame, TotalFrames, Alpha, Visible, Width, Height, Rotation,
+    Target, FramesLoaded, Name, DropTarget, Url, HighQuality, FocusRect, SoundBufTime, Quality,
+    XMouse, YMouse,
+    Count
+};
+// "_x" → X ... ("_X" too: the names are case-insensitive in every version).
+std::optional<DisplayProperty> displayPropertyByName(std::string_view name);
+const char* displayPropertyName(DisplayProperty p);
+
+// A display property's value: a number, a string (_name, _target, _url,
+// _droptarget, _quality) or a boolean (_visible is a number 0/1 in the
+// reference player's GetProperty, but reads as a boolean by member access).
+using HostValue = std::variant<std::monostate, double, std::string, bool>;
+
+struct DragBounds {
+    double left = 0, top = 0, right = 0, bottom = 0;
+};
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // ---- the clip tree
+    virtual ClipHandle root() { return 0; }
+    virtual ClipHandle level(int n) { return n == 0 ? root() : 0; }
+    virtual ClipHandle parent(ClipHandle clip) { return 0; }
+    // The child instance of `clip` with this instance name (the first in depth order).
+    virtual ClipHandle child(ClipHandle clip, std::string_view name, bool caseSensitive) { return 0; }
+    // Child instances in the order for..in lists them.
+    virtual std::vector<std::pair<std::string, ClipHandle>> children(ClipHandle clip) { return {}; }
+    // "/a/b" ("/" for the root; "_level0" style when asked with dots).
+    virtual std::string targetPath(ClipHandle clip, bool dotted) { return dotted ? "_level0" : "/"; }
+    // Is the handle still on the stage?
+    virtual bool alive(ClipHandle clip) { return clip != 0; }
+
+    // ---- display properties
+    virtual HostValue getProperty(ClipHandle clip, DisplayProperty p) { return {}; }
+    virtual void setProperty(ClipHandle clip, DisplayProperty p, const HostValue& v) {}
+
+    // ---- timeline commands (frames 0-based)
+    virtual void play(ClipHandle clip) {}
+    virtual void stop(ClipHandle clip) {}
+    virtual void gotoFrame(ClipHandle clip, int frame, bool andPlay) {}
+    virtual bool gotoLabel(ClipHandle clip, std::string_view label, bool andPlay) { return false; }
+    virtual void nextFrame(ClipHandle clip) {}
+    virtual void prevFrame(ClipHandle clip) {}
+    virtual int currentFrame(ClipHandle clip) { return 1; }  // 1-based
+    virtual int totalFrames(ClipHandle clip) { return 1; }
+    virtual int framesLoaded(ClipHandle clip) { return totalFrames(clip); }
+    // Frame number of a label (0-based), -1 when absent (WaitForFrame, goto with a label).
+    virtual int frameOfLabel(ClipHandle clip, std::string_view label) { return -1; }
+
+    // The action blocks of a frame (0-based), for the Call action.
+    virtual std::vector<std::span<const std::uint8_t>> frameActions(ClipHandle clip, int frame) { return {}; }
+
+    // ---- sprites
+    virtual void cloneSprite(ClipHandle source, std::string_view name, int depth) {}
+    virtual void removeSprite(ClipHandle clip) {}
+    virtual void startDrag(ClipHandle clip, bool lockCenter, std::optional<DragBounds> bounds) {}
+    virtual void stopDrag() {}
+
+    // ---- the outside world
+    virtual void getUrl(std::string_view url, std::string_view window, int method) {}
+    virtual void stopSounds() {}
+    virtual void toggleQuality() {}
+    virtual void trace(std::string_view line) {}
+    // A script was stopped or did something the machine refused.
+    virtual void warning(std::string_view message) {}
+    // Milliseconds since the movie started (getTimer, GetTime).
+    virtual double timeMs() { return 0; }
+    // A uniformly random integer in [0, bound) (bound ≥ 1).
+    virtual std::uint32_t random(std::uint32_t bound) { return 0; }
+};
+
+}  // namespace swf::script

@@ -1,0 +1,85 @@
+#include "swf/script/realm.h"
+
+#include "swf/script/builtins/builtins.h"
+#include "swf/script/machine.h"
+
+namespace swf::script {
+
+Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
+    objectProto = heap.make<Object>(nullptr);
+    functionProto = heap.make<Object>(objectProto);
+    global = heap.make<Object>(nullptr);  // _global inherits nothing (not even valueOf)
+    arrayProto = heap.make<Object>(objectProto);
+    stringProto = heap.make<Object>(objectProto);
+    numberProto = heap.make<Object>(objectProto);
+    booleanProto = heap.make<Object>(objectProto);
+    dateProto = heap.make<Object>(objectProto);
+    errorProto = heap.make<Object>(objectProto);
+    movieClipProto = heap.make<Object>(objectProto);
+    installObject(*this);
+    installFunction(*this);
+    installBoolean(*this);
+    installError(*this);
+    installGlobal(*this);
+    installMovieClip(*this);
+#ifdef SWF_SCRIPT_HAVE_ARRAY
+    installArray(*this);
+#endif
+#ifdef SWF_SCRIPT_HAVE_STRING
+    installString(*this);
+#endif
+#ifdef SWF_SCRIPT_HAVE_NUMBER
+    installNumber(*this);
+#endif
+#ifdef SWF_SCRIPT_HAVE_MATH
+    installMath(*this);
+#endif
+#ifdef SWF_SCRIPT_HAVE_DATE
+    installDate(*this);
+#endif
+}
+
+FunctionObject* Realm::makeFunction(NativeFn call, NativeFn construct) {
+    return heap.make<FunctionObject>(functionProto, call, construct);
+}
+
+FunctionObject* Realm::defineMethod(Object* on, std::string_view name, NativeFn fn, std::uint16_t flags) {
+    FunctionObject* f = makeFunction(fn);
+    on->define(heap, name, Value::object(f), flags, machine.caseSensitive());
+    return f;
+}
+
+void Realm::defineValue(Object* on, std::string_view name, Value v, std::uint16_t flags) {
+    on->define(heap, name, v, flags, machine.caseSensitive());
+}
+
+void Realm::defineAccessor(Object* on, std::string_view name, NativeFn getter, NativeFn setter, std::uint16_t flags) {
+    FunctionObject* g = makeFunction(getter);
+    FunctionObject* s = setter ? makeFunction(setter) : nullptr;
+    if (!s) s = makeFunction([](Machine&, Value, std::span<const Value>) { return Value(); });
+    on->defineAccessor(heap, name, g, s, flags, machine.caseSensitive());
+}
+
+FunctionObject* Realm::defineClass(std::string_view name, NativeFn call, NativeFn construct, Object* proto) {
+    if (!proto) proto = heap.make<Object>(objectProto);
+    FunctionObject* ctor = makeFunction(call, construct);
+    ctor->define(heap, "prototype", Value::object(proto), kBuiltinFlags);
+    proto->define(heap, "constructor", Value::object(ctor), kBuiltinFlags);
+    if (!name.empty()) global->define(heap, name, Value::object(ctor), DontEnum, machine.caseSensitive());
+    return ctor;
+}
+
+Object* Realm::newObject() { return heap.make<Object>(objectProto); }
+
+void Realm::trace(Tracer& t) const {
+    for (const Object* o : {global, objectProto, functionProto, arrayProto, stringProto, numberProto, booleanProto,
+                            dateProto, errorProto, movieClipProto})
+        t.mark(o);
+    for (const Object* o : {static_cast<const Object*>(objectCtor), static_cast<const Object*>(functionCtor),
+                            static_cast<const Object*>(arrayCtor), static_cast<const Object*>(stringCtor),
+                            static_cast<const Object*>(numberCtor), static_cast<const Object*>(booleanCtor),
+                            static_cast<const Object*>(dateCtor), static_cast<const Object*>(errorCtor)})
+        t.mark(o);
+}
+
+}  // namespace swf::script

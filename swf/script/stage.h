@@ -1,0 +1,29 @@
+// Clips as scripts see them: an object whose own properties are the
+// timeline's variables, whose display properties (_x, _alpha...) and child
+// instances are read from the host. The machine keeps one object per live
+// clip, so a clip keeps its identity; when the host reports the clip gone,
+// the object stays but its stage names stop resolving.
+#pragma once
+
+#include "swf/script/host.h"
+#include "swf/script/object.h"
+
+namespace swf::script {
+
+class StageObject final : public Object {
+public:
+    StageObject(Object* proto, ClipHandle clip) : Object(proto, Kind::Stage), clip_(clip) {}
+    ClipHandle clip() const { return clip_; }
+    bool alive() const { return clip_ != 0; }
+    void detach() { clip_ = 0; }
+
+    bool getVirtual(Machine&, std::string_view name, Value& out) override;
+    bool setVirtual(Machine&, std::string_view name, const Value& v) override;
+    bool hasVirtual(Machine&, std::string_view name) override;
+    void virtualNames(Machine&, std::vector<std::pair<std::uint32_t, std::string>>& out) override;
+
+private:
+    ClipHandle clip_;
+};
+
+}  // namespace swf::script

@@ -1,0 +1,261 @@
+// Hostile scripts stop with a warning and leave the machine usable; the
+// heap frees cycles; random bytes never crash the parser or the machine.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "swf/script/machine.h"
+#include "tests/script/action_builder.h"
+#include "tests/script/test_host.h"
+
+namespace swf::script {
+namespace {
+
+using namespace test;
+
+// Runs a program, then checks that a plain script still runs afterwards.
+RunResult runHostile(TestHost& host, Machine& m, const Asm& a) {
+    auto bytes = a.bytes();
+    RunResult r = m.runActions(bytes, host.root());
+    Asm after;
+    after.traceValue("still alive");
+    auto more = after.bytes();
+    host.traces.clear();
+    EXPECT_EQ(m.runActions(more, host.root()).end, RunResult::End::Finished);
+    EXPECT_EQ(host.traces, std::vector<std::string>{"still alive"});
+    return r;
+}
+
+TEST(Hostile, EndlessLoopStops) {
+    TestHost host;
+    Limits limits;
+    limits.maxSteps = 200'000;
+    Machine m(host, 6, limits);
+    Asm a;
+    a.label("top").push({"x", 1}).code(op::SetVariable).jump("top");
+    RunResult r = runHostile(host, m, a);
+    EXPECT_EQ(r.end, RunResult::End::LimitReached);
+    ASSERT_EQ(host.warnings.size(), 1u);
+}
+
+TEST(Hostile, EndlessRecursionStopsAtTheCallDepth) {
+    TestHost host;
+    Machine m(host, 6);
+    Asm body, a;
+    body.push({"depth"}).get("depth").code(op::Increment).code(op::SetVariable);
+    body.push({0, "f"}).code(op::CallFunction);
+    a.set("depth", 0).function("f", {}, body);
+    Asm handler;
+    handler.traceValue("caught?");
+    Asm tryBody;
+    tryBody.push({0, "f"}).code(op::CallFunction);
+    a.tryBlock(tryBody, &handler, nullptr, "e").traceValue("not reached");
+    auto bytes = a.bytes();
+    RunResult r = m.runActions(bytes, host.root());
+    EXPECT_EQ(r.end, RunResult::End::LimitReached);
+    EXPECT_TRUE(host.traces.empty());  // a bound is no exception: nothing catches it
+    ASSERT_EQ(host.warnings.size(), 1u);
+    Asm probe;
+    probe.traceVar("depth");
+    auto probeBytes = probe.bytes();
+    m.runActions(probeBytes, host.root());
+#if defined(__SANITIZE_ADDRESS__)
+    // Sanitizer frames are large: the bound on C++ stack may stop the calls first.
+    ASSERT_EQ(host.traces.size(), 1u);
+    EXPECT_GE(std::stoi(host.traces[0]), 100);
+    EXPECT_LE(std::stoi(host.traces[0]), 255);
+#else
+    EXPECT_EQ(host.traces, std::vector<std::string>{"255"});  // the reference player's 256 levels
+#endif
+}
+
+TEST(Hostile, HugeArrayLengthsAllocateNothing) {
+    TestHost host;
+    Machine m(host, 6);
+    Asm a;
+    a.push({"a", 0}).code(op::InitArray).code(op::SetVariable);
+    a.get("a").push({"length", 1e9}).code(op::SetMember);
+    a.get("a").push({999999999.0, 1}).code(op::SetMember);
+    a.get("a").member("length").trace();
+    a.get("a").push({999999999.0}).code(op::GetMember).trace();
+    a.get("a").push({"length", 2}).code(op::SetMember);
+    a.get("a").push({999999999.0}).code(op::GetMember).trace();
+    std::size_t before = m.heap().bytes();
+    auto bytes = a.bytes();
+    EXPECT_EQ(m.runActions(bytes, host.root()).end, RunResult::End::Finished);
+    EXPECT_EQ(host.traces, (std::vector<std::string>{"1000000000", "1", "undefined"}));
+    EXPECT_LT(m.heap().bytes() - before, 1u << 20);
+}
+
+TEST(Hostile, StringDoubledFortyTimesStops) {
+    TestHost host;
+    Machine m(host, 6);
+    Asm a;
+    a.set("s", "0123456789").set("i", 0).label("top");
+    a.push({"s"}).get("s").get("s").code(op::Add2).code(op::SetVariable);
+    a.push({"i"}).get("i").code(op::Increment).code(op::SetVariable);
+    a.get("i").push({40}).code(op::Less2).ifTrue("top");
+    a.traceValue("done");
+    RunResult r = runHostile(host, m, a);
+    EXPECT_EQ(r.end, RunResult::End::LimitReached);
+    ASSERT_EQ(host.warnings.size(), 1u);
+    EXPECT_NE(host.warnings[0].find("chaîne"), std::string::npos);
+}
+
+TEST(Hostile, PrototypeCycleStopsTheScript) {
+    TestHost host;
+    Machine m(host, 6);
+    Asm a;
+    a.push({"a", 0}).code(op::InitObject).code(op::SetVariable);
+    a.push({"b", 0}).code(op::InitObject).code(op::SetVariable);
+    a.get("a").push({"__proto__"}).get("b").code(op::SetMember);
+    a.get("b").push({"__proto__"}).get("a").code(op::SetMember);
+    a.get("a").push({"own", 1}).code(op::SetMember);
+    a.get("a").member("own").trace();  // found before the cycle matters
+    a.get("a").member("missing").trace();
+    a.traceValue("not reached");
+    RunResult r = runHostile(host, m, a);
+    EXPECT_EQ(r.end, RunResult::End::LimitReached);
+    EXPECT_EQ(host.warnings.size(), 1u);
+}
+
+TEST(Hostile, GetterReadingItselfGetsTheStoredValue) {
+    TestHost host;
+    Machine m(host, 6);
+    Asm getter, a;
+    getter.get("this").member("p").push({1}).code(op::Add2).code(op::Return);
+    a.push({"o", 0}).code(op::InitObject).code(op::SetVariable);
+    a.push({Null{}}).function("", {}, getter).push({"p", 3}).get("o").push({"addProperty"}).code(op::CallMethod).code(op::Pop);
+    a.get("o").member("p").trace();
+    auto bytes = a.bytes();
+    EXPECT_EQ(m.runActions(bytes, host.root()).end, RunResult::End::Finished);
+    EXPECT_EQ(host.traces, std::vector<std::string>{"1"});
+}
+
+TEST(Hostile, GetterRecursingThroughAFunctionStops) {
+    TestHost host;
+    Machine m(host, 6);
+    // The getter calls a fresh function each time that reads another getter, which calls back.
+    Asm g1, g2, a;
+    g1.push({0, "h2"}).code(op::CallFunction).code(op::Return);
+    g2.push({0, "h1"}).code(op::CallFunction).code(op::Return);
+    Asm h1, h2;
+    h1.push({"o1"}).code(op::GetVariable).member("p").push({1}).code(op::Add2).code(op::Return);
+    h2.push({"o2"}).code(op::GetVariable).member("p").code(op::Return);
+    a.function("h1", {}, h1).function("h2", {}, h2);
+    a.push({"o1", 0}).code(op::InitObject).code(op::SetVariable);
+    a.push({"o2", 0}).code(op::InitObject).code(op::SetVariable);
+    a.push({Null{}}).function("", {}, g1).push({"p", 3}).get("o1").push({"addProperty"}).code(op::CallMethod).code(op::Pop);
+    a.push({Null{}}).function("", {}, g2).push({"p", 3}).get("o2").push({"addProperty"}).code(op::CallMethod).code(op::Pop);
+    a.get("o1").member("p").trace();
+    auto bytes = a.bytes();
+    RunResult r = m.runActions(bytes, host.root());
+    // Each getter is guarded against itself, so the chain ends after one round.
+    EXPECT_EQ(r.end, RunResult::End::Finished);
+    EXPECT_EQ(host.traces.size(), 1u);
+}
+
+TEST(Hostile, WatcherRecursingForeverStopsTheScript) {
+    TestHost host;
+    Machine m(host, 6);
+    Asm rec, watcher, a;
+    rec.push({0, "rec"}).code(op::CallFunction);
+    watcher.traceValue("watcher").push({0, "rec"}).code(op::CallFunction).traceValue("watcher returning").push({"b"}).code(op::Return);
+    a.function("rec", {}, rec);
+    a.push({"o", "prop", "a", 1}).code(op::InitObject).code(op::SetVariable);
+    a.function("w", {}, watcher);
+    a.get("w").push({"prop", 2}).get("o").push({"watch"}).code(op::CallMethod).code(op::Pop);
+    a.get("o").push({"prop", "c"}).code(op::SetMember);
+    a.traceValue("Done");
+    RunResult r = runHostile(host, m, a);
+    EXPECT_EQ(r.end, RunResult::End::LimitReached);
+}
+
+TEST(Hostile, HeapBudgetStopsAnAllocatingLoop) {
+    TestHost host;
+    Limits limits;
+    limits.maxHeapBytes = 8u << 20;
+    limits.maxSteps = 50'000'000;
+    Machine m(host, 6, limits);
+    Asm a;
+    a.push({"keep", 0}).code(op::InitArray).code(op::SetVariable).label("top");
+    a.push({0}).code(op::InitObject).push({1}).get("keep").push({"push"}).code(op::CallMethod).code(op::Pop);
+    a.get("keep").push({"x", 0}).code(op::InitObject).code(op::SetMember);  // without Array.push: a growing chain
+    a.push({"keep"}).push({"next"}).get("keep").push({2}).code(op::InitObject).code(op::SetVariable);
+    a.jump("top");
+    RunResult r = runHostile(host, m, a);
+    EXPECT_EQ(r.end, RunResult::End::LimitReached);
+    m.collectGarbage();
+    EXPECT_LE(m.heap().bytes(), limits.maxHeapBytes + (1u << 20));
+}
+
+TEST(Heap, CollectsCyclesAndKeepsWhatIsReachable) {
+    TestHost host;
+    Machine m(host, 6);
+    m.collectGarbage();
+    std::size_t baseline = m.heap().cellCount();
+    Asm a;
+    // 1000 pairs of objects pointing at each other, dropped; one pair kept in a variable.
+    a.set("i", 0).label("top");
+    a.push({"p", 0}).code(op::InitObject).code(op::SetVariable);
+    a.push({"q", 0}).code(op::InitObject).code(op::SetVariable);
+    a.get("p").push({"other"}).get("q").code(op::SetMember);
+    a.get("q").push({"other"}).get("p").code(op::SetMember);
+    a.push({"i"}).get("i").code(op::Increment).code(op::SetVariable);
+    a.get("i").push({1000}).code(op::Less2).ifTrue("top");
+    auto bytes = a.bytes();
+    m.runActions(bytes, host.root());
+    EXPECT_GT(m.heap().cellCount(), baseline + 2000);
+    m.collectGarbage();
+    EXPECT_LT(m.heap().cellCount(), baseline + 100);
+    Asm check;
+    check.get("p").member("other").member("other").get("p").code(op::StrictEquals).trace();
+    auto checkBytes = check.bytes();
+    m.runActions(checkBytes, host.root());
+    EXPECT_EQ(host.traces, std::vector<std::string>{"true"});
+}
+
+TEST(Hostile, RandomBytesNeverCrash) {
+    std::mt19937 rng(15);
+    TestHost host;
+    Limits limits;
+    limits.maxSteps = 20'000;
+    Machine m(host, 7, limits);
+    // Random programs made of real action codes with random operands.
+    const std::uint8_t codes[] = {0x0A, 0x0B, 0x0C, 0x0D, 0x17, 0x1C, 0x1D, 0x20, 0x21, 0x22, 0x23, 0x26, 0x2A,
+                                  0x3A, 0x3B, 0x3C, 0x3D, 0x3E, 0x40, 0x41, 0x42, 0x43, 0x44, 0x46, 0x47, 0x48,
+                                  0x49, 0x4C, 0x4D, 0x4E, 0x4F, 0x52, 0x53, 0x54, 0x55, 0x69, 0x2B, 0x2C, 0x35};
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<std::uint8_t> bytes;
+        int n = static_cast<int>(rng() % 60);
+        for (int i = 0; i < n; ++i) {
+            switch (rng() % 6) {
+            case 0: {  // push of a few operands
+                std::uint8_t len = static_cast<std::uint8_t>(rng() % 12);
+                bytes.insert(bytes.end(), {0x96, len, 0});
+                for (int k = 0; k < len; ++k) bytes.push_back(static_cast<std::uint8_t>(rng() % 10));
+                break;
+            }
+            case 1: {  // a branch anywhere
+                bytes.insert(bytes.end(), {static_cast<std::uint8_t>(rng() % 2 ? 0x99 : 0x9D), 2, 0,
+                                           static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(rng())});
+                break;
+            }
+            case 2: {  // a block record with a random size
+                std::uint8_t c = std::array<std::uint8_t, 4>{0x9B, 0x8E, 0x8F, 0x94}[rng() % 4];
+                std::uint8_t len = static_cast<std::uint8_t>(rng() % 16);
+                bytes.insert(bytes.end(), {c, len, 0});
+                for (int k = 0; k < len; ++k) bytes.push_back(static_cast<std::uint8_t>(rng() % 8));
+                break;
+            }
+            default: bytes.push_back(codes[rng() % sizeof codes]); break;
+            }
+        }
+        m.runActions(bytes, host.root());
+        if (round % 500 == 0) m.collectGarbage();
+    }
+    SUCCEED();
+}
+
+}  // namespace
+}  // namespace swf::script
