@@ -163,18 +163,6 @@ void Dictionary::noteUndecodable(std::uint16_t id, const char* kind, const Error
         mediaWarnings_.push_back(std::string(kind) + " " + std::to_string(id) + ": " + error.detail);
 }
 
-const Avm1Program& Dictionary::program(const void* key, std::span<const std::uint8_t> bytes) const {
-    auto it = programs_.find(key);
-    if (it == programs_.end()) it = programs_.emplace(key, Avm1Program::parse(bytes)).first;
-    return it->second;
-}
-
-const Avm1Program& Dictionary::program(const DoAction& action) const {
-    auto it = programs_.find(&action);
-    if (it == programs_.end()) it = programs_.emplace(&action, Avm1Program::parse(action.actions)).first;
-    return it->second;
-}
-
 bool Dictionary::hits(std::uint16_t id, QPointF local, int depth) const {
     if (depth > 8) return false;
     auto inGeometry = [&](const ShapeGeometry& g) {

@@ -18,7 +18,6 @@
 #include "swf/decode/sound.h"
 #include "swf/format/error.h"
 #include "swf/format/types.h"
-#include "swf/player/avm1.h"
 #include "swf/player/shape_tessellator.h"
 
 namespace swf {
@@ -66,7 +65,7 @@ private:
 };
 
 // Characters by id (the first definition of an id wins), decoded media
-// within a budget, parsed action programs, and hit testing. Built once per
+// within a budget, and hit testing. Built once per
 // movie and shared by every timeline; what only drawing needs is cached by
 // the renderer, not here.
 class Dictionary {
@@ -102,9 +101,6 @@ public:
     // An event sound decoded into the mixer's format, on first use; null
     // when the id is no sound or its data cannot be decoded.
     std::shared_ptr<const Pcm> soundPcm(std::uint16_t id) const;
-    // The action program of a frame script or button action list, parsed once.
-    const Avm1Program& program(const void* key, std::span<const std::uint8_t> bytes) const;
-    const Avm1Program& program(const DoAction& action) const;
     // Whether a point (in the character's own twips) is inside what the
     // character draws: used for the hit-test state of buttons. Shapes are
     // tessellated for it on first use (a morph shape at its start).
@@ -140,7 +136,6 @@ private:
     mutable BudgetCache<QImage> bitmaps_{kBitmapBudgetBytes};
     mutable BudgetCache<std::shared_ptr<const Pcm>> soundCache_{kSoundBudgetBytes};
     mutable std::unordered_set<std::uint16_t> undecodable_;  // bitmaps and sounds alike (ids are unique)
-    mutable std::unordered_map<const void*, Avm1Program> programs_;
     mutable std::vector<std::string> mediaWarnings_;
 };
 

@@ -14,7 +14,6 @@
 
 #include "swf/format/types.h"
 #include "swf/player/audio_mixer.h"
-#include "swf/player/avm1.h"
 #include "swf/player/button.h"
 #include "swf/player/dictionary.h"
 #include "swf/script/machine.h"

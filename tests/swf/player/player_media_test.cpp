@@ -15,6 +15,7 @@
 
 #include "swf/decode/bitmap.h"
 #include "swf/format/action_builder.h"
+#include "swf/format/codes.h"
 #include "swf/decode/inflate.h"
 #include "swf/player/player.h"
 #include "swf/format/reader.h"
