@@ -41,12 +41,7 @@ rt::WindowDef borderless(const char* name, const char* caption, int width, int h
 
 // A control of one kind, named and placed; the makers below add what their kind needs.
 ControlDef placed(ControlKind kind, const char* name, short index, TwipRect rect) {
-    ControlDef c;
-    c.kind = kind;
-    c.name = name;
-    c.index = index;
-    c.rect = rect;
-    return c;
+    return {.kind = kind, .name = name, .index = index, .rect = rect};
 }
 
 ControlDef picture(const char* name, short index, TwipRect rect, const char* pictureFile, const char* mouseIcon) {
