@@ -12,12 +12,9 @@ build=${1:-build}
 bench="$build/bin/tk-bench-course"
 [ -x "$bench" ] || { echo "build first: $bench is missing" >&2; exit 1; }
 
-display=:$(( 150 + RANDOM % 50 ))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+. tools/virtual-display.sh
+start_virtual_display 150 50
 trap 'kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 echo "== start to first paint (5 runs each, ms)"
 for i in 1 2 3 4 5; do

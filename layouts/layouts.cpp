@@ -39,12 +39,13 @@ rt::WindowDef borderless(const char* name, const char* caption, int width, int h
     return w;
 }
 
+// A control of one kind, named and placed; the makers below add what their kind needs.
+ControlDef placed(ControlKind kind, const char* name, short index, TwipRect rect) {
+    return {.kind = kind, .name = name, .index = index, .rect = rect};
+}
+
 ControlDef picture(const char* name, short index, TwipRect rect, const char* pictureFile, const char* mouseIcon) {
-    ControlDef c;
-    c.kind = ControlKind::Image;
-    c.name = name;
-    c.index = index;
-    c.rect = rect;
+    ControlDef c = placed(ControlKind::Image, name, index, rect);
     c.picture = pictureFile;
     c.mouseIcon = mouseIcon;
     return c;
@@ -53,11 +54,7 @@ ControlDef picture(const char* name, short index, TwipRect rect, const char* pic
 // A transparent label in the course's one font.
 ControlDef label(const char* name, short index, TwipRect rect, const char* caption, Color fore, Alignment align,
                  int tabIndex) {
-    ControlDef c;
-    c.kind = ControlKind::Label;
-    c.name = name;
-    c.index = index;
-    c.rect = rect;
+    ControlDef c = placed(ControlKind::Label, name, index, rect);
     c.caption = caption;
     c.foreColor = fore;
     c.transparent = true;

@@ -13,25 +13,17 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "tests/support/tool_run.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct ToolRun {
-    int code = -1;
-    std::string out;
-};
+using tk::test::ToolRun;
+using tk::test::writeBuildFile;
 
 ToolRun run(const std::string& args, bool withStderr = false) {
-    ToolRun r;
-    std::string cmd = std::string(TK_APP_DIR) + "/swf-run " + args + (withStderr ? " 2>&1" : " 2>/dev/null");
-    FILE* f = popen(cmd.c_str(), "r");
-    if (!f) return r;
-    char buf[512];
-    while (fgets(buf, sizeof buf, f)) r.out += buf;
-    int st = pclose(f);
-    r.code = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
+    return tk::test::runTool(std::string(TK_APP_DIR) + "/swf-run " + args + (withStderr ? " 2>&1" : " 2>/dev/null"));
 }
 
 void tag(Bytes& out, int code, const Bytes& body) {
@@ -95,11 +87,7 @@ Bytes tracingMovie(int frames) {
     return file;
 }
 
-std::string writeFile(const std::string& name, const Bytes& bytes) {
-    std::string path = std::string(TK_BINARY_DIR) + "/" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return path;
-}
+std::string writeFile(const std::string& name, const Bytes& bytes) { return writeBuildFile(name, bytes); }
 
 class SwfRun : public ::testing::Test {
 protected:

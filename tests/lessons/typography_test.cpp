@@ -10,6 +10,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace lessons;
 
@@ -30,6 +33,17 @@ bool mentions(const std::vector<std::string>& problems, const std::string& posit
         if (p.rfind(position + " ", 0) == 0 && p.find(words) != std::string::npos)
             return true;
     return false;
+}
+
+// Checks that `text` has exactly the problems listed, each as a position
+// ("line:column") and words of its message.
+void expectProblems(const std::string& text, const std::vector<std::pair<std::string, std::string>>& expected)
+{
+    SCOPED_TRACE(text);
+    const std::vector<std::string> p = found(text);
+    ASSERT_EQ(p.size(), expected.size());
+    for (const auto& [position, words] : expected)
+        EXPECT_TRUE(mentions(p, position, words)) << position << " " << words;
 }
 
 }  // namespace
@@ -53,12 +67,9 @@ TEST(Typography, CorrectFrenchTextsPass)
 TEST(Typography, SpacesBeforeDoublePunctuation)
 {
     // An ordinary or a wide no-break space where the narrow one belongs, and none at all.
-    auto p = found("Étape 3 : ici ; là\u00a0! Quoi?");
-    ASSERT_EQ(p.size(), 4u);
-    EXPECT_TRUE(mentions(p, "1:8", "U+202F) attendue avant « : »"));
-    EXPECT_TRUE(mentions(p, "1:14", "attendue avant « ; »"));
-    EXPECT_TRUE(mentions(p, "1:19", "attendue avant « ! »"));
-    EXPECT_TRUE(mentions(p, "1:26", "manquante avant « ? »"));
+    expectProblems("Étape 3 : ici ; là\u00a0! Quoi?",
+                   {{"1:8", "U+202F) attendue avant « : »"}, {"1:14", "attendue avant « ; »"},
+                    {"1:19", "attendue avant « ! »"}, {"1:26", "manquante avant « ? »"}});
     // Several marks in a row take one space; a time is no punctuation.
     EXPECT_TRUE(found("Vraiment\u202f?!").empty());
     EXPECT_TRUE(found("à 10:30").empty());
@@ -66,47 +77,29 @@ TEST(Typography, SpacesBeforeDoublePunctuation)
 
 TEST(Typography, GuillemetsAndUnits)
 {
-    auto p = found("« Borgne » et «\u202fÀ travers tout»");
-    ASSERT_EQ(p.size(), 4u);
-    EXPECT_TRUE(mentions(p, "1:2", "(U+00A0) attendue après « «"));
-    EXPECT_TRUE(mentions(p, "1:9", "(U+00A0) attendue avant « »"));
-    EXPECT_TRUE(mentions(p, "1:16", "attendue après"));
-    EXPECT_TRUE(mentions(p, "1:31", "manquante avant « »"));
+    expectProblems("« Borgne » et «\u202fÀ travers tout»",
+                   {{"1:2", "(U+00A0) attendue après « «"}, {"1:9", "(U+00A0) attendue avant « »"},
+                    {"1:16", "attendue après"}, {"1:31", "manquante avant « »"}});
 
-    p = found("40 mm, 90°, 4 s, 12,5 cm et 10mm");
-    ASSERT_EQ(p.size(), 5u);
-    EXPECT_TRUE(mentions(p, "1:3", "attendue entre le nombre et son unité"));
-    EXPECT_TRUE(mentions(p, "1:10", "manquante entre le nombre"));
-    EXPECT_TRUE(mentions(p, "1:14", "attendue entre"));
-    EXPECT_TRUE(mentions(p, "1:22", "attendue entre"));
-    EXPECT_TRUE(mentions(p, "1:31", "manquante entre"));
+    expectProblems("40 mm, 90°, 4 s, 12,5 cm et 10mm",
+                   {{"1:3", "attendue entre le nombre et son unité"}, {"1:10", "manquante entre le nombre"},
+                    {"1:14", "attendue entre"}, {"1:22", "attendue entre"}, {"1:31", "manquante entre"}});
     // Words that begin like a unit are no unit; numbers in names carry none.
     EXPECT_TRUE(found("3 mètres, 2 s’ouvrent, 5 minutes, Esquisse1 mm").empty());
 }
 
 TEST(Typography, TypewriterSigns)
 {
-    auto p = found("Un bloc de 70 x 45x25, Perçage..., l'arbre, \"OK\", Ø 16");
-    ASSERT_EQ(p.size(), 7u);
-    EXPECT_TRUE(mentions(p, "1:15", "signe ×"));
-    EXPECT_TRUE(mentions(p, "1:19", "signe ×"));
-    EXPECT_TRUE(mentions(p, "1:31", "points de suspension"));
-    EXPECT_TRUE(mentions(p, "1:37", "apostrophe"));
-    EXPECT_TRUE(mentions(p, "1:45", "guillemet droit"));
-    EXPECT_TRUE(mentions(p, "1:48", "guillemet droit"));
-    EXPECT_TRUE(mentions(p, "1:52", "Ø16"));
+    expectProblems("Un bloc de 70 x 45x25, Perçage..., l'arbre, \"OK\", Ø 16",
+                   {{"1:15", "signe ×"}, {"1:19", "signe ×"}, {"1:31", "points de suspension"}, {"1:37", "apostrophe"},
+                    {"1:45", "guillemet droit"}, {"1:48", "guillemet droit"}, {"1:52", "Ø16"}});
     // "x" as a word or a letter of a word is no multiplication.
     EXPECT_TRUE(found("l’axe x du repère, 2 axes").empty());
     // A space doubled, no-break or not, is reported once where it starts.
-    p = found("un  mot, «\u00a0\u00a0deux\u00a0», 4\u00a0\u00a0mm");
-    ASSERT_EQ(p.size(), 3u);
-    EXPECT_TRUE(mentions(p, "1:3", "deux espaces"));
-    EXPECT_TRUE(mentions(p, "1:11", "deux espaces"));
-    EXPECT_TRUE(mentions(p, "1:22", "deux espaces"));
+    expectProblems("un  mot, «\u00a0\u00a0deux\u00a0», 4\u00a0\u00a0mm",
+                   {{"1:3", "deux espaces"}, {"1:11", "deux espaces"}, {"1:22", "deux espaces"}});
     // Lines of a text are counted apart.
-    p = found("un\ndeux : trois");
-    ASSERT_EQ(p.size(), 1u);
-    EXPECT_TRUE(mentions(p, "2:5", "attendue avant"));
+    expectProblems("un\ndeux : trois", {{"2:5", "attendue avant"}});
 }
 
 TEST(Typography, SourceChecksQuotedTextsOnlyAndReportsLineAndColumn)

@@ -2,6 +2,7 @@
 // features the screens' controls rely on at their coordinates and colours.
 #include "layouts/layouts.h"
 #include "media/pictures/pictures.h"
+#include "tests/pictures/jpeg_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <QString>
 
 #include <functional>
+#include <span>
 
 namespace {
 
@@ -67,29 +69,14 @@ TEST(EmbeddedPictures, InitRegistersAndEveryPathResolves) {
 }
 
 TEST(EmbeddedPictures, EachPictureHasItsExactPixelSize) {
-  struct Size { const char* path; int w, h; };
-  const Size sizes[] = {
-      {layouts::kAppIcon, 32, 32},
-      {layouts::kHandCursor, 32, 32},
-      {layouts::kSplashBackground, 508, 294},
-      {layouts::kMenuBackground, 638, 455},
-      {layouts::kMarkerArrow, 15, 12},
-      {layouts::kPictureMenuBackground, 638, 455},
-      {layouts::kHoverTitle[0], 148, 26},
-      {layouts::kHoverTitle[1], 162, 26},
-      {layouts::kHoverTitle[2], 185, 25},
-      {layouts::kHoverTitle[3], 173, 26},
-      {layouts::kHoverTitle[4], 162, 25},
-      {layouts::kHoverTitle[5], 121, 24},
-      {layouts::kHoverTitle[6], 165, 25},
-      {layouts::kHoverTitle[7], 137, 24},
-      {layouts::kHoverTitle[8], 154, 25},
-      {layouts::kLessonBackground, 650, 530},
-  };
-  for (const Size& s : sizes) {
-    const QImage img = load(s.path);
-    EXPECT_EQ(img.size(), QSize(s.w, s.h)) << s.path;
-  }
+  using pictures_test::PictureSize;
+  const PictureSize icons[] = {{layouts::kAppIcon, 32, 32}, {layouts::kHandCursor, 32, 32}};
+  for (std::span<const PictureSize> list :
+       {std::span<const PictureSize>(icons), std::span<const PictureSize>(pictures_test::kJpegPictures)})
+    for (const PictureSize& s : list) {
+      const QImage img = load(s.path);
+      EXPECT_EQ(img.size(), QSize(s.w, s.h)) << s.path;
+    }
 }
 
 TEST(SplashBackground, FrenchTileIsRedInsideTheSkipAreaWithWhiteText) {

@@ -2,6 +2,7 @@
 // JPEG pictures.
 #include "layouts/layouts.h"
 #include "media/pictures/pictures.h"
+#include "tests/pictures/jpeg_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -124,22 +125,7 @@ JpegInfo parseJpeg(const QByteArray& b) {
 }
 
 TEST(JpegFiles, BaselineJfifThreeComponentsEightBits) {
-  struct Pic { const char* path; int w, h; };
-  const Pic pics[] = {{layouts::kSplashBackground, 508, 294},
-                      {layouts::kMenuBackground, 638, 455},
-                      {layouts::kMarkerArrow, 15, 12},
-                      {layouts::kPictureMenuBackground, 638, 455},
-                      {layouts::kLessonBackground, 650, 530},
-                      {layouts::kHoverTitle[0], 148, 26},
-                      {layouts::kHoverTitle[1], 162, 26},
-                      {layouts::kHoverTitle[2], 185, 25},
-                      {layouts::kHoverTitle[3], 173, 26},
-                      {layouts::kHoverTitle[4], 162, 25},
-                      {layouts::kHoverTitle[5], 121, 24},
-                      {layouts::kHoverTitle[6], 165, 25},
-                      {layouts::kHoverTitle[7], 137, 24},
-                      {layouts::kHoverTitle[8], 154, 25}};
-  for (const Pic& p : pics) {
+  for (const pictures_test::PictureSize& p : pictures_test::kJpegPictures) {
     SCOPED_TRACE(p.path);
     const JpegInfo info = parseJpeg(readResource(p.path));
     EXPECT_TRUE(info.jfif);

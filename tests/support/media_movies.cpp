@@ -152,13 +152,7 @@ MovieData jpegAlpha() {
 MovieData lossless() {
     MovieData m = smallStage();
     // Colour-mapped: 4 colours, 6 x 4 indices in rows padded to 32 bits.
-    DefineBitsLossless l3;
-    l3.version = 1;
-    l3.id = 30;
-    l3.format = 3;
-    l3.width = 6;
-    l3.height = 4;
-    l3.colorTableSize = 4;
+    DefineBitsLossless l3 = losslessBitmap(1, 30, 3, 6, 4, 4);
     Bytes raw = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
     const std::size_t row = losslessRowBytes(3, 6);
     for (int y = 0; y < 4; ++y) {
@@ -213,16 +207,8 @@ MovieData morph() {
     a.id = 40;
     a.startBounds = Rect{-10, 410, -10, 410};
     a.endBounds = Rect{70, 830, 70, 730};
-    MorphFillStyle solid;
-    solid.startColor = {220, 30, 30, 255};
-    solid.endColor = {30, 30, 220, 160};
-    a.fills = {solid};
-    MorphLineStyle line;
-    line.startWidth = 20;
-    line.endWidth = 60;
-    line.startColor = {0, 0, 0, 255};
-    line.endColor = {0, 120, 0, 255};
-    a.lines = {line};
+    a.fills = {morphFill({220, 30, 30, 255}, {30, 30, 220, 160})};
+    a.lines = {morphLine(20, 60, {0, 0, 0, 255}, {0, 120, 0, 255})};
     StyleChange s = styles(std::nullopt, 1, 1);
     s.moveX = 0;
     s.moveY = 0;
@@ -406,15 +392,7 @@ MovieData eventSound() {
     raw.sampleCount = 100;
     m.tags.push_back(raw);
 
-    SoundStreamHead h;
-    h.version = 2;
-    h.playbackRate = 0;
-    h.playback16Bit = false;
-    h.format = SoundFormat::RawLittle;
-    h.rate = 0;
-    h.is16Bit = false;
-    h.samplesPerBlock = 459;
-    m.tags.push_back(h);
+    m.tags.push_back(streamHead(SoundFormat::RawLittle, 0, false, false, 459));
 
     StartSound s1;
     s1.soundId = 80;

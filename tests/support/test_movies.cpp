@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <utility>
 
 #include "swf/format/action_builder.h"
 
@@ -71,6 +72,30 @@ DefineShape rectShape(std::uint16_t id, int x0, int y0, int x1, int y1, FillStyl
     d.shape.fills = {fill};
     d.shape.records = rectRecords(x0, y0, x1, y1, 1);
     return d;
+}
+
+DefineBitsLossless losslessBitmap(std::uint8_t version, std::uint16_t id, std::uint8_t format, std::uint16_t width,
+                                  std::uint16_t height, std::uint16_t colorTableSize, Bytes zlibData) {
+    return {.version = version, .id = id, .format = format, .width = width, .height = height,
+            .colorTableSize = colorTableSize, .zlibData = std::move(zlibData)};
+}
+
+SoundStreamHead streamHead(SoundFormat format, std::uint8_t rate, bool is16Bit, bool stereo,
+                           std::uint16_t samplesPerBlock, std::uint8_t version) {
+    SoundStreamHead h;
+    h.version = version;
+    h.playbackRate = h.rate = rate;
+    h.playback16Bit = h.is16Bit = is16Bit;
+    h.playbackStereo = h.stereo = stereo;
+    h.format = format;
+    h.samplesPerBlock = samplesPerBlock;
+    return h;
+}
+
+MorphFillStyle morphFill(Rgba from, Rgba to) { return {.startColor = from, .endColor = to}; }
+
+MorphLineStyle morphLine(std::uint16_t startWidth, std::uint16_t endWidth, Rgba from, Rgba to) {
+    return {.startWidth = startWidth, .endWidth = endWidth, .startColor = from, .endColor = to};
 }
 
 PlaceObject place(std::uint16_t depth, std::uint16_t id, int x, int y) {

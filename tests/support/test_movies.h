@@ -21,6 +21,16 @@ std::vector<ShapeRecord> rectRecords(int x0, int y0, int x1, int y1, std::uint32
 // A circle of eight quadratic curves, fill style 1 inside.
 std::vector<ShapeRecord> circleRecords(int cx, int cy, int r, std::uint32_t fill, std::uint32_t line = 0);
 DefineShape rectShape(std::uint16_t id, int x0, int y0, int x1, int y1, FillStyle fill, int version = 3);
+// A solid morph fill and a morph line style, each from its start to its end look.
+MorphFillStyle morphFill(Rgba from, Rgba to);
+MorphLineStyle morphLine(std::uint16_t startWidth, std::uint16_t endWidth, Rgba from, Rgba to);
+// A DefineBitsLossless (version 1) or DefineBitsLossless2 (version 2) header
+// with its deflated colour table and pixels.
+DefineBitsLossless losslessBitmap(std::uint8_t version, std::uint16_t id, std::uint8_t format, std::uint16_t width,
+                                  std::uint16_t height, std::uint16_t colorTableSize, Bytes zlibData = {});
+// A sound stream head that plays back just as the stream is coded.
+SoundStreamHead streamHead(SoundFormat format, std::uint8_t rate, bool is16Bit, bool stereo,
+                           std::uint16_t samplesPerBlock, std::uint8_t version = 2);
 PlaceObject place(std::uint16_t depth, std::uint16_t id, int x = 0, int y = 0);
 PlaceObject moveObject(std::uint16_t depth, int x, int y);
 Gradient gradient(std::vector<GradientRecord> recs, SpreadMode spread = SpreadMode::Pad,

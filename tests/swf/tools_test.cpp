@@ -13,32 +13,20 @@
 
 #include "swf/format/writer.h"
 #include "tests/support/test_movies.h"
+#include "tests/support/tool_run.h"
 
 namespace {
 
 std::string tool(const char* name) { return std::string(TK_APP_DIR) + "/" + name; }
 
-struct ToolRun {
-    int code;
-    std::string out;
-};
+using tk::test::ToolRun;
 
-ToolRun run(const std::string& cmd) {
-    ToolRun r{-1, {}};
-    FILE* f = popen((cmd + " 2>&1").c_str(), "r");
-    if (!f) return r;
-    char buf[512];
-    while (fgets(buf, sizeof buf, f)) r.out += buf;
-    int st = pclose(f);
-    r.code = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
+// Runs a command with its standard error mixed into the output.
+ToolRun run(const std::string& cmd) { return tk::test::runTool(cmd + " 2>&1"); }
 
 // Each test writes its own file: CTest runs the tests of this file in parallel.
 std::string writeFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    std::string path = std::string(TK_BINARY_DIR) + "/" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return path;
+    return tk::test::writeBuildFile(name, bytes);
 }
 
 class SwfTools : public ::testing::Test {

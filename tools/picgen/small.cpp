@@ -9,6 +9,19 @@
 
 namespace picgen {
 
+namespace {
+
+// A linear gradient through three colours, the middle one at `mid`.
+QLinearGradient threeColours(QPointF from, QPointF to, QColor first, qreal mid, QColor middle, QColor last) {
+  QLinearGradient g(from, to);
+  g.setColorAt(0, first);
+  g.setColorAt(mid, middle);
+  g.setColorAt(1, last);
+  return g;
+}
+
+}  // namespace
+
 QImage drawLessonBackground(const Fonts& f) {
   QImage img(650, 530, QImage::Format_RGB32);
   img.fill(Qt::white);
@@ -125,10 +138,8 @@ QImage drawAppIcon(int side) {
   p.translate(32, 38);
   p.rotate(-45);
   const qreal half = 5.5;
-  QLinearGradient wood(0, -half, 0, half);
-  wood.setColorAt(0, QColor(0xFF, 0xE0, 0x4A));
-  wood.setColorAt(0.5, QColor(0xF7, 0xC8, 0x1E));
-  wood.setColorAt(1, QColor(0xB8, 0x82, 0x08));
+  const QLinearGradient wood = threeColours(QPointF(0, -half), QPointF(0, half), QColor(0xFF, 0xE0, 0x4A), 0.5,
+                                            QColor(0xF7, 0xC8, 0x1E), QColor(0xB8, 0x82, 0x08));
   p.setPen(QPen(QColor(0x8A, 0x5E, 0x0A), 1.2));
   p.setBrush(wood);
   p.drawRect(QRectF(-17, -half, 36, 2 * half));
@@ -156,10 +167,8 @@ QImage drawAppIcon(int side) {
   gem.lineTo(26, half + 1.5);
   gem.lineTo(19, half + 1.5);
   gem.closeSubpath();
-  QLinearGradient ruby(19, -half, 31, half);
-  ruby.setColorAt(0, QColor(0xFF, 0x8A, 0x90));
-  ruby.setColorAt(0.45, QColor(0xE8, 0x2B, 0x35));
-  ruby.setColorAt(1, QColor(0xB5, 0x12, 0x20));
+  const QLinearGradient ruby = threeColours(QPointF(19, -half), QPointF(31, half), QColor(0xFF, 0x8A, 0x90), 0.45,
+                                            QColor(0xE8, 0x2B, 0x35), QColor(0xB5, 0x12, 0x20));
   p.setPen(QPen(QColor(0x7A, 0x0A, 0x14), 1.0));
   p.setBrush(ruby);
   p.drawPath(gem);

@@ -11,12 +11,9 @@ out=${2:-docs/screenshots}
 program="$build/bin/tarvik-dovadovore-fr"
 mkdir -p "$out"
 
-display=:$(( 120 + RANDOM % 20 ))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+. tools/virtual-display.sh
+start_virtual_display 120 20
 trap 'kill $app $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 window() { xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
 origin() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'; }

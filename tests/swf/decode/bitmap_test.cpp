@@ -9,6 +9,7 @@
 
 #include "swf/decode/bitmap.h"
 #include "swf/decode/inflate.h"
+#include "tests/support/test_movies.h"
 
 namespace {
 
@@ -77,14 +78,7 @@ TEST(BitmapTags, ExactBytesBothWays) {
     EXPECT_EQ(encodeDefineBitsJpeg(j3), j3bytes);
     EXPECT_EQ(*parseDefineBitsJpeg(3, j3bytes), j3);
 
-    DefineBitsLossless l;
-    l.version = 2;
-    l.id = 3;
-    l.format = 3;
-    l.width = 5;
-    l.height = 1;
-    l.colorTableSize = 2;
-    l.zlibData = {0x78, 0x9C};
+    const DefineBitsLossless l = samples::losslessBitmap(2, 3, 3, 5, 1, 2, {0x78, 0x9C});
     const B lbytes{3, 0, 3, 5, 0, 1, 0, 1, 0x78, 0x9C};
     EXPECT_EQ(encodeDefineBitsLossless(l), lbytes);
     EXPECT_EQ(*parseDefineBitsLossless(2, lbytes), l);

@@ -9,6 +9,7 @@
 #include "swf/player/stream_scheduler.h"
 #include "swf/format/reader.h"
 #include "swf/format/writer.h"
+#include "tests/support/test_movies.h"
 
 namespace {
 
@@ -73,14 +74,10 @@ TEST(SoundTags, ExactBytesBothWays) {
     EXPECT_EQ(encodeStartSound(s2), s2bytes);
     EXPECT_EQ(*parseStartSound(2, s2bytes), s2);
 
-    SoundStreamHead h;
-    h.version = 2;
+    // Played back at 11 kHz mono, coded at 44 kHz stereo.
+    SoundStreamHead h = samples::streamHead(SoundFormat::Mp3, 3, true, true, 1152);
     h.playbackRate = 1;
-    h.playback16Bit = true;
-    h.format = SoundFormat::Mp3;
-    h.rate = 3;
-    h.stereo = true;
-    h.samplesPerBlock = 1152;
+    h.playbackStereo = false;
     h.latencySeek = -2;
     const B hbytes{0x06, 0x2F, 0x80, 0x04, 0xFE, 0xFF};
     EXPECT_EQ(encodeSoundStreamHead(h), hbytes);

@@ -275,14 +275,7 @@ std::vector<TagVector> tagVectors() {
     }
     {
         // Format 3: the colour table size is stored minus one. Pixel data stays deflated.
-        DefineBitsLossless l;
-        l.version = 1;
-        l.id = 6;
-        l.format = 3;
-        l.width = 2;
-        l.height = 1;
-        l.colorTableSize = 2;
-        l.zlibData = {0x78, 0x9C, 0xAA};
+        DefineBitsLossless l = losslessBitmap(1, 6, 3, 2, 1, 2, {0x78, 0x9C, 0xAA});
         v.push_back({"DefineBitsLossless format 3", l,
                      {0x0B, 0x05, 0x06, 0x00, 0x03, 0x02, 0x00, 0x01, 0x00, 0x01, 0x78, 0x9C, 0xAA}});
         l.id = 7;
@@ -294,13 +287,7 @@ std::vector<TagVector> tagVectors() {
                      {0x0A, 0x05, 0x07, 0x00, 0x05, 0x01, 0x00, 0x01, 0x00, 0x01, 0x02, 0x03}});
     }
     {
-        DefineBitsLossless l;
-        l.version = 2;
-        l.id = 8;
-        l.format = 5;
-        l.width = 320;
-        l.height = 240;
-        l.zlibData = {0xDE, 0xAD};
+        DefineBitsLossless l = losslessBitmap(2, 8, 5, 320, 240, 0, {0xDE, 0xAD});
         v.push_back({"DefineBitsLossless2 format 5", l,
                      {0x09, 0x09, 0x08, 0x00, 0x05, 0x40, 0x01, 0xF0, 0x00, 0xDE, 0xAD}});
         // A full 256-entry colour table: size byte 0xFF.
@@ -322,10 +309,7 @@ std::vector<TagVector> tagVectors() {
         m.id = 9;
         m.startBounds = Rect{0, 20, 0, 20};
         m.endBounds = Rect{0, 40, 0, 40};
-        MorphFillStyle f;
-        f.startColor = {255, 0, 0, 255};
-        f.endColor = {0, 0, 255, 255};
-        m.fills = {f};
+        m.fills = {samples::morphFill({255, 0, 0, 255}, {0, 0, 255, 255})};
         StyleChange s;
         s.fill1 = 1;
         m.startEdges = {s, StraightEdge{20, 0}};
@@ -556,26 +540,11 @@ std::vector<TagVector> tagVectors() {
     }
     {
         // MP3 streams carry the latency seek after the sample count.
-        SoundStreamHead h;
-        h.version = 2;
-        h.playbackRate = 3;
-        h.playbackStereo = true;
-        h.format = SoundFormat::Mp3;
-        h.rate = 3;
-        h.stereo = true;
-        h.samplesPerBlock = 3675;
+        SoundStreamHead h = streamHead(SoundFormat::Mp3, 3, true, true, 3675);
         h.latencySeek = 576;
         v.push_back({"SoundStreamHead2 MP3", h, {0x46, 0x0B, 0x0F, 0x2F, 0x5B, 0x0E, 0x40, 0x02}});
         // Uncompressed 8-bit 11 kHz mono: no latency field.
-        SoundStreamHead raw;
-        raw.version = 2;
-        raw.playbackRate = 1;
-        raw.playback16Bit = false;
-        raw.format = SoundFormat::RawLittle;
-        raw.rate = 1;
-        raw.is16Bit = false;
-        raw.samplesPerBlock = 918;
-        v.push_back({"SoundStreamHead2 8-bit", raw, {0x44, 0x0B, 0x04, 0x34, 0x96, 0x03}});
+        v.push_back({"SoundStreamHead2 8-bit", streamHead(SoundFormat::RawLittle, 1, false, false, 918), {0x44, 0x0B, 0x04, 0x34, 0x96, 0x03}});
     }
     v.push_back({"SoundStreamBlock", SoundStreamBlock{{0x00, 0x01, 0x02}}, {0xC3, 0x04, 0x00, 0x01, 0x02}});
     v.push_back({"SoundStreamBlock long header", SoundStreamBlock{B(100, 0x5A)},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "swf/player/morph.h"
+#include "tests/support/test_movies.h"
 
 namespace {
 
@@ -10,12 +11,7 @@ using namespace swf;
 using B = std::vector<std::uint8_t>;
 
 StyleChange moveTo(int x, int y, std::optional<std::uint32_t> fill1 = {}, std::optional<std::uint32_t> line = {}) {
-    StyleChange s;
-    s.moveX = x;
-    s.moveY = y;
-    s.fill1 = fill1;
-    s.line = line;
-    return s;
+    return samples::styleChange(x, y, std::nullopt, fill1, line);
 }
 
 // A square of side 100 twips that grows into a 300-twip square, red to blue.
@@ -24,16 +20,8 @@ DefineMorphShape growingSquare() {
     m.id = 4;
     m.startBounds = {0, 100, 0, 100};
     m.endBounds = {0, 300, 0, 300};
-    MorphFillStyle f;
-    f.startColor = {255, 0, 0, 255};
-    f.endColor = {0, 0, 255, 255};
-    m.fills = {f};
-    MorphLineStyle l;
-    l.startWidth = 20;
-    l.endWidth = 60;
-    l.startColor = {0, 0, 0, 255};
-    l.endColor = {0, 0, 0, 0};
-    m.lines = {l};
+    m.fills = {samples::morphFill({255, 0, 0, 255}, {0, 0, 255, 255})};
+    m.lines = {samples::morphLine(20, 60, {0, 0, 0, 255}, {0, 0, 0, 0})};
     m.startEdges = {moveTo(0, 0, 1, 1), StraightEdge{100, 0}, StraightEdge{0, 100}, StraightEdge{-100, 0}, StraightEdge{0, -100}};
     m.endEdges = {moveTo(0, 0), StraightEdge{300, 0}, StraightEdge{0, 300}, StraightEdge{-300, 0}, StraightEdge{0, -300}};
     return m;

@@ -19,6 +19,7 @@
 #include "swf/player/morph.h"
 #include "swf/render/paint.h"
 #include "tests/support/golden.h"
+#include "tests/support/test_movies.h"
 #include "swf/player/player.h"
 #include "swf/format/reader.h"
 #include "swf/render/renderer.h"
@@ -156,16 +157,8 @@ TEST(MediaGolden, MorphAtThreeRatios) {
     DefineMorphShape m;
     m.id = 1;
     m.startBounds = m.endBounds = {0, 1600, 0, 1600};
-    MorphFillStyle f;
-    f.startColor = {220, 30, 30, 255};
-    f.endColor = {30, 60, 220, 255};
-    m.fills = {f};
-    MorphLineStyle l;
-    l.startWidth = 20;
-    l.endWidth = 80;
-    l.startColor = {0, 0, 0, 255};
-    l.endColor = {0, 120, 0, 255};
-    m.lines = {l};
+    m.fills = {samples::morphFill({220, 30, 30, 255}, {30, 60, 220, 255})};
+    m.lines = {samples::morphLine(20, 80, {0, 0, 0, 255}, {0, 120, 0, 255})};
     // A small square at the top left turns into a diamond with one curved side.
     m.startEdges = {select(200, 200, 1, 1), StraightEdge{400, 0}, StraightEdge{0, 400}, StraightEdge{-400, 0}, StraightEdge{0, -400}};
     StyleChange endMove;

@@ -23,6 +23,16 @@ const QSize kGoldenSize(240, 160);
 
 QImage normalised(const QImage& img) { return img.convertToFormat(QImage::Format_ARGB32); }
 
+// The player painted with `pres` over the whole of a transparent square image.
+QImage renderedSquare(swf::Player& player, int side, const swf::Presentation& pres) {
+    QImage img(side, side, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    swf::render(player, p, QRectF(0, 0, side, side), pres);
+    p.end();
+    return img;
+}
+
 TEST(SwfGolden, EveryTestMovieMatchesItsGoldenRender) {
     for (const auto& m : swf::samples::goldenMovies()) {
         for (int frame : m.goldenFrames) {
@@ -77,14 +87,9 @@ TEST(SwfPresentation, TransparentMarginsShapesOutsideTheStageStayVisible) {
 
 TEST(SwfPresentation, OpaqueModeFillsTheViewportWithTheBackgroundColour) {
     swf::Player player(squareMovie());
-    QImage img(400, 400, QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
-    {
-        QPainter p(&img);
-        swf::Presentation pres;
-        pres.transparent = false;
-        swf::render(player, p, QRectF(0, 0, 400, 400), pres);
-    }
+    swf::Presentation pres;
+    pres.transparent = false;
+    const QImage img = renderedSquare(player, 400, pres);
     EXPECT_EQ(img.pixel(200, 50), qRgb(0, 255, 0));
     EXPECT_EQ(img.pixel(200, 200), qRgb(255, 0, 0));
 }
@@ -115,13 +120,9 @@ TEST(SwfPresentation, AntialiasingSoftensEdgesOnlyWhenAsked) {
     m->tags.push_back(swf::ShowFrame{});
     swf::Player player(m);
     auto partialAlphaPixels = [&](bool aa) {
-        QImage img(100, 100, QImage::Format_ARGB32);
-        img.fill(Qt::transparent);
-        QPainter p(&img);
         swf::Presentation pres;
         pres.antialias = aa;
-        swf::render(player, p, QRectF(0, 0, 100, 100), pres);
-        p.end();
+        const QImage img = renderedSquare(player, 100, pres);
         int n = 0;
         for (int y = 0; y < 100; ++y)
             for (int x = 0; x < 100; ++x) {
@@ -168,29 +169,37 @@ TEST(SwfRasterCache, CachedFramesMatchDirectlyDrawnOnes) {
 
 namespace {
 
+// A 2000 x 2000 twip stage showing one DefineShape4 drawn with line style
+// `l`: the pen starts at (x, y) with that line and follows `edges`; `p`
+// places it.
+std::shared_ptr<swf::MovieData> strokedMovie(const swf::LineStyle& l, int x, int y,
+                                             const std::vector<swf::ShapeRecord>& edges, const swf::PlaceObject& p) {
+    auto m = std::make_shared<swf::MovieData>();
+    m->header.frame = swf::Rect{0, 2000, 0, 2000};
+    swf::DefineShape d;
+    d.version = 4;
+    d.id = 1;
+    d.shape.lines = {l};
+    d.shape.records = {swf::samples::styleChange(x, y, std::nullopt, std::nullopt, 1)};
+    d.shape.records.insert(d.shape.records.end(), edges.begin(), edges.end());
+    m->tags = {d, p, swf::ShowFrame{}};
+    return m;
+}
+
 // A square outline with flat caps and miter joins: where the run returns to
 // its start it is joined (the corner is filled), not left with two flat caps.
 // (Qt's stroker joins any run whose ends meet, so noClose cannot reopen it.)
 TEST(SwfLines, ClosedRunsAreJoined) {
     auto cornerPainted = [](bool noClose) {
-        auto m = std::make_shared<swf::MovieData>();
-        m->header.frame = swf::Rect{0, 2000, 0, 2000};
-        swf::DefineShape d;
-        d.version = 4;
-        d.id = 1;
         swf::LineStyle l;
         l.width = 200;
         l.startCap = l.endCap = swf::CapStyle::None;
         l.join = swf::JoinStyle::Miter;
         l.noClose = noClose;
-        d.shape.lines = {l};
-        swf::StyleChange s;
-        s.moveX = 500;
-        s.moveY = 500;
-        s.line = 1;
-        d.shape.records = {s, swf::StraightEdge{1000, 0}, swf::StraightEdge{0, 1000}, swf::StraightEdge{-1000, 0},
-                           swf::StraightEdge{0, -1000}};
-        m->tags = {d, swf::samples::place(1, 1), swf::ShowFrame{}};
+        auto m = strokedMovie(l, 500, 500,
+                              {swf::StraightEdge{1000, 0}, swf::StraightEdge{0, 1000}, swf::StraightEdge{-1000, 0},
+                               swf::StraightEdge{0, -1000}},
+                              swf::samples::place(1, 1));
         // 100 px for 2000 twips: the start corner's outer square spans 20..25 px.
         QImage img = normalised(swf::renderFrame(*m, 1, QSize(100, 100)));
         return qAlpha(img.pixel(21, 21)) > 128;
@@ -206,23 +215,12 @@ namespace {
 // is scaled up; an ordinary line grows with it.
 TEST(SwfLines, NonScalingStrokesKeepTheirWidth) {
     auto paintedRows = [](bool noScale) {
-        auto m = std::make_shared<swf::MovieData>();
-        m->header.frame = swf::Rect{0, 2000, 0, 2000};
-        swf::DefineShape d;
-        d.version = 4;
-        d.id = 1;
         swf::LineStyle l;
         l.width = 40;  // 2 px at 100 px for 2000 twips
         l.noHScale = l.noVScale = noScale;
-        d.shape.lines = {l};
-        swf::StyleChange s;
-        s.moveX = 0;
-        s.moveY = 100;
-        s.line = 1;
-        d.shape.records = {s, swf::StraightEdge{400, 0}};
         swf::PlaceObject p = swf::samples::place(1, 1);
         p.matrix->scaleX = p.matrix->scaleY = 5 << 16;  // the line lands at y = 500 twips, 25 px
-        m->tags = {d, p, swf::ShowFrame{}};
+        auto m = strokedMovie(l, 0, 100, {swf::StraightEdge{400, 0}}, p);
         QImage img = normalised(swf::renderFrame(*m, 1, QSize(100, 100)));
         int rows = 0;
         for (int y = 0; y < 100; ++y)
