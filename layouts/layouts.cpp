@@ -92,10 +92,15 @@ ScreenLayout makeSplash() {
 }
 
 // The main menu's nine titles, their widths in twips.
-constexpr std::array<const char*, 9> kTitles = {
-    "Démarrer Tarvik",         "Barres d'outils principales", "Dessiner une pièce en L",
-    "Créer une coque",         "Créer congé, chanfrein...",   "Créer un perçage",
-    "Formats d'affichage de la pièce", "Animation personnalisée", "Animation par l'assistant"};
+constexpr std::array<const char*, 9> kTitles = {"Démarrer Tarvik",
+                                                "Barres d'outils principales",
+                                                "Dessiner une pièce en L",
+                                                "Créer une coque",
+                                                "Créer congé, chanfrein...",
+                                                "Créer un perçage",
+                                                "Formats d'affichage de la pièce",
+                                                "Animation personnalisée",
+                                                "Animation par l'assistant"};
 constexpr std::array<int, 9> kTitleWidths = {3375, 3735, 3615, 3615, 3615, 3615, 4095, 4095, 3615};
 
 ScreenLayout makeMainMenu() {
@@ -143,9 +148,24 @@ ScreenLayout makePictureMenu() {
     // Every hot spot lies above its own row's hover picture.
     s.controls = {
         picture("Image3", -1, {9240, 0, 375, 375}, nullptr, kHandCursor),
-        hotSpot(8), hover(8), hotSpot(7), hover(7), hotSpot(5), hotSpot(6), hover(6), hover(5),
-        hotSpot(4), hover(4), hotSpot(3), hover(3), hotSpot(2), hover(2), hotSpot(0), hotSpot(1),
-        hover(1), hover(0),
+        hotSpot(8),
+        hover(8),
+        hotSpot(7),
+        hover(7),
+        hotSpot(5),
+        hotSpot(6),
+        hover(6),
+        hover(5),
+        hotSpot(4),
+        hover(4),
+        hotSpot(3),
+        hover(3),
+        hotSpot(2),
+        hover(2),
+        hotSpot(0),
+        hotSpot(1),
+        hover(1),
+        hover(0),
     };
     return s;
 }

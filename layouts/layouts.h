@@ -39,8 +39,8 @@ struct LessonRow {
     const char* caption;
     int clientWidth, clientHeight;  // twips
     rt::StartPosition position;
-    rt::TwipRect player;             // flash1
-    int menuLeft, quitLeft;          // Label1(0) and Label1(1), twips
+    rt::TwipRect player;     // flash1
+    int menuLeft, quitLeft;  // Label1(0) and Label1(1), twips
 };
 std::span<const LessonRow> lessonRows();
 

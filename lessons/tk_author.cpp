@@ -18,19 +18,17 @@
 
 namespace {
 
-int usage()
-{
+int usage() {
     std::fprintf(stderr,
                  "usage : tk-author SOURCE.lesson -o FILM.swf\n"
                  "        tk-author --stats FILM.swf...\n");
     return 2;
 }
 
-int stats(const std::vector<std::string>& files)
-{
+int stats(const std::vector<std::string>& files) {
     int failures = 0;
-    std::printf("%-20s %7s %7s %6s %7s %6s %6s %7s %8s\n", "film", "images", "durée", "étapes", "glyphes",
-                "textes", "formes", "inconnu", "octets");
+    std::printf("%-20s %7s %7s %6s %7s %6s %6s %7s %8s\n", "film", "images", "durée", "étapes", "glyphes", "textes",
+                "formes", "inconnu", "octets");
     for (const std::string& f : files) {
         std::ifstream in(f, std::ios::binary);
         std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -47,23 +45,21 @@ int stats(const std::vector<std::string>& files)
             continue;
         }
         const lessons::MovieStats s = lessons::movieStats(*r.movie);
-        std::printf("%-20s %7d %6.1fs %6d %7d %6d %6d %7d %8zu\n", name.c_str(), s.frames, s.seconds, s.steps,
-                    s.glyphs, s.texts, s.shapes, s.unknownTags, bytes.size());
+        std::printf("%-20s %7d %6.1fs %6d %7d %6d %6d %7d %8zu\n", name.c_str(), s.frames, s.seconds, s.steps, s.glyphs,
+                    s.texts, s.shapes, s.unknownTags, bytes.size());
     }
     return failures ? 1 : 0;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // Glyph outlines come from QRawFont, which needs a GUI application but no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && args[0] == "--stats") {
-        if (args.size() < 2)
-            return usage();
+        if (args.size() < 2) return usage();
         return stats({args.begin() + 1, args.end()});
     }
     std::string src, out;
@@ -75,8 +71,7 @@ int main(int argc, char** argv)
         else
             return usage();
     }
-    if (src.empty() || out.empty())
-        return usage();
+    if (src.empty() || out.empty()) return usage();
     try {
         const lessons::Script script = lessons::loadScript(src);
         const std::vector<std::uint8_t> bytes = lessons::writeMovie(lessons::compose(script));

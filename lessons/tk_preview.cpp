@@ -14,8 +14,7 @@
 #include <cstring>
 #include <string>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     std::string src, out;
@@ -39,8 +38,7 @@ int main(int argc, char** argv)
         const lessons::Timeline t = lessons::compose(s);
         const std::size_t step = std::max<std::size_t>(1, std::size_t(std::lround(every * t.fps)));
         std::vector<std::size_t> picks;
-        for (std::size_t f = 0; f < t.frames.size(); f += step)
-            picks.push_back(f);
+        for (std::size_t f = 0; f < t.frames.size(); f += step) picks.push_back(f);
         const double scale = width / t.width;
         const int cw = int(t.width * scale), ch = int(t.height * scale);
         const int cols = 4, rows = int((picks.size() + cols - 1) / cols);

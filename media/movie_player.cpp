@@ -49,7 +49,8 @@ PlayerSettings settingsFrom(const PersistedState& state) {
 }
 
 MoviePlayer::MoviePlayer(rt::ControlSite& site, const PersistedState& state, QSize sizeTwips)
-    : site_(site), settings_(settingsFrom(state)),
+    : site_(site),
+      settings_(settingsFrom(state)),
       sizePx_(rt::twipsToPixels(sizeTwips.width()), rt::twipsToPixels(sizeTwips.height())) {
     // The layout's rectangle decides where and how large the player is drawn;
     // the persisted extent is only compared, since both come from one design.
@@ -127,8 +128,10 @@ void MoviePlayer::setMovie(const QString& path, bool repaint) {
         const bool sound = hasSound(*loaded.movie);
         player_ = std::make_unique<swf::Player>(std::move(loaded.movie));
         player_->setLooping(settings_.loop);
-        if (settings_.playAtOnce) startClock();
-        else player_->stop();
+        if (settings_.playAtOnce)
+            startClock();
+        else
+            player_->stop();
         if (sound) audio_ = std::make_unique<swf::AudioOutput>(player_->mixer());
         followPlayback();
     }
@@ -171,14 +174,18 @@ void MoviePlayer::onTick() {
     if (player_->currentFrame() != before || sprites) site_.invalidate();
     // A movie that stopped itself (its last frame without looping, or a stop
     // action) and has nothing left moving needs no clock.
-    if (!player_->playing() && !sprites) stopClock();
-    else followPlayback();  // a movie that stopped itself while its sprites move on is silent
+    if (!player_->playing() && !sprites)
+        stopClock();
+    else
+        followPlayback();  // a movie that stopped itself while its sprites move on is silent
 }
 
 void MoviePlayer::followPlayback() {
     if (!audio_) return;
-    if (player_ && player_->playing() && timer_) audio_->resume();
-    else audio_->suspend();
+    if (player_ && player_->playing() && timer_)
+        audio_->resume();
+    else
+        audio_->suspend();
 }
 
 void MoviePlayer::pointer(QPoint local, bool held) {
@@ -189,8 +196,10 @@ void MoviePlayer::pointer(QPoint local, bool held) {
     if (!invertible) return;
     if (!player_->pointer(fromPixels.map(QPointF(local) + QPointF(0.5, 0.5)), held)) return;
     // A button's script may have started or stopped the movie.
-    if (player_->playing()) startClock();
-    else followPlayback();
+    if (player_->playing())
+        startClock();
+    else
+        followPlayback();
     site_.invalidate();
 }
 
@@ -219,8 +228,8 @@ QRect MoviePlayer::noticeBox(const QRect& area) const {
     // The stage as shown, and inside it the corner every lesson keeps free of
     // content that matters: 40 stage pixels from the left, 24 from the bottom.
     const swf::Rect& frame = player_->header().frame;
-    const QRectF stage = swf::stageTransform(frame, QRectF(area)).mapRect(
-        QRectF(frame.xmin, frame.ymin, frame.width(), frame.height()));
+    const QRectF stage =
+        swf::stageTransform(frame, QRectF(area)).mapRect(QRectF(frame.xmin, frame.ymin, frame.width(), frame.height()));
     const qreal px = stage.width() / std::max(1.0, frame.width() / 20.0);
     const QSize text = QFontMetrics(noticeFont()).size(Qt::TextSingleLine, notice_);
     const int pad = 6;
@@ -315,19 +324,21 @@ void MoviePlayer::perform(MenuAction action) {
 }
 
 rt::ExternalFactory moviePlayerFactory() {
-    return [](const rt::ControlDef& def, rt::ControlSite& site, QString& reason) -> std::unique_ptr<rt::ExternalControl> {
-        const QString classId = def.classId ? QString::fromLatin1(def.classId) : QString();
-        if (classId.compare(QLatin1String(flash::kClassId), Qt::CaseInsensitive) != 0) {
-            reason = QStringLiteral("classe de composant inconnue %1").arg(classId.isEmpty() ? QStringLiteral("(aucune)") : classId);
-            return nullptr;
-        }
-        const StateDecodeResult decoded = decodeState(def.persisted);
-        if (!decoded.ok()) {
-            reason = decoded.error.message();
-            return nullptr;
-        }
-        return std::make_unique<MoviePlayer>(site, *decoded.state, QSize(def.rect.width, def.rect.height));
-    };
+    return
+        [](const rt::ControlDef& def, rt::ControlSite& site, QString& reason) -> std::unique_ptr<rt::ExternalControl> {
+            const QString classId = def.classId ? QString::fromLatin1(def.classId) : QString();
+            if (classId.compare(QLatin1String(flash::kClassId), Qt::CaseInsensitive) != 0) {
+                reason = QStringLiteral("classe de composant inconnue %1")
+                             .arg(classId.isEmpty() ? QStringLiteral("(aucune)") : classId);
+                return nullptr;
+            }
+            const StateDecodeResult decoded = decodeState(def.persisted);
+            if (!decoded.ok()) {
+                reason = decoded.error.message();
+                return nullptr;
+            }
+            return std::make_unique<MoviePlayer>(site, *decoded.state, QSize(def.rect.width, def.rect.height));
+        };
 }
 
 }  // namespace media

@@ -16,7 +16,7 @@
 namespace swf {
 class AudioOutput;
 class Player;
-}
+}  // namespace swf
 
 namespace media {
 
@@ -43,8 +43,7 @@ public:
     MoviePlayer(rt::ControlSite& site, const PersistedState& state, QSize sizeTwips);
     ~MoviePlayer() override;
 
-    rt::Status invoke(int dispid, rt::InvokeKind kind, std::span<const rt::Variant> args,
-                      rt::Variant* result) override;
+    rt::Status invoke(int dispid, rt::InvokeKind kind, std::span<const rt::Variant> args, rt::Variant* result) override;
     void paint(QPainter& painter, const QRect& area) override;
     void mouseMove(QPoint local, int buttons) override;
     void mousePress(QPoint local, rt::MouseButton button) override;

@@ -138,9 +138,12 @@ std::vector<std::uint8_t> encodeState(const PersistedState& s) {
     w.u32(s.extentHeight);
     for (const ValueSlot& slot : kSlots) {
         w.u16(typeOf(slot.field));
-        if (auto f = std::get_if<StringField>(&slot.field)) w.string(s.**f);
-        else if (auto f = std::get_if<BoolField>(&slot.field)) w.u16(std::uint16_t((s.**f).raw));
-        else if (auto f = std::get_if<IntField>(&slot.field)) w.u32(std::uint32_t(s.**f));
+        if (auto f = std::get_if<StringField>(&slot.field))
+            w.string(s.**f);
+        else if (auto f = std::get_if<BoolField>(&slot.field))
+            w.u16(std::uint16_t((s.**f).raw));
+        else if (auto f = std::get_if<IntField>(&slot.field))
+            w.u32(std::uint32_t(s.**f));
         else if (auto f = std::get_if<ObjectField>(&slot.field))
             w.out.insert(w.out.end(), (s.**f).begin(), (s.**f).end());
     }
@@ -168,7 +171,7 @@ StateDecodeResult decodeState(std::span<const std::uint8_t> block) {
             if (count > r.left()) return fail(StateError::CountPastEnd, r.pos - 4, slot.name);
             if (count % 2 != 0) return fail(StateError::OddCount, r.pos - 4, slot.name);
             if (count == 0) {
-                s.**f = std::nullopt;
+                s.** f = std::nullopt;
                 continue;
             }
             const std::size_t units = count / 2;
@@ -182,7 +185,7 @@ StateDecodeResult decodeState(std::span<const std::uint8_t> block) {
             std::uint16_t last = 0;
             r.u16(last);
             if (last != 0) return fail(StateError::NoTerminator, r.pos - 2, slot.name);
-            s.**f = std::move(text);
+            s.** f = std::move(text);
         } else if (auto f = std::get_if<BoolField>(&slot.field)) {
             std::uint16_t v = 0;
             if (!r.u16(v)) return fail(StateError::Truncated, r.pos, slot.name);
@@ -190,7 +193,7 @@ StateDecodeResult decodeState(std::span<const std::uint8_t> block) {
         } else if (auto f = std::get_if<IntField>(&slot.field)) {
             std::uint32_t v = 0;
             if (!r.u32(v)) return fail(StateError::Truncated, r.pos, slot.name);
-            s.**f = std::int32_t(v);
+            s.** f = std::int32_t(v);
         } else if (auto f = std::get_if<ObjectField>(&slot.field)) {
             if (r.left() < 16) return fail(StateError::Truncated, r.pos, slot.name);
             for (auto& b : s.**f) b = block[r.pos++];

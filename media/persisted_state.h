@@ -39,7 +39,7 @@ struct StoredBool {
 using StoredString = std::optional<QString>;
 
 struct PersistedState {
-    std::uint32_t extentWidth = 0;   // HIMETRIC (0.01 mm)
+    std::uint32_t extentWidth = 0;  // HIMETRIC (0.01 mm)
     std::uint32_t extentHeight = 0;
 
     StoredString flashVars;
@@ -70,15 +70,15 @@ struct PersistedState {
 
 // Why a block was refused.
 enum class StateError {
-    WrongSize,        // the block is not 210 bytes (its values decoded fine otherwise)
-    BadSignature,     // not "gUfU"
-    UnknownFormat,    // a format word other than 0x00000710
-    Truncated,        // a header, type code or value runs past the end
-    WrongType,        // a type code other than the one its position requires
-    CountPastEnd,     // a string's byte count runs past the end of the block
-    OddCount,         // a string's byte count is odd (not whole UTF-16 units)
-    NoTerminator,     // a non-empty string does not end with a zero character
-    TrailingBytes,    // bytes left after the 22nd value
+    WrongSize,      // the block is not 210 bytes (its values decoded fine otherwise)
+    BadSignature,   // not "gUfU"
+    UnknownFormat,  // a format word other than 0x00000710
+    Truncated,      // a header, type code or value runs past the end
+    WrongType,      // a type code other than the one its position requires
+    CountPastEnd,   // a string's byte count runs past the end of the block
+    OddCount,       // a string's byte count is odd (not whole UTF-16 units)
+    NoTerminator,   // a non-empty string does not end with a zero character
+    TrailingBytes,  // bytes left after the 22nd value
 };
 
 struct StateDecodeError {

@@ -53,8 +53,10 @@ Image::Image(Screen& screen, const ControlDef& def) : Control(screen, def), pict
 ExternalHost::ExternalHost(Screen& screen, const ControlDef& def, const ExternalFactory& factory)
     : Control(screen, def) {
     QString reason;
-    if (factory) object_ = factory(def, *this, reason);
-    else reason = QStringLiteral("aucun composant n'est disponible");
+    if (factory)
+        object_ = factory(def, *this, reason);
+    else
+        reason = QStringLiteral("aucun composant n'est disponible");
     if (!object_) {
         for (int id : timers_) screen_.runtime().removeTimer(id);
         throw cannotCreateObject(name(), reason);
@@ -68,7 +70,8 @@ ExternalHost::~ExternalHost() {
 }
 
 void ExternalHost::setProperty(int dispid, const QString& member, Variant value) {
-    const Status status = object_->invoke(dispid, InvokeKind::PropertyPut, std::span<const Variant>(&value, 1), nullptr);
+    const Status status =
+        object_->invoke(dispid, InvokeKind::PropertyPut, std::span<const Variant>(&value, 1), nullptr);
     if (status != kOk) throw automationFailed(member, status);
 }
 

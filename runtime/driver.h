@@ -44,7 +44,7 @@ public:
                    std::function<void(int)> chosen) override;
 
     bool quitCalled() const { return quit_; }
-    const std::vector<QString>& errors() const { return errors_; }     // message texts, in order
+    const std::vector<QString>& errors() const { return errors_; }  // message texts, in order
     const std::vector<int>& errorNumbers() const { return numbers_; }
     // The last window operations, oldest first ("show Form2", "destroy Form2"):
     // kept short so long in-process runs do not grow.

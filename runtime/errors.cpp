@@ -31,10 +31,9 @@ RuntimeError cannotCreateObject(const QString& control, const QString& reason) {
 }
 
 RuntimeError automationFailed(const QString& member, qint32 status) {
-    return {err::AutomationError,
-            QStringLiteral("Erreur Automation : « %1 » a échoué (code 0x%2)")
-                .arg(member)
-                .arg(static_cast<quint32>(status), 8, 16, QLatin1Char('0'))};
+    return {err::AutomationError, QStringLiteral("Erreur Automation : « %1 » a échoué (code 0x%2)")
+                                      .arg(member)
+                                      .arg(static_cast<quint32>(status), 8, 16, QLatin1Char('0'))};
 }
 
 RuntimeError invalidCall(const QString& what) {

@@ -10,13 +10,13 @@ namespace rt {
 
 // Error numbers, in the numbering the course's screens were written against.
 namespace err {
-inline constexpr int InvalidCall = 5;         // invalid procedure call or argument
-inline constexpr int Overflow = 6;            // arithmetic overflow
-inline constexpr int DivisionByZero = 11;     // division by zero
+inline constexpr int InvalidCall = 5;      // invalid procedure call or argument
+inline constexpr int Overflow = 6;         // arithmetic overflow
+inline constexpr int DivisionByZero = 11;  // division by zero
 inline constexpr int NoSuchArrayElement = 340;
-inline constexpr int ObjectRequired = 424;    // no control of that name on the screen
+inline constexpr int ObjectRequired = 424;  // no control of that name on the screen
 inline constexpr int CannotCreateObject = 429;
-inline constexpr int NotSupported = 438;      // property or method not supported by the object
+inline constexpr int NotSupported = 438;  // property or method not supported by the object
 inline constexpr int AutomationError = 440;
 }  // namespace err
 

@@ -68,7 +68,7 @@ public:
 
 // Creates the control a layout names; returns nullptr with `reason` set when
 // it cannot (unknown class, persisted state that does not decode).
-using ExternalFactory = std::function<std::unique_ptr<ExternalControl>(
-    const ControlDef& def, ControlSite& site, QString& reason)>;
+using ExternalFactory =
+    std::function<std::unique_ptr<ExternalControl>(const ControlDef& def, ControlSite& site, QString& reason)>;
 
 }  // namespace rt

@@ -168,10 +168,9 @@ void Runtime::runDueTimers() {
     const std::int64_t now = clock_.nowMs();
     // Bounded, so a stalled clock can never keep the loop here.
     for (int guard = 0; guard < 1000 && !ended_; ++guard) {
-        auto it = std::min_element(timers_.begin(), timers_.end(),
-                                   [](const TimerEntry& a, const TimerEntry& b) {
-                                       return a.due != b.due ? a.due < b.due : a.id < b.id;
-                                   });
+        auto it = std::min_element(timers_.begin(), timers_.end(), [](const TimerEntry& a, const TimerEntry& b) {
+            return a.due != b.due ? a.due < b.due : a.id < b.id;
+        });
         if (it == timers_.end() || it->due > now) break;
         // A late tick does not come in a burst: the next one is one interval
         // after this one, or after now when the clock has run far ahead.

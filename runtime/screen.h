@@ -82,34 +82,42 @@ protected:
     void quit();                    // Unload(this), then End
 
     // Handler registration, in a screen class's constructor.
-    template <class S> void onLoad(void (S::*f)()) {
+    template <class S>
+    void onLoad(void (S::*f)()) {
         load_ = [this, f] { (static_cast<S*>(this)->*f)(); };
     }
-    template <class S> void onMouseMove(void (S::*f)(short, short, float, float)) {
+    template <class S>
+    void onMouseMove(void (S::*f)(short, short, float, float)) {
         formMove_ = [this, f](short b, short s, float x, float y) { (static_cast<S*>(this)->*f)(b, s, x, y); };
     }
-    template <class S> void onMouseMove(const char* control, void (S::*f)(short, short, float, float)) {
+    template <class S>
+    void onMouseMove(const char* control, void (S::*f)(short, short, float, float)) {
         handlers_[control].move = [this, f](short, short b, short s, float x, float y) {
             (static_cast<S*>(this)->*f)(b, s, x, y);
         };
     }
-    template <class S> void onMouseMove(const char* control, void (S::*f)(short, short, short, float, float)) {
+    template <class S>
+    void onMouseMove(const char* control, void (S::*f)(short, short, short, float, float)) {
         handlers_[control].move = [this, f](short i, short b, short s, float x, float y) {
             (static_cast<S*>(this)->*f)(i, b, s, x, y);
         };
     }
-    template <class S> void onClick(const char* control, void (S::*f)()) {
+    template <class S>
+    void onClick(const char* control, void (S::*f)()) {
         handlers_[control].click = [this, f](short) { (static_cast<S*>(this)->*f)(); };
     }
-    template <class S> void onClick(const char* control, void (S::*f)(short)) {
+    template <class S>
+    void onClick(const char* control, void (S::*f)(short)) {
         handlers_[control].click = [this, f](short i) { (static_cast<S*>(this)->*f)(i); };
     }
-    template <class S> void onTimer(const char* control, void (S::*f)()) {
+    template <class S>
+    void onTimer(const char* control, void (S::*f)()) {
         handlers_[control].timer = [this, f] { (static_cast<S*>(this)->*f)(); };
     }
 
 private:
-    template <class T> T& as(Control& c, std::string_view name) {
+    template <class T>
+    T& as(Control& c, std::string_view name) {
         if (auto* t = dynamic_cast<T*>(&c)) return *t;
         throw notSupported(QString::fromUtf8(name.data(), qsizetype(name.size())), QStringLiteral("propriété"));
     }

@@ -9,8 +9,8 @@ namespace screens {
 
 namespace {
 
-constexpr int kRest = 15;        // bright white
-constexpr int kHighlighted = 14; // light yellow
+constexpr int kRest = 15;         // bright white
+constexpr int kHighlighted = 14;  // light yellow
 
 }  // namespace
 
@@ -27,8 +27,8 @@ LessonScreen::LessonScreen(rt::Runtime& runtime, const LessonMember& member)
 void LessonScreen::Form_Load() {
     namespace flash = media::flash;
     // The folder, a backslash and the file name, with nothing added or removed.
-    const QString path = rt::applicationFolder() + QStringLiteral("\\") + QString::fromUtf8(member_.movie) +
-                         QStringLiteral(".swf");
+    const QString path =
+        rt::applicationFolder() + QStringLiteral("\\") + QString::fromUtf8(member_.movie) + QStringLiteral(".swf");
     external("flash1").setProperty(flash::kDispidMovie, QStringLiteral("Movie"), path);
     external("flash1").call(flash::kDispidRewind, QStringLiteral("Rewind"));
     external("flash1").call(flash::kDispidPlay, QStringLiteral("Play"));

@@ -13,6 +13,7 @@ struct LessonMember {
                         // also the name of its source, lessons/sources/<movie>.lesson
 };
 
+// clang-format off
 inline constexpr LessonMember kLessonMembers[] = {
     {"Form3", "demarre_tk"},
     {"Form4", "barres_outils"},
@@ -34,5 +35,6 @@ inline constexpr LessonMember kLessonMembers[] = {
     {"Form21", "rainure_en_t"},
     {"Form22", "rainure_aronde"},
 };
+// clang-format on
 
 }  // namespace screens

@@ -6,8 +6,8 @@
 namespace screens {
 
 namespace {
-constexpr int kRest = 0;         // black
-constexpr int kHighlighted = 13; // light magenta
+constexpr int kRest = 0;          // black
+constexpr int kHighlighted = 13;  // light magenta
 }  // namespace
 
 Form1::Form1(rt::Runtime& runtime) : rt::Screen(runtime, layouts::mainMenu()) {

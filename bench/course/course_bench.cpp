@@ -28,9 +28,9 @@
 namespace {
 
 double nowNs() {
-    return double(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                      std::chrono::system_clock::now().time_since_epoch())
-                      .count());
+    return double(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count());
 }
 
 double cpuSeconds() {
@@ -160,8 +160,10 @@ int course(double t0, bool splashOnly) {
     watch.painted = [&](double t) {
         std::printf("course_start_to_splash_paint_ms %.1f\n", (t - t0) / 1e6);
         std::fflush(stdout);
-        if (splashOnly) qApp->quit();
-        else QTimer::singleShot(300, runStep);
+        if (splashOnly)
+            qApp->quit();
+        else
+            QTimer::singleShot(300, runStep);
     };
     QTimer::singleShot(0, [&] { runtime.start(); });
     return qApp->exec();

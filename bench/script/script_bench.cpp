@@ -48,15 +48,29 @@ void runProgram(benchmark::State& state, const Asm& program) {
 
 void Arithmetic(benchmark::State& state) {
     runProgram(state, loop(100000, [](Asm& a) {
-        a.push({"x"}).get("x").get("i").push({2}).code(op::Multiply).code(op::Add2).push({1}).code(op::Subtract).code(op::SetVariable);
-    }));
+                   a.push({"x"})
+                       .get("x")
+                       .get("i")
+                       .push({2})
+                       .code(op::Multiply)
+                       .code(op::Add2)
+                       .push({1})
+                       .code(op::Subtract)
+                       .code(op::SetVariable);
+               }));
 }
 
 // The same loop in a DefineFunction2 body with registers, as compilers emit local variables.
 void ArithmeticInRegisters(benchmark::State& state) {
     Asm body;
     body.push({0}).storeRegister(1).code(op::Pop).push({0}).storeRegister(2).code(op::Pop).label("top");
-    body.push({Reg{2}, Reg{1}, 2}).code(op::Multiply).code(op::Add2).push({1}).code(op::Subtract).storeRegister(2).code(op::Pop);
+    body.push({Reg{2}, Reg{1}, 2})
+        .code(op::Multiply)
+        .code(op::Add2)
+        .push({1})
+        .code(op::Subtract)
+        .storeRegister(2)
+        .code(op::Pop);
     body.push({Reg{1}}).code(op::Increment).storeRegister(1).code(op::Pop);
     body.push({Reg{1}, 100000}).code(op::Less2).ifTrue("top");
     body.push({Reg{2}}).code(op::Return);
@@ -137,7 +151,7 @@ void CollectionPause(benchmark::State& state) {
         longestCpu = std::max(longestCpu, m.heap().stats().lastPauseCpuMs);
     }
     state.counters["cells"] = static_cast<double>(m.heap().cellCount());
-    state.counters["longest_pause_ms"] = longest;          // wall clock, includes time other processes took
+    state.counters["longest_pause_ms"] = longest;         // wall clock, includes time other processes took
     state.counters["longest_pause_cpu_ms"] = longestCpu;  // this thread's CPU time
 }
 

@@ -62,18 +62,24 @@ Figures measure(const swf::MovieData& data, int passes, QSize size, bool timeAdv
             auto t0 = clock::now();
             double c0 = threadCpuMs();
             if (timeAdvance) {
-                if (frame == 1) player.rewind();
-                else player.forward();
+                if (frame == 1)
+                    player.rewind();
+                else
+                    player.forward();
             }
             img.fill(Qt::transparent);
             QPainter p(&img);
             swf::render(player, p, QRectF(QPointF(0, 0), QSizeF(size)));
             p.end();
             double t = std::chrono::duration<double, std::milli>(clock::now() - t0).count();
-            if (pass > 0 || frame > 1) cpu.push_back(threadCpuMs() - c0);
-            else f.cpuColdMs = threadCpuMs() - c0;
-            if (pass == 0 && frame == 1) f.coldMs = t;  // includes tessellating every shape
-            else ms.push_back(t);
+            if (pass > 0 || frame > 1)
+                cpu.push_back(threadCpuMs() - c0);
+            else
+                f.cpuColdMs = threadCpuMs() - c0;
+            if (pass == 0 && frame == 1)
+                f.coldMs = t;  // includes tessellating every shape
+            else
+                ms.push_back(t);
             if (pass > 0) f.steadyMaxMs = std::max(f.steadyMaxMs, t);  // every image cached
             if (!timeAdvance) player.forward();
         }
@@ -120,9 +126,10 @@ int main(int argc, char** argv) {
     print("bitmaps: " + std::to_string(bitmapFrames) + " JPEG 705x481", measure(bitmaps, passes, size, true));
     std::printf("wall-clock ms unless marked cpu (thread CPU time, immune to other processes)\n");
     std::printf("cold: first frame, shapes tessellated; max pass>1: later passes, images cached\n");
-    std::printf("bitmaps: JPEGs of %.1f KB on average; each frame timed with the move to it (rewind or forward)\n"
-                "         and its JPEG decoded (a new player every pass); the other movies drawing only\n",
-                jpegBytes / 1024.0 / bitmapFrames);
+    std::printf(
+        "bitmaps: JPEGs of %.1f KB on average; each frame timed with the move to it (rewind or forward)\n"
+        "         and its JPEG decoded (a new player every pass); the other movies drawing only\n",
+        jpegBytes / 1024.0 / bitmapFrames);
     std::printf("goal: median <= 2 ms, max <= 8 ms per frame\n");
     return 0;
 }

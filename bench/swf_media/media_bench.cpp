@@ -51,7 +51,8 @@ QImage screen() {
     p.fillRect(img.rect(), g);
     for (int i = 0; i < 12; ++i) p.fillRect(20 + i * 55, 300 - i * 15, 40, 150 + i * 15, QColor(40 + i * 15, 160, 80));
     p.setPen(Qt::white);
-    for (int y = 20; y < 280; y += 18) p.drawText(20, y, QStringLiteral("Leçon : les fenêtres, les menus et les boutons"));
+    for (int y = 20; y < 280; y += 18)
+        p.drawText(20, y, QStringLiteral("Leçon : les fenêtres, les menus et les boutons"));
     return img;
 }
 

@@ -16,44 +16,55 @@ namespace {
 
 // Depths of the stage, bottom to top; a piece's text lies just above its shapes.
 enum Depth {
-    kBase = 1, kBaseText = 2, kToolbar0 = 3,  // 3..6: the four toolbars
-    kTree = 8, kTreeText = 9,
-    kPart = 11, kPartText = 12,
-    kTimeline = 14, kTimelineText = 15,
+    kBase = 1,
+    kBaseText = 2,
+    kToolbar0 = 3,  // 3..6: the four toolbars
+    kTree = 8,
+    kTreeText = 9,
+    kPart = 11,
+    kPartText = 12,
+    kTimeline = 14,
+    kTimelineText = 15,
     kStatusText = 20,
-    kNote = 25, kNoteText = 26,
-    kMenu = 30, kMenuText = 31,
-    kDialog = 33, kDialogText = 34,
-    kTooltip = 36, kTooltipText = 37,
-    kCaption = 50, kCaptionText = 51,
-    kSummary = 90, kSummaryText = 91,
-    kTitle = 92, kTitleText = 93,
-    kRipple = 100, kPointer = 101,
+    kNote = 25,
+    kNoteText = 26,
+    kMenu = 30,
+    kMenuText = 31,
+    kDialog = 33,
+    kDialogText = 34,
+    kTooltip = 36,
+    kTooltipText = 37,
+    kCaption = 50,
+    kCaptionText = 51,
+    kSummary = 90,
+    kSummaryText = 91,
+    kTitle = 92,
+    kTitleText = 93,
+    kRipple = 100,
+    kPointer = 101,
 };
 
 }  // namespace
 
-Composer::Composer(const Script& s) : s_(s)
-{
+Composer::Composer(const Script& s) : s_(s) {
     for (const Declaration& d : s.solids) {
-        if (model.solids.count(d.name))
-            throw SourceError(d.line, "solide déjà déclaré : " + d.name);
+        if (model.solids.count(d.name)) throw SourceError(d.line, "solide déjà déclaré : " + d.name);
         model.solids[d.name] = &d;
         buildSolid(d);  // report bad parameters before anything is composed
     }
-    for (const Declaration& d : s.sketches)
-        model.sketches[d.name] = buildSketch(d);
+    for (const Declaration& d : s.sketches) model.sketches[d.name] = buildSketch(d);
     model.camera = frameLesson(s);
     state.yaw = model.camera.startYaw;
     state.pitch = model.camera.startPitch;
-    state.tree = {{"Pièce1", "part"}, {"Plan de face", "plane"}, {"Plan de dessus", "plane"},
-                   {"Plan de droite", "plane"}, {"Origine", "origin"}};
+    state.tree = {{"Pièce1", "part"},
+                  {"Plan de face", "plane"},
+                  {"Plan de dessus", "plane"},
+                  {"Plan de droite", "plane"},
+                  {"Origine", "origin"}};
 }
 
-Timeline Composer::run()
-{
-    for (const Command& c : s_.intro)
-        exec(c, true);
+Timeline Composer::run() {
+    for (const Command& c : s_.intro) exec(c, true);
     const StageState start = state;
     // The title card, then it fades out over the window.
     title_ = 1;
@@ -66,12 +77,10 @@ Timeline Composer::run()
         state.caption = st.caption;
         label_ = "etape" + std::to_string(i + 1);
         const std::size_t before = t_.frames.size();
-        for (const Command& c : st.commands)
-            exec(c, false);
+        for (const Command& c : st.commands) exec(c, false);
         const double minimum = 2.0 + 0.05 * double(utf32(st.caption).size());
         const double spent = double(t_.frames.size() - before) / t_.fps;
-        if (spent < minimum)
-            hold(minimum - spent);
+        if (spent < minimum) hold(minimum - spent);
     }
     // Closing summary, then the title card comes back so the loop joins up.
     label_ = "resume";
@@ -84,14 +93,11 @@ Timeline Composer::run()
 
 int Composer::frames(double seconds) const { return std::max(0, int(std::lround(seconds * t_.fps))); }
 
-void Composer::hold(double seconds)
-{
-    for (int i = 0, n = frames(seconds); i < n; ++i)
-        emit();
+void Composer::hold(double seconds) {
+    for (int i = 0, n = frames(seconds); i < n; ++i) emit();
 }
 
-void Composer::fade(double& v, double from, double to, double seconds)
-{
+void Composer::fade(double& v, double from, double to, double seconds) {
     const int n = std::max(1, frames(seconds));
     for (int i = 1; i <= n; ++i) {
         v = from + (to - from) * double(i) / n;
@@ -99,30 +105,24 @@ void Composer::fade(double& v, double from, double to, double seconds)
     }
 }
 
-void Composer::place(Frame& f, int depth, int symbol, double alpha, double tx, double ty, double scale)
-{
-    if (symbol < 0 || alpha <= 0.001)
-        return;
+void Composer::place(Frame& f, int depth, int symbol, double alpha, double tx, double ty, double scale) {
+    if (symbol < 0 || alpha <= 0.001) return;
     f.layers[depth] = Placement{symbol, tx, ty, scale, std::min(alpha, 1.0)};
 }
 
-std::set<std::string> Composer::pressedTools() const
-{
+std::set<std::string> Composer::pressedTools() const {
     static const char* ids[] = {"ombrearetes", "ombre", "lcs", "lcv", "filaire"};
     const DisplayMode modes[] = {DisplayMode::ShadedEdges, DisplayMode::Shaded, DisplayMode::HiddenRemoved,
                                  DisplayMode::HiddenVisible, DisplayMode::Wireframe};
     std::set<std::string> p;
     for (int i = 0; i < 5; ++i)
-        if (state.mode == modes[i])
-            p.insert(ids[i]);
+        if (state.mode == modes[i]) p.insert(ids[i]);
     for (const auto& [n, ss] : state.sketches)
-        if (ss.visible && !state.dialog)
-            p.insert("esquisse");
+        if (ss.visible && !state.dialog) p.insert("esquisse");
     return p;
 }
 
-void Composer::emit()
-{
+void Composer::emit() {
     Frame f;
     f.label = label_;
     label_.clear();
@@ -171,12 +171,10 @@ void Composer::emit()
         }
         if (state.note)
             piece(kNote, [&](Drawing& d, TextBlock& t) { ui::drawNote(d, t, state.note->text, state.note->target); });
-        if (state.menu)
-            piece(kMenu, [&](Drawing& d, TextBlock& t) { ui::drawMenu(d, t, *state.menu, state.pointer); });
+        if (state.menu) piece(kMenu, [&](Drawing& d, TextBlock& t) { ui::drawMenu(d, t, *state.menu, state.pointer); });
         if (state.dialog)
-            piece(kDialog, [&](Drawing& d, TextBlock& t) {
-                ui::drawDialog(d, t, *state.dialog, state.pointer, state.caret);
-            });
+            piece(kDialog,
+                  [&](Drawing& d, TextBlock& t) { ui::drawDialog(d, t, *state.dialog, state.pointer, state.caret); });
         if (state.step > 0)
             piece(kCaption, [&](Drawing& d, TextBlock& t) { ui::drawCaption(d, t, state.step, state.caption); });
         if (state.rippleAge < 6) {
@@ -184,21 +182,20 @@ void Composer::emit()
             place(f, kRipple, t_.shape(ui::rippleShape()), 1 - a / 6, state.ripplePos.x, state.ripplePos.y,
                   0.6 + 0.2 * a);
         }
-        if (state.pointerOn)
-            place(f, kPointer, t_.shape(ui::pointerShape()), 1, state.pointer.x, state.pointer.y);
+        if (state.pointerOn) place(f, kPointer, t_.shape(ui::pointerShape()), 1, state.pointer.x, state.pointer.y);
     }
     if (summary_ > 0)
-        piece(kSummary, [&](Drawing& d, TextBlock& t) { ui::drawSummaryCard(d, t, s_.summary); }, summary_);
+        piece(
+            kSummary, [&](Drawing& d, TextBlock& t) { ui::drawSummaryCard(d, t, s_.summary); }, summary_);
     if (title_ > 0)
-        piece(kTitle, [&](Drawing& d, TextBlock& t) { ui::drawTitleCard(d, t, s_.title, s_.subtitle); }, title_);
+        piece(
+            kTitle, [&](Drawing& d, TextBlock& t) { ui::drawTitleCard(d, t, s_.title, s_.subtitle); }, title_);
     t_.frames.push_back(std::move(f));
-    if (state.rippleAge < 99)
-        ++state.rippleAge;
+    if (state.rippleAge < 99) ++state.rippleAge;
     ++state.rest;
 }
 
-void Composer::movePointer(Pt to, double seconds)
-{
+void Composer::movePointer(Pt to, double seconds) {
     const Pt from = state.pointer;
     const int n = std::max(1, frames(seconds));
     const double dx = to.x - from.x, dy = to.y - from.y;
@@ -210,21 +207,19 @@ void Composer::movePointer(Pt to, double seconds)
         // (13 px wide) out of the part of the stage every screen shows.
         const ui::Rect w = ui::windowRect(), safe = ui::safeArea();
         state.pointer = {std::clamp(from.x + dx * u - dy * bow, w.x + 1, safe.x + safe.w - 13),
-                          std::clamp(from.y + dy * u + dx * bow, w.y + 1, w.y + w.h - 1)};
+                         std::clamp(from.y + dy * u + dx * bow, w.y + 1, w.y + w.h - 1)};
         state.rest = 0;
         emit();
     }
     state.pointer = to;
 }
 
-void Composer::click()
-{
+void Composer::click() {
     state.rippleAge = 0;
     state.ripplePos = state.pointer;
 }
 
-void Composer::orientTo(double yaw, double pitch, double seconds)
-{
+void Composer::orientTo(double yaw, double pitch, double seconds) {
     const double y0 = state.yaw, p0 = state.pitch;
     const int n = std::max(1, frames(seconds));
     for (int i = 1; i <= n; ++i) {
@@ -235,29 +230,21 @@ void Composer::orientTo(double yaw, double pitch, double seconds)
     }
 }
 
-Pt Composer::target(const Command& c, std::size_t& i) const
-{
-    return pointerTarget(c, i, state, model, camera());
-}
+Pt Composer::target(const Command& c, std::size_t& i) const { return pointerTarget(c, i, state, model, camera()); }
 
-void Composer::exec(const Command& c, bool intro)
-{
+void Composer::exec(const Command& c, bool intro) {
     const Verb verb = findVerb(c.verb);
-    if (!verb)
-        throw SourceError(c.line, "commande inconnue : « " + c.verb + " »");
+    if (!verb) throw SourceError(c.line, "commande inconnue : « " + c.verb + " »");
     verb(*this, c, intro);
 }
 
-Timeline compose(const Script& s)
-{
-    if (s.summary.empty())
-        throw SourceError(0, "le résumé (« summary ») manque");
+Timeline compose(const Script& s) {
+    if (s.summary.empty()) throw SourceError(0, "le résumé (« summary ») manque");
     Composer c(s);
     return c.run();
 }
 
-LessonStats statsOf(const Script& s, const Timeline& t)
-{
+LessonStats statsOf(const Script& s, const Timeline& t) {
     return LessonStats{int(t.frames.size()), int(s.steps.size()), int(t.symbols.size())};
 }
 

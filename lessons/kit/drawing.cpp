@@ -8,30 +8,23 @@
 
 namespace lessons {
 
-Contour polyContour(const std::vector<Pt>& pts, bool closed)
-{
+Contour polyContour(const std::vector<Pt>& pts, bool closed) {
     Contour c;
     c.closed = closed;
-    if (pts.empty())
-        return c;
+    if (pts.empty()) return c;
     c.start = pts.front();
-    for (std::size_t i = 1; i < pts.size(); ++i)
-        c.segs.push_back(Seg{pts[i]});
-    if (closed && !(pts.back() == pts.front()))
-        c.segs.push_back(Seg{pts.front()});
+    for (std::size_t i = 1; i < pts.size(); ++i) c.segs.push_back(Seg{pts[i]});
+    if (closed && !(pts.back() == pts.front())) c.segs.push_back(Seg{pts.front()});
     return c;
 }
 
-Contour rectContour(double x, double y, double w, double h)
-{
+Contour rectContour(double x, double y, double w, double h) {
     return polyContour({{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}});
 }
 
-Contour roundRectContour(double x, double y, double w, double h, double r)
-{
+Contour roundRectContour(double x, double y, double w, double h, double r) {
     r = std::min({r, w / 2, h / 2});
-    if (r <= 0)
-        return rectContour(x, y, w, h);
+    if (r <= 0) return rectContour(x, y, w, h);
     Contour c;
     c.start = {x + r, y};
     c.segs.push_back(Seg{{x + w - r, y}});
@@ -45,8 +38,7 @@ Contour roundRectContour(double x, double y, double w, double h, double r)
     return c;
 }
 
-Contour circleContour(Pt c, double r)
-{
+Contour circleContour(Pt c, double r) {
     // Eight quadratic arcs; the control point lies on the bisector at r / cos(pi/8).
     constexpr int n = 8;
     const double step = 2 * std::numbers::pi / n;
@@ -63,8 +55,7 @@ Contour circleContour(Pt c, double r)
 
 namespace {
 // Elements as the drawing calls build them: one contour, filled or stroked.
-Element filled(Contour c, Rgba fill)
-{
+Element filled(Contour c, Rgba fill) {
     Element e;
     e.contours.push_back(std::move(c));
     e.filled = true;
@@ -72,8 +63,7 @@ Element filled(Contour c, Rgba fill)
     return e;
 }
 
-Element stroked(Contour c, double width, Rgba line)
-{
+Element stroked(Contour c, double width, Rgba line) {
     Element e;
     e.contours.push_back(std::move(c));
     e.lineWidth = width;
@@ -81,55 +71,41 @@ Element stroked(Contour c, double width, Rgba line)
     return e;
 }
 
-Element& push(std::vector<Element>& elements, Element e)
-{
+Element& push(std::vector<Element>& elements, Element e) {
     elements.push_back(std::move(e));
     return elements.back();
 }
 }  // namespace
 
-Element& Drawing::rect(double x, double y, double w, double h, Rgba fill)
-{
+Element& Drawing::rect(double x, double y, double w, double h, Rgba fill) {
     return push(elements, filled(rectContour(x, y, w, h), fill));
 }
 
-Element& Drawing::rectOutline(double x, double y, double w, double h, double width, Rgba line)
-{
+Element& Drawing::rectOutline(double x, double y, double w, double h, double width, Rgba line) {
     return push(elements, stroked(rectContour(x, y, w, h), width, line));
 }
 
-Element& Drawing::roundRect(double x, double y, double w, double h, double r, Rgba fill)
-{
+Element& Drawing::roundRect(double x, double y, double w, double h, double r, Rgba fill) {
     return push(elements, filled(roundRectContour(x, y, w, h, r), fill));
 }
 
-Element& Drawing::polygon(const std::vector<Pt>& pts, Rgba fill)
-{
+Element& Drawing::polygon(const std::vector<Pt>& pts, Rgba fill) {
     return push(elements, filled(polyContour(pts, true), fill));
 }
 
-Element& Drawing::polyline(const std::vector<Pt>& pts, double width, Rgba colour, bool closed)
-{
+Element& Drawing::polyline(const std::vector<Pt>& pts, double width, Rgba colour, bool closed) {
     return push(elements, stroked(polyContour(pts, closed), width, colour));
 }
 
-Element& Drawing::line(Pt a, Pt b, double width, Rgba colour)
-{
-    return polyline({a, b}, width, colour, false);
-}
+Element& Drawing::line(Pt a, Pt b, double width, Rgba colour) { return polyline({a, b}, width, colour, false); }
 
-Element& Drawing::circle(Pt c, double r, Rgba fill)
-{
-    return push(elements, filled(circleContour(c, r), fill));
-}
+Element& Drawing::circle(Pt c, double r, Rgba fill) { return push(elements, filled(circleContour(c, r), fill)); }
 
-Element& Drawing::ring(Pt c, double r, double width, Rgba colour)
-{
+Element& Drawing::ring(Pt c, double r, double width, Rgba colour) {
     return push(elements, stroked(circleContour(c, r), width, colour));
 }
 
-Element& Drawing::vgradientRect(double x, double y, double w, double h, Rgba top, Rgba bottom)
-{
+Element& Drawing::vgradientRect(double x, double y, double w, double h, Rgba top, Rgba bottom) {
     Element e;
     e.contours.push_back(rectContour(x, y, w, h));
     e.filled = true;
@@ -139,29 +115,25 @@ Element& Drawing::vgradientRect(double x, double y, double w, double h, Rgba top
 }
 
 namespace {
-void putNum(std::string& out, double v)
-{
+void putNum(std::string& out, double v) {
     // Twentieths of a pixel are the emitted resolution, so two drawings equal at that
     // resolution share one key.
     char buf[24];
     std::snprintf(buf, sizeof buf, "%ld,", std::lround(v * 20));
     out += buf;
 }
-void putPt(std::string& out, Pt p)
-{
+void putPt(std::string& out, Pt p) {
     putNum(out, p.x);
     putNum(out, p.y);
 }
-void putColour(std::string& out, Rgba c)
-{
+void putColour(std::string& out, Rgba c) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "#%02x%02x%02x%02x", c.r, c.g, c.b, c.a);
     out += buf;
 }
 }  // namespace
 
-std::string drawingKey(const Drawing& d)
-{
+std::string drawingKey(const Drawing& d) {
     std::string k;
     for (const Element& e : d.elements) {
         k += 'E';
@@ -196,8 +168,7 @@ std::string drawingKey(const Drawing& d)
     return k;
 }
 
-bool drawingBounds(const Drawing& d, double& x0, double& y0, double& x1, double& y1)
-{
+bool drawingBounds(const Drawing& d, double& x0, double& y0, double& x1, double& y1) {
     bool any = false;
     auto add = [&](Pt p, double pad) {
         if (!any) {
@@ -214,8 +185,7 @@ bool drawingBounds(const Drawing& d, double& x0, double& y0, double& x1, double&
             add(c.start, pad);
             for (const Seg& s : c.segs) {
                 add(s.to, pad);
-                if (s.curve)
-                    add(s.ctrl, pad);
+                if (s.curve) add(s.ctrl, pad);
             }
         }
     }

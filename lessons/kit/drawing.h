@@ -15,8 +15,7 @@ struct Rgba {
     friend bool operator==(const Rgba&, const Rgba&) = default;
 };
 
-constexpr Rgba rgb(std::uint32_t hex, std::uint8_t alpha = 255)
-{
+constexpr Rgba rgb(std::uint32_t hex, std::uint8_t alpha = 255) {
     return Rgba{std::uint8_t(hex >> 16), std::uint8_t(hex >> 8), std::uint8_t(hex), alpha};
 }
 
@@ -61,10 +60,7 @@ struct Drawing {
     std::vector<Element> elements;
 
     bool empty() const { return elements.empty(); }
-    void append(const Drawing& other)
-    {
-        elements.insert(elements.end(), other.elements.begin(), other.elements.end());
-    }
+    void append(const Drawing& other) { elements.insert(elements.end(), other.elements.begin(), other.elements.end()); }
 
     // Helpers building common elements.
     Element& rect(double x, double y, double w, double h, Rgba fill);

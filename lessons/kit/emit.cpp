@@ -21,8 +21,7 @@ public:
     EdgeWriter(std::vector<swf::ShapeRecord>& out, double unit) : out_(out), unit_(unit) {}
 
     void contour(const Contour& c, std::optional<std::uint32_t> fill1, std::optional<std::uint32_t> line,
-                 bool setStyles)
-    {
+                 bool setStyles) {
         swf::StyleChange sc;
         const std::int32_t x = q(c.start.x), y = q(c.start.y);
         sc.moveX = x;
@@ -37,14 +36,12 @@ public:
         for (const Seg& s : c.segs) {
             if (s.curve) {
                 const std::int32_t kx = q(s.ctrl.x), ky = q(s.ctrl.y), ax = q(s.to.x), ay = q(s.to.y);
-                if (kx == cx_ && ky == cy_ && ax == cx_ && ay == cy_)
-                    continue;
+                if (kx == cx_ && ky == cy_ && ax == cx_ && ay == cy_) continue;
                 out_.push_back(swf::CurvedEdge{kx - cx_, ky - cy_, ax - kx, ay - ky});
                 cx_ = ax, cy_ = ay;
             } else {
                 const std::int32_t ax = q(s.to.x), ay = q(s.to.y);
-                if (ax == cx_ && ay == cy_)
-                    continue;
+                if (ax == cx_ && ay == cy_) continue;
                 out_.push_back(swf::StraightEdge{ax - cx_, ay - cy_});
                 cx_ = ax, cy_ = ay;
             }
@@ -63,10 +60,8 @@ private:
     std::int32_t cx_ = 0, cy_ = 0;
 };
 
-swf::FillStyle fillOf(const Element& e)
-{
-    if (!e.gradient)
-        return swf::FillStyle::solid(col(e.fill));
+swf::FillStyle fillOf(const Element& e) {
+    if (!e.gradient) return swf::FillStyle::solid(col(e.fill));
     swf::FillStyle f;
     f.type = swf::FillType::LinearGradient;
     f.gradient.records = {{0, col(e.grad.from)}, {255, col(e.grad.to)}};
@@ -85,8 +80,7 @@ swf::FillStyle fillOf(const Element& e)
 
 }  // namespace
 
-swf::Shape shapeOf(const Drawing& d)
-{
+swf::Shape shapeOf(const Drawing& d) {
     struct Layer {
         std::vector<swf::FillStyle> fills;
         std::vector<swf::LineStyle> lines;
@@ -95,13 +89,11 @@ swf::Shape shapeOf(const Drawing& d)
     };
     std::vector<Layer> layers(1);
     for (const Element& e : d.elements) {
-        if (e.contours.empty())
-            continue;
+        if (e.contours.empty()) continue;
         const bool fill = e.filled || e.gradient;
         // The player draws a layer's fills before its lines: a fill that must cover
         // earlier lines opens a new layer.
-        if (fill && layers.back().hasLines)
-            layers.emplace_back();
+        if (fill && layers.back().hasLines) layers.emplace_back();
         Layer& L = layers.back();
         std::optional<std::uint32_t> fi, li;
         if (fill) {
@@ -124,8 +116,7 @@ swf::Shape shapeOf(const Drawing& d)
             L.hasLines = true;
         }
         EdgeWriter w(L.records, 20);
-        for (const Contour& c : e.contours)
-            w.contour(c, fi, li, true);
+        for (const Contour& c : e.contours) w.contour(c, fi, li, true);
     }
     swf::Shape shape;
     for (std::size_t i = 0; i < layers.size(); ++i) {
@@ -145,8 +136,7 @@ swf::Shape shapeOf(const Drawing& d)
     return shape;
 }
 
-swf::Shape glyphShape(const GlyphOutline& g)
-{
+swf::Shape glyphShape(const GlyphOutline& g) {
     swf::Shape s;
     EdgeWriter w(s.records, 1);
     bool first = true;
@@ -159,11 +149,9 @@ swf::Shape glyphShape(const GlyphOutline& g)
 
 namespace {
 
-swf::Rect boundsOf(const Drawing& d)
-{
+swf::Rect boundsOf(const Drawing& d) {
     double x0, y0, x1, y1;
-    if (!drawingBounds(d, x0, y0, x1, y1))
-        return {};
+    if (!drawingBounds(d, x0, y0, x1, y1)) return {};
     return {tw(x0) - 20, tw(x1) + 20, tw(y0) - 20, tw(y1) + 20};
 }
 
@@ -172,8 +160,7 @@ struct FontTables {
     std::map<char32_t, std::uint32_t> index[2];
 };
 
-swf::DefineFont fontOf(bool bold, const std::vector<char32_t>& codes)
-{
+swf::DefineFont fontOf(bool bold, const std::vector<char32_t>& codes) {
     FontBank& fb = FontBank::standard();
     swf::DefineFont f;
     f.version = 2;
@@ -204,8 +191,7 @@ swf::DefineFont fontOf(bool bold, const std::vector<char32_t>& codes)
     return f;
 }
 
-swf::DefineText textOf(const TextBlock& t, std::uint16_t id, const FontTables& ft)
-{
+swf::DefineText textOf(const TextBlock& t, std::uint16_t id, const FontTables& ft) {
     FontBank& fb = FontBank::standard();
     swf::DefineText d;
     d.version = 2;
@@ -233,15 +219,12 @@ swf::DefineText textOf(const TextBlock& t, std::uint16_t id, const FontTables& f
     return d;
 }
 
-swf::PlaceObject placeOf(int depth, const Placement& p, bool move, bool withChar, std::uint16_t id,
-                         bool withCx)
-{
+swf::PlaceObject placeOf(int depth, const Placement& p, bool move, bool withChar, std::uint16_t id, bool withCx) {
     swf::PlaceObject po;
     po.version = 2;
     po.depth = std::uint16_t(depth);
     po.move = move;
-    if (withChar)
-        po.characterId = id;
+    if (withChar) po.characterId = id;
     swf::Matrix m;
     m.scaleX = m.scaleY = std::int32_t(std::lround(p.scale * 65536));
     m.translateX = tw(p.tx);
@@ -257,8 +240,7 @@ swf::PlaceObject placeOf(int depth, const Placement& p, bool move, bool withChar
 
 }  // namespace
 
-swf::MovieData toMovie(const Timeline& t)
-{
+swf::MovieData toMovie(const Timeline& t) {
     swf::MovieData m;
     m.header.version = 8;
     m.header.frame = {0, tw(t.width), 0, tw(t.height)};
@@ -272,14 +254,11 @@ swf::MovieData toMovie(const Timeline& t)
     for (const Symbol& s : t.symbols)
         if (s.isText)
             for (const TextRun& r : s.text.runs)
-                for (char32_t c : r.text)
-                    used[r.bold].insert(c <= 0xFFFF ? c : U'?');
+                for (char32_t c : r.text) used[r.bold].insert(c <= 0xFFFF ? c : U'?');
     for (int b = 0; b < 2; ++b) {
         ft.codes[b].assign(used[b].begin(), used[b].end());
-        for (std::size_t i = 0; i < ft.codes[b].size(); ++i)
-            ft.index[b][ft.codes[b][i]] = std::uint32_t(i);
-        if (!ft.codes[b].empty())
-            m.tags.push_back(fontOf(b == 1, ft.codes[b]));
+        for (std::size_t i = 0; i < ft.codes[b].size(); ++i) ft.index[b][ft.codes[b][i]] = std::uint32_t(i);
+        if (!ft.codes[b].empty()) m.tags.push_back(fontOf(b == 1, ft.codes[b]));
     }
 
     // Character ids follow first use; the two fonts take ids 1 and 2.
@@ -287,8 +266,7 @@ swf::MovieData toMovie(const Timeline& t)
     std::uint16_t next = 3;
     std::map<int, Placement> shown;
     for (const Frame& f : t.frames) {
-        if (!f.label.empty())
-            m.tags.push_back(swf::FrameLabel{f.label, false});
+        if (!f.label.empty()) m.tags.push_back(swf::FrameLabel{f.label, false});
         for (auto it = shown.begin(); it != shown.end();) {
             if (!f.layers.count(it->first)) {
                 swf::RemoveObject r;
@@ -332,9 +310,6 @@ swf::MovieData toMovie(const Timeline& t)
     return m;
 }
 
-std::vector<std::uint8_t> writeMovie(const Timeline& t)
-{
-    return swf::write(toMovie(t), swf::Compression::Zlib);
-}
+std::vector<std::uint8_t> writeMovie(const Timeline& t) { return swf::write(toMovie(t), swf::Compression::Zlib); }
 
 }  // namespace lessons

@@ -15,8 +15,8 @@ namespace lessons {
 // Font ids of the movies: regular and bold DejaVu Sans.
 constexpr std::uint16_t kFontRegular = 1, kFontBold = 2;
 
-swf::Shape shapeOf(const Drawing& d);                // twips, origin at the stage's corner
-swf::Shape glyphShape(const GlyphOutline& g);        // em units (1024)
+swf::Shape shapeOf(const Drawing& d);          // twips, origin at the stage's corner
+swf::Shape glyphShape(const GlyphOutline& g);  // em units (1024)
 swf::MovieData toMovie(const Timeline& t);
 std::vector<std::uint8_t> writeMovie(const Timeline& t);  // compressed (CWS)
 

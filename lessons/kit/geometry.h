@@ -68,8 +68,8 @@ Solid shellBox(double w, double h, double d, double t);
 struct Hole {
     double x = 0, z = 0, r = 1;
 };
-Solid drilledBox(double w, double h, double d, const std::vector<Hole>& holes, int segments,
-                 double cboreRadius = 0, double cboreDepth = 0);
+Solid drilledBox(double w, double h, double d, const std::vector<Hole>& holes, int segments, double cboreRadius = 0,
+                 double cboreDepth = 0);
 
 // Cuts a convex solid by the plane dot(n, p) = offset, keeping the side where
 // dot(n, p) <= offset and closing it with a cap face tagged `capTag`.

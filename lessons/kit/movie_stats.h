@@ -9,14 +9,14 @@
 namespace lessons {
 
 struct MovieStats {
-    int frames = 0;        // ShowFrame tags
+    int frames = 0;  // ShowFrame tags
     double fps = 0;
     double seconds = 0;
-    int steps = 0;         // frame labels "etape1", "etape2", ...
+    int steps = 0;  // frame labels "etape1", "etape2", ...
     int fonts = 0, glyphs = 0;
     int texts = 0, textsWithGlyphs = 0;  // DefineText tags, those with glyphs of a defined font
     int shapes = 0;
-    int unknownTags = 0;   // tags the engine does not model
+    int unknownTags = 0;  // tags the engine does not model
 };
 
 MovieStats movieStats(const swf::MovieData& m);

@@ -6,8 +6,7 @@
 
 namespace lessons {
 
-void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonModel& m)
-{
+void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonModel& m) {
     const Camera cam = m.camera.at(st.yaw, st.pitch);
     const ui::Rect g = ui::graphicsArea();
     // Reference plane, behind the part.
@@ -23,8 +22,7 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
         else
             corners = {{a.x, a.y, 0}, {b.x, a.y, 0}, {b.x, b.y, 0}, {a.x, b.y, 0}};
         std::vector<Pt> quad;
-        for (V3 p : corners)
-            quad.push_back(cam.project(p));
+        for (V3 p : corners) quad.push_back(cam.project(p));
         Element& e = d.polygon(quad, rgb(0x7fb0ea, 55));
         e.lineWidth = 1.2;
         e.line = rgb(0x3d7cc9);
@@ -35,16 +33,13 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
         ro.highlightTag = st.faceSel;
         d.append(renderSolid(m.solidOf(st), cam, ro));
     }
-    if (st.edgeOn)
-        d.line(cam.project(st.edgeA), cam.project(st.edgeB), 3.2, rgb(0x2f8fff));
+    if (st.edgeOn) d.line(cam.project(st.edgeA), cam.project(st.edgeB), 3.2, rgb(0x2f8fff));
     for (const auto& [name, ss] : st.sketches) {
-        if (!ss.visible)
-            continue;
+        if (!ss.visible) continue;
         const SketchInfo& k = m.sketches.at(name);
         const int nseg = k.segments();
         std::vector<Pt> scr;
-        for (Pt q : k.pts)
-            scr.push_back(cam.project(k.point(q)));
+        for (Pt q : k.pts) scr.push_back(cam.project(k.point(q)));
         const double drawn = std::min(ss.drawn, double(nseg));
         const int whole = int(drawn);
         // Blue while the sketch can still move, black once fully defined.
@@ -56,8 +51,7 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
             Contour c;
             c.closed = false;
             c.start = scr[0];
-            for (int i = 1; i <= whole; ++i)
-                c.segs.push_back(Seg{scr[std::size_t(i) % scr.size()]});
+            for (int i = 1; i <= whole; ++i) c.segs.push_back(Seg{scr[std::size_t(i) % scr.size()]});
             if (drawn > whole) {
                 const Pt a = scr[std::size_t(whole) % scr.size()], b = scr[std::size_t(whole + 1) % scr.size()];
                 const double u = drawn - whole;
@@ -67,12 +61,10 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
             d.elements.push_back(e);
         }
         if (!k.circle)
-            for (int i = 0; i <= whole && i < int(scr.size()); ++i)
-                d.circle(scr[std::size_t(i)], 2.2, stroke);
+            for (int i = 0; i <= whole && i < int(scr.size()); ++i) d.circle(scr[std::size_t(i)], 2.2, stroke);
         // Dimensions: offset away from the sketch's middle, text upright.
         Pt mid{0, 0};
-        for (Pt p : scr)
-            mid = {mid.x + p.x / double(scr.size()), mid.y + p.y / double(scr.size())};
+        for (Pt p : scr) mid = {mid.x + p.x / double(scr.size()), mid.y + p.y / double(scr.size())};
         for (const SketchState::Dim& dim : ss.dims) {
             const std::string& label = dim.label;
             const Rgba ink = rgb(0x16335c);
@@ -80,7 +72,9 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
             // An arrowhead with its tip at `tip`, pointing along the unit vector `u`.
             auto arrow = [&](Pt tip, Pt u) {
                 const Pt n{-u.y * 2.5, u.x * 2.5};
-                d.polygon({tip, {tip.x - u.x * 7 + n.x, tip.y - u.y * 7 + n.y}, {tip.x - u.x * 7 - n.x, tip.y - u.y * 7 - n.y}},
+                d.polygon({tip,
+                           {tip.x - u.x * 7 + n.x, tip.y - u.y * 7 + n.y},
+                           {tip.x - u.x * 7 - n.x, tip.y - u.y * 7 - n.y}},
                           ink);
             };
             if (dim.mode == 'd') {
@@ -95,8 +89,7 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
                 // The label goes out on the upper side.
                 const bool flip = u.y > 0;
                 const Pt out = flip ? e2 : e1, back = flip ? e1 : e2;
-                if (flip)
-                    u = {-u.x, -u.y};
+                if (flip) u = {-u.x, -u.y};
                 const Pt far{out.x + u.x * 24, out.y + u.y * 24};
                 d.line(back, far, 1, ink);
                 arrow(out, u);
@@ -142,8 +135,7 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
                 const double dx = b.x - a.x, dy = b.y - a.y, len = std::max(std::hypot(dx, dy), 1e-6);
                 Pt nrm{-dy / len, dx / len};
                 const Pt m{(a.x + b.x) / 2, (a.y + b.y) / 2};
-                if ((m.x - mid.x) * nrm.x + (m.y - mid.y) * nrm.y < 0)
-                    nrm = {-nrm.x, -nrm.y};
+                if ((m.x - mid.x) * nrm.x + (m.y - mid.y) * nrm.y < 0) nrm = {-nrm.x, -nrm.y};
                 const double off = 18;
                 const Pt a2{a.x + nrm.x * off, a.y + nrm.y * off}, b2{b.x + nrm.x * off, b.y + nrm.y * off};
                 d.line({a.x + nrm.x * 3, a.y + nrm.y * 3}, {a2.x + nrm.x * 4, a2.y + nrm.y * 4}, 0.8, ink);
@@ -156,8 +148,7 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
             }
             const double w = FontBank::standard().width(false, utf32(label), 11);
             double x = k.circle ? tp.x : tp.x - w / 2;
-            if (dim.mode == 'g')
-                x = tp.x - w / 2;
+            if (dim.mode == 'g') x = tp.x - w / 2;
             const double y = tp.y + 4;
             x = std::clamp(x, g.x + 4, g.x + g.w - w - 4);
             d.rect(x - 3, y - 11, w + 6, 14, rgb(0xffffff, 220));

@@ -10,8 +10,7 @@ namespace lessons {
 namespace {
 QColor qc(Rgba c) { return QColor(c.r, c.g, c.b, c.a); }
 
-QPainterPath pathOf(const std::vector<Contour>& cs, bool closeAll)
-{
+QPainterPath pathOf(const std::vector<Contour>& cs, bool closeAll) {
     QPainterPath p;
     p.setFillRule(Qt::OddEvenFill);
     for (const Contour& c : cs) {
@@ -22,23 +21,20 @@ QPainterPath pathOf(const std::vector<Contour>& cs, bool closeAll)
             else
                 p.lineTo(s.to.x, s.to.y);
         }
-        if (closeAll && c.closed)
-            p.closeSubpath();
+        if (closeAll && c.closed) p.closeSubpath();
     }
     return p;
 }
 }  // namespace
 
-QImage previewFrame(const Timeline& t, std::size_t frame, double scale)
-{
+QImage previewFrame(const Timeline& t, std::size_t frame, double scale) {
     QImage img(int(t.width * scale), int(t.height * scale), QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::white);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     // The lesson screens' bottom band, as the movie will be seen.
     p.fillRect(QRectF(0, 464 * scale, t.width * scale, (t.height - 464) * scale), QColor(0x51, 0x6c, 0xb1));
-    if (frame >= t.frames.size())
-        return img;
+    if (frame >= t.frames.size()) return img;
     FontBank& fb = FontBank::standard();
     for (const auto& [depth, pl] : t.frames[frame].layers) {
         const Symbol& s = t.symbols[std::size_t(pl.symbol)];

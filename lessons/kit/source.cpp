@@ -8,12 +8,9 @@
 namespace lessons {
 
 SourceError::SourceError(int line, const std::string& what)
-    : std::runtime_error(line > 0 ? "ligne " + std::to_string(line) + " : " + what : what), line_(line)
-{
-}
+    : std::runtime_error(line > 0 ? "ligne " + std::to_string(line) + " : " + what : what), line_(line) {}
 
-std::vector<std::string> tokenize(const std::string& line, int lineNo)
-{
+std::vector<std::string> tokenize(const std::string& line, int lineNo) {
     std::vector<std::string> out;
     std::size_t i = 0;
     const std::size_t n = line.size();
@@ -23,8 +20,7 @@ std::vector<std::string> tokenize(const std::string& line, int lineNo)
             ++i;
             continue;
         }
-        if (c == '#')
-            break;
+        if (c == '#') break;
         if (c == '"') {
             std::string s;
             ++i;
@@ -42,22 +38,19 @@ std::vector<std::string> tokenize(const std::string& line, int lineNo)
                 }
                 s += line[i++];
             }
-            if (!closed)
-                throw SourceError(lineNo, "guillemet non fermé");
+            if (!closed) throw SourceError(lineNo, "guillemet non fermé");
             out.push_back(s);
             continue;
         }
         std::string w;
-        while (i < n && line[i] != ' ' && line[i] != '\t' && line[i] != '\r' && line[i] != '"')
-            w += line[i++];
+        while (i < n && line[i] != ' ' && line[i] != '\t' && line[i] != '\r' && line[i] != '"') w += line[i++];
         out.push_back(w);
     }
     return out;
 }
 
 namespace {
-Declaration declaration(const std::vector<std::string>& t, std::size_t first, int lineNo)
-{
+Declaration declaration(const std::vector<std::string>& t, std::size_t first, int lineNo) {
     Declaration d;
     d.line = lineNo;
     for (std::size_t i = first; i < t.size(); ++i) {
@@ -65,16 +58,14 @@ Declaration declaration(const std::vector<std::string>& t, std::size_t first, in
         if (eq == std::string::npos || eq == 0)
             throw SourceError(lineNo, "paramètre attendu sous la forme nom=valeur : " + t[i]);
         const std::string key = t[i].substr(0, eq);
-        if (d.params.count(key))
-            throw SourceError(lineNo, "paramètre répété : " + key);
+        if (d.params.count(key)) throw SourceError(lineNo, "paramètre répété : " + key);
         d.params[key] = t[i].substr(eq + 1);
     }
     return d;
 }
 }  // namespace
 
-Script parseScript(const std::string& text)
-{
+Script parseScript(const std::string& text) {
     Script s;
     std::istringstream in(text);
     std::string line;
@@ -82,8 +73,7 @@ Script parseScript(const std::string& text)
     while (std::getline(in, line)) {
         ++lineNo;
         const std::vector<std::string> t = tokenize(line, lineNo);
-        if (t.empty())
-            continue;
+        if (t.empty()) continue;
         const std::string& verb = t[0];
         auto need = [&](std::size_t n) {
             if (t.size() != n + 1)
@@ -102,8 +92,7 @@ Script parseScript(const std::string& text)
             need(1);
             s.summary.push_back(t[1]);
         } else if (verb == "solid") {
-            if (t.size() < 3)
-                throw SourceError(lineNo, "« solid » attend un nom et une sorte");
+            if (t.size() < 3) throw SourceError(lineNo, "« solid » attend un nom et une sorte");
             Declaration d = declaration(t, 3, lineNo);
             d.name = t[1];
             d.kind = t[2];
@@ -126,24 +115,18 @@ Script parseScript(const std::string& text)
                 s.steps.back().commands.push_back(c);
         }
     }
-    if (s.movie.empty())
-        throw SourceError(0, "le nom du film (« movie ») manque");
-    if (s.title.empty())
-        throw SourceError(0, "le titre (« title ») manque");
-    if (s.steps.empty())
-        throw SourceError(0, "aucune étape (« step »)");
+    if (s.movie.empty()) throw SourceError(0, "le nom du film (« movie ») manque");
+    if (s.title.empty()) throw SourceError(0, "le titre (« title ») manque");
+    if (s.steps.empty()) throw SourceError(0, "aucune étape (« step »)");
     return s;
 }
 
-Script loadScript(const std::string& path)
-{
+Script loadScript(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
-    if (!f)
-        throw SourceError(0, "fichier source introuvable ou illisible : " + path);
+    if (!f) throw SourceError(0, "fichier source introuvable ou illisible : " + path);
     std::ostringstream ss;
     ss << f.rdbuf();
-    if (f.bad())
-        throw SourceError(0, "lecture impossible : " + path);
+    if (f.bad()) throw SourceError(0, "lecture impossible : " + path);
     checkSourceTypography(ss.str());
     return parseScript(ss.str());
 }

@@ -19,7 +19,7 @@ namespace lessons {
 struct SketchState {
     bool visible = false;
     bool defined = false;  // fully defined: drawn in black instead of blue
-    double drawn = 0;  // segments drawn, fractional while drawing
+    double drawn = 0;      // segments drawn, fractional while drawing
     struct Dim {
         int from = 0, to = 1;
         // a: aligned, h: horizontal, v: vertical (in the sketch's axes);

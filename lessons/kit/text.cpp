@@ -17,16 +17,14 @@ constexpr double kEm = 1024;
 // Converts a glyph path to contours of lines and quadratic curves. TrueType outlines
 // are quadratic; Qt hands them over as cubics, from which the quadratic control point
 // is recovered exactly. Other cubics are split in two and each half approximated.
-std::vector<Contour> toContours(const QPainterPath& path)
-{
+std::vector<Contour> toContours(const QPainterPath& path) {
     std::vector<Contour> out;
     Contour cur;
     bool open = false;
     Pt last;
     auto flush = [&] {
         if (open && !cur.segs.empty()) {
-            if (!(cur.segs.back().to == cur.start))
-                cur.segs.push_back(Seg{cur.start});
+            if (!(cur.segs.back().to == cur.start)) cur.segs.push_back(Seg{cur.start});
             out.push_back(cur);
         }
         open = false;
@@ -76,8 +74,7 @@ struct FontBank::Impl {
     mutable std::mutex lock;
     mutable std::map<std::pair<int, char32_t>, GlyphOutline> cache;
 
-    quint32 glyph(bool bold, char32_t c) const
-    {
+    quint32 glyph(bool bold, char32_t c) const {
         const char32_t one[1] = {c};
         const QString s = QString::fromUcs4(one, 1);
         QList<quint32> g = faces[bold].glyphIndexesForString(s);
@@ -85,37 +82,28 @@ struct FontBank::Impl {
     }
 };
 
-FontBank::FontBank(const std::string& regularPath, const std::string& boldPath) : impl_(new Impl)
-{
+FontBank::FontBank(const std::string& regularPath, const std::string& boldPath) : impl_(new Impl) {
     impl_->faces[0].loadFromFile(QString::fromStdString(regularPath), kEm, QFont::PreferNoHinting);
     impl_->faces[1].loadFromFile(QString::fromStdString(boldPath), kEm, QFont::PreferNoHinting);
-    if (!impl_->faces[0].isValid())
-        throw std::runtime_error("police illisible : " + regularPath);
-    if (!impl_->faces[1].isValid())
-        throw std::runtime_error("police illisible : " + boldPath);
+    if (!impl_->faces[0].isValid()) throw std::runtime_error("police illisible : " + regularPath);
+    if (!impl_->faces[1].isValid()) throw std::runtime_error("police illisible : " + boldPath);
 }
 
 FontBank::~FontBank() = default;
 
-FontBank& FontBank::standard()
-{
+FontBank& FontBank::standard() {
     static FontBank bank("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
                          "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf");
     return bank;
 }
 
-bool FontBank::hasGlyph(bool bold, char32_t c) const
-{
-    return impl_->faces[bold].supportsCharacter(c);
-}
+bool FontBank::hasGlyph(bool bold, char32_t c) const { return impl_->faces[bold].supportsCharacter(c); }
 
-GlyphOutline FontBank::outline(bool bold, char32_t c) const
-{
+GlyphOutline FontBank::outline(bool bold, char32_t c) const {
     std::lock_guard<std::mutex> g(impl_->lock);
     auto key = std::make_pair(int(bold), c);
     auto it = impl_->cache.find(key);
-    if (it != impl_->cache.end())
-        return it->second;
+    if (it != impl_->cache.end()) return it->second;
     GlyphOutline o;
     o.code = c;
     const quint32 gi = impl_->glyph(bold, c);
@@ -129,32 +117,24 @@ GlyphOutline FontBank::outline(bool bold, char32_t c) const
 
 double FontBank::advance(bool bold, char32_t c) const { return outline(bold, c).advance; }
 
-double FontBank::width(bool bold, const std::u32string& text, double sizePx) const
-{
+double FontBank::width(bool bold, const std::u32string& text, double sizePx) const {
     double w = 0;
-    for (char32_t c : text)
-        w += advance(bold, c);
+    for (char32_t c : text) w += advance(bold, c);
     return w * sizePx / kEm;
 }
 
-std::u32string utf32(const std::string& s)
-{
+std::u32string utf32(const std::string& s) {
     const QList<uint> u = QString::fromUtf8(s.data(), qsizetype(s.size())).toUcs4();
     return std::u32string(u.begin(), u.end());
 }
 
-std::string utf8(const std::u32string& s)
-{
-    return QString::fromUcs4(s.data(), qsizetype(s.size())).toStdString();
-}
+std::string utf8(const std::u32string& s) { return QString::fromUcs4(s.data(), qsizetype(s.size())).toStdString(); }
 
-void TextBlock::add(const std::string& s, double x, double y, double size, Rgba colour, bool bold)
-{
+void TextBlock::add(const std::string& s, double x, double y, double size, Rgba colour, bool bold) {
     runs.push_back(TextRun{bold, size, colour, x, y, utf32(s)});
 }
 
-std::string textKey(const TextBlock& t)
-{
+std::string textKey(const TextBlock& t) {
     std::string k;
     char buf[96];
     for (const TextRun& r : t.runs) {
@@ -166,9 +146,8 @@ std::string textKey(const TextBlock& t)
     return k;
 }
 
-int layoutParagraph(TextBlock& out, const std::vector<RichPiece>& pieces, double x, double y,
-                    double maxWidth, double size, double lineHeight, bool centred)
-{
+int layoutParagraph(TextBlock& out, const std::vector<RichPiece>& pieces, double x, double y, double maxWidth,
+                    double size, double lineHeight, bool centred) {
     FontBank& fb = FontBank::standard();
     struct Word {
         std::u32string text;
@@ -183,8 +162,7 @@ int layoutParagraph(TextBlock& out, const std::vector<RichPiece>& pieces, double
         // French typography: no line break before : ; ! ? » nor after «; the texts
         // of the sources already carry these spaces, the kit's own may not.
         for (std::size_t i = 0; i < t.size(); ++i) {
-            if (t[i] != U' ')
-                continue;
+            if (t[i] != U' ') continue;
             const char32_t next = i + 1 < t.size() ? t[i + 1] : 0, prev = i > 0 ? t[i - 1] : 0;
             if (next == U':' || next == U';' || next == U'!' || next == U'?')
                 t[i] = U'\u202f';
@@ -194,8 +172,7 @@ int layoutParagraph(TextBlock& out, const std::vector<RichPiece>& pieces, double
         std::u32string cur;
         for (char32_t c : t) {
             if (c == U' ') {
-                if (!cur.empty())
-                    words.push_back({cur, p.bold, p.colour, space});
+                if (!cur.empty()) words.push_back({cur, p.bold, p.colour, space});
                 cur.clear();
                 space = true;
             } else {
@@ -229,8 +206,7 @@ int layoutParagraph(TextBlock& out, const std::vector<RichPiece>& pieces, double
         double total = 0;
         for (std::size_t k = 0; k < lines[li].size(); ++k) {
             const Word& w = lines[li][k];
-            if (k > 0 && w.spaceBefore)
-                total += fb.width(w.bold, U" ", size);
+            if (k > 0 && w.spaceBefore) total += fb.width(w.bold, U" ", size);
             total += fb.width(w.bold, w.text, size);
         }
         double cx = centred ? x + (maxWidth - total) / 2 : x;
@@ -242,8 +218,7 @@ int layoutParagraph(TextBlock& out, const std::vector<RichPiece>& pieces, double
             const Word& w = lines[li][k];
             const bool space = k > 0 && w.spaceBefore;
             if (have && run.bold == w.bold && run.colour == w.colour) {
-                if (space)
-                    run.text += U' ';
+                if (space) run.text += U' ';
                 run.text += w.text;
             } else {
                 if (have) {
@@ -257,8 +232,7 @@ int layoutParagraph(TextBlock& out, const std::vector<RichPiece>& pieces, double
                 have = true;
             }
         }
-        if (have)
-            out.runs.push_back(run);
+        if (have) out.runs.push_back(run);
     }
     return int(lines.size());
 }

@@ -68,7 +68,7 @@ struct RichPiece {
 
 // Lays pieces out into lines no wider than maxWidth, the first baseline at y.
 // Returns the number of lines used.
-int layoutParagraph(TextBlock& out, const std::vector<RichPiece>& pieces, double x, double y,
-                    double maxWidth, double size, double lineHeight, bool centred = false);
+int layoutParagraph(TextBlock& out, const std::vector<RichPiece>& pieces, double x, double y, double maxWidth,
+                    double size, double lineHeight, bool centred = false);
 
 }  // namespace lessons

@@ -2,14 +2,11 @@
 
 namespace lessons {
 
-int Timeline::shape(const Drawing& d)
-{
-    if (d.empty())
-        return -1;
+int Timeline::shape(const Drawing& d) {
+    if (d.empty()) return -1;
     std::string key = "S" + drawingKey(d);
     auto it = index_.find(key);
-    if (it != index_.end())
-        return it->second;
+    if (it != index_.end()) return it->second;
     Symbol s;
     s.drawing = d;
     symbols.push_back(std::move(s));
@@ -18,14 +15,11 @@ int Timeline::shape(const Drawing& d)
     return id;
 }
 
-int Timeline::text(const TextBlock& t)
-{
-    if (t.empty())
-        return -1;
+int Timeline::text(const TextBlock& t) {
+    if (t.empty()) return -1;
     std::string key = "T" + textKey(t);
     auto it = index_.find(key);
-    if (it != index_.end())
-        return it->second;
+    if (it != index_.end()) return it->second;
     Symbol s;
     s.isText = true;
     s.text = t;

@@ -9,8 +9,8 @@
 namespace lessons {
 
 struct TypographyProblem {
-    int line = 1;    // from 1, within the text checked
-    int column = 1;  // from 1, in characters (not bytes)
+    int line = 1;         // from 1, within the text checked
+    int column = 1;       // from 1, in characters (not bytes)
     std::string message;  // French, says what is expected
 };
 

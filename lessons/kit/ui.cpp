@@ -11,8 +11,7 @@ Rect safeArea() { return {36, 0, 633, 464}; }
 
 // The window sits in the safe area with room for its 1 px frame on the left
 // and its 2 px shadow on the right; its bands keep their heights.
-Rect windowRect()
-{
+Rect windowRect() {
     const Rect s = safeArea();
     return {s.x + 1, 4, s.w - 4, 410};
 }
@@ -20,35 +19,39 @@ Rect titleBar() { return {windowRect().x, 4, windowRect().w, 20}; }
 Rect menuBar() { return {windowRect().x, 24, windowRect().w, 18}; }
 Rect toolbarArea() { return {windowRect().x, 42, windowRect().w, 50}; }
 Rect treePanel() { return {windowRect().x, 92, 170, 304}; }
-Rect graphicsArea()
-{
+Rect graphicsArea() {
     const Rect w = windowRect(), t = treePanel();
     return {t.x + t.w + 1, 92, w.x + w.w - (t.x + t.w + 1), 304};
 }
 Rect statusBar() { return {windowRect().x, 396, windowRect().w, 18}; }
 Rect captionRect() { return {windowRect().x + 6, 419, windowRect().w - 12, 40}; }
 
-bool areaByName(const std::string& n, Rect& out)
-{
-    if (n == "title") out = titleBar();
-    else if (n == "menubar") out = menuBar();
-    else if (n == "toolbars") out = toolbarArea();
-    else if (n == "tree") out = treePanel();
-    else if (n == "graphics") out = graphicsArea();
-    else if (n == "status") out = statusBar();
-    else if (n == "caption") out = captionRect();
-    else return false;
+bool areaByName(const std::string& n, Rect& out) {
+    if (n == "title")
+        out = titleBar();
+    else if (n == "menubar")
+        out = menuBar();
+    else if (n == "toolbars")
+        out = toolbarArea();
+    else if (n == "tree")
+        out = treePanel();
+    else if (n == "graphics")
+        out = graphicsArea();
+    else if (n == "status")
+        out = statusBar();
+    else if (n == "caption")
+        out = captionRect();
+    else
+        return false;
     return true;
 }
 
-const std::vector<std::string>& menuTitles()
-{
+const std::vector<std::string>& menuTitles() {
     static const std::vector<std::string> t{"Fichier", "Édition", "Affichage", "Insertion", "Outils", "Fenêtre", "?"};
     return t;
 }
 
-bool menuTitleRect(const std::string& title, Rect& out)
-{
+bool menuTitleRect(const std::string& title, Rect& out) {
     const Rect mb = menuBar();
     double x = mb.x + 6;
     for (const std::string& m : menuTitles()) {
@@ -62,51 +65,59 @@ bool menuTitleRect(const std::string& title, Rect& out)
     return false;
 }
 
-const std::vector<ToolbarDef>& toolbars()
-{
-    static const std::vector<ToolbarDef> b{
-        {"standard", "Standard", 0}, {"affichage", "Affichage", 0},
-        {"esquisse", "Esquisse", 1}, {"fonctions", "Fonctions", 1}};
+const std::vector<ToolbarDef>& toolbars() {
+    static const std::vector<ToolbarDef> b{{"standard", "Standard", 0},
+                                           {"affichage", "Affichage", 0},
+                                           {"esquisse", "Esquisse", 1},
+                                           {"fonctions", "Fonctions", 1}};
     return b;
 }
 
-const std::vector<ToolDef>& tools()
-{
-    static const std::vector<ToolDef> t{
-        {"nouveau", "Nouveau", "standard"}, {"ouvrir", "Ouvrir", "standard"},
-        {"enregistrer", "Enregistrer", "standard"}, {"imprimer", "Imprimer", "standard"},
-        {"annuler", "Annuler", "standard"}, {"refaire", "Rétablir", "standard"},
-        {"reconstruire", "Reconstruire", "standard"},
-        {"ajuster", "Zoom au mieux", "affichage"}, {"zoomzone", "Zoom fenêtre", "affichage"},
-        {"rotation", "Rotation de la vue", "affichage"}, {"vues", "Orientation de la vue", "affichage"},
-        {"filaire", "Filaire", "affichage"}, {"lcv", "Lignes cachées apparentes", "affichage"},
-        {"lcs", "Lignes cachées supprimées", "affichage"}, {"ombre", "Ombré", "affichage"},
-        {"ombrearetes", "Ombré avec arêtes", "affichage"},
-        {"esquisse", "Esquisse", "esquisse"}, {"ligne", "Ligne", "esquisse"},
-        {"rectangle", "Rectangle", "esquisse"}, {"cercle", "Cercle", "esquisse"},
-        {"arc", "Arc", "esquisse"}, {"cotation", "Cotation", "esquisse"},
-        {"extrusion", "Extrusion", "fonctions"}, {"revolution", "Révolution", "fonctions"},
-        {"enlevement", "Enlèvement de matière", "fonctions"},
-        {"enlrev", "Enlèvement par révolution", "fonctions"}, {"percage", "Perçage", "fonctions"},
-        {"conge", "Congé", "fonctions"}, {"chanfrein", "Chanfrein", "fonctions"},
-        {"coque", "Coque", "fonctions"}};
+const std::vector<ToolDef>& tools() {
+    static const std::vector<ToolDef> t{{"nouveau", "Nouveau", "standard"},
+                                        {"ouvrir", "Ouvrir", "standard"},
+                                        {"enregistrer", "Enregistrer", "standard"},
+                                        {"imprimer", "Imprimer", "standard"},
+                                        {"annuler", "Annuler", "standard"},
+                                        {"refaire", "Rétablir", "standard"},
+                                        {"reconstruire", "Reconstruire", "standard"},
+                                        {"ajuster", "Zoom au mieux", "affichage"},
+                                        {"zoomzone", "Zoom fenêtre", "affichage"},
+                                        {"rotation", "Rotation de la vue", "affichage"},
+                                        {"vues", "Orientation de la vue", "affichage"},
+                                        {"filaire", "Filaire", "affichage"},
+                                        {"lcv", "Lignes cachées apparentes", "affichage"},
+                                        {"lcs", "Lignes cachées supprimées", "affichage"},
+                                        {"ombre", "Ombré", "affichage"},
+                                        {"ombrearetes", "Ombré avec arêtes", "affichage"},
+                                        {"esquisse", "Esquisse", "esquisse"},
+                                        {"ligne", "Ligne", "esquisse"},
+                                        {"rectangle", "Rectangle", "esquisse"},
+                                        {"cercle", "Cercle", "esquisse"},
+                                        {"arc", "Arc", "esquisse"},
+                                        {"cotation", "Cotation", "esquisse"},
+                                        {"extrusion", "Extrusion", "fonctions"},
+                                        {"revolution", "Révolution", "fonctions"},
+                                        {"enlevement", "Enlèvement de matière", "fonctions"},
+                                        {"enlrev", "Enlèvement par révolution", "fonctions"},
+                                        {"percage", "Perçage", "fonctions"},
+                                        {"conge", "Congé", "fonctions"},
+                                        {"chanfrein", "Chanfrein", "fonctions"},
+                                        {"coque", "Coque", "fonctions"}};
     return t;
 }
 
 namespace {
 constexpr double kToolPitch = 22, kGrip = 8, kBarGap = 10;
 
-int toolsIn(const std::string& bar)
-{
+int toolsIn(const std::string& bar) {
     int n = 0;
-    for (const ToolDef& t : tools())
-        n += t.bar == bar;
+    for (const ToolDef& t : tools()) n += t.bar == bar;
     return n;
 }
 }  // namespace
 
-bool toolbarRect(const std::string& id, Rect& out)
-{
+bool toolbarRect(const std::string& id, Rect& out) {
     const double left = toolbarArea().x + 4;
     double x[2] = {left, left};
     for (const ToolbarDef& b : toolbars()) {
@@ -120,17 +131,14 @@ bool toolbarRect(const std::string& id, Rect& out)
     return false;
 }
 
-bool toolRect(const std::string& id, Rect& out)
-{
+bool toolRect(const std::string& id, Rect& out) {
     for (const ToolDef& t : tools()) {
-        if (t.id != id)
-            continue;
+        if (t.id != id) continue;
         Rect bar;
         toolbarRect(t.bar, bar);
         int k = 0;
         for (const ToolDef& u : tools()) {
-            if (u.id == id)
-                break;
+            if (u.id == id) break;
             k += u.bar == t.bar;
         }
         out = {bar.x + kGrip + k * kToolPitch, bar.y + 1, 20, 20};
@@ -139,18 +147,15 @@ bool toolRect(const std::string& id, Rect& out)
     return false;
 }
 
-const ToolDef* toolAt(Pt p, const std::set<std::string>& hidden)
-{
+const ToolDef* toolAt(Pt p, const std::set<std::string>& hidden) {
     for (const ToolDef& t : tools()) {
         Rect r;
-        if (!hidden.count(t.bar) && toolRect(t.id, r) && r.contains(p))
-            return &t;
+        if (!hidden.count(t.bar) && toolRect(t.id, r) && r.contains(p)) return &t;
     }
     return nullptr;
 }
 
-void drawWindowBase(Drawing& d, TextBlock& t, bool document, const std::string& docName)
-{
+void drawWindowBase(Drawing& d, TextBlock& t, bool document, const std::string& docName) {
     const Rect w = windowRect();
     // A soft shadow, the frame, then the bands from top to bottom.
     d.roundRect(w.x + 2, w.y + 3, w.w, w.h, 4, rgb(0x000000, 40));
@@ -192,8 +197,7 @@ void drawWindowBase(Drawing& d, TextBlock& t, bool document, const std::string& 
         // A soft sky: two solid bands, cheap to paint on every frame.
         d.rect(g.x, g.y, g.w, g.h, kGfxBottom);
         d.rect(g.x, g.y, g.w, g.h * 0.45, kGfxTop);
-    }
-    else
+    } else
         d.rect(g.x, g.y, g.w, g.h, rgb(0xb8c2cf));
     const Rect sb = statusBar();
     d.rect(sb.x, sb.y, sb.w, sb.h, kBarBg);

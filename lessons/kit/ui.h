@@ -71,9 +71,9 @@ void drawTree(Drawing& d, TextBlock& t, const std::vector<TreeItem>& items, cons
 bool treeItemRect(const std::vector<TreeItem>& items, const std::string& name, Rect& out);
 
 struct Menu {
-    std::string title;  // for a menu of the menu bar; empty for a context menu
+    std::string title;               // for a menu of the menu bar; empty for a context menu
     std::vector<std::string> items;  // "-" is a separator, a leading "+" a checked item
-    Pt at;  // top-left corner of a context menu
+    Pt at;                           // top-left corner of a context menu
 };
 Rect menuBox(const Menu& m);
 bool menuItemRect(const Menu& m, const std::string& item, Rect& out);

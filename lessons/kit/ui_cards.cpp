@@ -7,8 +7,7 @@
 
 namespace lessons::ui {
 
-void drawCaption(Drawing& d, TextBlock& t, int step, const std::string& text)
-{
+void drawCaption(Drawing& d, TextBlock& t, int step, const std::string& text) {
     const Rect r = captionRect();
     Element& e = d.roundRect(r.x, r.y, r.w, r.h, 8, rgb(0xfff6dc));
     e.lineWidth = 1.5, e.line = rgb(0xe3a53b);
@@ -27,8 +26,7 @@ void drawCaption(Drawing& d, TextBlock& t, int step, const std::string& text)
     for (;;) {
         TextBlock probe;
         lines = layoutParagraph(probe, pieces, x, 0, w, size, lh);
-        if (lines <= 2 || size <= 10.5)
-            break;
+        if (lines <= 2 || size <= 10.5) break;
         size -= 0.5;
         lh = size * 1.2;
     }
@@ -37,25 +35,21 @@ void drawCaption(Drawing& d, TextBlock& t, int step, const std::string& text)
 }
 
 namespace {
-void cardBackground(Drawing& d)
-{
+void cardBackground(Drawing& d) {
     // Solid bands rather than a gradient: far cheaper to paint every frame.
     const Rgba bands[] = {rgb(0x2b4a72), rgb(0x30517b), rgb(0x355884), rgb(0x3a5f8c), rgb(0x3f6694), rgb(0x446d9c)};
     // The card covers the safe area only: the screen's background shows beside it.
     const Rect s = safeArea();
     const double bottom = 462, h = (bottom - s.y) / 6;
-    for (int i = 0; i < 6; ++i)
-        d.rect(s.x, s.y + i * h, s.w, h + (i < 5 ? 0.5 : 0), bands[i]);
+    for (int i = 0; i < 6; ++i) d.rect(s.x, s.y + i * h, s.w, h + (i < 5 ? 0.5 : 0), bands[i]);
     // Thin rules every 120 px, placed symmetrically about the card's middle.
     const double mid = s.x + s.w / 2;
     for (double x = mid - 60 - 120 * std::floor((s.w / 2 - 60) / 120); x < s.x + s.w - 1; x += 120)
-        if (x > s.x + 1)
-            d.line(P(x, s.y + 0.3), P(x, bottom - 0.3), 0.6, rgb(0x5677a0));
+        if (x > s.x + 1) d.line(P(x, s.y + 0.3), P(x, bottom - 0.3), 0.6, rgb(0x5677a0));
 }
 }  // namespace
 
-void drawTitleCard(Drawing& d, TextBlock& t, const std::string& title, const std::string& subtitle)
-{
+void drawTitleCard(Drawing& d, TextBlock& t, const std::string& title, const std::string& subtitle) {
     cardBackground(d);
     const Rect s = safeArea();
     const double mid = s.x + s.w / 2;
@@ -69,8 +63,7 @@ void drawTitleCard(Drawing& d, TextBlock& t, const std::string& title, const std
         layoutParagraph(t, {RichPiece{subtitle, false, rgb(0xd8e4f2)}}, s.x + 34, y + 34, s.w - 68, 16, 21, true);
 }
 
-void drawSummaryCard(Drawing& d, TextBlock& t, const std::vector<std::string>& lines)
-{
+void drawSummaryCard(Drawing& d, TextBlock& t, const std::vector<std::string>& lines) {
     cardBackground(d);
     const double left = safeArea().x + 44;
     const std::string head = "À retenir :";
@@ -86,14 +79,12 @@ void drawSummaryCard(Drawing& d, TextBlock& t, const std::vector<std::string>& l
     }
 }
 
-void drawStatus(TextBlock& t, const std::string& text)
-{
+void drawStatus(TextBlock& t, const std::string& text) {
     const Rect sb = statusBar();
     t.add(text, sb.x + 8, sb.y + 13, kSmallFont, rgb(0x3b4756));
 }
 
-void drawTooltip(Drawing& d, TextBlock& t, const std::string& text, Pt at)
-{
+void drawTooltip(Drawing& d, TextBlock& t, const std::string& text, Pt at) {
     const double w = textW(text, kSmallFont) + 12;
     double x = std::min(at.x + 10, windowRect().x + windowRect().w - w - 4);
     Element& e = d.rect(x, at.y + 20, w, 17, rgb(0xfffbe0));
@@ -101,8 +92,7 @@ void drawTooltip(Drawing& d, TextBlock& t, const std::string& text, Pt at)
     t.add(text, x + 6, at.y + 32, kSmallFont, kInk);
 }
 
-void drawNote(Drawing& d, TextBlock& t, const std::string& text, const Rect& r)
-{
+void drawNote(Drawing& d, TextBlock& t, const std::string& text, const Rect& r) {
     // The frame hugs the area, but a full-width band's frame is pulled in to
     // stay (with its 2.5 px line) inside the safe area.
     const Rect s = safeArea();
@@ -113,8 +103,7 @@ void drawNote(Drawing& d, TextBlock& t, const std::string& text, const Rect& r)
     const Rect win = windowRect();
     double x = std::clamp(r.x + r.w / 2 - w / 2, win.x + 4, win.x + win.w - w - 4);
     double y = r.y + r.h + 8;
-    if (y + h > win.y + win.h - 4)
-        y = r.y - h - 8;
+    if (y + h > win.y + win.h - 4) y = r.y - h - 8;
     if (r.h > 150)  // a tall area: the label sits inside it, near the bottom
         y = r.y + r.h - h - 40;
     // A label for anything but the tree itself keeps off the tree's rows: one
@@ -130,8 +119,7 @@ void drawNote(Drawing& d, TextBlock& t, const std::string& text, const Rect& r)
 
 Rect desktopIconRect() { return {windowRect().x + 24, 40, 60, 62}; }
 
-void drawDesktop(Drawing& d, TextBlock& t)
-{
+void drawDesktop(Drawing& d, TextBlock& t) {
     const Rect w = windowRect();
     d.vgradientRect(w.x, w.y, w.w, w.h, rgb(0x2f7888), rgb(0x1b4655));
     d.rect(w.x, w.y + w.h - 22, w.w, 22, rgb(0x15232e));
@@ -143,28 +131,24 @@ void drawDesktop(Drawing& d, TextBlock& t)
     t.add(label, ic.x + (ic.w - textW(label, 11, true)) / 2, ic.y + 58, 11, kWhite, true);
 }
 
-Rect timelineRect()
-{
+Rect timelineRect() {
     const Rect g = graphicsArea();
     return {g.x + 4, g.y + g.h - 70, g.w - 8, 66};
 }
 
-Rect timelinePlayButton()
-{
+Rect timelinePlayButton() {
     const Rect r = timelineRect();
     return {r.x + r.w - 22, r.y + 1, 18, 14};
 }
 
-Rect timelineWizardButton()
-{
+Rect timelineWizardButton() {
     const Rect r = timelineRect();
     return {r.x + r.w - 96, r.y + 1, 70, 14};
 }
 
 // The scale runs from after the track names to short of the right edge, so
 // that the label of its last second stays clear of the buttons above it.
-double timelineX(double s, double length)
-{
+double timelineX(double s, double length) {
     const Rect r = timelineRect();
     return r.x + 70 + (r.w - 106) * std::clamp(s / std::max(length, 1.0), 0.0, 1.0);
 }
@@ -172,8 +156,7 @@ double timelineX(double s, double length)
 double timelineScaleY() { return timelineRect().y + 33; }
 double timelineKeyY() { return timelineScaleY() + 16; }
 
-void drawTimeline(Drawing& d, TextBlock& t, const std::vector<double>& keys, double playhead, double length)
-{
+void drawTimeline(Drawing& d, TextBlock& t, const std::vector<double>& keys, double playhead, double length) {
     const Rect r = timelineRect();
     Element& e = d.rect(r.x, r.y, r.w, r.h, rgb(0xffffff, 235));
     e.lineWidth = 1, e.line = rgb(0x8a99ad);
@@ -213,18 +196,16 @@ void drawTimeline(Drawing& d, TextBlock& t, const std::vector<double>& keys, dou
     d.polygon({P(px - 4.5, r.y + 25), P(px + 4.5, r.y + 25), P(px, r.y + 31)}, kRed);
 }
 
-Drawing pointerShape()
-{
+Drawing pointerShape() {
     Drawing d;
-    Element& e = d.polygon({P(0, 0), P(0, 17), P(4, 13.2), P(6.8, 19.6), P(9.6, 18.4), P(6.9, 12.2), P(12.2, 12.2)},
-                           kWhite);
+    Element& e =
+        d.polygon({P(0, 0), P(0, 17), P(4, 13.2), P(6.8, 19.6), P(9.6, 18.4), P(6.9, 12.2), P(12.2, 12.2)}, kWhite);
     e.lineWidth = 1.2;
     e.line = rgb(0x111111);
     return d;
 }
 
-Drawing rippleShape()
-{
+Drawing rippleShape() {
     Drawing d;
     d.ring(P(0, 0), 10, 2.5, kAccent);
     d.circle(P(0, 0), 4, rgb(0xe07a1f, 120));

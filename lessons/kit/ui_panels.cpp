@@ -14,8 +14,7 @@ double treeLeft() { return treePanel().x + 6; }
 double treeTrunk() { return treePanel().x + 10; }
 double treeIndent(const TreeItem& it) { return it.icon == "part" ? 0 : 12; }
 
-void treeIcon(Drawing& d, const std::string& icon, double x, double y)
-{
+void treeIcon(Drawing& d, const std::string& icon, double x, double y) {
     if (icon == "part")
         cube(d, x + 6, y + 6, 5, rgb(0xf0c070), rgb(0xd9912f), rgb(0xb8721c), 0.6, kIconInk);
     else if (icon == "plane") {
@@ -34,8 +33,7 @@ void treeIcon(Drawing& d, const std::string& icon, double x, double y)
 }
 }  // namespace
 
-bool treeItemRect(const std::vector<TreeItem>& items, const std::string& name, Rect& out)
-{
+bool treeItemRect(const std::vector<TreeItem>& items, const std::string& name, Rect& out) {
     for (std::size_t i = 0; i < items.size(); ++i)
         if (items[i].name == name) {
             const double ind = treeIndent(items[i]);
@@ -45,8 +43,7 @@ bool treeItemRect(const std::vector<TreeItem>& items, const std::string& name, R
     return false;
 }
 
-void drawTree(Drawing& d, TextBlock& t, const std::vector<TreeItem>& items, const std::string& selected)
-{
+void drawTree(Drawing& d, TextBlock& t, const std::vector<TreeItem>& items, const std::string& selected) {
     for (std::size_t i = 0; i < items.size(); ++i) {
         const TreeItem& it = items[i];
         const double y = kTreeTop + kTreeRow * double(i), ind = treeIndent(it);
@@ -54,21 +51,20 @@ void drawTree(Drawing& d, TextBlock& t, const std::vector<TreeItem>& items, cons
             Element& e = d.rect(treeLeft() + ind + 15, y, textW(it.name, kMenuFont) + 6, 17, kSelect);
             e.lineWidth = 1, e.line = kSelectEdge;
         }
-        if (ind > 0)
-            d.line(P(treeTrunk(), y + 8.5), P(treeLeft() + ind, y + 8.5), 0.8, rgb(0xb5bfcc));
+        if (ind > 0) d.line(P(treeTrunk(), y + 8.5), P(treeLeft() + ind, y + 8.5), 0.8, rgb(0xb5bfcc));
         treeIcon(d, it.icon, treeLeft() + ind + 1, y + 3);
         t.add(it.name, treeLeft() + ind + 18, y + 13, kMenuFont, kInk, it.icon == "part");
     }
     if (items.size() > 1)
-        d.line(P(treeTrunk(), kTreeTop + 17), P(treeTrunk(), kTreeTop + kTreeRow * double(items.size() - 1) + 8.5), 0.8, rgb(0xb5bfcc));
+        d.line(P(treeTrunk(), kTreeTop + 17), P(treeTrunk(), kTreeTop + kTreeRow * double(items.size() - 1) + 8.5), 0.8,
+               rgb(0xb5bfcc));
 }
 
 namespace {
 constexpr double kItemH = 19, kSepH = 7;
 }
 
-Rect menuBox(const Menu& m)
-{
+Rect menuBox(const Menu& m) {
     double w = 0, h = 6;
     for (const std::string& it : m.items) {
         if (it == "-") {
@@ -88,8 +84,7 @@ Rect menuBox(const Menu& m)
     return {at.x, at.y, w + 48, h};
 }
 
-bool menuItemRect(const Menu& m, const std::string& item, Rect& out)
-{
+bool menuItemRect(const Menu& m, const std::string& item, Rect& out) {
     const Rect b = menuBox(m);
     double y = b.y + 3;
     for (const std::string& it : m.items) {
@@ -107,8 +102,7 @@ bool menuItemRect(const Menu& m, const std::string& item, Rect& out)
     return false;
 }
 
-void drawMenu(Drawing& d, TextBlock& t, const Menu& m, Pt pointer)
-{
+void drawMenu(Drawing& d, TextBlock& t, const Menu& m, Pt pointer) {
     const Rect b = menuBox(m);
     if (!m.title.empty()) {
         Rect r;
@@ -136,8 +130,7 @@ void drawMenu(Drawing& d, TextBlock& t, const Menu& m, Pt pointer)
             Element& h = d.rect(r.x, r.y, r.w, r.h, kSelect);
             h.lineWidth = 1, h.line = kSelectEdge;
         }
-        if (checked)
-            d.polyline({P(b.x + 8, y + 10), P(b.x + 11, y + 13.5), P(b.x + 17, y + 5.5)}, 1.8, kInk);
+        if (checked) d.polyline({P(b.x + 8, y + 10), P(b.x + 11, y + 13.5), P(b.x + 17, y + 5.5)}, 1.8, kInk);
         t.add(label, b.x + 30, y + 13.5, kMenuFont, kInk);
         y += kItemH;
     }
@@ -146,24 +139,19 @@ void drawMenu(Drawing& d, TextBlock& t, const Menu& m, Pt pointer)
 namespace {
 constexpr double kDlgTitleH = 22;
 
-double fieldHeight(const Field& f)
-{
+double fieldHeight(const Field& f) {
     if (f.kind == "check") return 20;
     if (f.kind == "info") return 30;
     if (f.kind == "section") return 22;
     return 38;
 }
 
-Rect dialogFrame(const Dialog& g, double& fieldsTop)
-{
+Rect dialogFrame(const Dialog& g, double& fieldsTop) {
     double h = kDlgTitleH + 8;
-    if (g.buttons.empty())
-        h += 28;
+    if (g.buttons.empty()) h += 28;
     fieldsTop = h;
-    for (const Field& f : g.fields)
-        h += fieldHeight(f);
-    if (!g.buttons.empty())
-        h += 34;
+    for (const Field& f : g.fields) h += fieldHeight(f);
+    if (!g.buttons.empty()) h += 34;
     h += 6;
     if (g.centred) {
         const Rect ga = graphicsArea();
@@ -177,14 +165,12 @@ Rect dialogFrame(const Dialog& g, double& fieldsTop)
 }
 }  // namespace
 
-Rect dialogBox(const Dialog& g)
-{
+Rect dialogBox(const Dialog& g) {
     double top;
     return dialogFrame(g, top);
 }
 
-bool dialogFieldRect(const Dialog& g, const std::string& label, Rect& out)
-{
+bool dialogFieldRect(const Dialog& g, const std::string& label, Rect& out) {
     double top;
     const Rect b = dialogFrame(g, top);
     double y = b.y + top;
@@ -201,8 +187,7 @@ bool dialogFieldRect(const Dialog& g, const std::string& label, Rect& out)
     return false;
 }
 
-bool dialogButtonRect(const Dialog& g, const std::string& label, Rect& out)
-{
+bool dialogButtonRect(const Dialog& g, const std::string& label, Rect& out) {
     double top;
     const Rect b = dialogFrame(g, top);
     if (g.buttons.empty()) {
@@ -227,8 +212,7 @@ bool dialogButtonRect(const Dialog& g, const std::string& label, Rect& out)
     return false;
 }
 
-void drawDialog(Drawing& d, TextBlock& t, const Dialog& g, Pt pointer, bool caretOn)
-{
+void drawDialog(Drawing& d, TextBlock& t, const Dialog& g, Pt pointer, bool caretOn) {
     double top;
     const Rect b = dialogFrame(g, top);
     d.rect(b.x + 3, b.y + 3, b.w, b.h, rgb(0x000000, 50));
@@ -238,8 +222,7 @@ void drawDialog(Drawing& d, TextBlock& t, const Dialog& g, Pt pointer, bool care
     t.add(g.title, b.x + 8, b.y + 15, kMenuFont, kWhite, true);
     auto button = [&](const std::string& label, bool primary) {
         Rect r;
-        if (!dialogButtonRect(g, label, r))
-            return;
+        if (!dialogButtonRect(g, label, r)) return;
         const bool hot = r.contains(pointer);
         Element& be = d.roundRect(r.x, r.y, r.w, r.h, 3, hot ? rgb(0xfff1c9) : rgb(0xe9edf3));
         be.lineWidth = 1, be.line = hot ? rgb(0xe0a830) : rgb(0x8a99ad);
@@ -260,8 +243,7 @@ void drawDialog(Drawing& d, TextBlock& t, const Dialog& g, Pt pointer, bool care
         button("OK", true);
         button("Annuler", false);
     } else {
-        for (std::size_t i = 0; i < g.buttons.size(); ++i)
-            button(g.buttons[i], i + 1 == g.buttons.size());
+        for (std::size_t i = 0; i < g.buttons.size(); ++i) button(g.buttons[i], i + 1 == g.buttons.size());
     }
     double y = b.y + top;
     for (const Field& f : g.fields) {
@@ -286,7 +268,8 @@ void drawDialog(Drawing& d, TextBlock& t, const Dialog& g, Pt pointer, bool care
             t.add(f.value, r.x + 5, r.y + 13, kMenuFont, kInk);
             if (f.kind == "choice") {
                 d.rect(r.x + r.w - 16, r.y + 1, 15, r.h - 2, rgb(0xe9edf3));
-                d.polygon({P(r.x + r.w - 12, r.y + 7), P(r.x + r.w - 5, r.y + 7), P(r.x + r.w - 8.5, r.y + 11.5)}, kIconInk);
+                d.polygon({P(r.x + r.w - 12, r.y + 7), P(r.x + r.w - 5, r.y + 7), P(r.x + r.w - 8.5, r.y + 11.5)},
+                          kIconInk);
             } else if (focus && caretOn) {
                 const double cx = r.x + 6 + textW(f.value, kMenuFont);
                 d.line(P(cx, r.y + 3), P(cx, r.y + r.h - 3), 1, kInk);

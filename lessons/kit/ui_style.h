@@ -23,8 +23,7 @@ constexpr Rgba kGreen = rgb(0x3e9a4a), kRed = rgb(0xc8453a), kYellow = rgb(0xf0c
 constexpr double kMenuFont = 11, kSmallFont = 10;
 
 inline FontBank& fonts() { return FontBank::standard(); }
-inline double textW(const std::string& s, double size, bool bold = false)
-{
+inline double textW(const std::string& s, double size, bool bold = false) {
     return fonts().width(bold, utf32(s), size);
 }
 

@@ -7,8 +7,7 @@
 
 namespace lessons::ui {
 
-void cube(Drawing& d, double cx, double cy, double s, Rgba top, Rgba left, Rgba right, double edge, Rgba ink)
-{
+void cube(Drawing& d, double cx, double cy, double s, Rgba top, Rgba left, Rgba right, double edge, Rgba ink) {
     const double h = s * 0.5;
     const Pt t{cx, cy - s}, l{cx - s * 0.87, cy - h}, r{cx + s * 0.87, cy - h}, c{cx, cy};
     const Pt bl{cx - s * 0.87, cy + h}, br{cx + s * 0.87, cy + h}, b{cx, cy + s};
@@ -26,8 +25,7 @@ void cube(Drawing& d, double cx, double cy, double s, Rgba top, Rgba left, Rgba 
     face({c, r, br, b}, right);
 }
 
-void drawIcon(Drawing& d, const std::string& id, double x, double y)
-{
+void drawIcon(Drawing& d, const std::string& id, double x, double y) {
     const double cx = x + 10, cy = y + 10;
     auto cubeIcon = [&](int style) {
         // 0 wire, 1 hidden visible, 2 hidden removed, 3 shaded, 4 shaded with edges, 5 plain
@@ -37,7 +35,8 @@ void drawIcon(Drawing& d, const std::string& id, double x, double y)
         if (style == 0 || style == 1) {
             const double s = 7;
             d.polyline({P(cx, cy - s), P(cx + s * .87, cy - s * .5), P(cx + s * .87, cy + s * .5), P(cx, cy + s),
-                        P(cx - s * .87, cy + s * .5), P(cx - s * .87, cy - s * .5)}, 1, kIconInk, true);
+                        P(cx - s * .87, cy + s * .5), P(cx - s * .87, cy - s * .5)},
+                       1, kIconInk, true);
             d.polyline({P(cx - s * .87, cy - s * .5), P(cx, cy), P(cx + s * .87, cy - s * .5)}, 1, kIconInk);
             d.line(P(cx, cy), P(cx, cy + s), 1, kIconInk);
             const Rgba hid = style == 1 ? rgb(0xa0a8b4) : kIconInk;
@@ -52,11 +51,14 @@ void drawIcon(Drawing& d, const std::string& id, double x, double y)
         d.line(P(x + 11.5, y + 11.5), P(x + 17, y + 17), 2.4, kIconInk);
     };
     if (id == "nouveau") {
-        Element& e = d.polygon({P(x + 5, y + 3), P(x + 12, y + 3), P(x + 15, y + 6), P(x + 15, y + 17), P(x + 5, y + 17)}, kWhite);
+        Element& e = d.polygon(
+            {P(x + 5, y + 3), P(x + 12, y + 3), P(x + 15, y + 6), P(x + 15, y + 17), P(x + 5, y + 17)}, kWhite);
         e.lineWidth = 1, e.line = kIconInk;
         d.polyline({P(x + 12, y + 3), P(x + 12, y + 6), P(x + 15, y + 6)}, 1, kIconInk);
     } else if (id == "ouvrir") {
-        Element& e = d.polygon({P(x + 3, y + 6), P(x + 8, y + 6), P(x + 9, y + 7.5), P(x + 16, y + 7.5), P(x + 16, y + 16), P(x + 3, y + 16)}, kYellow);
+        Element& e = d.polygon({P(x + 3, y + 6), P(x + 8, y + 6), P(x + 9, y + 7.5), P(x + 16, y + 7.5),
+                                P(x + 16, y + 16), P(x + 3, y + 16)},
+                               kYellow);
         e.lineWidth = 1, e.line = rgb(0x8a6a1a);
     } else if (id == "enregistrer") {
         d.roundRect(x + 4, y + 4, 12, 12, 1.5, kBlue);
@@ -95,20 +97,30 @@ void drawIcon(Drawing& d, const std::string& id, double x, double y)
             arc.push_back(P(cx + 6.5 * std::cos(a), cy + 4 * std::sin(a)));
         }
         d.polyline(arc, 1.6, kBlue);
-        d.polygon({P(arc.back().x - 1, arc.back().y - 3), P(arc.back().x + 3, arc.back().y), P(arc.back().x - 1, arc.back().y + 3)}, kBlue);
+        d.polygon({P(arc.back().x - 1, arc.back().y - 3), P(arc.back().x + 3, arc.back().y),
+                   P(arc.back().x - 1, arc.back().y + 3)},
+                  kBlue);
         d.circle(P(cx, cy), 2, kIconInk);
     } else if (id == "vues") {
         cubeIcon(5);
         d.polygon({P(cx, cy - 7), P(cx + 6.1, cy - 3.5), P(cx, cy), P(cx - 6.1, cy - 3.5)}, kLightBlue);
-    } else if (id == "filaire") cubeIcon(0);
-    else if (id == "lcv") cubeIcon(1);
-    else if (id == "lcs") cubeIcon(2);
-    else if (id == "ombre") cubeIcon(3);
-    else if (id == "ombrearetes") cubeIcon(4);
+    } else if (id == "filaire")
+        cubeIcon(0);
+    else if (id == "lcv")
+        cubeIcon(1);
+    else if (id == "lcs")
+        cubeIcon(2);
+    else if (id == "ombre")
+        cubeIcon(3);
+    else if (id == "ombrearetes")
+        cubeIcon(4);
     else if (id == "esquisse") {
         d.rectOutline(x + 3.5, y + 5.5, 11, 10, 1, kBlue);
-        d.polygon({P(x + 9, y + 14), P(x + 16, y + 4), P(x + 18, y + 5.5), P(x + 11, y + 15.5), P(x + 8.5, y + 16.5)}, kYellow).lineWidth = 0;
-        d.polyline({P(x + 9, y + 14), P(x + 16, y + 4), P(x + 18, y + 5.5), P(x + 11, y + 15.5), P(x + 8.5, y + 16.5)}, 0.8, kIconInk, true);
+        d.polygon({P(x + 9, y + 14), P(x + 16, y + 4), P(x + 18, y + 5.5), P(x + 11, y + 15.5), P(x + 8.5, y + 16.5)},
+                  kYellow)
+            .lineWidth = 0;
+        d.polyline({P(x + 9, y + 14), P(x + 16, y + 4), P(x + 18, y + 5.5), P(x + 11, y + 15.5), P(x + 8.5, y + 16.5)},
+                   0.8, kIconInk, true);
     } else if (id == "ligne") {
         d.line(P(x + 4, y + 15), P(x + 16, y + 5), 1.6, kBlue);
         d.circle(P(x + 4, y + 15), 1.8, kIconInk);
@@ -176,18 +188,14 @@ void drawIcon(Drawing& d, const std::string& id, double x, double y)
     }
 }
 
-void drawToolbar(Drawing& d, const std::string& bar, const std::string& hover, const std::set<std::string>& pressed)
-{
+void drawToolbar(Drawing& d, const std::string& bar, const std::string& hover, const std::set<std::string>& pressed) {
     Rect r;
-    if (!toolbarRect(bar, r))
-        return;
+    if (!toolbarRect(bar, r)) return;
     Element& e = d.roundRect(r.x, r.y, r.w, r.h, 3, rgb(0xf3f5f8));
     e.lineWidth = 1, e.line = rgb(0xc3ccd8);
-    for (int i = 0; i < 4; ++i)
-        d.circle(P(r.x + 4, r.y + 5 + i * 4), 0.9, rgb(0x9aa5b4));
+    for (int i = 0; i < 4; ++i) d.circle(P(r.x + 4, r.y + 5 + i * 4), 0.9, rgb(0x9aa5b4));
     for (const ToolDef& t : tools()) {
-        if (t.bar != bar)
-            continue;
+        if (t.bar != bar) continue;
         Rect b;
         toolRect(t.id, b);
         if (pressed.count(t.id)) {

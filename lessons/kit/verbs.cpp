@@ -9,42 +9,32 @@ namespace {
 
 // --- what several verbs check ---
 
-void need(const Command& c, std::size_t lo, std::size_t hi = 0)
-{
-    if (hi == 0)
-        hi = lo;
+void need(const Command& c, std::size_t lo, std::size_t hi = 0) {
+    if (hi == 0) hi = lo;
     if (c.args.size() < lo || c.args.size() > hi)
         throw SourceError(c.line, "nombre d'arguments incorrect pour « " + c.verb + " »");
 }
 
 // A verb that takes time cannot set up the starting state.
-void timed(const Command& c, bool intro)
-{
-    if (intro)
-        throw SourceError(c.line, "« " + c.verb + " » prend du temps : pas avant la première étape");
+void timed(const Command& c, bool intro) {
+    if (intro) throw SourceError(c.line, "« " + c.verb + " » prend du temps : pas avant la première étape");
 }
 
-SketchState& sketchState(Composer& co, const Command& c, const std::string& name)
-{
-    if (!co.model.sketches.count(name))
-        throw SourceError(c.line, "esquisse inconnue : " + name);
+SketchState& sketchState(Composer& co, const Command& c, const std::string& name) {
+    if (!co.model.sketches.count(name)) throw SourceError(c.line, "esquisse inconnue : " + name);
     return co.state.sketches[name];
 }
 
-ui::Field* dialogField(Composer& co, const Command& c, const std::string& label)
-{
-    if (!co.state.dialog)
-        throw SourceError(c.line, "aucune boîte de dialogue ouverte");
+ui::Field* dialogField(Composer& co, const Command& c, const std::string& label) {
+    if (!co.state.dialog) throw SourceError(c.line, "aucune boîte de dialogue ouverte");
     for (ui::Field& f : co.state.dialog->fields)
-        if (f.label == label)
-            return &f;
+        if (f.label == label) return &f;
     throw SourceError(c.line, "champ inconnu : " + label);
 }
 
 // Sets the orientation at once, or turns to it over the seconds given as
 // argument `at` when there is one (never before the first step).
-void orientAt(Composer& co, const Command& c, bool intro, double yaw, double pitch, std::size_t at)
-{
+void orientAt(Composer& co, const Command& c, bool intro, double yaw, double pitch, std::size_t at) {
     if (c.args.size() == at || intro) {
         co.state.yaw = yaw;
         co.state.pitch = pitch;
@@ -55,43 +45,36 @@ void orientAt(Composer& co, const Command& c, bool intro, double yaw, double pit
 
 // --- the verbs (lessons/README.md, "Steps") ---
 
-void wait(Composer& co, const Command& c, bool intro)
-{
+void wait(Composer& co, const Command& c, bool intro) {
     need(c, 1);
     timed(c, intro);
     co.hold(num(c.args[0], c.line));
 }
 
-void point(Composer& co, const Command& c, bool intro)
-{
+void point(Composer& co, const Command& c, bool intro) {
     timed(c, intro);
     std::size_t i = 0;
     const Pt to = co.target(c, i);
     double secs = 0.9;
-    if (i < c.args.size())
-        secs = num(c.args[i++], c.line);
-    if (i != c.args.size())
-        throw SourceError(c.line, "arguments en trop pour « point »");
+    if (i < c.args.size()) secs = num(c.args[i++], c.line);
+    if (i != c.args.size()) throw SourceError(c.line, "arguments en trop pour « point »");
     co.movePointer(to, secs);
 }
 
 // Sets the pointer without moving it.
-void place(Composer& co, const Command& c, bool intro)
-{
+void place(Composer& co, const Command& c, bool intro) {
     std::size_t i = 0;
     co.state.pointer = co.target(c, i);
 }
 
-void click(Composer& co, const Command& c, bool intro)
-{
+void click(Composer& co, const Command& c, bool intro) {
     need(c, 0);
     timed(c, intro);
     co.click();
     co.hold(0.4);
 }
 
-void dblclick(Composer& co, const Command& c, bool intro)
-{
+void dblclick(Composer& co, const Command& c, bool intro) {
     need(c, 0);
     timed(c, intro);
     co.click();
@@ -100,14 +83,12 @@ void dblclick(Composer& co, const Command& c, bool intro)
     co.hold(0.4);
 }
 
-void pointer(Composer& co, const Command& c, bool intro)
-{
+void pointer(Composer& co, const Command& c, bool intro) {
     need(c, 1);
     co.state.pointerOn = c.args[0] == "on";
 }
 
-void select(Composer& co, const Command& c, bool intro)
-{
+void select(Composer& co, const Command& c, bool intro) {
     need(c, 1, 2);
     if (c.args[0] == "none") {
         co.state.treeSel.clear();
@@ -124,25 +105,19 @@ void select(Composer& co, const Command& c, bool intro)
     }
 }
 
-void menu(Composer& co, const Command& c, bool intro)
-{
-    if (c.args.size() < 2)
-        throw SourceError(c.line, "« menu » attend un titre et des entrées");
+void menu(Composer& co, const Command& c, bool intro) {
+    if (c.args.size() < 2) throw SourceError(c.line, "« menu » attend un titre et des entrées");
     ui::Rect r;
-    if (!ui::menuTitleRect(c.args[0], r))
-        throw SourceError(c.line, "menu inconnu : " + c.args[0]);
+    if (!ui::menuTitleRect(c.args[0], r)) throw SourceError(c.line, "menu inconnu : " + c.args[0]);
     co.state.menu = ui::Menu{c.args[0], {c.args.begin() + 1, c.args.end()}, {}};
 }
 
-void popup(Composer& co, const Command& c, bool intro)
-{
-    if (c.args.empty())
-        throw SourceError(c.line, "« popup » attend des entrées");
+void popup(Composer& co, const Command& c, bool intro) {
+    if (c.args.empty()) throw SourceError(c.line, "« popup » attend des entrées");
     co.state.menu = ui::Menu{"", c.args, {co.state.pointer.x + 2, co.state.pointer.y + 2}};
 }
 
-void close(Composer& co, const Command& c, bool intro)
-{
+void close(Composer& co, const Command& c, bool intro) {
     need(c, 1);
     if (c.args[0] == "menu")
         co.state.menu.reset();
@@ -154,32 +129,26 @@ void close(Composer& co, const Command& c, bool intro)
         throw SourceError(c.line, "« close » : menu, dialog ou note");
 }
 
-void dialog(Composer& co, const Command& c, bool intro)
-{
+void dialog(Composer& co, const Command& c, bool intro) {
     need(c, 1, 2);
     co.state.menu.reset();
     co.state.dialog = ui::Dialog{c.args[0], {}, {}, c.args.size() == 2 && c.args[1] == "centred", ""};
-    if (c.args.size() == 2 && c.args[1] != "centred")
-        throw SourceError(c.line, "« dialog » : TITRE [centred]");
+    if (c.args.size() == 2 && c.args[1] != "centred") throw SourceError(c.line, "« dialog » : TITRE [centred]");
 }
 
-void dialogRow(Composer& co, const Command& c, bool intro)
-{
-    if (!co.state.dialog)
-        throw SourceError(c.line, "« " + c.verb + " » hors d'une boîte de dialogue");
+void dialogRow(Composer& co, const Command& c, bool intro) {
+    if (!co.state.dialog) throw SourceError(c.line, "« " + c.verb + " » hors d'une boîte de dialogue");
     need(c, c.verb == "info" || c.verb == "section" ? 1 : 2);
     co.state.dialog->fields.push_back(ui::Field{c.verb, c.args[0], c.args.size() > 1 ? c.args[1] : ""});
 }
 
-void buttons(Composer& co, const Command& c, bool intro)
-{
+void buttons(Composer& co, const Command& c, bool intro) {
     if (!co.state.dialog || c.args.empty())
         throw SourceError(c.line, "« buttons » attend une boîte ouverte et des libellés");
     co.state.dialog->buttons = c.args;
 }
 
-void set(Composer& co, const Command& c, bool intro)
-{
+void set(Composer& co, const Command& c, bool intro) {
     need(c, 2);
     timed(c, intro);
     ui::Field* f = dialogField(co, c, c.args[0]);
@@ -205,32 +174,27 @@ void set(Composer& co, const Command& c, bool intro)
     co.state.dialog->focus.clear();
 }
 
-void tick(Composer& co, const Command& c, bool intro)
-{
+void tick(Composer& co, const Command& c, bool intro) {
     need(c, 2);
     dialogField(co, c, c.args[0])->value = c.args[1];
 }
 
-void part(Composer& co, const Command& c, bool intro)
-{
+void part(Composer& co, const Command& c, bool intro) {
     need(c, 1);
     if (c.args[0] == "none") {
         co.state.part.clear();
     } else {
-        if (!co.model.solids.count(c.args[0]))
-            throw SourceError(c.line, "solide inconnu : " + c.args[0]);
+        if (!co.model.solids.count(c.args[0])) throw SourceError(c.line, "solide inconnu : " + c.args[0]);
         co.state.part = c.args[0];
     }
     co.state.overrides.clear();
     co.state.faceSel.clear();
 }
 
-void grow(Composer& co, const Command& c, bool intro)
-{
+void grow(Composer& co, const Command& c, bool intro) {
     need(c, 5);
     timed(c, intro);
-    if (!co.model.solids.count(c.args[0]))
-        throw SourceError(c.line, "solide inconnu : " + c.args[0]);
+    if (!co.model.solids.count(c.args[0])) throw SourceError(c.line, "solide inconnu : " + c.args[0]);
     co.state.part = c.args[0];
     const double a = num(c.args[2], c.line), b = num(c.args[3], c.line);
     const int n = std::max(1, co.frames(num(c.args[4], c.line)));
@@ -243,37 +207,32 @@ void grow(Composer& co, const Command& c, bool intro)
     }
 }
 
-void display(Composer& co, const Command& c, bool intro)
-{
+void display(Composer& co, const Command& c, bool intro) {
     need(c, 1);
-    static const std::map<std::string, DisplayMode> modes{
-        {"shaded", DisplayMode::Shaded}, {"edges", DisplayMode::ShadedEdges},
-        {"hlr", DisplayMode::HiddenRemoved}, {"hidden", DisplayMode::HiddenVisible},
-        {"wire", DisplayMode::Wireframe}};
+    static const std::map<std::string, DisplayMode> modes{{"shaded", DisplayMode::Shaded},
+                                                          {"edges", DisplayMode::ShadedEdges},
+                                                          {"hlr", DisplayMode::HiddenRemoved},
+                                                          {"hidden", DisplayMode::HiddenVisible},
+                                                          {"wire", DisplayMode::Wireframe}};
     auto it = modes.find(c.args[0]);
-    if (it == modes.end())
-        throw SourceError(c.line, "mode d'affichage inconnu : " + c.args[0]);
+    if (it == modes.end()) throw SourceError(c.line, "mode d'affichage inconnu : " + c.args[0]);
     co.state.mode = it->second;
 }
 
-void view(Composer& co, const Command& c, bool intro)
-{
+void view(Composer& co, const Command& c, bool intro) {
     need(c, 1, 2);
     double yaw = 0, pitch = 0;
-    if (!standardView(c.args[0], yaw, pitch))
-        throw SourceError(c.line, "vue inconnue : " + c.args[0]);
+    if (!standardView(c.args[0], yaw, pitch)) throw SourceError(c.line, "vue inconnue : " + c.args[0]);
     orientAt(co, c, intro, nearestYaw(yaw, co.state.yaw), pitch, 1);
 }
 
-void orient(Composer& co, const Command& c, bool intro)
-{
+void orient(Composer& co, const Command& c, bool intro) {
     need(c, 2, 3);
     const double yaw = num(c.args[0], c.line), pitch = num(c.args[1], c.line);
     orientAt(co, c, intro, yaw, pitch, 2);
 }
 
-void turn(Composer& co, const Command& c, bool intro)
-{
+void turn(Composer& co, const Command& c, bool intro) {
     need(c, 2);
     timed(c, intro);
     const double deg = num(c.args[0], c.line), secs = num(c.args[1], c.line);
@@ -286,8 +245,7 @@ void turn(Composer& co, const Command& c, bool intro)
     co.state.yaw = std::fmod(co.state.yaw, 360.0);
 }
 
-void sketch(Composer& co, const Command& c, bool intro)
-{
+void sketch(Composer& co, const Command& c, bool intro) {
     need(c, 2);
     SketchState& ss = sketchState(co, c, c.args[0]);
     if (c.args[1] == "on") {
@@ -308,8 +266,7 @@ void sketch(Composer& co, const Command& c, bool intro)
     }
 }
 
-void draw(Composer& co, const Command& c, bool intro)
-{
+void draw(Composer& co, const Command& c, bool intro) {
     need(c, 2);
     timed(c, intro);
     SketchState& ss = sketchState(co, c, c.args[0]);
@@ -331,25 +288,21 @@ void draw(Composer& co, const Command& c, bool intro)
         const double at = double(nseg) * double(i) / n;
         co.state.sketches[c.args[0]].drawn = at;
         co.state.pointer = at >= nseg ? scr(0) : scr(at);
-        if (!k.circle && int(at) != int(double(nseg) * double(i - 1) / n))
-            co.click();
+        if (!k.circle && int(at) != int(double(nseg) * double(i - 1) / n)) co.click();
         co.emit();
     }
     co.state.sketches[c.args[0]].drawn = nseg;
 }
 
-void dim(Composer& co, const Command& c, bool intro)
-{
+void dim(Composer& co, const Command& c, bool intro) {
     need(c, 3);
     SketchState& ss = sketchState(co, c, c.args[0]);
     const int seg = int(num(c.args[1], c.line));
-    if (seg < 0 || seg >= int(co.model.sketches.at(c.args[0]).pts.size()))
-        throw SourceError(c.line, "segment inconnu");
+    if (seg < 0 || seg >= int(co.model.sketches.at(c.args[0]).pts.size())) throw SourceError(c.line, "segment inconnu");
     ss.dims.push_back({seg, seg + 1, 'a', c.args[2]});
 }
 
-void dimx(Composer& co, const Command& c, bool intro)
-{
+void dimx(Composer& co, const Command& c, bool intro) {
     need(c, 5);
     SketchState& ss = sketchState(co, c, c.args[0]);
     const int a = int(num(c.args[1], c.line)), b = int(num(c.args[2], c.line));
@@ -359,8 +312,7 @@ void dimx(Composer& co, const Command& c, bool intro)
     ss.dims.push_back({a, b, c.args[4][0], c.args[3]});
 }
 
-void dimdia(Composer& co, const Command& c, bool intro)
-{
+void dimdia(Composer& co, const Command& c, bool intro) {
     need(c, 2);
     SketchState& ss = sketchState(co, c, c.args[0]);
     if (!co.model.sketches.at(c.args[0]).circle)
@@ -368,8 +320,7 @@ void dimdia(Composer& co, const Command& c, bool intro)
     ss.dims.push_back({0, 0, 'd', c.args[1]});
 }
 
-void dimangle(Composer& co, const Command& c, bool intro)
-{
+void dimangle(Composer& co, const Command& c, bool intro) {
     need(c, 5);
     SketchState& ss = sketchState(co, c, c.args[0]);
     const int a = int(num(c.args[1], c.line)), apex = int(num(c.args[2], c.line)), b = int(num(c.args[3], c.line));
@@ -379,22 +330,19 @@ void dimangle(Composer& co, const Command& c, bool intro)
     ss.dims.push_back({a, b, 'g', c.args[4], apex});
 }
 
-void undim(Composer& co, const Command& c, bool intro)
-{
+void undim(Composer& co, const Command& c, bool intro) {
     need(c, 1);
     sketchState(co, c, c.args[0]).dims.clear();
 }
 
-void plane(Composer& co, const Command& c, bool intro)
-{
+void plane(Composer& co, const Command& c, bool intro) {
     need(c, 1);
     if (c.args[0] != "front" && c.args[0] != "top" && c.args[0] != "right" && c.args[0] != "none")
         throw SourceError(c.line, "plan inconnu : " + c.args[0]);
     co.state.plane = c.args[0] == "none" ? "" : c.args[0];
 }
 
-void edge(Composer& co, const Command& c, bool intro)
-{
+void edge(Composer& co, const Command& c, bool intro) {
     need(c, 1, 6);
     if (c.args[0] == "none") {
         co.state.edgeOn = false;
@@ -406,8 +354,7 @@ void edge(Composer& co, const Command& c, bool intro)
     }
 }
 
-void tree(Composer& co, const Command& c, bool intro)
-{
+void tree(Composer& co, const Command& c, bool intro) {
     need(c, 2, 3);
     if (c.args[0] == "add") {
         co.state.tree.push_back({c.args[1], c.args.size() == 3 ? c.args[2] : "feature"});
@@ -415,25 +362,21 @@ void tree(Composer& co, const Command& c, bool intro)
         std::erase_if(co.state.tree, [&](const ui::TreeItem& t) { return t.name == c.args[1]; });
     } else if (c.args[0] == "rename" && c.args.size() == 3) {
         for (ui::TreeItem& t : co.state.tree)
-            if (t.name == c.args[1])
-                t.name = c.args[2];
+            if (t.name == c.args[1]) t.name = c.args[2];
     } else {
         throw SourceError(c.line, "« tree » : add NOM [icône], remove NOM ou rename ANCIEN NOUVEAU");
     }
 }
 
-void status(Composer& co, const Command& c, bool intro)
-{
+void status(Composer& co, const Command& c, bool intro) {
     need(c, 1);
     co.state.status = c.args[0];
 }
 
-void toolbar(Composer& co, const Command& c, bool intro)
-{
+void toolbar(Composer& co, const Command& c, bool intro) {
     need(c, 2);
     ui::Rect r;
-    if (!ui::toolbarRect(c.args[0], r))
-        throw SourceError(c.line, "barre d'outils inconnue : " + c.args[0]);
+    if (!ui::toolbarRect(c.args[0], r)) throw SourceError(c.line, "barre d'outils inconnue : " + c.args[0]);
     if (c.args[1] == "hide")
         co.state.hiddenBars.insert(c.args[0]);
     else if (c.args[1] == "show")
@@ -442,48 +385,39 @@ void toolbar(Composer& co, const Command& c, bool intro)
         throw SourceError(c.line, "« toolbar » : NOM hide|show");
 }
 
-void note(Composer& co, const Command& c, bool intro)
-{
-    if (c.args.size() < 2)
-        throw SourceError(c.line, "« note » : TEXTE area|tool|toolbar NOM");
+void note(Composer& co, const Command& c, bool intro) {
+    if (c.args.size() < 2) throw SourceError(c.line, "« note » : TEXTE area|tool|toolbar NOM");
     ui::Rect r;
     const std::string& kind = c.args[1];
-    if (c.args.size() != 3)
-        throw SourceError(c.line, "« note » : TEXTE area|tool|toolbar NOM");
-    bool ok = kind == "area" ? ui::areaByName(c.args[2], r)
-              : kind == "tool" ? ui::toolRect(c.args[2], r)
+    if (c.args.size() != 3) throw SourceError(c.line, "« note » : TEXTE area|tool|toolbar NOM");
+    bool ok = kind == "area"      ? ui::areaByName(c.args[2], r)
+              : kind == "tool"    ? ui::toolRect(c.args[2], r)
               : kind == "toolbar" ? ui::toolbarRect(c.args[2], r)
-              : kind == "menu" ? ui::menuTitleRect(c.args[2], r)
-                                : false;
-    if (!ok)
-        throw SourceError(c.line, "cible de note inconnue : " + c.args[2]);
+              : kind == "menu"    ? ui::menuTitleRect(c.args[2], r)
+                                  : false;
+    if (!ok) throw SourceError(c.line, "cible de note inconnue : " + c.args[2]);
     co.state.note = Note{c.args[0], r};
 }
 
-void document(Composer& co, const Command& c, bool intro)
-{
+void document(Composer& co, const Command& c, bool intro) {
     need(c, 1);
     co.state.document = c.args[0] == "on";
 }
 
-void desktop(Composer& co, const Command& c, bool intro)
-{
+void desktop(Composer& co, const Command& c, bool intro) {
     need(c, 1);
     co.state.desktop = c.args[0] == "on";
 }
 
-void docname(Composer& co, const Command& c, bool intro)
-{
+void docname(Composer& co, const Command& c, bool intro) {
     need(c, 1);
     co.state.docName = c.args[0];
 }
 
-void timeline(Composer& co, const Command& c, bool intro)
-{
+void timeline(Composer& co, const Command& c, bool intro) {
     need(c, 1, 2);
     co.state.timeline = c.args[0] == "on";
-    if (c.args.size() == 2)
-        co.state.tlLength = std::clamp(num(c.args[1], c.line), 2.0, 30.0);
+    if (c.args.size() == 2) co.state.tlLength = std::clamp(num(c.args[1], c.line), 2.0, 30.0);
     if (!co.state.timeline) {
         co.state.keys.clear();
         co.state.poses.clear();
@@ -491,8 +425,7 @@ void timeline(Composer& co, const Command& c, bool intro)
     }
 }
 
-void playhead(Composer& co, const Command& c, bool intro)
-{
+void playhead(Composer& co, const Command& c, bool intro) {
     need(c, 1, 2);
     const double to = num(c.args[0], c.line);
     if (c.args.size() == 1 || intro) {
@@ -507,8 +440,7 @@ void playhead(Composer& co, const Command& c, bool intro)
     }
 }
 
-void key(Composer& co, const Command& c, bool intro)
-{
+void key(Composer& co, const Command& c, bool intro) {
     need(c, 1);
     const double t = num(c.args[0], c.line);
     co.state.keys.push_back(t);
@@ -516,19 +448,16 @@ void key(Composer& co, const Command& c, bool intro)
     co.state.playhead = t;
 }
 
-void playanim(Composer& co, const Command& c, bool intro)
-{
+void playanim(Composer& co, const Command& c, bool intro) {
     need(c, 1);
     timed(c, intro);
-    if (co.state.poses.size() < 2)
-        throw SourceError(c.line, "« playanim » demande au moins deux positions clés");
+    if (co.state.poses.size() < 2) throw SourceError(c.line, "« playanim » demande au moins deux positions clés");
     const double t0 = co.state.poses.begin()->first, t1 = co.state.poses.rbegin()->first;
     const int n = std::max(1, co.frames(num(c.args[0], c.line)));
     for (int i = 0; i <= n; ++i) {
         const double t = t0 + (t1 - t0) * double(i) / n;
         auto hi = co.state.poses.lower_bound(t);
-        if (hi == co.state.poses.end())
-            --hi;
+        if (hi == co.state.poses.end()) --hi;
         auto lo = hi == co.state.poses.begin() ? hi : std::prev(hi);
         const double span = hi->first - lo->first;
         const double u = span > 0 ? (t - lo->first) / span : 1;
@@ -541,55 +470,20 @@ void playanim(Composer& co, const Command& c, bool intro)
 
 }  // namespace
 
-Verb findVerb(const std::string& name)
-{
+Verb findVerb(const std::string& name) {
     static const std::map<std::string, Verb> verbs{
-        {"wait", wait},
-        {"point", point},
-        {"place", place},
-        {"click", click},
-        {"rclick", click},
-        {"dblclick", dblclick},
-        {"pointer", pointer},
-        {"select", select},
-        {"menu", menu},
-        {"popup", popup},
-        {"close", close},
-        {"dialog", dialog},
-        {"field", dialogRow},
-        {"choice", dialogRow},
-        {"check", dialogRow},
-        {"info", dialogRow},
-        {"section", dialogRow},
-        {"buttons", buttons},
-        {"set", set},
-        {"tick", tick},
-        {"part", part},
-        {"grow", grow},
-        {"display", display},
-        {"view", view},
-        {"orient", orient},
-        {"turn", turn},
-        {"sketch", sketch},
-        {"draw", draw},
-        {"dim", dim},
-        {"dimx", dimx},
-        {"dimdia", dimdia},
-        {"dimangle", dimangle},
-        {"undim", undim},
-        {"plane", plane},
-        {"edge", edge},
-        {"tree", tree},
-        {"status", status},
-        {"toolbar", toolbar},
-        {"note", note},
-        {"document", document},
-        {"desktop", desktop},
-        {"docname", docname},
-        {"timeline", timeline},
-        {"playhead", playhead},
-        {"key", key},
-        {"playanim", playanim},
+        {"wait", wait},         {"point", point},       {"place", place},       {"click", click},
+        {"rclick", click},      {"dblclick", dblclick}, {"pointer", pointer},   {"select", select},
+        {"menu", menu},         {"popup", popup},       {"close", close},       {"dialog", dialog},
+        {"field", dialogRow},   {"choice", dialogRow},  {"check", dialogRow},   {"info", dialogRow},
+        {"section", dialogRow}, {"buttons", buttons},   {"set", set},           {"tick", tick},
+        {"part", part},         {"grow", grow},         {"display", display},   {"view", view},
+        {"orient", orient},     {"turn", turn},         {"sketch", sketch},     {"draw", draw},
+        {"dim", dim},           {"dimx", dimx},         {"dimdia", dimdia},     {"dimangle", dimangle},
+        {"undim", undim},       {"plane", plane},       {"edge", edge},         {"tree", tree},
+        {"status", status},     {"toolbar", toolbar},   {"note", note},         {"document", document},
+        {"desktop", desktop},   {"docname", docname},   {"timeline", timeline}, {"playhead", playhead},
+        {"key", key},           {"playanim", playanim},
     };
     auto it = verbs.find(name);
     return it == verbs.end() ? nullptr : it->second;

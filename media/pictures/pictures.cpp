@@ -9,11 +9,11 @@ static void registerPictures() { Q_INIT_RESOURCE(pictures); }
 namespace media::pictures {
 
 bool init() {
-  static const bool registered = [] {
-    registerPictures();
-    return true;
-  }();
-  return registered && QFile::exists(QStringLiteral(":/pictures/hand_cursor.ico"));
+    static const bool registered = [] {
+        registerPictures();
+        return true;
+    }();
+    return registered && QFile::exists(QStringLiteral(":/pictures/hand_cursor.ico"));
 }
 
 }  // namespace media::pictures

@@ -47,8 +47,10 @@ ScreenWindow::ScreenWindow(rt::Runtime& runtime, rt::Screen& screen)
     setWindowTitle(screen.caption());
     if (screen.icon() && !screen.icon()->isNull()) setWindowIcon(QIcon(QPixmap::fromImage(screen.icon()->image())));
     const QSize client = screen.clientSize();
-    if (screen.window().border == rt::BorderStyle::None) setFixedSize(client);
-    else resize(client);
+    if (screen.window().border == rt::BorderStyle::None)
+        setFixedSize(client);
+    else
+        resize(client);
 }
 
 Qt::WindowFlags ScreenWindow::flagsFor(const rt::Screen& screen) {

@@ -9,12 +9,13 @@ namespace swf {
 
 namespace {
 
-constexpr int kSteps[89] = {
-    7, 8, 9, 10, 11, 12, 13, 14, 16, 17, 19, 21, 23, 25, 28, 31, 34, 37, 41, 45, 50, 55, 60, 66, 73, 80, 88, 97,
-    107, 118, 130, 143, 157, 173, 190, 209, 230, 253, 279, 307, 337, 371, 408, 449, 494, 544, 598, 658, 724, 796,
-    876, 963, 1060, 1166, 1282, 1411, 1552, 1707, 1878, 2066, 2272, 2499, 2749, 3024, 3327, 3660, 4026, 4428, 4871,
-    5358, 5894, 6484, 7132, 7845, 8630, 9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623,
-    27086, 29794, 32767};
+constexpr int kSteps[89] = {7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,   21,    23,
+                            25,    28,    31,    34,    37,    41,    45,    50,    55,    60,    66,   73,    80,
+                            88,    97,    107,   118,   130,   143,   157,   173,   190,   209,   230,  253,   279,
+                            307,   337,   371,   408,   449,   494,   544,   598,   658,   724,   796,  876,   963,
+                            1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749, 3024,  3327,
+                            3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493, 10442, 11487,
+                            12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
 
 // Step index changes by the code's magnitude, one table per code size.
 constexpr int kIndex2[] = {-1, 2};
@@ -71,7 +72,11 @@ public:
     void ub(std::uint32_t v, int n) {
         for (int i = n - 1; i >= 0; --i) {
             cur_ = static_cast<std::uint8_t>((cur_ << 1) | ((v >> i) & 1u));
-            if (++bits_ == 8) { out_.push_back(cur_); cur_ = 0; bits_ = 0; }
+            if (++bits_ == 8) {
+                out_.push_back(cur_);
+                cur_ = 0;
+                bits_ = 0;
+            }
         }
     }
     Bytes finish() {
@@ -98,7 +103,8 @@ Result<Pcm> decodeAdpcm(std::span<const std::uint8_t> data, bool stereo, int rat
     ChannelState state[2];
     std::size_t frames = 0;
     while (in.left() >= static_cast<std::size_t>(22 * channels)) {
-        if (frames >= limits.maxFrames) return Result<Pcm>::fail(ErrorCode::TooLarge, "ADPCM sound longer than the cap");
+        if (frames >= limits.maxFrames)
+            return Result<Pcm>::fail(ErrorCode::TooLarge, "ADPCM sound longer than the cap");
         for (int c = 0; c < channels; ++c) {
             state[c].sample = in.sb(16);
             state[c].index = static_cast<int>(in.ub(6));
@@ -106,7 +112,8 @@ Result<Pcm> decodeAdpcm(std::span<const std::uint8_t> data, bool stereo, int rat
         }
         ++frames;
         for (int k = 1; k < kPacketSamples && in.left() >= static_cast<std::size_t>(bits * channels); ++k) {
-            if (frames >= limits.maxFrames) return Result<Pcm>::fail(ErrorCode::TooLarge, "ADPCM sound longer than the cap");
+            if (frames >= limits.maxFrames)
+                return Result<Pcm>::fail(ErrorCode::TooLarge, "ADPCM sound longer than the cap");
             for (int c = 0; c < channels; ++c)
                 pcm.samples.push_back(static_cast<std::int16_t>(state[c].apply(static_cast<int>(in.ub(bits)), bits)));
             ++frames;
@@ -141,7 +148,10 @@ Bytes encodeAdpcm(const Pcm& pcm, int bits) {
             for (int code = 0; code < codes; ++code) {
                 ChannelState trial = state[c];
                 long err = std::labs(static_cast<long>(trial.apply(code, bits)) - target);
-                if (err < bestErr) { bestErr = err; best = code; }
+                if (err < bestErr) {
+                    bestErr = err;
+                    best = code;
+                }
             }
             state[c].apply(best, bits);
             out.ub(static_cast<std::uint32_t>(best), bits);

@@ -15,7 +15,9 @@ namespace {
 using Span = std::span<const std::uint8_t>;
 
 template <class T>
-Result<T> fail(ErrorCode c, std::string d) { return Result<T>::fail(c, std::move(d)); }
+Result<T> fail(ErrorCode c, std::string d) {
+    return Result<T>::fail(c, std::move(d));
+}
 
 // Width and height from the first frame marker of a JPEG stream (0 when absent).
 std::pair<std::uint32_t, std::uint32_t> jpegSize(Span d) {
@@ -23,11 +25,18 @@ std::pair<std::uint32_t, std::uint32_t> jpegSize(Span d) {
     while (p + 4 <= d.size()) {
         if (d[p] != 0xFF) return {0, 0};
         std::uint8_t m = d[p + 1];
-        if (m == 0xFF) { ++p; continue; }
-        if (m == 0xD8 || m == 0xD9 || (m >= 0xD0 && m <= 0xD7) || m == 0x01) { p += 2; continue; }
+        if (m == 0xFF) {
+            ++p;
+            continue;
+        }
+        if (m == 0xD8 || m == 0xD9 || (m >= 0xD0 && m <= 0xD7) || m == 0x01) {
+            p += 2;
+            continue;
+        }
         std::size_t len = (d[p + 2] << 8) | d[p + 3];
         bool frame = m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC;
-        if (frame && p + 9 <= d.size()) return {std::uint32_t((d[p + 7] << 8) | d[p + 8]), std::uint32_t((d[p + 5] << 8) | d[p + 6])};
+        if (frame && p + 9 <= d.size())
+            return {std::uint32_t((d[p + 7] << 8) | d[p + 8]), std::uint32_t((d[p + 5] << 8) | d[p + 6])};
         if (m == 0xDA) return {0, 0};
         p += 2 + len;
     }
@@ -52,9 +61,11 @@ Result<QImage> decodeEmbedded(Span data, ImageKind kind, const BitmapLimits& lim
     QImageReader reader(&buffer, fmt);
     reader.setAutoTransform(false);
     QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty()) return fail<QImage>(ErrorCode::DecodeFailed, std::string("unreadable ") + fmt + " header");
+    if (!size.isValid() || size.isEmpty())
+        return fail<QImage>(ErrorCode::DecodeFailed, std::string("unreadable ") + fmt + " header");
     if (tooMany(static_cast<std::uint64_t>(size.width()), static_cast<std::uint64_t>(size.height()), limits))
-        return fail<QImage>(ErrorCode::TooLarge, "image of " + std::to_string(size.width()) + "x" + std::to_string(size.height()));
+        return fail<QImage>(ErrorCode::TooLarge,
+                            "image of " + std::to_string(size.width()) + "x" + std::to_string(size.height()));
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return fail<QImage>(ErrorCode::DecodeFailed, std::string(fmt) + ": " + reader.errorString().toStdString());
@@ -66,7 +77,8 @@ Result<QImage> decodeEmbedded(Span data, ImageKind kind, const BitmapLimits& lim
 ImageKind sniffImage(Span d) {
     static const std::uint8_t png[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     if (d.size() >= 8 && std::equal(png, png + 8, d.begin())) return ImageKind::Png;
-    if (d.size() >= 6 && d[0] == 'G' && d[1] == 'I' && d[2] == 'F' && d[3] == '8' && (d[4] == '9' || d[4] == '7') && d[5] == 'a')
+    if (d.size() >= 6 && d[0] == 'G' && d[1] == 'I' && d[2] == 'F' && d[3] == '8' && (d[4] == '9' || d[4] == '7') &&
+        d[5] == 'a')
         return ImageKind::Gif;
     if (d.size() >= 2 && d[0] == 0xFF && (d[1] == 0xD8 || d[1] == 0xD9)) return ImageKind::Jpeg;
     return ImageKind::Unknown;
@@ -89,7 +101,11 @@ Result<Bytes> normaliseJpeg(Span tables, Span data) {
         if (p >= n) return fail<Bytes>(ErrorCode::Truncated, "JPEG data ends in a marker");
         std::uint8_t m = joined[p++];
         if (m == 0xD8 || m == 0xD9) continue;  // start/end markers between tables and frame
-        if ((m >= 0xD0 && m <= 0xD7) || m == 0x01) { out.push_back(0xFF); out.push_back(m); continue; }
+        if ((m >= 0xD0 && m <= 0xD7) || m == 0x01) {
+            out.push_back(0xFF);
+            out.push_back(m);
+            continue;
+        }
         if (p + 2 > n) return fail<Bytes>(ErrorCode::Truncated, "JPEG segment length missing");
         std::size_t len = (joined[p] << 8) | joined[p + 1];
         if (len < 2 || p + len > n) return fail<Bytes>(ErrorCode::Truncated, "JPEG segment longer than the data");
@@ -100,7 +116,8 @@ Result<Bytes> normaliseJpeg(Span tables, Span data) {
             out.insert(out.end(), joined.begin() + static_cast<std::ptrdiff_t>(p), joined.end());
             break;
         }
-        out.insert(out.end(), joined.begin() + static_cast<std::ptrdiff_t>(p), joined.begin() + static_cast<std::ptrdiff_t>(p + len));
+        out.insert(out.end(), joined.begin() + static_cast<std::ptrdiff_t>(p),
+                   joined.begin() + static_cast<std::ptrdiff_t>(p + len));
         p += len;
     }
     if (out.size() < 2 || out[out.size() - 2] != 0xFF || out.back() != 0xD9) {
@@ -112,7 +129,8 @@ Result<Bytes> normaliseJpeg(Span tables, Span data) {
 
 Result<QImage> decodeBitmap(const DefineBitsJpeg& t, Span tables, const BitmapLimits& limits) {
     ImageKind kind = t.version == 1 ? ImageKind::Jpeg : sniffImage(t.imageData);
-    if (kind == ImageKind::Unknown) return fail<QImage>(ErrorCode::Unsupported, "bitmap data is neither JPEG, PNG nor GIF");
+    if (kind == ImageKind::Unknown)
+        return fail<QImage>(ErrorCode::Unsupported, "bitmap data is neither JPEG, PNG nor GIF");
     if (kind != ImageKind::Jpeg) {
         // PNG and GIF data carry their own transparency; an alpha plane is ignored.
         return decodeEmbedded(t.imageData, kind, limits);
@@ -121,7 +139,8 @@ Result<QImage> decodeBitmap(const DefineBitsJpeg& t, Span tables, const BitmapLi
     if (!clean.ok()) return fail<QImage>(clean.error().code, clean.error().detail);
     auto [w, h] = jpegSize(*clean);
     if (w == 0 || h == 0) return fail<QImage>(ErrorCode::DecodeFailed, "JPEG without a frame");
-    if (tooMany(w, h, limits)) return fail<QImage>(ErrorCode::TooLarge, "image of " + std::to_string(w) + "x" + std::to_string(h));
+    if (tooMany(w, h, limits))
+        return fail<QImage>(ErrorCode::TooLarge, "image of " + std::to_string(w) + "x" + std::to_string(h));
     auto decoded = decodeEmbedded(*clean, ImageKind::Jpeg, limits);
     if (!decoded.ok() || t.version < 3 || t.alphaData.empty()) return decoded;
 
@@ -148,7 +167,8 @@ std::size_t losslessRowBytes(std::uint8_t format, std::uint16_t width) {
 Result<QImage> decodeBitmap(const DefineBitsLossless& t, const BitmapLimits& limits) {
     if (t.width == 0 || t.height == 0) return fail<QImage>(ErrorCode::Malformed, "empty bitmap");
     if (tooMany(t.width, t.height, limits))
-        return fail<QImage>(ErrorCode::TooLarge, "bitmap of " + std::to_string(t.width) + "x" + std::to_string(t.height));
+        return fail<QImage>(ErrorCode::TooLarge,
+                            "bitmap of " + std::to_string(t.width) + "x" + std::to_string(t.height));
     if (t.format != 3 && t.format != 4 && t.format != 5)
         return fail<QImage>(ErrorCode::Malformed, "unknown lossless format " + std::to_string(t.format));
     const bool alpha = t.version == 2;
@@ -159,7 +179,8 @@ Result<QImage> decodeBitmap(const DefineBitsLossless& t, const BitmapLimits& lim
     auto data = inflateBounded(t.zlibData, expected);
     if (!data) return fail<QImage>(ErrorCode::DecodeFailed, "corrupt zlib data");
     if (data->size() < expected)
-        return fail<QImage>(ErrorCode::Truncated, "pixel data has " + std::to_string(data->size()) + " of " + std::to_string(expected) + " bytes");
+        return fail<QImage>(ErrorCode::Truncated, "pixel data has " + std::to_string(data->size()) + " of " +
+                                                      std::to_string(expected) + " bytes");
 
     QImage img(t.width, t.height, QImage::Format_ARGB32_Premultiplied);
     if (img.isNull()) return fail<QImage>(ErrorCode::TooLarge, "cannot allocate the bitmap");

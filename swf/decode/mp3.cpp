@@ -22,7 +22,8 @@ mpg123_handle* newHandle() {
     const long* rates = nullptr;
     std::size_t count = 0;
     mpg123_rates(&rates, &count);
-    for (std::size_t i = 0; i < count; ++i) mpg123_format(h, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    for (std::size_t i = 0; i < count; ++i)
+        mpg123_format(h, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
     if (mpg123_open_feed(h) != MPG123_OK) {
         mpg123_delete(h);
         return nullptr;

@@ -33,7 +33,8 @@ Result<Pcm> decodeSound(const DefineSound& s, const SoundLimits& limits) {
         r = decodeMp3(Span(s.data).subspan(2), limits);
         break;
     default:
-        return Result<Pcm>::fail(ErrorCode::Unsupported, "sound format " + std::to_string(static_cast<int>(s.format)) + " is not decoded");
+        return Result<Pcm>::fail(ErrorCode::Unsupported,
+                                 "sound format " + std::to_string(static_cast<int>(s.format)) + " is not decoded");
     }
     if (r.ok() && s.sampleCount > 0 && r->frames() > s.sampleCount)
         r->samples.resize(std::size_t(s.sampleCount) * static_cast<std::size_t>(r->channels));

@@ -27,7 +27,8 @@ struct SoundLimits {
 };
 
 // Uncompressed data: 8-bit samples are unsigned, 16-bit ones signed.
-Result<Pcm> decodeRaw(std::span<const std::uint8_t> data, bool is16Bit, bool stereo, int rate, const SoundLimits& limits = {});
+Result<Pcm> decodeRaw(std::span<const std::uint8_t> data, bool is16Bit, bool stereo, int rate,
+                      const SoundLimits& limits = {});
 // ADPCM: a 2-bit code size (2..5 bits per sample), then packets of 4096
 // samples per channel, each starting with a 16-bit sample and a 6-bit step
 // index per channel. Stops at the last complete sample.

@@ -22,19 +22,33 @@ public:
     std::span<const std::uint8_t> rest() const { return data_.subspan(pos_); }
 
     void align() { bit_ = 0; }
-    std::uint8_t u8() { align(); need(1); return data_[pos_++]; }
-    std::uint16_t u16() { align(); need(2); std::uint16_t v = data_[pos_] | (data_[pos_ + 1] << 8); pos_ += 2; return v; }
+    std::uint8_t u8() {
+        align();
+        need(1);
+        return data_[pos_++];
+    }
+    std::uint16_t u16() {
+        align();
+        need(2);
+        std::uint16_t v = data_[pos_] | (data_[pos_ + 1] << 8);
+        pos_ += 2;
+        return v;
+    }
     std::int16_t s16() { return static_cast<std::int16_t>(u16()); }
     std::uint32_t u32() {
-        align(); need(4);
+        align();
+        need(4);
         std::uint32_t v = std::uint32_t(data_[pos_]) | (std::uint32_t(data_[pos_ + 1]) << 8) |
                           (std::uint32_t(data_[pos_ + 2]) << 16) | (std::uint32_t(data_[pos_ + 3]) << 24);
-        pos_ += 4; return v;
+        pos_ += 4;
+        return v;
     }
     std::vector<std::uint8_t> bytes(std::size_t n) {
-        align(); need(n);
+        align();
+        need(n);
         std::vector<std::uint8_t> v(data_.begin() + pos_, data_.begin() + pos_ + n);
-        pos_ += n; return v;
+        pos_ += n;
+        return v;
     }
     // Zero-terminated string; a missing terminator is malformed.
     std::string string() {
@@ -49,7 +63,11 @@ public:
     std::uint32_t ub(int n) {
         std::uint32_t v = 0;
         for (int i = 0; i < n; ++i) {
-            if (bit_ == 0) { need(1); cur_ = data_[pos_++]; bit_ = 8; }
+            if (bit_ == 0) {
+                need(1);
+                cur_ = data_[pos_++];
+                bit_ = 8;
+            }
             --bit_;
             v = (v << 1) | ((cur_ >> bit_) & 1u);
         }
@@ -66,7 +84,8 @@ public:
 private:
     // A read past the end of the current tag leaves the parse (see raise()).
     void need(std::size_t n) const {
-        if (n > data_.size() - pos_) raise(ErrorCode::Truncated, "read past the end of the tag at byte " + std::to_string(pos_));
+        if (n > data_.size() - pos_)
+            raise(ErrorCode::Truncated, "read past the end of the tag at byte " + std::to_string(pos_));
     }
     std::span<const std::uint8_t> data_;
     std::size_t pos_ = 0;
@@ -76,31 +95,59 @@ private:
 
 class BitWriter {
 public:
-    std::vector<std::uint8_t>& bytes() { flush(); return out_; }
+    std::vector<std::uint8_t>& bytes() {
+        flush();
+        return out_;
+    }
     std::size_t size() const { return out_.size() + (bit_ ? 1 : 0); }
 
     void flush() { pad(); }
-    void u8(std::uint8_t v) { flush(); out_.push_back(v); }
-    void u16(std::uint16_t v) { flush(); out_.push_back(v & 0xFF); out_.push_back(v >> 8); }
+    void u8(std::uint8_t v) {
+        flush();
+        out_.push_back(v);
+    }
+    void u16(std::uint16_t v) {
+        flush();
+        out_.push_back(v & 0xFF);
+        out_.push_back(v >> 8);
+    }
     void s16(std::int16_t v) { u16(static_cast<std::uint16_t>(v)); }
-    void u32(std::uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); }
-    void raw(std::span<const std::uint8_t> b) { flush(); out_.insert(out_.end(), b.begin(), b.end()); }
+    void u32(std::uint32_t v) {
+        u16(v & 0xFFFF);
+        u16(v >> 16);
+    }
+    void raw(std::span<const std::uint8_t> b) {
+        flush();
+        out_.insert(out_.end(), b.begin(), b.end());
+    }
     void string(const std::string& s) {
         flush();
-        for (char c : s) { if (c == 0) break; out_.push_back(static_cast<std::uint8_t>(c)); }
+        for (char c : s) {
+            if (c == 0) break;
+            out_.push_back(static_cast<std::uint8_t>(c));
+        }
         out_.push_back(0);
     }
     void ub(std::uint32_t v, int n) {
         for (int i = n - 1; i >= 0; --i) {
             cur_ = static_cast<std::uint8_t>((cur_ << 1) | ((v >> i) & 1u));
-            if (++bit_ == 8) { out_.push_back(cur_); cur_ = 0; bit_ = 0; }
+            if (++bit_ == 8) {
+                out_.push_back(cur_);
+                cur_ = 0;
+                bit_ = 0;
+            }
         }
     }
     void sb(std::int32_t v, int n) { ub(static_cast<std::uint32_t>(v), n); }
     void flag(bool b) { ub(b ? 1 : 0, 1); }
     // Pads the partial byte with zero bits (the writer's view of "aligned").
     void pad() {
-        if (bit_) { cur_ = static_cast<std::uint8_t>(cur_ << (8 - bit_)); out_.push_back(cur_); cur_ = 0; bit_ = 0; }
+        if (bit_) {
+            cur_ = static_cast<std::uint8_t>(cur_ << (8 - bit_));
+            out_.push_back(cur_);
+            cur_ = 0;
+            bit_ = 0;
+        }
     }
 
 private:
@@ -114,12 +161,18 @@ inline int signedBits(std::int64_t v) {
     if (v == 0) return 0;
     int n = 1;
     std::int64_t x = v < 0 ? ~v : v;
-    while (x) { ++n; x >>= 1; }
+    while (x) {
+        ++n;
+        x >>= 1;
+    }
     return n;
 }
 inline int unsignedBits(std::uint64_t v) {
     int n = 0;
-    while (v) { ++n; v >>= 1; }
+    while (v) {
+        ++n;
+        v >>= 1;
+    }
     return n;
 }
 

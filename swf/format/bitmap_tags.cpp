@@ -13,11 +13,19 @@ std::uint32_t le32(Span b, std::size_t at) {
     return std::uint32_t(b[at]) | (std::uint32_t(b[at + 1]) << 8) | (std::uint32_t(b[at + 2]) << 16) |
            (std::uint32_t(b[at + 3]) << 24);
 }
-void put16(Bytes& out, std::uint16_t v) { out.push_back(v & 0xFF); out.push_back(v >> 8); }
-void put32(Bytes& out, std::uint32_t v) { put16(out, v & 0xFFFF); put16(out, v >> 16); }
+void put16(Bytes& out, std::uint16_t v) {
+    out.push_back(v & 0xFF);
+    out.push_back(v >> 8);
+}
+void put32(Bytes& out, std::uint32_t v) {
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
 
 template <class T>
-Result<T> fail(ErrorCode c, std::string d) { return Result<T>::fail(c, std::move(d)); }
+Result<T> fail(ErrorCode c, std::string d) {
+    return Result<T>::fail(c, std::move(d));
+}
 
 }  // namespace
 
@@ -53,7 +61,8 @@ Bytes encodeDefineBitsJpeg(const DefineBitsJpeg& t) {
 
 Result<DefineBitsLossless> parseDefineBitsLossless(std::uint8_t version, Span body) {
     if (version != 1 && version != 2) return fail<DefineBitsLossless>(ErrorCode::Malformed, "bad lossless tag version");
-    if (body.size() < 7) return fail<DefineBitsLossless>(ErrorCode::Truncated, "lossless bitmap shorter than its header");
+    if (body.size() < 7)
+        return fail<DefineBitsLossless>(ErrorCode::Truncated, "lossless bitmap shorter than its header");
     DefineBitsLossless t;
     t.version = version;
     t.id = le16(body, 0);

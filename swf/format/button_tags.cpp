@@ -14,18 +14,33 @@ using namespace fields;
 // Size of a filter list (count byte included), walking each filter's fixed
 // or counted layout; raises Truncated when it runs past the data.
 std::size_t filterListSize(std::span<const std::uint8_t> d) {
-    auto need = [&](std::size_t at, std::size_t n) { if (at > d.size() || d.size() - at < n) detail::raise(ErrorCode::Truncated, "filter list ends early"); };
+    auto need = [&](std::size_t at, std::size_t n) {
+        if (at > d.size() || d.size() - at < n) detail::raise(ErrorCode::Truncated, "filter list ends early");
+    };
     need(0, 1);
     std::size_t n = d[0], p = 1;
     for (std::size_t i = 0; i < n; ++i) {
         need(p, 1);
         std::uint8_t id = d[p++];
         switch (id) {
-        case 0: need(p, 23); p += 23; break;  // drop shadow
-        case 1: need(p, 9); p += 9; break;    // blur
-        case 2: need(p, 15); p += 15; break;  // glow
-        case 3: need(p, 27); p += 27; break;  // bevel
-        case 4: case 7: {                     // gradient glow, gradient bevel
+        case 0:
+            need(p, 23);
+            p += 23;
+            break;  // drop shadow
+        case 1:
+            need(p, 9);
+            p += 9;
+            break;  // blur
+        case 2:
+            need(p, 15);
+            p += 15;
+            break;  // glow
+        case 3:
+            need(p, 27);
+            p += 27;
+            break;  // bevel
+        case 4:
+        case 7: {  // gradient glow, gradient bevel
             need(p, 1);
             std::size_t colors = d[p++];
             need(p, colors * 5 + 19);
@@ -40,7 +55,10 @@ std::size_t filterListSize(std::span<const std::uint8_t> d) {
             p += 8 + cells * 4 + 5;
             break;
         }
-        case 6: need(p, 80); p += 80; break;  // colour matrix
+        case 6:
+            need(p, 80);
+            p += 80;
+            break;  // colour matrix
         default: detail::raise(ErrorCode::Malformed, "unknown filter in a button record");
         }
     }
@@ -93,7 +111,8 @@ void writeRecords(BitWriter& w, const std::vector<ButtonRecord>& recs, std::uint
 
 }  // namespace
 
-Result<DefineButton> parseDefineButton(std::uint8_t version, std::span<const std::uint8_t> body, const ButtonLimits& limits) {
+Result<DefineButton> parseDefineButton(std::uint8_t version, std::span<const std::uint8_t> body,
+                                       const ButtonLimits& limits) {
     using R = Result<DefineButton>;
     if (version != 1 && version != 2) return R::fail(ErrorCode::Malformed, "bad button version");
     try {
@@ -112,7 +131,8 @@ Result<DefineButton> parseDefineButton(std::uint8_t version, std::span<const std
         b.records = readRecords(r, 2, limits.maxRecords);
         if (actionOffset == 0) return R(std::move(b));
         std::size_t p = offsetAt + actionOffset;
-        if (p < r.position() || p > body.size()) return R::fail(ErrorCode::Malformed, "button action offset outside the tag");
+        if (p < r.position() || p > body.size())
+            return R::fail(ErrorCode::Malformed, "button action offset outside the tag");
         while (true) {
             if (b.actions.size() >= limits.maxActions) return R::fail(ErrorCode::TooLarge, "too many button actions");
             if (body.size() - p < 4) return R::fail(ErrorCode::Truncated, "button action header missing");
@@ -120,8 +140,10 @@ Result<DefineButton> parseDefineButton(std::uint8_t version, std::span<const std
             ButtonCondAction a;
             a.conditions = static_cast<std::uint16_t>((body[p + 2] << 8) | body[p + 3]);
             std::size_t end = size == 0 ? body.size() : p + size;
-            if (size != 0 && (size < 4 || end > body.size())) return R::fail(ErrorCode::Truncated, "button action longer than the tag");
-            a.actions.assign(body.begin() + static_cast<std::ptrdiff_t>(p + 4), body.begin() + static_cast<std::ptrdiff_t>(end));
+            if (size != 0 && (size < 4 || end > body.size()))
+                return R::fail(ErrorCode::Truncated, "button action longer than the tag");
+            a.actions.assign(body.begin() + static_cast<std::ptrdiff_t>(p + 4),
+                             body.begin() + static_cast<std::ptrdiff_t>(end));
             b.actions.push_back(std::move(a));
             if (size == 0) break;
             p = end;
@@ -137,8 +159,10 @@ Bytes encodeDefineButton(const DefineButton& b) {
     w.u16(b.id);
     if (b.version == 1) {
         writeRecords(w, b.records, 1);
-        if (!b.actions.empty()) w.raw(b.actions.front().actions);
-        else w.u8(0);
+        if (!b.actions.empty())
+            w.raw(b.actions.front().actions);
+        else
+            w.u8(0);
         return w.bytes();
     }
     w.u8(b.trackAsMenu ? 1 : 0);

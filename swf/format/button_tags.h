@@ -17,7 +17,8 @@ struct ButtonLimits {
     std::size_t maxActions = 4096;
 };
 
-Result<DefineButton> parseDefineButton(std::uint8_t version, std::span<const std::uint8_t> body, const ButtonLimits& limits = {});
+Result<DefineButton> parseDefineButton(std::uint8_t version, std::span<const std::uint8_t> body,
+                                       const ButtonLimits& limits = {});
 Bytes encodeDefineButton(const DefineButton& tag);
 Result<DefineButtonCxform> parseDefineButtonCxform(std::span<const std::uint8_t> body);
 Bytes encodeDefineButtonCxform(const DefineButtonCxform& tag);

@@ -26,13 +26,17 @@ inline Rect readRect(BitReader& r) {
     r.align();
     int n = static_cast<int>(r.ub(5));
     Rect rc;
-    rc.xmin = r.sb(n); rc.xmax = r.sb(n); rc.ymin = r.sb(n); rc.ymax = r.sb(n);
+    rc.xmin = r.sb(n);
+    rc.xmax = r.sb(n);
+    rc.ymin = r.sb(n);
+    rc.ymax = r.sb(n);
     r.align();
     return rc;
 }
 inline void writeRect(BitWriter& w, const Rect& rc) {
     w.flush();
-    std::int32_t v[4] = {clampBits(rc.xmin, 31), clampBits(rc.xmax, 31), clampBits(rc.ymin, 31), clampBits(rc.ymax, 31)};
+    std::int32_t v[4] = {clampBits(rc.xmin, 31), clampBits(rc.xmax, 31), clampBits(rc.ymin, 31),
+                         clampBits(rc.ymax, 31)};
     int n = 0;
     for (auto x : v) n = std::max(n, signedBits(x));
     w.ub(n, 5);
@@ -43,8 +47,16 @@ inline void writeRect(BitWriter& w, const Rect& rc) {
 inline Matrix readMatrix(BitReader& r) {
     r.align();
     Matrix m;
-    if (r.flag()) { int n = static_cast<int>(r.ub(5)); m.scaleX = r.sb(n); m.scaleY = r.sb(n); }
-    if (r.flag()) { int n = static_cast<int>(r.ub(5)); m.rotateSkew0 = r.sb(n); m.rotateSkew1 = r.sb(n); }
+    if (r.flag()) {
+        int n = static_cast<int>(r.ub(5));
+        m.scaleX = r.sb(n);
+        m.scaleY = r.sb(n);
+    }
+    if (r.flag()) {
+        int n = static_cast<int>(r.ub(5));
+        m.rotateSkew0 = r.sb(n);
+        m.rotateSkew1 = r.sb(n);
+    }
     int n = static_cast<int>(r.ub(5));
     m.translateX = r.sb(n);
     m.translateY = r.sb(n);
@@ -76,8 +88,18 @@ inline ColorTransform readCxform(BitReader& r, bool alpha) {
     bool hasAdd = r.flag(), hasMult = r.flag();
     int n = static_cast<int>(r.ub(4));
     auto v = [&] { return static_cast<std::int16_t>(r.sb(n)); };
-    if (hasMult) { c.multR = v(); c.multG = v(); c.multB = v(); if (alpha) c.multA = v(); }
-    if (hasAdd) { c.addR = v(); c.addG = v(); c.addB = v(); if (alpha) c.addA = v(); }
+    if (hasMult) {
+        c.multR = v();
+        c.multG = v();
+        c.multB = v();
+        if (alpha) c.multA = v();
+    }
+    if (hasAdd) {
+        c.addR = v();
+        c.addG = v();
+        c.addB = v();
+        if (alpha) c.addA = v();
+    }
     r.align();
     return c;
 }
@@ -101,15 +123,39 @@ inline void writeCxform(BitWriter& w, const ColorTransform& c, bool alpha) {
     w.flag(hasAdd);
     w.flag(hasMult);
     w.ub(n, 4);
-    if (hasMult) for (int i = 0; i < count; ++i) w.sb(mult[i], n);
-    if (hasAdd) for (int i = 0; i < count; ++i) w.sb(add[i], n);
+    if (hasMult)
+        for (int i = 0; i < count; ++i) w.sb(mult[i], n);
+    if (hasAdd)
+        for (int i = 0; i < count; ++i) w.sb(add[i], n);
     w.flush();
 }
 
-inline Rgba readRgba(BitReader& r) { Rgba c; c.r = r.u8(); c.g = r.u8(); c.b = r.u8(); c.a = r.u8(); return c; }
-inline Rgba readRgb(BitReader& r) { Rgba c; c.r = r.u8(); c.g = r.u8(); c.b = r.u8(); return c; }
-inline void writeRgba(BitWriter& w, Rgba c) { w.u8(c.r); w.u8(c.g); w.u8(c.b); w.u8(c.a); }
-inline void writeRgb(BitWriter& w, Rgba c) { w.u8(c.r); w.u8(c.g); w.u8(c.b); }
+inline Rgba readRgba(BitReader& r) {
+    Rgba c;
+    c.r = r.u8();
+    c.g = r.u8();
+    c.b = r.u8();
+    c.a = r.u8();
+    return c;
+}
+inline Rgba readRgb(BitReader& r) {
+    Rgba c;
+    c.r = r.u8();
+    c.g = r.u8();
+    c.b = r.u8();
+    return c;
+}
+inline void writeRgba(BitWriter& w, Rgba c) {
+    w.u8(c.r);
+    w.u8(c.g);
+    w.u8(c.b);
+    w.u8(c.a);
+}
+inline void writeRgb(BitWriter& w, Rgba c) {
+    w.u8(c.r);
+    w.u8(c.g);
+    w.u8(c.b);
+}
 
 // The flag bytes of a LineStyle2 (shape 4) or MorphLineStyle2, and the miter
 // limit that follows them: the same layout for both style types. Returns
@@ -157,7 +203,11 @@ inline std::vector<ShapeRecord> readPlainRecords(BitReader& r, std::size_t maxRe
             if (flags == 0) break;
             if (flags & 16) detail::raise(ErrorCode::Malformed, "new styles inside plain edge records");
             StyleChange sc;
-            if (flags & 1) { int n = static_cast<int>(r.ub(5)); sc.moveX = r.sb(n); sc.moveY = r.sb(n); }
+            if (flags & 1) {
+                int n = static_cast<int>(r.ub(5));
+                sc.moveX = r.sb(n);
+                sc.moveY = r.sb(n);
+            }
             if (flags & 2) sc.fill0 = r.ub(fillBits);
             if (flags & 4) sc.fill1 = r.ub(fillBits);
             if (flags & 8) sc.line = r.ub(lineBits);
@@ -165,14 +215,21 @@ inline std::vector<ShapeRecord> readPlainRecords(BitReader& r, std::size_t maxRe
         } else if (r.flag()) {
             int n = static_cast<int>(r.ub(4)) + 2;
             StraightEdge e;
-            if (r.flag()) { e.dx = r.sb(n); e.dy = r.sb(n); }
-            else if (r.flag()) e.dy = r.sb(n);
-            else e.dx = r.sb(n);
+            if (r.flag()) {
+                e.dx = r.sb(n);
+                e.dy = r.sb(n);
+            } else if (r.flag())
+                e.dy = r.sb(n);
+            else
+                e.dx = r.sb(n);
             out.emplace_back(e);
         } else {
             int n = static_cast<int>(r.ub(4)) + 2;
             CurvedEdge c;
-            c.controlDx = r.sb(n); c.controlDy = r.sb(n); c.anchorDx = r.sb(n); c.anchorDy = r.sb(n);
+            c.controlDx = r.sb(n);
+            c.controlDy = r.sb(n);
+            c.anchorDx = r.sb(n);
+            c.anchorDy = r.sb(n);
             out.emplace_back(c);
         }
     }
@@ -207,12 +264,23 @@ inline void writePlainRecords(BitWriter& w, const std::vector<ShapeRecord>& recs
             w.flag(true);
             w.flag(true);
             w.ub(n - 2, 4);
-            if (dx != 0 && dy != 0) { w.flag(true); w.sb(dx, n); w.sb(dy, n); }
-            else if (dx == 0) { w.flag(false); w.flag(true); w.sb(dy, n); }
-            else { w.flag(false); w.flag(false); w.sb(dx, n); }
+            if (dx != 0 && dy != 0) {
+                w.flag(true);
+                w.sb(dx, n);
+                w.sb(dy, n);
+            } else if (dx == 0) {
+                w.flag(false);
+                w.flag(true);
+                w.sb(dy, n);
+            } else {
+                w.flag(false);
+                w.flag(false);
+                w.sb(dx, n);
+            }
         } else {
             const auto& c = std::get<CurvedEdge>(rec);
-            std::int32_t v[4] = {clampBits(c.controlDx, 17), clampBits(c.controlDy, 17), clampBits(c.anchorDx, 17), clampBits(c.anchorDy, 17)};
+            std::int32_t v[4] = {clampBits(c.controlDx, 17), clampBits(c.controlDy, 17), clampBits(c.anchorDx, 17),
+                                 clampBits(c.anchorDy, 17)};
             int n = 2;
             for (auto x : v) n = std::max(n, signedBits(x));
             w.flag(true);

@@ -8,7 +8,6 @@ namespace {
 
 using namespace fields;
 
-
 MorphFillStyle readMorphFill(BitReader& r) {
     MorphFillStyle f;
     std::uint8_t type = r.u8();
@@ -17,7 +16,9 @@ MorphFillStyle readMorphFill(BitReader& r) {
         f.startColor = readRgba(r);
         f.endColor = readRgba(r);
         break;
-    case 0x10: case 0x12: case 0x13: {
+    case 0x10:
+    case 0x12:
+    case 0x13: {
         f.type = static_cast<FillType>(type);
         f.startMatrix = readMatrix(r);
         f.endMatrix = readMatrix(r);
@@ -39,14 +40,16 @@ MorphFillStyle readMorphFill(BitReader& r) {
         }
         break;
     }
-    case 0x40: case 0x41: case 0x42: case 0x43:
+    case 0x40:
+    case 0x41:
+    case 0x42:
+    case 0x43:
         f.type = static_cast<FillType>(type);
         f.bitmapId = r.u16();
         f.startMatrix = readMatrix(r);
         f.endMatrix = readMatrix(r);
         break;
-    default:
-        detail::raise(ErrorCode::Malformed, "unknown morph fill type " + std::to_string(type));
+    default: detail::raise(ErrorCode::Malformed, "unknown morph fill type " + std::to_string(type));
     }
     return f;
 }
@@ -58,11 +61,14 @@ void writeMorphFill(BitWriter& w, const MorphFillStyle& f) {
         writeRgba(w, f.startColor);
         writeRgba(w, f.endColor);
         break;
-    case FillType::LinearGradient: case FillType::RadialGradient: case FillType::FocalGradient: {
+    case FillType::LinearGradient:
+    case FillType::RadialGradient:
+    case FillType::FocalGradient: {
         writeMatrix(w, f.startMatrix);
         writeMatrix(w, f.endMatrix);
         std::size_t n = std::min<std::size_t>(f.gradient.size(), 15);
-        w.u8(static_cast<std::uint8_t>((static_cast<int>(f.spread) << 6) | (static_cast<int>(f.interpolation) << 4) | n));
+        w.u8(static_cast<std::uint8_t>((static_cast<int>(f.spread) << 6) | (static_cast<int>(f.interpolation) << 4) |
+                                       n));
         for (std::size_t i = 0; i < n; ++i) {
             w.u8(f.gradient[i].startRatio);
             writeRgba(w, f.gradient[i].startColor);
@@ -85,13 +91,17 @@ void writeMorphFill(BitWriter& w, const MorphFillStyle& f) {
 std::size_t readCount(BitReader& r, std::size_t maxStyles) {
     std::size_t n = r.u8();
     if (n == 0xFF) n = r.u16();
-    if (n > r.remaining()) detail::raise(ErrorCode::Truncated, "morph styles past the tag");  // every style takes more than a byte
+    if (n > r.remaining())
+        detail::raise(ErrorCode::Truncated, "morph styles past the tag");  // every style takes more than a byte
     if (n > maxStyles) detail::raise(ErrorCode::TooLarge, "too many morph styles");
     return n;
 }
 void writeCount(BitWriter& w, std::size_t n) {
-    if (n >= 0xFF) { w.u8(0xFF); w.u16(static_cast<std::uint16_t>(std::min<std::size_t>(n, 0xFFFF))); }
-    else w.u8(static_cast<std::uint8_t>(n));
+    if (n >= 0xFF) {
+        w.u8(0xFF);
+        w.u16(static_cast<std::uint16_t>(std::min<std::size_t>(n, 0xFFFF)));
+    } else
+        w.u8(static_cast<std::uint8_t>(n));
 }
 
 MorphLineStyle readMorphLine(BitReader& r, int version) {
@@ -103,8 +113,12 @@ MorphLineStyle readMorphLine(BitReader& r, int version) {
         l.endColor = readRgba(r);
         return l;
     }
-    if (readLineStyle2Flags(r, l)) l.fill = readMorphFill(r);
-    else { l.startColor = readRgba(r); l.endColor = readRgba(r); }
+    if (readLineStyle2Flags(r, l))
+        l.fill = readMorphFill(r);
+    else {
+        l.startColor = readRgba(r);
+        l.endColor = readRgba(r);
+    }
     return l;
 }
 
@@ -117,16 +131,22 @@ void writeMorphLine(BitWriter& w, const MorphLineStyle& l, int version) {
         return;
     }
     writeLineStyle2Flags(w, l, l.fill.has_value());
-    if (l.fill) writeMorphFill(w, *l.fill);
-    else { writeRgba(w, l.startColor); writeRgba(w, l.endColor); }
+    if (l.fill)
+        writeMorphFill(w, *l.fill);
+    else {
+        writeRgba(w, l.startColor);
+        writeRgba(w, l.endColor);
+    }
 }
 
 std::uint32_t maxIndex(const std::vector<ShapeRecord>& recs, bool fill) {
     std::uint32_t m = 0;
     for (const auto& rec : recs)
         if (auto* sc = std::get_if<StyleChange>(&rec)) {
-            if (fill) m = std::max({m, sc->fill0.value_or(0), sc->fill1.value_or(0)});
-            else m = std::max(m, sc->line.value_or(0));
+            if (fill)
+                m = std::max({m, sc->fill0.value_or(0), sc->fill1.value_or(0)});
+            else
+                m = std::max(m, sc->line.value_or(0));
         }
     return m;
 }
@@ -134,7 +154,7 @@ std::uint32_t maxIndex(const std::vector<ShapeRecord>& recs, bool fill) {
 }  // namespace
 
 Result<DefineMorphShape> parseDefineMorphShape(std::uint8_t version, std::span<const std::uint8_t> body,
-                                                const MorphLimits& limits) {
+                                               const MorphLimits& limits) {
     using R = Result<DefineMorphShape>;
     if (version != 1 && version != 2) return R::fail(ErrorCode::Malformed, "bad morph shape version");
     try {
@@ -186,8 +206,10 @@ Bytes encodeDefineMorphShape(const DefineMorphShape& m) {
     for (const auto& f : m.fills) writeMorphFill(rest, f);
     writeCount(rest, m.lines.size());
     for (const auto& l : m.lines) writeMorphLine(rest, l, m.version);
-    int fillBits = bitsFor(std::max<std::uint32_t>(static_cast<std::uint32_t>(m.fills.size()), maxIndex(m.startEdges, true)));
-    int lineBits = bitsFor(std::max<std::uint32_t>(static_cast<std::uint32_t>(m.lines.size()), maxIndex(m.startEdges, false)));
+    int fillBits =
+        bitsFor(std::max<std::uint32_t>(static_cast<std::uint32_t>(m.fills.size()), maxIndex(m.startEdges, true)));
+    int lineBits =
+        bitsFor(std::max<std::uint32_t>(static_cast<std::uint32_t>(m.lines.size()), maxIndex(m.startEdges, false)));
     writePlainRecords(rest, m.startEdges, fillBits, lineBits);
     Bytes& restBytes = rest.bytes();
     w.u32(static_cast<std::uint32_t>(restBytes.size()));

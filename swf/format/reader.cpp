@@ -77,18 +77,22 @@ FillStyle readFill(BitReader& r, int v) {
         f.type = FillType::Solid;
         f.color = readColor(r, v >= 3);
         break;
-    case 0x10: case 0x12: case 0x13:
+    case 0x10:
+    case 0x12:
+    case 0x13:
         f.type = static_cast<FillType>(type);
         f.matrix = readMatrix(r);
         f.gradient = readGradient(r, v, type == 0x13);
         break;
-    case 0x40: case 0x41: case 0x42: case 0x43:
+    case 0x40:
+    case 0x41:
+    case 0x42:
+    case 0x43:
         f.type = static_cast<FillType>(type);
         f.bitmapId = r.u16();
         f.matrix = readMatrix(r);
         break;
-    default:
-        raise(ErrorCode::Malformed, "unknown fill style type " + std::to_string(type));
+    default: raise(ErrorCode::Malformed, "unknown fill style type " + std::to_string(type));
     }
     return f;
 }
@@ -96,7 +100,8 @@ FillStyle readFill(BitReader& r, int v) {
 std::vector<FillStyle> readFills(BitReader& r, int v, Context& ctx) {
     std::size_t n = r.u8();
     if (n == 0xFF && v >= 2) n = r.u16();
-    if (n > r.remaining()) raise(ErrorCode::Truncated, "counted entries past the tag");  // every style takes at least a byte
+    if (n > r.remaining())
+        raise(ErrorCode::Truncated, "counted entries past the tag");  // every style takes at least a byte
     ctx.checkStyles(n);
     std::vector<FillStyle> out;
     out.reserve(std::min<std::size_t>(n, r.remaining()));
@@ -306,8 +311,10 @@ DefineFont readFont23(BitReader& r, int version, Context& ctx) {
     std::vector<std::size_t> off(n);
     for (std::size_t i = 0; i < n; ++i) off[i] = f.wideOffsets ? r.u32() : r.u16();
     std::size_t codeOffset = table.size();
-    if (r.remaining() >= w) codeOffset = f.wideOffsets ? r.u32() : r.u16();
-    else if (n > 0) raise(ErrorCode::Malformed, "no code table offset");
+    if (r.remaining() >= w)
+        codeOffset = f.wideOffsets ? r.u32() : r.u16();
+    else if (n > 0)
+        raise(ErrorCode::Malformed, "no code table offset");
     if (codeOffset > table.size()) raise(ErrorCode::Malformed, "code table past the tag");
     for (std::size_t i = 0; i < n; ++i) {
         std::size_t end = i + 1 < n ? off[i + 1] : codeOffset;
@@ -401,7 +408,8 @@ T take(Result<T> d) {
 DefineBitsLossless readLossless(std::uint8_t version, std::span<const std::uint8_t> body, Context& ctx) {
     DefineBitsLossless b = take(parseDefineBitsLossless(version, body));
     if (std::uint64_t(b.width) * b.height >= ctx.limits.maxBitmapPixels)
-        raise(ErrorCode::Malformed, "bitmap of " + std::to_string(b.width) + "x" + std::to_string(b.height) + " pixels is over the cap");
+        raise(ErrorCode::Malformed,
+              "bitmap of " + std::to_string(b.width) + "x" + std::to_string(b.height) + " pixels is over the cap");
     return b;
 }
 
@@ -515,13 +523,24 @@ Tag readBody(std::uint16_t c, std::span<const std::uint8_t> body, Context& ctx, 
 // decoded is kept as an unknown tag, with a warning.
 void readTags(BitReader& r, Context& ctx, int nesting, bool& partial, std::vector<Tag>& tags) {
     while (true) {
-        if (r.remaining() == 0) { partial = true; return; }
-        if (r.remaining() < 2) { partial = true; ctx.warnings.push_back("truncated tag header"); return; }
+        if (r.remaining() == 0) {
+            partial = true;
+            return;
+        }
+        if (r.remaining() < 2) {
+            partial = true;
+            ctx.warnings.push_back("truncated tag header");
+            return;
+        }
         std::uint16_t head = r.u16();
         std::uint16_t c = head >> 6;
         std::size_t len = head & 0x3F;
         if (len == 0x3F) {
-            if (r.remaining() < 4) { partial = true; ctx.warnings.push_back("truncated tag header"); return; }
+            if (r.remaining() < 4) {
+                partial = true;
+                ctx.warnings.push_back("truncated tag header");
+                return;
+            }
             len = r.u32();
         }
         if (len > r.remaining()) {
@@ -540,8 +559,10 @@ void readTags(BitReader& r, Context& ctx, int nesting, bool& partial, std::vecto
             tags.push_back(std::move(t));
         } catch (const Error& e) {
             if (e.code == ErrorCode::LimitExceeded) throw;
-            if (e.code == ErrorCode::Truncated) ctx.warnings.push_back(tagName(c) + " is shorter than its contents; kept unread");
-            else ctx.warnings.push_back(tagName(c) + ": " + e.detail + "; kept unread");
+            if (e.code == ErrorCode::Truncated)
+                ctx.warnings.push_back(tagName(c) + " is shorter than its contents; kept unread");
+            else
+                ctx.warnings.push_back(tagName(c) + ": " + e.detail + "; kept unread");
             ++ctx.skippedTags;
             tags.emplace_back(UnknownTag{c, Bytes(body.begin(), body.end())});
         }
@@ -625,8 +646,7 @@ ReadResult read(std::span<const std::uint8_t> bytes, const Limits& limits) {
         // Keep the whole frames read so far.
         partial = true;
         ctx.warnings.push_back("reading stopped: " + e.detail);
-        while (!movie.tags.empty() && !std::holds_alternative<ShowFrame>(movie.tags.back()))
-            movie.tags.pop_back();
+        while (!movie.tags.empty() && !std::holds_alternative<ShowFrame>(movie.tags.back())) movie.tags.pop_back();
     }
     res.partial = partial;
     res.skippedTags = ctx.skippedTags;

@@ -20,10 +20,10 @@ namespace swf {
 // frames were already read.
 struct Limits {
     std::size_t maxDecompressedBytes = 64u << 20;  // 64 MiB, checked while inflating
-    int maxSpriteNesting = 1;         // sprites inside sprites beyond this are skipped
-    std::size_t maxCharacters = 20000;  // defined characters (shapes, sprites, fonts, texts, bitmaps, sounds...)
-    std::size_t maxFrames = 20000;      // ShowFrame tags over the whole movie
-    std::size_t maxTags = 500000;       // tags over the whole movie, sprites included
+    int maxSpriteNesting = 1;                      // sprites inside sprites beyond this are skipped
+    std::size_t maxCharacters = 20000;     // defined characters (shapes, sprites, fonts, texts, bitmaps, sounds...)
+    std::size_t maxFrames = 20000;         // ShowFrame tags over the whole movie
+    std::size_t maxTags = 500000;          // tags over the whole movie, sprites included
     std::size_t maxShapeRecords = 200000;  // records in one shape or glyph
     std::size_t maxPathPoints = 4000000;   // edges over the whole movie (path complexity)
     std::size_t maxStyles = 20000;         // fill + line styles in one style array
@@ -35,11 +35,11 @@ struct Limits {
 // there, with a warning) or an error.
 struct ReadResult {
     std::optional<MovieData> movie;
-    std::optional<Error> error;        // set exactly when movie is not
+    std::optional<Error> error;  // set exactly when movie is not
     Compression compression = Compression::None;
-    bool partial = false;              // reading stopped before the End tag
+    bool partial = false;  // reading stopped before the End tag
     std::vector<std::string> warnings;
-    int skippedTags = 0;     // unknown tags kept opaque and ignored by the player
+    int skippedTags = 0;  // unknown tags kept opaque and ignored by the player
     bool ok() const { return movie.has_value(); }
 };
 
@@ -47,11 +47,10 @@ ReadResult read(std::span<const std::uint8_t> bytes, const Limits& limits = {});
 
 // Decodes a single tag body (no tag header) with the given code, as found in a
 // movie of the given file version. Used by tests and tools.
-Result<Tag> readTagBody(std::uint16_t code, std::span<const std::uint8_t> body,
-                        std::uint8_t version = 10, const Limits& limits = {});
+Result<Tag> readTagBody(std::uint16_t code, std::span<const std::uint8_t> body, std::uint8_t version = 10,
+                        const Limits& limits = {});
 
 // Decodes one complete tag (header and body) from the start of `bytes`.
-Result<Tag> readTag(std::span<const std::uint8_t> bytes, std::uint8_t version = 10,
-                    const Limits& limits = {});
+Result<Tag> readTag(std::span<const std::uint8_t> bytes, std::uint8_t version = 10, const Limits& limits = {});
 
 }  // namespace swf

@@ -13,14 +13,29 @@ struct In {
     std::size_t p = 0;
     bool has(std::size_t n) const { return d.size() - p >= n; }
     std::uint8_t u8() { return d[p++]; }
-    std::uint16_t u16() { std::uint16_t v = d[p] | (d[p + 1] << 8); p += 2; return v; }
-    std::uint32_t u32() { std::uint32_t lo = u16(); return lo | (std::uint32_t(u16()) << 16); }
+    std::uint16_t u16() {
+        std::uint16_t v = d[p] | (d[p + 1] << 8);
+        p += 2;
+        return v;
+    }
+    std::uint32_t u32() {
+        std::uint32_t lo = u16();
+        return lo | (std::uint32_t(u16()) << 16);
+    }
 };
-void put16(Bytes& o, std::uint16_t v) { o.push_back(v & 0xFF); o.push_back(v >> 8); }
-void put32(Bytes& o, std::uint32_t v) { put16(o, v & 0xFFFF); put16(o, v >> 16); }
+void put16(Bytes& o, std::uint16_t v) {
+    o.push_back(v & 0xFF);
+    o.push_back(v >> 8);
+}
+void put32(Bytes& o, std::uint32_t v) {
+    put16(o, v & 0xFFFF);
+    put16(o, v >> 16);
+}
 
 template <class T>
-Result<T> truncated(const char* what) { return Result<T>::fail(ErrorCode::Truncated, what); }
+Result<T> truncated(const char* what) {
+    return Result<T>::fail(ErrorCode::Truncated, what);
+}
 
 }  // namespace
 
@@ -36,9 +51,18 @@ Result<SoundInfo> parseSoundInfo(Span bytes, std::size_t* used) {
     std::uint8_t f = in.u8();
     s.syncStop = f & 0x20;
     s.syncNoMultiple = f & 0x10;
-    if (f & 0x01) { if (!in.has(4)) return truncated<SoundInfo>("in point missing"); s.inPoint = in.u32(); }
-    if (f & 0x02) { if (!in.has(4)) return truncated<SoundInfo>("out point missing"); s.outPoint = in.u32(); }
-    if (f & 0x04) { if (!in.has(2)) return truncated<SoundInfo>("loop count missing"); s.loops = in.u16(); }
+    if (f & 0x01) {
+        if (!in.has(4)) return truncated<SoundInfo>("in point missing");
+        s.inPoint = in.u32();
+    }
+    if (f & 0x02) {
+        if (!in.has(4)) return truncated<SoundInfo>("out point missing");
+        s.outPoint = in.u32();
+    }
+    if (f & 0x04) {
+        if (!in.has(2)) return truncated<SoundInfo>("loop count missing");
+        s.loops = in.u16();
+    }
     if (f & 0x08) {
         if (!in.has(1)) return truncated<SoundInfo>("envelope missing");
         std::size_t n = in.u8();
@@ -58,8 +82,9 @@ Result<SoundInfo> parseSoundInfo(Span bytes, std::size_t* used) {
 
 Bytes encodeSoundInfo(const SoundInfo& s) {
     Bytes o;
-    o.push_back(static_cast<std::uint8_t>((s.syncStop ? 0x20 : 0) | (s.syncNoMultiple ? 0x10 : 0) | (s.envelope ? 0x08 : 0) |
-                                          (s.loops ? 0x04 : 0) | (s.outPoint ? 0x02 : 0) | (s.inPoint ? 0x01 : 0)));
+    o.push_back(static_cast<std::uint8_t>((s.syncStop ? 0x20 : 0) | (s.syncNoMultiple ? 0x10 : 0) |
+                                          (s.envelope ? 0x08 : 0) | (s.loops ? 0x04 : 0) | (s.outPoint ? 0x02 : 0) |
+                                          (s.inPoint ? 0x01 : 0)));
     if (s.inPoint) put32(o, *s.inPoint);
     if (s.outPoint) put32(o, *s.outPoint);
     if (s.loops) put16(o, *s.loops);
@@ -93,7 +118,8 @@ Result<DefineSound> parseDefineSound(Span body) {
 Bytes encodeDefineSound(const DefineSound& s) {
     Bytes o;
     put16(o, s.id);
-    o.push_back(static_cast<std::uint8_t>((static_cast<int>(s.format) << 4) | ((s.rate & 3) << 2) | (s.is16Bit ? 2 : 0) | (s.stereo ? 1 : 0)));
+    o.push_back(static_cast<std::uint8_t>((static_cast<int>(s.format) << 4) | ((s.rate & 3) << 2) |
+                                          (s.is16Bit ? 2 : 0) | (s.stereo ? 1 : 0)));
     put32(o, s.sampleCount);
     o.insert(o.end(), s.data.begin(), s.data.end());
     return o;
@@ -121,8 +147,12 @@ Result<StartSound> parseStartSound(std::uint8_t version, Span body) {
 
 Bytes encodeStartSound(const StartSound& s) {
     Bytes o;
-    if (s.version == 1) put16(o, s.soundId);
-    else { o.insert(o.end(), s.className.begin(), s.className.end()); o.push_back(0); }
+    if (s.version == 1)
+        put16(o, s.soundId);
+    else {
+        o.insert(o.end(), s.className.begin(), s.className.end());
+        o.push_back(0);
+    }
     Bytes info = encodeSoundInfo(s.info);
     o.insert(o.end(), info.begin(), info.end());
     return o;
@@ -149,8 +179,10 @@ Result<SoundStreamHead> parseSoundStreamHead(std::uint8_t version, Span body) {
 
 Bytes encodeSoundStreamHead(const SoundStreamHead& h) {
     Bytes o;
-    o.push_back(static_cast<std::uint8_t>(((h.playbackRate & 3) << 2) | (h.playback16Bit ? 2 : 0) | (h.playbackStereo ? 1 : 0)));
-    o.push_back(static_cast<std::uint8_t>((static_cast<int>(h.format) << 4) | ((h.rate & 3) << 2) | (h.is16Bit ? 2 : 0) | (h.stereo ? 1 : 0)));
+    o.push_back(static_cast<std::uint8_t>(((h.playbackRate & 3) << 2) | (h.playback16Bit ? 2 : 0) |
+                                          (h.playbackStereo ? 1 : 0)));
+    o.push_back(static_cast<std::uint8_t>((static_cast<int>(h.format) << 4) | ((h.rate & 3) << 2) |
+                                          (h.is16Bit ? 2 : 0) | (h.stereo ? 1 : 0)));
     put16(o, h.samplesPerBlock);
     if (h.format == SoundFormat::Mp3) put16(o, static_cast<std::uint16_t>(h.latencySeek));
     return o;

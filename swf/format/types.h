@@ -44,7 +44,12 @@ struct Matrix {
     std::int32_t rotateSkew0 = 0, rotateSkew1 = 0;
     std::int32_t translateX = 0, translateY = 0;
     bool operator==(const Matrix&) const = default;
-    static Matrix translate(std::int32_t x, std::int32_t y) { Matrix m; m.translateX = x; m.translateY = y; return m; }
+    static Matrix translate(std::int32_t x, std::int32_t y) {
+        Matrix m;
+        m.translateX = x;
+        m.translateY = y;
+        return m;
+    }
 };
 
 // Colour transform: c' = clamp(c * mult / 256 + add). Multipliers are 8.8
@@ -90,12 +95,16 @@ enum class FillType : std::uint8_t {
 // (a scale of 20 shows one bitmap pixel per pixel).
 struct FillStyle {
     FillType type = FillType::Solid;
-    Rgba color;             // Solid
-    Matrix matrix;          // gradient or bitmap matrix
-    Gradient gradient;      // gradient fills
+    Rgba color;         // Solid
+    Matrix matrix;      // gradient or bitmap matrix
+    Gradient gradient;  // gradient fills
     std::uint16_t bitmapId = 0;
     bool operator==(const FillStyle&) const = default;
-    static FillStyle solid(Rgba c) { FillStyle f; f.color = c; return f; }
+    static FillStyle solid(Rgba c) {
+        FillStyle f;
+        f.color = c;
+        return f;
+    }
 };
 
 enum class CapStyle : std::uint8_t { Round = 0, None = 1, Square = 2 };
@@ -111,8 +120,8 @@ struct LineStyle {
     CapStyle endCap = CapStyle::Round;
     JoinStyle join = JoinStyle::Round;
     bool noHScale = false, noVScale = false, pixelHinting = false, noClose = false;
-    std::uint16_t miterLimit = 3 << 8;   // 8.8, used with JoinStyle::Miter
-    std::optional<FillStyle> fill;       // a filled line replaces `color`
+    std::uint16_t miterLimit = 3 << 8;  // 8.8, used with JoinStyle::Miter
+    std::optional<FillStyle> fill;      // a filled line replaces `color`
     bool operator==(const LineStyle&) const = default;
 };
 
@@ -157,8 +166,8 @@ struct DefineShape {
     std::uint8_t version = 1;
     std::uint16_t id = 0;
     Rect bounds;
-    Rect edgeBounds;                 // version 4
-    bool usesFillWindingRule = false;  // version 4: non-zero fill instead of even-odd
+    Rect edgeBounds;                                                 // version 4
+    bool usesFillWindingRule = false;                                // version 4: non-zero fill instead of even-odd
     bool usesNonScalingStrokes = false, usesScalingStrokes = false;  // version 4
     Shape shape;
     bool operator==(const DefineShape&) const = default;
@@ -271,7 +280,7 @@ struct DefineFontInfo {
     std::uint16_t fontId = 0;
     std::string name;
     bool smallText = false, shiftJIS = false, ansi = false, italic = false, bold = false;
-    bool wideCodes = true;  // always true for version 2
+    bool wideCodes = true;          // always true for version 2
     std::uint8_t languageCode = 0;  // version 2
     std::vector<std::uint16_t> codes;
     bool operator==(const DefineFontInfo&) const = default;
@@ -349,8 +358,8 @@ struct MorphGradientRecord {
 
 struct MorphFillStyle {
     FillType type = FillType::Solid;
-    Rgba startColor, endColor;           // solid
-    Matrix startMatrix, endMatrix;       // gradient and bitmap fills
+    Rgba startColor, endColor;            // solid
+    Matrix startMatrix, endMatrix;        // gradient and bitmap fills
     SpreadMode spread = SpreadMode::Pad;  // gradient fills
     InterpolationMode interpolation = InterpolationMode::Normal;
     std::vector<MorphGradientRecord> gradient;
@@ -376,7 +385,7 @@ struct DefineMorphShape {
     std::uint8_t version = 1;
     std::uint16_t id = 0;
     Rect startBounds, endBounds;
-    Rect startEdgeBounds, endEdgeBounds;  // version 2
+    Rect startEdgeBounds, endEdgeBounds;                             // version 2
     bool usesNonScalingStrokes = false, usesScalingStrokes = false;  // version 2
     std::vector<MorphFillStyle> fills;
     std::vector<MorphLineStyle> lines;
@@ -391,19 +400,22 @@ enum class SoundFormat : std::uint8_t {
     Adpcm = 1,
     Mp3 = 2,
     RawLittle = 3,
-    Nellymoser16k = 4, Nellymoser8k = 5, Nellymoser = 6, Speex = 11,
+    Nellymoser16k = 4,
+    Nellymoser8k = 5,
+    Nellymoser = 6,
+    Speex = 11,
 };
 
 struct SoundEnvelopePoint {
-    std::uint32_t pos44 = 0;  // in 44.1 kHz samples
+    std::uint32_t pos44 = 0;            // in 44.1 kHz samples
     std::uint16_t left = 0, right = 0;  // 0..32768
     bool operator==(const SoundEnvelopePoint&) const = default;
 };
 
 // How an event sound starts (StartSound, button sounds).
 struct SoundInfo {
-    bool syncStop = false;        // stop the sound instead of starting it
-    bool syncNoMultiple = false;  // do not start it while it already plays
+    bool syncStop = false;                           // stop the sound instead of starting it
+    bool syncNoMultiple = false;                     // do not start it while it already plays
     std::optional<std::uint32_t> inPoint, outPoint;  // in 44.1 kHz samples
     std::optional<std::uint16_t> loops;
     std::optional<std::vector<SoundEnvelopePoint>> envelope;
@@ -416,7 +428,7 @@ struct DefineSound {
     std::uint8_t rate = 3;  // rate code
     bool is16Bit = true, stereo = false;
     std::uint32_t sampleCount = 0;  // per channel
-    Bytes data;  // MP3: starts with the seek sample count (s16)
+    Bytes data;                     // MP3: starts with the seek sample count (s16)
     bool operator==(const DefineSound&) const = default;
 };
 
@@ -455,8 +467,8 @@ struct ButtonRecord {
     std::uint16_t characterId = 0;
     std::uint16_t depth = 0;
     Matrix matrix;
-    ColorTransform colorTransform;  // DefineButton2 only
-    Bytes filters;                  // DefineButton2: the filter list, kept raw
+    ColorTransform colorTransform;          // DefineButton2 only
+    Bytes filters;                          // DefineButton2: the filter list, kept raw
     std::optional<std::uint8_t> blendMode;  // DefineButton2
     bool hasFilters = false;
     bool operator==(const ButtonRecord&) const = default;
@@ -466,10 +478,14 @@ struct ButtonRecord {
 // Condition bits of a button action, as stored (the high byte's bit order).
 namespace buttoncond {
 enum : std::uint16_t {
-    IdleToOverDown = 0x8000, OutDownToIdle = 0x4000, OutDownToOverDown = 0x2000, OverDownToOutDown = 0x1000,
+    IdleToOverDown = 0x8000,
+    OutDownToIdle = 0x4000,
+    OutDownToOverDown = 0x2000,
+    OverDownToOutDown = 0x1000,
     OverDownToOverUp = 0x0800,  // release
     OverUpToOverDown = 0x0400,  // press
-    OverUpToIdle = 0x0200, IdleToOverUp = 0x0100,
+    OverUpToIdle = 0x0200,
+    IdleToOverUp = 0x0100,
     OverDownToIdle = 0x0001,
 };
 }
@@ -523,9 +539,9 @@ struct DefineEditText {
     Rect bounds;
     bool wordWrap = false, multiline = false, password = false, readOnly = false;
     bool autoSize = false, noSelect = false, border = false, wasStatic = false, html = false, useOutlines = false;
-    std::optional<std::uint16_t> fontId;     // with fontHeight
-    std::optional<std::string> fontClass;    // with fontHeight
-    std::uint16_t fontHeight = 0;            // twips
+    std::optional<std::uint16_t> fontId;   // with fontHeight
+    std::optional<std::string> fontClass;  // with fontHeight
+    std::uint16_t fontHeight = 0;          // twips
     std::optional<Rgba> color;
     std::optional<std::uint16_t> maxLength;
     std::optional<EditTextLayout> layout;
@@ -551,12 +567,11 @@ struct DefineSprite {
     bool operator==(const DefineSprite& other) const;
 };
 
-using TagVariant = std::variant<End, ShowFrame, SetBackgroundColor, FrameLabel, DefineShape,
-                                PlaceObject, RemoveObject, DefineSprite, DefineFont,
-                                DefineFontInfo, DefineText, DoAction, DoInitAction, UnknownTag,
-                                DefineBitsJpeg, JpegTables, DefineBitsLossless, DefineMorphShape,
-                                DefineButton, DefineButtonCxform, DefineButtonSound, DefineEditText,
-                                DefineSound, StartSound, SoundStreamHead, SoundStreamBlock>;
+using TagVariant =
+    std::variant<End, ShowFrame, SetBackgroundColor, FrameLabel, DefineShape, PlaceObject, RemoveObject, DefineSprite,
+                 DefineFont, DefineFontInfo, DefineText, DoAction, DoInitAction, UnknownTag, DefineBitsJpeg, JpegTables,
+                 DefineBitsLossless, DefineMorphShape, DefineButton, DefineButtonCxform, DefineButtonSound,
+                 DefineEditText, DefineSound, StartSound, SoundStreamHead, SoundStreamBlock>;
 
 struct Tag : TagVariant {
     using TagVariant::TagVariant;
@@ -575,9 +590,9 @@ enum class Compression { None, Zlib };
 
 struct Header {
     std::uint8_t version = 8;
-    Rect frame{0, 14100, 0, 9620};         // twips; 705 x 481 px by default
-    std::uint16_t frameRate = 12 << 8;          // 8.8 frames per second
-    std::uint16_t frameCount = 1;               // as declared; may be wrong in files
+    Rect frame{0, 14100, 0, 9620};      // twips; 705 x 481 px by default
+    std::uint16_t frameRate = 12 << 8;  // 8.8 frames per second
+    std::uint16_t frameCount = 1;       // as declared; may be wrong in files
     bool operator==(const Header&) const = default;
     double framesPerSecond() const { return frameRate / 256.0; }
 };

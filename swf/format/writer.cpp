@@ -90,8 +90,10 @@ void writeLine(BitWriter& w, const LineStyle& l, int v) {
         return;
     }
     fields::writeLineStyle2Flags(w, l, l.fill.has_value());
-    if (l.fill) writeFill(w, *l.fill, v);
-    else writeColor(w, l.color, true);
+    if (l.fill)
+        writeFill(w, *l.fill, v);
+    else
+        writeColor(w, l.color, true);
 }
 
 void writeLines(BitWriter& w, const std::vector<LineStyle>& lines, int v) {
@@ -195,8 +197,8 @@ void writeRecords(BitWriter& w, const std::vector<ShapeRecord>& recs, int v, int
             if (sc->newStyles) {
                 writeFills(w, sc->fills, v);
                 writeLines(w, sc->lines, v);
-                segmentBits(recs, i, writtenCount(sc->fills.size(), v >= 2),
-                            writtenCount(sc->lines.size(), true), fillBits, lineBits);
+                segmentBits(recs, i, writtenCount(sc->fills.size(), v >= 2), writtenCount(sc->lines.size(), true),
+                            fillBits, lineBits);
                 w.ub(fillBits, 4);
                 w.ub(lineBits, 4);
             }
@@ -255,8 +257,8 @@ void writeFont(BitWriter& w, const DefineFont& f) {
     bool wide = f.wideOffsets || (n + 1) * 2 + total > 0xFFFF;
     bool wideCodes = f.wideCodes || f.version >= 3;
     std::uint8_t flags = (f.hasLayout ? 0x80 : 0) | (f.shiftJIS ? 0x40 : 0) | (f.smallText ? 0x20 : 0) |
-                         (f.ansi ? 0x10 : 0) | (wide ? 0x08 : 0) | (wideCodes ? 0x04 : 0) |
-                         (f.italic ? 0x02 : 0) | (f.bold ? 0x01 : 0);
+                         (f.ansi ? 0x10 : 0) | (wide ? 0x08 : 0) | (wideCodes ? 0x04 : 0) | (f.italic ? 0x02 : 0) |
+                         (f.bold ? 0x01 : 0);
     w.u8(flags);
     w.u8(f.languageCode);
     writeName8(w, f.name);
@@ -264,8 +266,10 @@ void writeFont(BitWriter& w, const DefineFont& f) {
     std::size_t ow = wide ? 4 : 2;
     std::size_t off = (n + 1) * ow;
     auto put = [&](std::size_t v) {
-        if (wide) w.u32(static_cast<std::uint32_t>(v));
-        else w.u16(static_cast<std::uint16_t>(v));
+        if (wide)
+            w.u32(static_cast<std::uint32_t>(v));
+        else
+            w.u16(static_cast<std::uint16_t>(v));
     };
     for (std::size_t i = 0; i < n; ++i) {
         put(off);
@@ -275,8 +279,10 @@ void writeFont(BitWriter& w, const DefineFont& f) {
     for (std::size_t i = 0; i < n; ++i) w.raw(glyphs[i]);
     for (std::size_t i = 0; i < n; ++i) {
         std::uint16_t c = i < f.codes.size() ? f.codes[i] : 0;
-        if (wideCodes) w.u16(c);
-        else w.u8(static_cast<std::uint8_t>(c));
+        if (wideCodes)
+            w.u16(c);
+        else
+            w.u8(static_cast<std::uint8_t>(c));
     }
     if (f.hasLayout) {
         w.u16(f.ascent);
@@ -308,8 +314,10 @@ void writeFontInfo(BitWriter& w, const DefineFontInfo& f) {
          (f.bold ? 0x02 : 0) | (wide ? 0x01 : 0));
     if (f.version >= 2) w.u8(f.languageCode);
     for (auto c : f.codes) {
-        if (wide) w.u16(c);
-        else w.u8(static_cast<std::uint8_t>(c));
+        if (wide)
+            w.u16(c);
+        else
+            w.u8(static_cast<std::uint8_t>(c));
     }
 }
 
@@ -384,7 +392,8 @@ Bytes body(const Tag& tag) {
     std::visit(
         [&](const auto& t) {
             using T = std::decay_t<decltype(t)>;
-            if constexpr (std::is_same_v<T, SetBackgroundColor>) writeColor(w, t.color, false);
+            if constexpr (std::is_same_v<T, SetBackgroundColor>)
+                writeColor(w, t.color, false);
             else if constexpr (std::is_same_v<T, FrameLabel>) {
                 w.string(t.name);
                 if (t.namedAnchor) w.u8(1);
@@ -400,7 +409,8 @@ Bytes body(const Tag& tag) {
                     w.flag(t.usesScalingStrokes);
                 }
                 writeShapeWithStyle(w, t.shape, v);
-            } else if constexpr (std::is_same_v<T, PlaceObject>) writePlace(w, t);
+            } else if constexpr (std::is_same_v<T, PlaceObject>)
+                writePlace(w, t);
             else if constexpr (std::is_same_v<T, RemoveObject>) {
                 if (t.version <= 1) w.u16(t.characterId);
                 w.u16(t.depth);
@@ -409,26 +419,43 @@ Bytes body(const Tag& tag) {
                 w.u16(t.frameCount);
                 for (const auto& sub : t.tags) writeTagTo(w, sub);
                 w.u16(0);
-            } else if constexpr (std::is_same_v<T, DefineFont>) writeFont(w, t);
-            else if constexpr (std::is_same_v<T, DefineFontInfo>) writeFontInfo(w, t);
-            else if constexpr (std::is_same_v<T, DefineText>) writeText(w, t);
-            else if constexpr (std::is_same_v<T, DoAction>) w.raw(t.actions);
+            } else if constexpr (std::is_same_v<T, DefineFont>)
+                writeFont(w, t);
+            else if constexpr (std::is_same_v<T, DefineFontInfo>)
+                writeFontInfo(w, t);
+            else if constexpr (std::is_same_v<T, DefineText>)
+                writeText(w, t);
+            else if constexpr (std::is_same_v<T, DoAction>)
+                w.raw(t.actions);
             else if constexpr (std::is_same_v<T, DoInitAction>) {
                 w.u16(t.spriteId);
                 w.raw(t.actions);
-            } else if constexpr (std::is_same_v<T, UnknownTag>) w.raw(t.data);
-            else if constexpr (std::is_same_v<T, DefineBitsJpeg>) w.raw(encodeDefineBitsJpeg(t));
-            else if constexpr (std::is_same_v<T, JpegTables>) w.raw(t.data);
-            else if constexpr (std::is_same_v<T, DefineBitsLossless>) w.raw(encodeDefineBitsLossless(t));
-            else if constexpr (std::is_same_v<T, DefineMorphShape>) w.raw(encodeDefineMorphShape(t));
-            else if constexpr (std::is_same_v<T, DefineButton>) w.raw(encodeDefineButton(t));
-            else if constexpr (std::is_same_v<T, DefineButtonCxform>) w.raw(encodeDefineButtonCxform(t));
-            else if constexpr (std::is_same_v<T, DefineButtonSound>) w.raw(encodeDefineButtonSound(t));
-            else if constexpr (std::is_same_v<T, DefineEditText>) w.raw(encodeDefineEditText(t));
-            else if constexpr (std::is_same_v<T, DefineSound>) w.raw(encodeDefineSound(t));
-            else if constexpr (std::is_same_v<T, StartSound>) w.raw(encodeStartSound(t));
-            else if constexpr (std::is_same_v<T, SoundStreamHead>) w.raw(encodeSoundStreamHead(t));
-            else if constexpr (std::is_same_v<T, SoundStreamBlock>) w.raw(t.data);
+            } else if constexpr (std::is_same_v<T, UnknownTag>)
+                w.raw(t.data);
+            else if constexpr (std::is_same_v<T, DefineBitsJpeg>)
+                w.raw(encodeDefineBitsJpeg(t));
+            else if constexpr (std::is_same_v<T, JpegTables>)
+                w.raw(t.data);
+            else if constexpr (std::is_same_v<T, DefineBitsLossless>)
+                w.raw(encodeDefineBitsLossless(t));
+            else if constexpr (std::is_same_v<T, DefineMorphShape>)
+                w.raw(encodeDefineMorphShape(t));
+            else if constexpr (std::is_same_v<T, DefineButton>)
+                w.raw(encodeDefineButton(t));
+            else if constexpr (std::is_same_v<T, DefineButtonCxform>)
+                w.raw(encodeDefineButtonCxform(t));
+            else if constexpr (std::is_same_v<T, DefineButtonSound>)
+                w.raw(encodeDefineButtonSound(t));
+            else if constexpr (std::is_same_v<T, DefineEditText>)
+                w.raw(encodeDefineEditText(t));
+            else if constexpr (std::is_same_v<T, DefineSound>)
+                w.raw(encodeDefineSound(t));
+            else if constexpr (std::is_same_v<T, StartSound>)
+                w.raw(encodeStartSound(t));
+            else if constexpr (std::is_same_v<T, SoundStreamHead>)
+                w.raw(encodeSoundStreamHead(t));
+            else if constexpr (std::is_same_v<T, SoundStreamBlock>)
+                w.raw(t.data);
         },
         tag.base());
     return std::move(w.bytes());
@@ -466,10 +493,14 @@ std::vector<std::uint8_t> write(const MovieData& movie, Compression compression)
     w.u16(0);
     Bytes& b = w.bytes();
     std::uint32_t length = static_cast<std::uint32_t>(b.size() + 8);
-    Bytes out = {static_cast<std::uint8_t>(compression == Compression::Zlib ? 'C' : 'F'), 'W', 'S',
+    Bytes out = {static_cast<std::uint8_t>(compression == Compression::Zlib ? 'C' : 'F'),
+                 'W',
+                 'S',
                  movie.header.version,
-                 static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(length >> 8),
-                 static_cast<std::uint8_t>(length >> 16), static_cast<std::uint8_t>(length >> 24)};
+                 static_cast<std::uint8_t>(length),
+                 static_cast<std::uint8_t>(length >> 8),
+                 static_cast<std::uint8_t>(length >> 16),
+                 static_cast<std::uint8_t>(length >> 24)};
     if (compression == Compression::None) {
         out.insert(out.end(), b.begin(), b.end());
         return out;

@@ -34,7 +34,8 @@ Pcm toMixFormat(const Pcm& in) {
 
 void AudioMixer::start(std::uint16_t id, std::shared_ptr<const Pcm> pcm, const SoundInfo& info) {
     if (info.syncStop) {
-        voices_.erase(std::remove_if(voices_.begin(), voices_.end(), [&](const Voice& v) { return v.id == id; }), voices_.end());
+        voices_.erase(std::remove_if(voices_.begin(), voices_.end(), [&](const Voice& v) { return v.id == id; }),
+                      voices_.end());
         return;
     }
     if (info.syncNoMultiple && playing(id)) return;

@@ -36,21 +36,31 @@ ButtonState ButtonStateMachine::shownState() const {
 std::vector<std::uint16_t> ButtonStateMachine::pointer(bool over, bool pressed) {
     using namespace buttoncond;
     std::vector<std::uint16_t> t;
-    auto go = [&](Phase p, std::uint16_t cond) { phase_ = p; t.push_back(cond); };
+    auto go = [&](Phase p, std::uint16_t cond) {
+        phase_ = p;
+        t.push_back(cond);
+    };
     switch (phase_) {
     case Phase::Idle:
-        if (over && !pressed) go(Phase::OverUp, IdleToOverUp);
-        else if (over && pressed && menu_) go(Phase::OverDown, IdleToOverDown);
+        if (over && !pressed)
+            go(Phase::OverUp, IdleToOverUp);
+        else if (over && pressed && menu_)
+            go(Phase::OverDown, IdleToOverDown);
         break;
     case Phase::OverUp:
-        if (!over) go(Phase::Idle, OverUpToIdle);
-        else if (pressed) go(Phase::OverDown, OverUpToOverDown);
+        if (!over)
+            go(Phase::Idle, OverUpToIdle);
+        else if (pressed)
+            go(Phase::OverDown, OverUpToOverDown);
         break;
     case Phase::OverDown:
-        if (over && !pressed) go(Phase::OverUp, OverDownToOverUp);
+        if (over && !pressed)
+            go(Phase::OverUp, OverDownToOverUp);
         else if (!over && pressed) {
-            if (menu_) go(Phase::Idle, OverDownToIdle);
-            else go(Phase::OutDown, OverDownToOutDown);
+            if (menu_)
+                go(Phase::Idle, OverDownToIdle);
+            else
+                go(Phase::OutDown, OverDownToOutDown);
         } else if (!over && !pressed) {
             // Moved out, then released: no click.
             if (menu_) {
@@ -62,11 +72,13 @@ std::vector<std::uint16_t> ButtonStateMachine::pointer(bool over, bool pressed) 
         }
         break;
     case Phase::OutDown:
-        if (over && pressed) go(Phase::OverDown, OutDownToOverDown);
+        if (over && pressed)
+            go(Phase::OverDown, OutDownToOverDown);
         else if (over && !pressed) {
             go(Phase::OverDown, OutDownToOverDown);
             go(Phase::OverUp, OverDownToOverUp);
-        } else if (!pressed) go(Phase::Idle, OutDownToIdle);
+        } else if (!pressed)
+            go(Phase::Idle, OutDownToIdle);
         break;
     }
     return t;

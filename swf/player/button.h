@@ -13,7 +13,6 @@
 
 namespace swf {
 
-
 // The records shown in a state, bottom depth first.
 std::vector<const ButtonRecord*> recordsIn(const DefineButton& button, ButtonState state);
 

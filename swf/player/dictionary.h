@@ -24,10 +24,12 @@ namespace swf {
 
 // The tags of one timeline cut into frames, and its labels.
 struct FrameIndex {
-    struct Range { std::size_t begin = 0, end = 0; };  // tag indices, ShowFrame excluded
+    struct Range {
+        std::size_t begin = 0, end = 0;
+    };  // tag indices, ShowFrame excluded
     const std::vector<Tag>* tags = nullptr;
-    std::vector<Range> frames;                         // at least one frame
-    std::vector<std::pair<std::string, int>> labels;   // lower-cased label, 1-based frame
+    std::vector<Range> frames;                        // at least one frame
+    std::vector<std::pair<std::string, int>> labels;  // lower-cased label, 1-based frame
     static FrameIndex build(const std::vector<Tag>& tags);
     int frameOfLabel(const std::string& label) const;  // 0 when unknown; case-insensitive
 };
@@ -59,7 +61,11 @@ public:
     }
 
 private:
-    struct Entry { std::uint16_t id; Value value; std::size_t bytes; };
+    struct Entry {
+        std::uint16_t id;
+        Value value;
+        std::size_t bytes;
+    };
     std::list<Entry> entries_;  // least recently used first
     std::size_t budget_, used_ = 0;
 };

@@ -24,14 +24,23 @@ std::string stripHtml(std::string_view s) {
             if (lowerEq(name, "br") || lowerEq(name, "/p") || lowerEq(name, "/li")) out += '\n';
             i = close + 1;
         } else if (c == '&') {
-            static const std::pair<const char*, const char*> entities[] = {
-                {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&nbsp;", "\xC2\xA0"}};
+            static const std::pair<const char*, const char*> entities[] = {{"&lt;", "<"},   {"&gt;", ">"},
+                                                                           {"&amp;", "&"},  {"&quot;", "\""},
+                                                                           {"&apos;", "'"}, {"&nbsp;", "\xC2\xA0"}};
             bool matched = false;
             for (auto [e, r] : entities) {
                 std::string_view ev(e);
-                if (s.substr(i, ev.size()) == ev) { out += r; i += ev.size(); matched = true; break; }
+                if (s.substr(i, ev.size()) == ev) {
+                    out += r;
+                    i += ev.size();
+                    matched = true;
+                    break;
+                }
             }
-            if (!matched) { out += c; ++i; }
+            if (!matched) {
+                out += c;
+                ++i;
+            }
         } else {
             out += c;
             ++i;
@@ -57,7 +66,8 @@ std::string displayText(const DefineEditText& t) {
     }
     if (t.password) {
         std::size_t chars = 0;
-        for (unsigned char c : text) if ((c & 0xC0) != 0x80) ++chars;
+        for (unsigned char c : text)
+            if ((c & 0xC0) != 0x80) ++chars;
         text.assign(chars, '*');
     }
     return text;

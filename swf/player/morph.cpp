@@ -41,7 +41,8 @@ FillStyle morphFillAt(const MorphFillStyle& f, std::uint16_t ratio) {
     out.gradient.spread = f.spread;
     out.gradient.interpolation = f.interpolation;
     out.gradient.focalPoint = static_cast<std::int16_t>(l(f.startFocal, f.endFocal));
-    for (const auto& g : f.gradient) out.gradient.records.push_back({l.byte(g.startRatio, g.endRatio), l.color(g.startColor, g.endColor)});
+    for (const auto& g : f.gradient)
+        out.gradient.records.push_back({l.byte(g.startRatio, g.endRatio), l.color(g.startColor, g.endColor)});
     if (f.type != FillType::Solid) out.color = Rgba{};
     return out;
 }
@@ -90,10 +91,17 @@ Shape morphShapeAt(const DefineMorphShape& m, std::uint16_t ratio) {
     for (const auto& rec : m.startEdges) {
         if (auto* sc = std::get_if<StyleChange>(&rec)) {
             bool moved = sc->moveX.has_value();
-            if (moved) { sx = *sc->moveX; sy = sc->moveY.value_or(0); }
+            if (moved) {
+                sx = *sc->moveX;
+                sy = sc->moveY.value_or(0);
+            }
             if (j < E.size()) {
                 if (auto* esc = std::get_if<StyleChange>(&E[j])) {
-                    if (esc->moveX) { ex = *esc->moveX; ey = esc->moveY.value_or(0); moved = true; }
+                    if (esc->moveX) {
+                        ex = *esc->moveX;
+                        ey = esc->moveY.value_or(0);
+                        moved = true;
+                    }
                     ++j;
                 }
             }
@@ -101,8 +109,13 @@ Shape morphShapeAt(const DefineMorphShape& m, std::uint16_t ratio) {
             copy.newStyles = false;
             copy.fills.clear();
             copy.lines.clear();
-            if (moved) emitMove(std::move(copy));
-            else { copy.moveX.reset(); copy.moveY.reset(); out.records.emplace_back(std::move(copy)); }
+            if (moved)
+                emitMove(std::move(copy));
+            else {
+                copy.moveX.reset();
+                copy.moveY.reset();
+                out.records.emplace_back(std::move(copy));
+            }
             continue;
         }
         // An edge: moves in the end outline that the start outline lacks
@@ -111,7 +124,11 @@ Shape morphShapeAt(const DefineMorphShape& m, std::uint16_t ratio) {
         while (j < E.size()) {
             auto* esc = std::get_if<StyleChange>(&E[j]);
             if (!esc) break;
-            if (esc->moveX) { ex = *esc->moveX; ey = esc->moveY.value_or(0); endMoved = true; }
+            if (esc->moveX) {
+                ex = *esc->moveX;
+                ey = esc->moveY.value_or(0);
+                endMoved = true;
+            }
             ++j;
         }
         if (endMoved) emitMove(StyleChange{});
@@ -124,7 +141,8 @@ Shape morphShapeAt(const DefineMorphShape& m, std::uint16_t ratio) {
                 p = {x + s->dx / 2, y + s->dy / 2, x + s->dx, y + s->dy};
             } else if (auto* c = std::get_if<CurvedEdge>(&r)) {
                 curved = true;
-                p = {x + c->controlDx, y + c->controlDy, x + c->controlDx + c->anchorDx, y + c->controlDy + c->anchorDy};
+                p = {x + c->controlDx, y + c->controlDy, x + c->controlDx + c->anchorDx,
+                     y + c->controlDy + c->anchorDy};
             } else {
                 curved = false;
                 p = {x, y, x, y};
@@ -135,15 +153,19 @@ Shape morphShapeAt(const DefineMorphShape& m, std::uint16_t ratio) {
         auto sp = points(rec, sx, sy, sCurved);
         std::array<std::int64_t, 4> ep{ex, ey, ex, ey};
         if (j < E.size()) ep = points(E[j++], ex, ey, eCurved);
-        sx = sp[2]; sy = sp[3];
-        ex = ep[2]; ey = ep[3];
+        sx = sp[2];
+        sy = sp[3];
+        ex = ep[2];
+        ey = ep[3];
         std::int64_t ax = l(sp[2], ep[2]), ay = l(sp[3], ep[3]);
         if (!sCurved && !eCurved) {
-            out.records.emplace_back(StraightEdge{static_cast<std::int32_t>(ax - ox), static_cast<std::int32_t>(ay - oy)});
+            out.records.emplace_back(
+                StraightEdge{static_cast<std::int32_t>(ax - ox), static_cast<std::int32_t>(ay - oy)});
         } else {
             std::int64_t cx = l(sp[0], ep[0]), cy = l(sp[1], ep[1]);
             out.records.emplace_back(CurvedEdge{static_cast<std::int32_t>(cx - ox), static_cast<std::int32_t>(cy - oy),
-                                                static_cast<std::int32_t>(ax - cx), static_cast<std::int32_t>(ay - cy)});
+                                                static_cast<std::int32_t>(ax - cx),
+                                                static_cast<std::int32_t>(ay - cy)});
         }
         ox = ax;
         oy = ay;

@@ -28,7 +28,8 @@ Player::Player(std::shared_ptr<const MovieData> movie, std::function<void(std::s
     for (const auto& tag : movie_->tags) {
         auto* head = std::get_if<SoundStreamHead>(&tag);
         if (!head) continue;
-        double fps = movie_->header.framesPerSecond() > 0 ? movie_->header.framesPerSecond() : 1000.0 / frameIntervalMs();
+        double fps =
+            movie_->header.framesPerSecond() > 0 ? movie_->header.framesPerSecond() : 1000.0 / frameIntervalMs();
         stream_ = std::make_unique<StreamScheduler>(*head, fps);
         for (std::size_t f = 0; f < frames.frames.size(); ++f)
             for (std::size_t i = frames.frames[f].begin; i < frames.frames[f].end; ++i)
@@ -174,10 +175,15 @@ bool Player::pointer(QPointF stage, bool pressed) {
     overButton_ = top != nullptr;
     // State changes first; scripts may change the display lists, so they run
     // afterwards on what was collected.
-    struct Pending { const DefineButton* def; Timeline* owner; std::uint16_t transition; };
+    struct Pending {
+        const DefineButton* def;
+        Timeline* owner;
+        std::uint16_t transition;
+    };
     std::vector<Pending> pending;
     for (const auto& b : buttons)
-        for (std::uint16_t tr : b.instance->machine.pointer(&b == top, pressed)) pending.push_back({b.def, b.owner, tr});
+        for (std::uint16_t tr : b.instance->machine.pointer(&b == top, pressed))
+            pending.push_back({b.def, b.owner, tr});
     for (const auto& p : pending) {
         int sound = ButtonStateMachine::soundIndex(p.transition);
         if (sound >= 0)

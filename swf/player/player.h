@@ -48,12 +48,12 @@ public:
     void play();
     void stop();
     bool playing() const;
-    void rewind();   // frame 1, state rebuilt from scratch, stopped
-    void forward();  // one frame on (none past the last) and stop
-    void back();     // one frame back (rebuilt from frame 1) and stop
-    void gotoFrame(int frame);  // 1-based, clamped; the playing flag is kept
-    int currentFrame() const;   // 1-based
-    int frameCount() const;     // frames actually present in the tag stream
+    void rewind();                   // frame 1, state rebuilt from scratch, stopped
+    void forward();                  // one frame on (none past the last) and stop
+    void back();                     // one frame back (rebuilt from frame 1) and stop
+    void gotoFrame(int frame);       // 1-based, clamped; the playing flag is kept
+    int currentFrame() const;        // 1-based
+    int frameCount() const;          // frames actually present in the tag stream
     double frameIntervalMs() const;  // from the 8.8 rate, clamped to the range above
     // Runs the frames due after `elapsedMs` more milliseconds, at most
     // kMaxFramesPerAdvance per call (time beyond that is dropped).

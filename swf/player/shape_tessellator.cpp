@@ -19,9 +19,7 @@ struct Point {
 };
 
 struct PointHash {
-    std::size_t operator()(const Point& p) const {
-        return std::hash<std::int64_t>()(p.x * 1000003 + p.y);
-    }
+    std::size_t operator()(const Point& p) const { return std::hash<std::int64_t>()(p.x * 1000003 + p.y); }
 };
 
 struct Edge {
@@ -47,8 +45,10 @@ Edge edgeFrom(Point pen, const ShapeRecord& rec) {
 }
 
 void addEdge(QPainterPath& path, const Edge& e) {
-    if (e.curved) path.quadTo(e.control.x, e.control.y, e.to.x, e.to.y);
-    else path.lineTo(e.to.x, e.to.y);
+    if (e.curved)
+        path.quadTo(e.control.x, e.control.y, e.to.x, e.to.y);
+    else
+        path.lineTo(e.to.x, e.to.y);
 }
 
 // Joins edges end to start into closed loops; edges that cannot be joined
@@ -76,7 +76,10 @@ QPainterPath joinLoops(const std::vector<Edge>& edges, bool winding) {
         // Remove i from the start map.
         auto range = byStart.equal_range(edges[i].from);
         for (auto it = range.first; it != range.second; ++it)
-            if (it->second == i) { byStart.erase(it); break; }
+            if (it->second == i) {
+                byStart.erase(it);
+                break;
+            }
         used[i] = true;
         Point start = edges[i].from;
         path.moveTo(start.x, start.y);
@@ -97,10 +100,10 @@ QPainterPath joinLoops(const std::vector<Edge>& edges, bool winding) {
 struct LayerBuilder {
     std::vector<FillStyle> fills;
     std::vector<LineStyle> lines;
-    std::vector<std::vector<Edge>> fillEdges;   // by fill style index - 1
-    std::vector<QPainterPath> linePaths;        // by line style index - 1
-    std::vector<Point> lineEnds;                // where each line path's pen is
-    std::vector<Point> lineStarts;              // where its current run began
+    std::vector<std::vector<Edge>> fillEdges;  // by fill style index - 1
+    std::vector<QPainterPath> linePaths;       // by line style index - 1
+    std::vector<Point> lineEnds;               // where each line path's pen is
+    std::vector<Point> lineStarts;             // where its current run began
     std::vector<bool> lineStarted;
 
     // A run that ends where it began is closed (joined, not capped) unless
@@ -182,7 +185,8 @@ ShapeGeometry tessellate(const Shape& shape, bool winding) {
         for (const auto& f : layer.fills) g.bounds |= f.path.boundingRect();
         for (const auto& st : layer.strokes) {
             // Half the width covers caps and round joins; miter joins reach further.
-            double reach = st.style.width * (st.style.join == JoinStyle::Miter ? std::max(1.0, st.style.miterLimit / 256.0) : 1.0);
+            double reach =
+                st.style.width * (st.style.join == JoinStyle::Miter ? std::max(1.0, st.style.miterLimit / 256.0) : 1.0);
             g.bounds |= st.path.boundingRect().adjusted(-reach, -reach, reach, reach);
         }
     }
@@ -191,9 +195,12 @@ ShapeGeometry tessellate(const Shape& shape, bool winding) {
 
 void addToOutline(QPainterPath& outline, const QPainterPath& area, int& n) {
     constexpr int kMaxUnions = 32;
-    if (n == 0) outline = area;
-    else if (n < kMaxUnions) outline = outline.united(area);
-    else outline.addPath(area);
+    if (n == 0)
+        outline = area;
+    else if (n < kMaxUnions)
+        outline = outline.united(area);
+    else
+        outline.addPath(area);
     ++n;
 }
 
@@ -218,9 +225,12 @@ QPainterPath glyphOutline(const Shape& glyph) {
         }
         const Edge e = edgeFrom(pen, rec);
         pen = e.to;
-        if (fill1 != 0 && fill0 == 0) edges.push_back(e);
-        else if (fill0 != 0 && fill1 == 0) edges.push_back(e.reversed());
-        else if (fill0 != 0) edges.push_back(e);
+        if (fill1 != 0 && fill0 == 0)
+            edges.push_back(e);
+        else if (fill0 != 0 && fill1 == 0)
+            edges.push_back(e.reversed());
+        else if (fill0 != 0)
+            edges.push_back(e);
     }
     return joinLoops(edges, false);
 }

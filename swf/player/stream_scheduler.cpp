@@ -30,7 +30,10 @@ Pcm StreamScheduler::decodeBlock(const Bytes& data) {
     case SoundFormat::RawLittle: r = decodeRaw(data, head_.is16Bit, head_.stereo, rate_, blockLimits); break;
     case SoundFormat::Adpcm: r = decodeAdpcm(data, head_.stereo, rate_, blockLimits); break;
     case SoundFormat::Mp3:
-        if (data.size() < 4) { r = Result<Pcm>::fail(ErrorCode::Truncated, "MP3 stream block without its header"); break; }
+        if (data.size() < 4) {
+            r = Result<Pcm>::fail(ErrorCode::Truncated, "MP3 stream block without its header");
+            break;
+        }
         if (!mp3_) mp3_ = std::make_unique<Mp3Stream>();
         r = mp3_->feed(Span(data).subspan(4), blockLimits.maxFrames);
         break;
@@ -82,7 +85,9 @@ StreamScheduler::Output StreamScheduler::frameShown(int frame) {
     // gap, leaving one frame of slack.
     const auto slack = static_cast<std::int64_t>(std::ceil(samplesPerFrame_));
     if (!silent && due - have > 2 * slack)
-        out.pcm.samples.resize(out.pcm.samples.size() + static_cast<std::size_t>(due - slack - have) * static_cast<std::size_t>(channels_), 0);
+        out.pcm.samples.resize(
+            out.pcm.samples.size() + static_cast<std::size_t>(due - slack - have) * static_cast<std::size_t>(channels_),
+            0);
     // The padding bits that end an ADPCM block can read as one more sample;
     // such a stray sample would make the stream drift, so it is dropped.
     if (head_.format == SoundFormat::Adpcm && have > due && have - due < 2)

@@ -10,8 +10,8 @@ namespace swf {
 namespace {
 bool sameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
 }
 }  // namespace
 
@@ -127,9 +127,13 @@ public:
     void trace(std::string_view message) override {
         if (ctx_.trace) ctx_.trace(message);
     }
-    void warning(std::string_view message) override { std::fprintf(stderr, "script : %.*s\n", int(message.size()), message.data()); }
+    void warning(std::string_view message) override {
+        std::fprintf(stderr, "script : %.*s\n", int(message.size()), message.data());
+    }
     double timeMs() override { return static_cast<double>(ctx_.tick) * ctx_.frameMs; }
-    std::uint32_t random(std::uint32_t bound) override { return bound ? static_cast<std::uint32_t>(rng_() % bound) : 0; }
+    std::uint32_t random(std::uint32_t bound) override {
+        return bound ? static_cast<std::uint32_t>(rng_() % bound) : 0;
+    }
 
     // Timelines sent to another frame, whose scripts are still to run.
     std::vector<Timeline*> touched;
@@ -251,8 +255,10 @@ void Timeline::applyFrameTags(int frame) {
     const auto& range = frames_->frames[static_cast<std::size_t>(frame - 1)];
     const auto& tags = *frames_->tags;
     for (std::size_t i = range.begin; i < range.end; ++i) {
-        if (auto* p = std::get_if<PlaceObject>(&tags[i])) place(*p);
-        else if (auto* r = std::get_if<RemoveObject>(&tags[i])) remove(r->depth);
+        if (auto* p = std::get_if<PlaceObject>(&tags[i]))
+            place(*p);
+        else if (auto* r = std::get_if<RemoveObject>(&tags[i]))
+            remove(r->depth);
     }
 }
 
@@ -278,8 +284,10 @@ void Timeline::gotoFrame(int frame) {
 
 void PlayerContext::startSound(std::uint16_t soundId, const SoundInfo& info) const {
     if (!mixer) return;
-    if (info.syncStop) mixer->start(soundId, nullptr, info);
-    else if (auto pcm = dictionary->soundPcm(soundId)) mixer->start(soundId, pcm, info);
+    if (info.syncStop)
+        mixer->start(soundId, nullptr, info);
+    else if (auto pcm = dictionary->soundPcm(soundId))
+        mixer->start(soundId, pcm, info);
 }
 
 void Timeline::startSounds(int frame) {
@@ -311,15 +319,14 @@ void Timeline::runQueuedActions() {
         // A frame's DoInitAction tags run once, before its DoAction tags, on the movie.
         for (std::size_t i = range.begin; i < range.end && ctx_->alive(this); ++i)
             if (auto* init = std::get_if<DoInitAction>(&tags[i]))
-                if (ctx_->initActionsRun.insert(init).second) runScriptOn(*ctx_, init->actions, ctx_->root ? ctx_->root : this);
+                if (ctx_->initActionsRun.insert(init).second)
+                    runScriptOn(*ctx_, init->actions, ctx_->root ? ctx_->root : this);
         for (std::size_t i = range.begin; i < range.end && ctx_->alive(this); ++i)
             if (auto* a = std::get_if<DoAction>(&tags[i])) runActions(*a);
     }
 }
 
-void Timeline::runActions(const DoAction& action) {
-    runTouched(*ctx_, runScript(*ctx_, action.actions, this), this);
-}
+void Timeline::runActions(const DoAction& action) { runTouched(*ctx_, runScript(*ctx_, action.actions, this), this); }
 
 void Timeline::tickChildren(bool loop) {
     // Scripts run by a child may change this list: collect the timelines first.

@@ -41,14 +41,14 @@ struct PlayerContext {
     int scriptDepth = 0;
     int actionListsThisOperation = 0;
     std::uint64_t tick = 0;
-    int version = 8;                 // the movie's file version, for script conversions
+    int version = 8;  // the movie's file version, for script conversions
     Timeline* root = nullptr;
     AudioMixer* mixer = nullptr;
     // The action machine of the movie's scripts and the stage it sees (the
     // host first: the machine refers to it and goes first).
     std::unique_ptr<script::Host> scriptHost;
     std::unique_ptr<script::Machine> machine;
-    double frameMs = 1000.0 / 12;  // the movie clock's step, for getTimer and intervals
+    double frameMs = 1000.0 / 12;                    // the movie clock's step, for getTimer and intervals
     std::unordered_set<const void*> initActionsRun;  // DoInitAction tags run (each runs once)
     // Where trace() messages go; dropped when empty.
     std::function<void(std::string_view)> trace;
@@ -77,8 +77,8 @@ struct DisplayObject {
     ColorTransform colorTransform;
     std::uint16_t ratio = 0;
     std::string name;
-    std::uint16_t clipDepth = 0;        // non-zero: masks depths (depth, clipDepth]
-    std::unique_ptr<Timeline> sprite;   // the instance's own timeline for sprites
+    std::uint16_t clipDepth = 0;             // non-zero: masks depths (depth, clipDepth]
+    std::unique_ptr<Timeline> sprite;        // the instance's own timeline for sprites
     std::unique_ptr<ButtonInstance> button;  // the instance's state for buttons
     std::uint64_t bornTick = 0;
 

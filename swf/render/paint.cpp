@@ -31,7 +31,8 @@ void fillWithBitmap(QPainter& p, const QPainterPath& path, const QImage& image, 
     p.fillRect(QRectF(-far, -far, far + o, far + o), QColor::fromRgba(image.pixel(0, 0)));
     p.fillRect(QRectF(w - o, -far, far + o, far + o), QColor::fromRgba(image.pixel(image.width() - 1, 0)));
     p.fillRect(QRectF(-far, h - o, far + o, far + o), QColor::fromRgba(image.pixel(0, image.height() - 1)));
-    p.fillRect(QRectF(w - o, h - o, far + o, far + o), QColor::fromRgba(image.pixel(image.width() - 1, image.height() - 1)));
+    p.fillRect(QRectF(w - o, h - o, far + o, far + o),
+               QColor::fromRgba(image.pixel(image.width() - 1, image.height() - 1)));
     p.drawImage(QRectF(-far, -o, far + o, h + 2 * o), image, QRectF(0, 0, 1, h));
     p.drawImage(QRectF(w - o, -o, far + o, h + 2 * o), image, QRectF(w - 1, 0, 1, h));
     p.drawImage(QRectF(-o, -far, w + 2 * o, far + o), image, QRectF(0, 0, w, 1));
@@ -78,8 +79,10 @@ void drawEditText(QPainter& p, const DefineEditText& f, const QFont& baseFont) {
             line.setLineWidth(width - indent);
             double x = left + indent;
             const double spare = width - indent - line.naturalTextWidth();
-            if (layout.align == TextAlign::Right) x += spare;
-            else if (layout.align == TextAlign::Center) x += spare / 2;
+            if (layout.align == TextAlign::Right)
+                x += spare;
+            else if (layout.align == TextAlign::Center)
+                x += spare / 2;
             line.setPosition(QPointF(x - left, 0));
             line.draw(&p, QPointF(left, y - line.y()));
             y += line.height() + layout.leading;

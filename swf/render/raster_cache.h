@@ -18,23 +18,23 @@ class RasterCache {
 public:
     static constexpr std::size_t kMaxBytes = 64u << 20;  // all images together
     static constexpr std::size_t kMaxEntries = 20000;
-    static constexpr int kMaxSide = 2048;                // larger images are not cached
+    static constexpr int kMaxSide = 2048;  // larger images are not cached
 
     struct Key {
         std::uint16_t id = 0;
         bool antialias = true;
-        float stageScale = 0;  // non-scaling strokes depend on it
-        float m[4] = {};     // the linear part of the device transform
+        float stageScale = 0;         // non-scaling strokes depend on it
+        float m[4] = {};              // the linear part of the device transform
         std::uint8_t fx = 0, fy = 0;  // sub-pixel offset in quarters
-        float cx[8] = {};    // colour transform factors and offsets
+        float cx[8] = {};             // colour transform factors and offsets
         bool operator==(const Key&) const = default;
     };
     struct KeyHash {
         std::size_t operator()(const Key& k) const;
     };
     struct Entry {
-        QImage image;     // null until the key was seen twice
-        QPoint offset;    // device position of the image relative to the whole-pixel origin
+        QImage image;   // null until the key was seen twice
+        QPoint offset;  // device position of the image relative to the whole-pixel origin
         int sightings = 0;
         bool uncacheable = false;
     };

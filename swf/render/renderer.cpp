@@ -23,8 +23,14 @@ struct Cx {
     float a[4] = {0, 0, 0, 0};
     static Cx from(const ColorTransform& c) {
         Cx x;
-        x.m[0] = c.multR / 256.f; x.m[1] = c.multG / 256.f; x.m[2] = c.multB / 256.f; x.m[3] = c.multA / 256.f;
-        x.a[0] = c.addR; x.a[1] = c.addG; x.a[2] = c.addB; x.a[3] = c.addA;
+        x.m[0] = c.multR / 256.f;
+        x.m[1] = c.multG / 256.f;
+        x.m[2] = c.multB / 256.f;
+        x.m[3] = c.multA / 256.f;
+        x.a[0] = c.addR;
+        x.a[1] = c.addG;
+        x.a[2] = c.addB;
+        x.a[3] = c.addA;
         return x;
     }
     // Applies `inner` first, then this.
@@ -67,12 +73,10 @@ QGradientStops gradientStops(const Gradient& g, const Cx& cx) {
             double p0 = stops.back().first;
             for (int k = 1; k < 8; ++k) {
                 double t = k / 8.0;
-                auto mix = [&](double a, double b) {
-                    return toSrgb(toLinear(a) * (1 - t) + toLinear(b) * t);
-                };
-                QColor m = QColor::fromRgbF(float(mix(p.redF(), c.redF())), float(mix(p.greenF(), c.greenF())),
-                                            float(mix(p.blueF(), c.blueF())),
-                                            float(p.alphaF() * (1 - t) + c.alphaF() * t));
+                auto mix = [&](double a, double b) { return toSrgb(toLinear(a) * (1 - t) + toLinear(b) * t); };
+                QColor m =
+                    QColor::fromRgbF(float(mix(p.redF(), c.redF())), float(mix(p.greenF(), c.greenF())),
+                                     float(mix(p.blueF(), c.blueF())), float(p.alphaF() * (1 - t) + c.alphaF() * t));
                 stops.append({p0 + (pos - p0) * t, m});
             }
         }
@@ -93,7 +97,8 @@ QBrush makeBrush(const FillStyle& f, const Cx& cx) {
         if (f.type == FillType::LinearGradient) {
             grad = QLinearGradient(-16384, 0, 16384, 0);
         } else {
-            double focal = f.type == FillType::FocalGradient ? std::clamp(f.gradient.focalPoint / 256.0, -0.98, 0.98) : 0;
+            double focal =
+                f.type == FillType::FocalGradient ? std::clamp(f.gradient.focalPoint / 256.0, -0.98, 0.98) : 0;
             grad = QRadialGradient(QPointF(0, 0), 16384, QPointF(focal * 16384, 0));
         }
         grad.setSpread(f.gradient.spread == SpreadMode::Reflect  ? QGradient::ReflectSpread
@@ -123,8 +128,8 @@ QImage colored(const QImage& image, const Cx& cx) {
     for (int y = 0; y < out.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
         for (int x = 0; x < out.width(); ++x) {
-            QColor c = cx.apply(Rgba{std::uint8_t(qRed(row[x])), std::uint8_t(qGreen(row[x])), std::uint8_t(qBlue(row[x])),
-                                     std::uint8_t(qAlpha(row[x]))});
+            QColor c = cx.apply(Rgba{std::uint8_t(qRed(row[x])), std::uint8_t(qGreen(row[x])),
+                                     std::uint8_t(qBlue(row[x])), std::uint8_t(qAlpha(row[x]))});
             row[x] = c.rgba();
         }
     }
@@ -139,10 +144,14 @@ QFont editTextFont(const Dictionary& dict, const DefineEditText& field) {
     if (field.fontId)
         if (const DefineFont* f = dict.font(*field.fontId)) {
             QString name = QString::fromUtf8(f->name.data(), int(f->name.size()));
-            if (name == QLatin1String("_sans")) font.setStyleHint(QFont::SansSerif);
-            else if (name == QLatin1String("_serif")) font.setStyleHint(QFont::Serif);
-            else if (name == QLatin1String("_typewriter")) font.setStyleHint(QFont::TypeWriter);
-            else if (!name.isEmpty()) font.setFamily(name);
+            if (name == QLatin1String("_sans"))
+                font.setStyleHint(QFont::SansSerif);
+            else if (name == QLatin1String("_serif"))
+                font.setStyleHint(QFont::Serif);
+            else if (name == QLatin1String("_typewriter"))
+                font.setStyleHint(QFont::TypeWriter);
+            else if (!name.isEmpty())
+                font.setFamily(name);
             font.setBold(f->bold);
             font.setItalic(f->italic);
         }
@@ -165,10 +174,12 @@ QPen makePen(const LineStyle& l, const Cx& cx, const QTransform& t, double stage
         pen.setCosmetic(true);
         pen.setWidthF(1.0);
     }
-    pen.setCapStyle(l.startCap == CapStyle::None ? Qt::FlatCap : l.startCap == CapStyle::Square ? Qt::SquareCap
-                                                                                               : Qt::RoundCap);
-    pen.setJoinStyle(l.join == JoinStyle::Bevel ? Qt::BevelJoin : l.join == JoinStyle::Miter ? Qt::MiterJoin
-                                                                                             : Qt::RoundJoin);
+    pen.setCapStyle(l.startCap == CapStyle::None     ? Qt::FlatCap
+                    : l.startCap == CapStyle::Square ? Qt::SquareCap
+                                                     : Qt::RoundCap);
+    pen.setJoinStyle(l.join == JoinStyle::Bevel   ? Qt::BevelJoin
+                     : l.join == JoinStyle::Miter ? Qt::MiterJoin
+                                                  : Qt::RoundJoin);
     if (l.join == JoinStyle::Miter) pen.setMiterLimit(std::max(1.0, l.miterLimit / 256.0));
     return pen;
 }
@@ -179,8 +190,12 @@ constexpr int kSightingsBeforeCaching = 2;
 class FrameDrawer {
 public:
     FrameDrawer(const Player& player, QPainter& painter, bool antialias)
-        : dict_(player.dictionary()), rc_(RenderCache::of(player)), cache_(rc_.raster()), p_(painter),
-          max_(player.maxNesting()), antialias_(antialias) {
+        : dict_(player.dictionary()),
+          rc_(RenderCache::of(player)),
+          cache_(rc_.raster()),
+          p_(painter),
+          max_(player.maxNesting()),
+          antialias_(antialias) {
         // World (logical) to device pixels: the device pixel ratio's scale.
         bool ok = false;
         QTransform inv = painter.worldTransform().inverted(&ok);
@@ -244,9 +259,8 @@ private:
                 });
                 it = cache_.textBounds.emplace(id, r).first;
             }
-            drawCached(id, it->second, t, cx, [&](QPainter& p, const QTransform&, const QTransform& world) {
-                drawText(p, *text, world, cx);
-            });
+            drawCached(id, it->second, t, cx,
+                       [&](QPainter& p, const QTransform&, const QTransform& world) { drawText(p, *text, world, cx); });
         } else if (dict_.morph(id)) {
             // Every ratio is a different picture: drawn directly, never cached.
             if (auto g = rc_.morphGeometry(id, ratio)) drawShape(p_, *g, t, t * devFromWorld_, cx);
@@ -279,13 +293,16 @@ private:
         if (!def || nesting > max_) return;
         Cx buttonCx = cx;
         if (def->version <= 1)
-            if (const DefineButtonCxform* bc = dict_.buttonCxform(def->id)) buttonCx = cx.after(Cx::from(bc->colorTransform));
+            if (const DefineButtonCxform* bc = dict_.buttonCxform(def->id))
+                buttonCx = cx.after(Cx::from(bc->colorTransform));
         for (const ButtonRecord* rec : recordsIn(*def, obj.button->machine.shownState())) {
             QTransform rt = toTransform(rec->matrix) * t;
             Cx rcx = def->version >= 2 ? cx.after(Cx::from(rec->colorTransform)) : buttonCx;
             auto sprite = obj.button->sprites.find(static_cast<std::size_t>(rec - def->records.data()));
-            if (sprite != obj.button->sprites.end() && sprite->second) drawList(sprite->second->displayList(), rt, rcx, nesting + 1);
-            else drawCharacter(rec->characterId, 0, rt, rcx);
+            if (sprite != obj.button->sprites.end() && sprite->second)
+                drawList(sprite->second->displayList(), rt, rcx, nesting + 1);
+            else
+                drawCharacter(rec->characterId, 0, rt, rcx);
         }
     }
 
@@ -306,8 +323,14 @@ private:
         key.m[3] = float(dev.m22());
         double ix = std::floor(dev.dx()), iy = std::floor(dev.dy());
         int fx = int(std::lround((dev.dx() - ix) * 4)), fy = int(std::lround((dev.dy() - iy) * 4));
-        if (fx == 4) { fx = 0; ix += 1; }
-        if (fy == 4) { fy = 0; iy += 1; }
+        if (fx == 4) {
+            fx = 0;
+            ix += 1;
+        }
+        if (fy == 4) {
+            fy = 0;
+            iy += 1;
+        }
         key.fx = std::uint8_t(fx);
         key.fy = std::uint8_t(fy);
         for (int i = 0; i < 4; ++i) {
@@ -358,7 +381,8 @@ private:
                     QImage image = colored(dict_.bitmap(f.style.bitmapId), cx);
                     // Smoothing follows the fill type; without antialiasing nothing is smoothed.
                     FillStyle style = f.style;
-                    if (!antialias_ && style.type == FillType::RepeatingBitmap) style.type = FillType::RepeatingBitmapHard;
+                    if (!antialias_ && style.type == FillType::RepeatingBitmap)
+                        style.type = FillType::RepeatingBitmapHard;
                     if (!antialias_ && style.type == FillType::ClippedBitmap) style.type = FillType::ClippedBitmapHard;
                     fillWithBitmap(p, f.path, image, style);
                     continue;
@@ -450,8 +474,10 @@ private:
 QTransform stageTransform(const Rect& frame, const QRectF& viewport) {
     double fw = frame.width(), fh = frame.height();
     double s;
-    if (fw > 0 && fh > 0) s = std::min(viewport.width() / fw, viewport.height() / fh);
-    else s = 1.0 / 20;  // a degenerate frame: one twip is a twentieth of a pixel
+    if (fw > 0 && fh > 0)
+        s = std::min(viewport.width() / fw, viewport.height() / fh);
+    else
+        s = 1.0 / 20;  // a degenerate frame: one twip is a twentieth of a pixel
     double ox = viewport.x() + (viewport.width() - std::max(fw, 0.0) * s) / 2;
     double oy = viewport.y() + (viewport.height() - std::max(fh, 0.0) * s) / 2;
     return QTransform(s, 0, 0, s, ox - frame.xmin * s, oy - frame.ymin * s);

@@ -26,8 +26,7 @@ QTransform stageTransform(const Rect& frame, const QRectF& viewport);
 // frame rectangle show in the margins. With transparent off, the viewport is
 // first filled with the movie's background colour. Drawing happens at the
 // painter's device resolution, so a high-density image gets sharp shapes.
-void render(const Player& player, QPainter& painter, const QRectF& viewport,
-            const Presentation& presentation = {});
+void render(const Player& player, QPainter& painter, const QRectF& viewport, const Presentation& presentation = {});
 
 // Frame `frame` (1 = first, reached by stepping forward from frame 1) drawn
 // into a transparent ARGB image of `size` logical pixels at `dpr`.

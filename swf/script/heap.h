@@ -35,7 +35,7 @@ public:
 private:
     friend class Heap;
     friend class Tracer;
-    bool pinned_ = false;  // kept alive whatever the roots say (literals of cached programs)
+    bool pinned_ = false;     // kept alive whatever the roots say (literals of cached programs)
     std::uint32_t slot_ = 0;  // place in the heap's table (and its mark bit)
     std::uint32_t sizeCharged_ = 0;
 };
@@ -54,7 +54,8 @@ public:
             work_.push_back(cell);
         }
     }
-    template <class V> void markValue(const V& v);  // defined in value.h for Value
+    template <class V>
+    void markValue(const V& v);  // defined in value.h for Value
 
 private:
     friend class Heap;
@@ -65,11 +66,11 @@ private:
 
 struct HeapStats {
     std::size_t cells = 0;
-    std::size_t bytes = 0;        // charged bytes of live cells
+    std::size_t bytes = 0;  // charged bytes of live cells
     std::size_t collections = 0;
-    double lastPauseMs = 0;      // wall clock
+    double lastPauseMs = 0;  // wall clock
     double longestPauseMs = 0;
-    double lastPauseCpuMs = 0;   // this thread's CPU time (what the pause costs on an idle machine)
+    double lastPauseCpuMs = 0;  // this thread's CPU time (what the pause costs on an idle machine)
     double longestPauseCpuMs = 0;
 };
 
@@ -82,13 +83,17 @@ public:
 
     // Allocates a cell. Never fails: the budget is checked by the machine
     // (overBudget()), which stops the script that passed it.
-    template <class T, class... A> T* make(A&&... args) {
+    template <class T, class... A>
+    T* make(A&&... args) {
         T* cell = new T(std::forward<A>(args)...);
         adopt(cell, sizeof(T));
         return cell;
     }
     // Charges the growth of a cell (a property table or string grew).
-    void charge(std::size_t bytes) { bytes_ += bytes; sinceCollect_ += bytes; }
+    void charge(std::size_t bytes) {
+        bytes_ += bytes;
+        sinceCollect_ += bytes;
+    }
 
     void pin(Cell* cell) {
         if (!cell->pinned_) pinned_.push_back(cell);

@@ -5,10 +5,11 @@
 namespace swf::script {
 
 namespace {
-const char* const kNames[] = {"_x", "_y", "_xscale", "_yscale", "_currentframe", "_totalframes", "_alpha",
-                              "_visible", "_width", "_height", "_rotation", "_target", "_framesloaded",
-                              "_name", "_droptarget", "_url", "_highquality", "_focusrect", "_soundbuftime",
-                              "_quality", "_xmouse", "_ymouse"};
+const char* const kNames[] = {"_x",           "_y",           "_xscale",       "_yscale",       "_currentframe",
+                              "_totalframes", "_alpha",       "_visible",      "_width",        "_height",
+                              "_rotation",    "_target",      "_framesloaded", "_name",         "_droptarget",
+                              "_url",         "_highquality", "_focusrect",    "_soundbuftime", "_quality",
+                              "_xmouse",      "_ymouse"};
 }
 
 std::optional<DisplayProperty> displayPropertyByName(std::string_view name) {

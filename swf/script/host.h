@@ -19,9 +19,28 @@ using ClipHandle = std::uintptr_t;
 
 // Display properties by their GetProperty/SetProperty number.
 enum class DisplayProperty : int {
-    X = 0, Y, XScale, YScale, CurrentFrame, TotalFrames, Alpha, Visible, Width, Height, Rotation,
-    Target, FramesLoaded, Name, DropTarget, Url, HighQuality, FocusRect, SoundBufTime, Quality,
-    XMouse, YMouse,
+    X = 0,
+    Y,
+    XScale,
+    YScale,
+    CurrentFrame,
+    TotalFrames,
+    Alpha,
+    Visible,
+    Width,
+    Height,
+    Rotation,
+    Target,
+    FramesLoaded,
+    Name,
+    DropTarget,
+    Url,
+    HighQuality,
+    FocusRect,
+    SoundBufTime,
+    Quality,
+    XMouse,
+    YMouse,
     Count
 };
 // "_x" → X ... ("_X" too: the names are case-insensitive in every version).

@@ -415,10 +415,24 @@ bool Machine::looseEquals(Value a, Value b) {
         if (a.isNullish() || b.isNullish()) return false;
         if (a.isNumber() && b.isString()) return a.n == primitiveToNumber(b, version_);
         if (a.isString() && b.isNumber()) return primitiveToNumber(a, version_) == b.n;
-        if (a.isBoolean()) { a = Value::number(a.b ? 1 : 0); continue; }
-        if (b.isBoolean()) { b = Value::number(b.b ? 1 : 0); continue; }
-        if (a.isObject() && !b.isObject()) { a = toPrimitive(a); if (a.isObject()) return false; continue; }
-        if (b.isObject() && !a.isObject()) { b = toPrimitive(b); if (b.isObject()) return false; continue; }
+        if (a.isBoolean()) {
+            a = Value::number(a.b ? 1 : 0);
+            continue;
+        }
+        if (b.isBoolean()) {
+            b = Value::number(b.b ? 1 : 0);
+            continue;
+        }
+        if (a.isObject() && !b.isObject()) {
+            a = toPrimitive(a);
+            if (a.isObject()) return false;
+            continue;
+        }
+        if (b.isObject() && !a.isObject()) {
+            b = toPrimitive(b);
+            if (b.isObject()) return false;
+            continue;
+        }
         return false;
     }
     return false;
@@ -464,8 +478,10 @@ bool Machine::find(Object* o, std::string_view name, Value& out) {
         Object* holder = nullptr;
         Property* p = above ? lookup(above, name, &holder) : nullptr;
         if (!p) return false;
-        if (p->accessor() && s->thisValue.isObject()) out = accessorGet(s->thisValue.o, *p, name);
-        else out = p->value;
+        if (p->accessor() && s->thisValue.isObject())
+            out = accessorGet(s->thisValue.o, *p, name);
+        else
+            out = p->value;
         return true;
     }
     bool cs = caseSensitive();
@@ -524,8 +540,10 @@ void Machine::set(Object* o, std::string_view name, Value v) {
         return;
     }
     if (name.size() == 9 && equalNames(name, "__proto__", cs)) {
-        if (v.isObject()) o->setProto(v.o);
-        else if (v.isNull()) o->setProto(nullptr);
+        if (v.isObject())
+            o->setProto(v.o);
+        else if (v.isNull())
+            o->setProto(nullptr);
         return;
     }
     // A watcher sees the old and new values and decides what is stored.
@@ -618,8 +636,10 @@ std::vector<std::string> Machine::enumerate(Object* o) {
         std::vector<std::string> hidden;
         for (const Property& p : cur->properties()) {
             if (p.dead) continue;
-            if ((p.flags & DontEnum) || !visibleIn(p.flags, version_)) hidden.push_back(p.name);
-            else names.emplace_back(p.serial, p.name);
+            if ((p.flags & DontEnum) || !visibleIn(p.flags, version_))
+                hidden.push_back(p.name);
+            else
+                names.emplace_back(p.serial, p.name);
         }
         cur->virtualNames(*this, names);
         std::stable_sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -736,10 +756,10 @@ Value Machine::invoke(FunctionObject* fn, Value thisValue, std::span<const Value
     f.callee = fn;
     f.pool = fn->pool;
     f.holder = holder ? holder : (thisValue.isObject() ? thisValue.o->proto() : nullptr);
-    Object* target = fn->target && (fn->target->kind() != Object::Kind::Stage ||
-                                    static_cast<StageObject*>(fn->target)->alive())
-                         ? fn->target
-                         : (frames_.empty() ? realm_->global : frames_.back()->target);
+    Object* target =
+        fn->target && (fn->target->kind() != Object::Kind::Stage || static_cast<StageObject*>(fn->target)->alive())
+            ? fn->target
+            : (frames_.empty() ? realm_->global : frames_.back()->target);
     f.target = f.original = target;
     f.thisValue = thisValue.isNullish() ? Value::object(target) : thisValue;
     Object* activation = heap_.make<Object>(nullptr, Object::Kind::Activation);
@@ -781,8 +801,10 @@ Value Machine::invoke(FunctionObject* fn, Value thisValue, std::span<const Value
     for (std::size_t i = 0; i < code.params.size(); ++i) {
         Value v = i < args.size() ? args[i] : Value();
         const auto& param = code.params[i];
-        if (code.v2 && param.reg != 0 && param.reg < f.regCount) f.regs[param.reg] = v;
-        else activation->define(heap_, param.name->text, v, 0, cs);
+        if (code.v2 && param.reg != 0 && param.reg < f.regCount)
+            f.regs[param.reg] = v;
+        else
+            activation->define(heap_, param.name->text, v, 0, cs);
     }
     FrameGuard guard(frames_, stack_, &f);
     f.stackBase = stack_.size();

@@ -31,16 +31,16 @@
 namespace swf::script {
 
 struct Limits {
-    std::size_t maxSteps = 2'000'000;          // actions (and native work units) per run
-    std::size_t maxCallDepth = 256;           // nested script function calls
-    std::size_t maxStack = 100'000;           // values on the operand stack
-    std::size_t maxStringBytes = 16u << 20;   // one string
-    std::size_t maxHeapBytes = 128u << 20;    // the heap budget
-    std::uint32_t maxDenseArray = 1u << 24;   // elements kept in an array's dense part
-    std::size_t maxPrototypeDepth = 256;      // links followed along __proto__
-    std::size_t maxWithDepth = 16;            // nested With blocks (as the reference player)
+    std::size_t maxSteps = 2'000'000;        // actions (and native work units) per run
+    std::size_t maxCallDepth = 256;          // nested script function calls
+    std::size_t maxStack = 100'000;          // values on the operand stack
+    std::size_t maxStringBytes = 16u << 20;  // one string
+    std::size_t maxHeapBytes = 128u << 20;   // the heap budget
+    std::uint32_t maxDenseArray = 1u << 24;  // elements kept in an array's dense part
+    std::size_t maxPrototypeDepth = 256;     // links followed along __proto__
+    std::size_t maxWithDepth = 16;           // nested With blocks (as the reference player)
     std::size_t maxTimers = 10'000;
-    std::size_t maxNativeStack = 6u << 20;    // bytes of C++ stack nested runs may use
+    std::size_t maxNativeStack = 6u << 20;  // bytes of C++ stack nested runs may use
 };
 
 // A script exception (Throw, or a native that throws): unwinds to the
@@ -167,7 +167,7 @@ public:
 private:
     struct Timer {
         int id = 0;
-        Value fn;               // a function, or the object whose `method` is called
+        Value fn;  // a function, or the object whose `method` is called
         std::string method;
         std::vector<Value> args;
         double interval = 0;
@@ -201,7 +201,7 @@ private:
     std::unique_ptr<Realm> realm_;
     std::vector<Value> stack_;
     std::vector<Frame*> frames_;
-    std::vector<const Value*> tempRoots_;   // spans of values natives pass back in (call args)
+    std::vector<const Value*> tempRoots_;  // spans of values natives pass back in (call args)
     std::vector<std::size_t> tempRootSizes_;
     std::size_t steps_ = 0;
     const char* stackTop_ = nullptr;  // where the outermost run started

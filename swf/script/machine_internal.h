@@ -16,13 +16,13 @@ struct Machine::Frame {
     Value thisValue;
     Value* regs = nullptr;
     std::uint32_t regCount = 0;
-    std::vector<Value> ownRegs;    // when more than fit inline
+    std::vector<Value> ownRegs;  // when more than fit inline
     Value inlineRegs[8];
-    std::span<const Value> args;   // the call's arguments (owned by the caller for the call's time)
+    std::span<const Value> args;  // the call's arguments (owned by the caller for the call's time)
     FunctionObject* caller = nullptr;
     const std::vector<const Str*>* pool = nullptr;
     FunctionObject* callee = nullptr;
-    Object* holder = nullptr;      // where the method was found (super starts above it)
+    Object* holder = nullptr;  // where the method was found (super starts above it)
     Object* arguments = nullptr;
     std::size_t stackBase = 0;
     bool returned = false;

@@ -58,13 +58,15 @@ Property& Object::define(Heap& heap, std::string_view name, Value value, std::ui
     heap.charge(sizeof(Property) + name.size());
     props_.push_back(std::move(p));
     auto slot = static_cast<std::uint32_t>(props_.size() - 1);
-    if (index_) index_->emplace(indexCs_ ? std::string(name) : foldName(name), slot);
-    else if (props_.size() > kIndexThreshold) reindex(cs);
+    if (index_)
+        index_->emplace(indexCs_ ? std::string(name) : foldName(name), slot);
+    else if (props_.size() > kIndexThreshold)
+        reindex(cs);
     return props_.back();
 }
 
-Property& Object::defineAccessor(Heap& heap, std::string_view name, Object* getter, Object* setter,
-                                 std::uint16_t flags, bool cs) {
+Property& Object::defineAccessor(Heap& heap, std::string_view name, Object* getter, Object* setter, std::uint16_t flags,
+                                 bool cs) {
     Property& p = define(heap, name, Value(), flags, cs);
     p.getter = getter;
     p.setter = setter;
@@ -281,8 +283,6 @@ void ArrayObject::trace(Tracer& t) const {
     for (const Value& v : dense_) t.markValue(v);
 }
 
-std::size_t ArrayObject::extraBytes() const {
-    return Object::extraBytes() + dense_.capacity() * (sizeof(Value) + 4);
-}
+std::size_t ArrayObject::extraBytes() const { return Object::extraBytes() + dense_.capacity() * (sizeof(Value) + 4); }
 
 }  // namespace swf::script

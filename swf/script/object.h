@@ -25,9 +25,9 @@ struct FunctionCode;
 
 // Property flags, as ASSetPropFlags numbers them.
 enum PropFlag : std::uint16_t {
-    DontEnum = 1,     // hidden from for..in
-    DontDelete = 2,   // delete fails
-    ReadOnly = 4,     // writes are ignored
+    DontEnum = 1,    // hidden from for..in
+    DontDelete = 2,  // delete fails
+    ReadOnly = 4,    // writes are ignored
     // Bits that hide a property from movies older than a version:
     OnlyV6 = 1 << 7,    // not seen below version 6
     OnlyV7 = 1 << 8,    // not seen by version 6 movies
@@ -47,7 +47,7 @@ struct Property {
     Object* getter = nullptr;  // addProperty: both set, or neither
     Object* setter = nullptr;
     std::uint16_t flags = 0;
-    bool dead = false;  // deleted; the slot is compacted later
+    bool dead = false;         // deleted; the slot is compacted later
     std::uint32_t serial = 0;  // creation order on its object (for..in lists newest first)
     bool accessor() const { return getter != nullptr; }
 };
@@ -67,7 +67,18 @@ using NativeFn = Value (*)(Machine& m, Value thisValue, std::span<const Value> a
 class Object : public Cell {
 public:
     enum class Kind : std::uint8_t {
-        Plain, Function, Array, String, Number, Boolean, Date, Error, Arguments, Stage, Activation, Super
+        Plain,
+        Function,
+        Array,
+        String,
+        Number,
+        Boolean,
+        Date,
+        Error,
+        Arguments,
+        Stage,
+        Activation,
+        Super
     };
 
     explicit Object(Object* proto, Kind kind = Kind::Plain) : proto_(proto), kind_(kind) {}
@@ -85,8 +96,8 @@ public:
     // Adds or replaces an own property's value and flags (no read-only check).
     Property& define(Heap& heap, std::string_view name, Value value, std::uint16_t flags = 0, bool cs = true);
     // Adds or replaces an own getter/setter pair.
-    Property& defineAccessor(Heap& heap, std::string_view name, Object* getter, Object* setter,
-                             std::uint16_t flags = 0, bool cs = true);
+    Property& defineAccessor(Heap& heap, std::string_view name, Object* getter, Object* setter, std::uint16_t flags = 0,
+                             bool cs = true);
     // Removes an own property; false when absent or protected.
     bool remove(std::string_view name, bool cs, bool force = false);
     // Own properties in creation order (dead slots skipped by the caller: check `dead`).
@@ -144,17 +155,21 @@ public:
     FunctionObject(Object* functionProto, std::shared_ptr<const Program> program, const FunctionCode* code,
                    Scope* scope, Object* target, int version)
         : Object(functionProto, Kind::Function),
-          program(std::move(program)), code(code), scope(scope), target(target), version(version) {}
+          program(std::move(program)),
+          code(code),
+          scope(scope),
+          target(target),
+          version(version) {}
 
     NativeFn native = nullptr;
-    NativeFn nativeConstruct = nullptr;  // `new F(...)`; when null `new` makes an object and calls `native`
+    NativeFn nativeConstruct = nullptr;      // `new F(...)`; when null `new` makes an object and calls `native`
     std::shared_ptr<const Program> program;  // keeps the body's records alive
     const FunctionCode* code = nullptr;
-    Scope* scope = nullptr;   // the chain the function was defined in
-    Object* target = nullptr; // the clip it was defined on (timeline actions, _root, _parent)
-    int version = 0;          // file version of the defining movie
+    Scope* scope = nullptr;                         // the chain the function was defined in
+    Object* target = nullptr;                       // the clip it was defined on (timeline actions, _root, _parent)
+    int version = 0;                                // file version of the defining movie
     const std::vector<const Str*>* pool = nullptr;  // the constant pool in force where it was defined
-    Value boundData;          // free slot for natives that need a captured value
+    Value boundData;                                // free slot for natives that need a captured value
 
     bool isNative() const { return native != nullptr; }
     void trace(Tracer& t) const override;

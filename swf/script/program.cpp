@@ -16,7 +16,11 @@ struct Payload {
     bool bad = false;
 
     std::uint8_t u8() {
-        if (pos + 1 > size) { bad = true; pos = size; return 0; }
+        if (pos + 1 > size) {
+            bad = true;
+            pos = size;
+            return 0;
+        }
         return p[pos++];
     }
     std::uint16_t u16() {
@@ -74,10 +78,16 @@ std::shared_ptr<Program> Program::parse(std::span<const std::uint8_t> bytes, Hea
         std::size_t start = pos;
         std::size_t length = 0;
         if (r.code >= 0x80) {
-            if (pos + 3 > bytes.size()) { P.truncated = true; break; }
+            if (pos + 3 > bytes.size()) {
+                P.truncated = true;
+                break;
+            }
             length = bytes[pos + 1] | (bytes[pos + 2] << 8);
             pos += 3;
-            if (pos + length > bytes.size()) { P.truncated = true; break; }
+            if (pos + length > bytes.size()) {
+                P.truncated = true;
+                break;
+            }
         } else {
             pos += 1;
         }
@@ -143,8 +153,10 @@ std::shared_ptr<Program> Program::parse(std::span<const std::uint8_t> bytes, Hea
             tc.hasCatch = flags & 1;
             tc.hasFinally = flags & 2;
             tc.catchInRegister = flags & 4;
-            if (tc.catchInRegister) tc.catchRegister = in.u8();
-            else tc.catchName = literal(in.string());
+            if (tc.catchInRegister)
+                tc.catchRegister = in.u8();
+            else
+                tc.catchName = literal(in.string());
             r.extra = static_cast<std::uint32_t>(P.tries.size());
             P.tries.push_back(tc);
             std::size_t c = endOfRecord + trySize, f = c + catchSize, e = f + finallySize;
@@ -170,7 +182,10 @@ std::shared_ptr<Program> Program::parse(std::span<const std::uint8_t> bytes, Hea
                 }
                 case 2: it.literal = Value::null(); break;
                 case 3: it.literal = Value::undefined(); break;
-                case 4: it.kind = PushItem::Kind::Register; it.index = in.u8(); break;
+                case 4:
+                    it.kind = PushItem::Kind::Register;
+                    it.index = in.u8();
+                    break;
                 case 5: it.literal = Value::boolean(in.u8() != 0); break;
                 case 6: {
                     std::uint64_t hi = in.u32();
@@ -182,8 +197,14 @@ std::shared_ptr<Program> Program::parse(std::span<const std::uint8_t> bytes, Hea
                     break;
                 }
                 case 7: it.literal = Value::number(static_cast<std::int32_t>(in.u32())); break;
-                case 8: it.kind = PushItem::Kind::Constant; it.index = in.u8(); break;
-                case 9: it.kind = PushItem::Kind::Constant; it.index = in.u16(); break;
+                case 8:
+                    it.kind = PushItem::Kind::Constant;
+                    it.index = in.u8();
+                    break;
+                case 9:
+                    it.kind = PushItem::Kind::Constant;
+                    it.index = in.u16();
+                    break;
                 default: in.bad = true; break;
                 }
                 if (!in.bad) items.push_back(it);
@@ -208,8 +229,7 @@ std::shared_ptr<Program> Program::parse(std::span<const std::uint8_t> bytes, Hea
             r.b = (flags & 2) ? in.u16() : 0;
             break;
         }
-        default:
-            break;
+        default: break;
         }
         P.offsets_.push_back(start);
         P.records.push_back(r);
@@ -218,7 +238,8 @@ std::shared_ptr<Program> Program::parse(std::span<const std::uint8_t> bytes, Hea
     // A closing End, so branches to the very end land somewhere.
     P.offsets_.push_back(pos);
     P.records.push_back(Record{});
-    for (std::uint32_t i = 0; i < P.records.size(); ++i) P.records[i].next = std::min<std::uint32_t>(i + 1, static_cast<std::uint32_t>(P.records.size() - 1));
+    for (std::uint32_t i = 0; i < P.records.size(); ++i)
+        P.records[i].next = std::min<std::uint32_t>(i + 1, static_cast<std::uint32_t>(P.records.size() - 1));
 
     auto at = [&](std::size_t offset) -> std::int32_t { return offset == SIZE_MAX ? -1 : P.recordAt(offset); };
     auto endAt = [&](std::size_t offset) -> std::uint32_t {

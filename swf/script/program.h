@@ -24,19 +24,28 @@ struct PushItem {
 
 struct FunctionCode {
     const Str* name = nullptr;  // "" for anonymous
-    struct Param { const Str* name; std::uint8_t reg; };  // reg 0: by name
+    struct Param {
+        const Str* name;
+        std::uint8_t reg;
+    };  // reg 0: by name
     std::vector<Param> params;
-    bool v2 = false;             // DefineFunction2
-    std::uint16_t flags = 0;     // DefineFunction2 preload/suppress bits
-    std::uint16_t registers = 4; // register count (4 for DefineFunction)
-    std::uint32_t begin = 0;     // first record of the body
-    std::uint32_t end = 0;       // record just past the body
+    bool v2 = false;              // DefineFunction2
+    std::uint16_t flags = 0;      // DefineFunction2 preload/suppress bits
+    std::uint16_t registers = 4;  // register count (4 for DefineFunction)
+    std::uint32_t begin = 0;      // first record of the body
+    std::uint32_t end = 0;        // record just past the body
 };
 
 // DefineFunction2 flags.
 enum FunctionFlag : std::uint16_t {
-    PreloadThis = 0x0001, SuppressThis = 0x0002, PreloadArguments = 0x0004, SuppressArguments = 0x0008,
-    PreloadSuper = 0x0010, SuppressSuper = 0x0020, PreloadRoot = 0x0040, PreloadParent = 0x0080,
+    PreloadThis = 0x0001,
+    SuppressThis = 0x0002,
+    PreloadArguments = 0x0004,
+    SuppressArguments = 0x0008,
+    PreloadSuper = 0x0010,
+    SuppressSuper = 0x0020,
+    PreloadRoot = 0x0040,
+    PreloadParent = 0x0080,
     PreloadGlobal = 0x0100,
 };
 

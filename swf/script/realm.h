@@ -23,9 +23,9 @@ public:
     Machine& machine;
     Heap& heap;
 
-    Object* global = nullptr;          // _global
-    Object* objectProto = nullptr;     // Object.prototype (end of every chain)
-    Object* functionProto = nullptr;   // Function.prototype
+    Object* global = nullptr;         // _global
+    Object* objectProto = nullptr;    // Object.prototype (end of every chain)
+    Object* functionProto = nullptr;  // Function.prototype
     Object* arrayProto = nullptr;
     Object* stringProto = nullptr;
     Object* numberProto = nullptr;
@@ -45,8 +45,7 @@ public:
     // A native function object (its prototype is Function.prototype).
     FunctionObject* makeFunction(NativeFn call, NativeFn construct = nullptr);
     // Installs a native method `name` on `on`.
-    FunctionObject* defineMethod(Object* on, std::string_view name, NativeFn fn,
-                                 std::uint16_t flags = kBuiltinFlags);
+    FunctionObject* defineMethod(Object* on, std::string_view name, NativeFn fn, std::uint16_t flags = kBuiltinFlags);
     // Installs a plain value.
     void defineValue(Object* on, std::string_view name, Value v, std::uint16_t flags = kBuiltinFlags);
     // Installs a getter/setter pair made of natives (setter may be null: writes ignored).

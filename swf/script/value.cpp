@@ -90,9 +90,7 @@ std::string formatNumberRadix(double n, int radix) {
     return std::string(out.rbegin(), out.rend());
 }
 
-static bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
+static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
 double parseNumber(std::string_view s, int version) {
     std::size_t i = 0, j = s.size();
@@ -107,8 +105,10 @@ double parseNumber(std::string_view s, int version) {
         if (first >= t.size()) return std::nan("");
         for (std::size_t k = first; k < t.size(); ++k) {
             char c = t[k];
-            int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                  : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            int d = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
             if (d < 0) return std::nan("");
             v = (v << 4) | static_cast<std::uint64_t>(d);
         }
@@ -142,8 +142,10 @@ double parseNumber(std::string_view s, int version) {
         if (e < t.size() && (t[e] == '+' || t[e] == '-')) ++e;
         std::size_t ed = e;
         while (e < t.size() && t[e] >= '0' && t[e] <= '9') ++e;
-        if (e > ed) k = e;
-        else return std::nan("");
+        if (e > ed)
+            k = e;
+        else
+            return std::nan("");
     }
     if (k != t.size()) return std::nan("");
     std::string copy(t);

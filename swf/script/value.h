@@ -35,13 +35,35 @@ struct Value {
     Value() : n(0) {}
 
     static Value undefined() { return {}; }
-    static Value null() { Value v; v.type = Type::Null; return v; }
-    static Value boolean(bool x) { Value v; v.type = Type::Boolean; v.b = x; return v; }
-    static Value number(double x) { Value v; v.type = Type::Number; v.n = x; return v; }
-    static Value string(const Str* x) { Value v; v.type = Type::String; v.s = x; return v; }
+    static Value null() {
+        Value v;
+        v.type = Type::Null;
+        return v;
+    }
+    static Value boolean(bool x) {
+        Value v;
+        v.type = Type::Boolean;
+        v.b = x;
+        return v;
+    }
+    static Value number(double x) {
+        Value v;
+        v.type = Type::Number;
+        v.n = x;
+        return v;
+    }
+    static Value string(const Str* x) {
+        Value v;
+        v.type = Type::String;
+        v.s = x;
+        return v;
+    }
     static Value object(Object* x) {
         if (!x) return null();
-        Value v; v.type = Type::Object; v.o = x; return v;
+        Value v;
+        v.type = Type::Object;
+        v.o = x;
+        return v;
     }
 
     bool isUndefined() const { return type == Type::Undefined; }
@@ -55,9 +77,12 @@ struct Value {
     std::string_view str() const { return s->text; }  // only when isString()
 };
 
-template <> inline void Tracer::markValue<Value>(const Value& v) {
-    if (v.type == Type::String) mark(v.s);
-    else if (v.type == Type::Object) mark(reinterpret_cast<const Cell*>(v.o));
+template <>
+inline void Tracer::markValue<Value>(const Value& v) {
+    if (v.type == Type::String)
+        mark(v.s);
+    else if (v.type == Type::Object)
+        mark(reinterpret_cast<const Cell*>(v.o));
 }
 
 // Number formatting as the reference player prints numbers: 15 significant

@@ -60,8 +60,10 @@ TEST_F(CourseWindows, TheCloseBoxOfTheLastScreenEndsTheProgram) {
 }
 
 TEST_F(CourseWindows, MenusAndSplashAreBorderlessWithoutTaskBarButton) {
-    const std::pair<const char*, QSize> screens[] = {{"Form2", {508, 294}}, {"Form1", {638, 455}},
-                                                     {"Form15", {638, 455}}, {"Form3", {649, 530}},
+    const std::pair<const char*, QSize> screens[] = {{"Form2", {508, 294}},
+                                                     {"Form1", {638, 455}},
+                                                     {"Form15", {638, 455}},
+                                                     {"Form3", {649, 530}},
                                                      {"Form12", {750, 550}}};
     for (const auto& [name, size] : screens) {
         show(name);

@@ -205,16 +205,29 @@ swf::MovieData recordedLesson() {
         Pcm pcm;
         pcm.rate = 22050;
         for (int i = 0; i < head.samplesPerBlock; ++i)
-            pcm.samples.push_back(static_cast<std::int16_t>(8000 * std::sin((frame * head.samplesPerBlock + i) * 0.06)));
+            pcm.samples.push_back(
+                static_cast<std::int16_t>(8000 * std::sin((frame * head.samplesPerBlock + i) * 0.06)));
         return SoundStreamBlock{encodeAdpcm(pcm, 4)};
     };
     DoAction stop = ActionBuilder().stop().doAction();
-    m.tags = {head, bits, rect(2, 0, 0, 14100, 9620, bitmapFill), place(2, 1),
+    m.tags = {head,
+              bits,
+              rect(2, 0, 0, 14100, 9620, bitmapFill),
+              place(2, 1),
               rect(3, 0, 0, 2000, 2000, FillStyle::solid({128, 128, 128, 255})),
-              rect(4, 0, 0, 2000, 2000, FillStyle::solid({0, 200, 0, 255})), button,
-              place(10, 2, Matrix::translate(300 * 20, 200 * 20)), narration(0), ShowFrame{},
-              narration(1), stop, ShowFrame{},
-              rect(5, 0, 0, 14100, 9620, FillStyle::solid({220, 0, 0, 255})), place(5, 3), narration(2), stop, ShowFrame{}};
+              rect(4, 0, 0, 2000, 2000, FillStyle::solid({0, 200, 0, 255})),
+              button,
+              place(10, 2, Matrix::translate(300 * 20, 200 * 20)),
+              narration(0),
+              ShowFrame{},
+              narration(1),
+              stop,
+              ShowFrame{},
+              rect(5, 0, 0, 14100, 9620, FillStyle::solid({220, 0, 0, 255})),
+              place(5, 3),
+              narration(2),
+              stop,
+              ShowFrame{}};
     m.header.frameCount = 3;
     return m;
 }
@@ -245,15 +258,16 @@ TEST_F(Course, ARecordedLessonDroppedIntoTheFolderPlaysWithItsPictureAndButton) 
 
     // Form3's player spans x -40..689, y 0..489: the 705 x 481 stage is drawn
     // 1.0166 times larger, from (-34, 0).
-    auto client = [&](int sx, int sy) {
-        return lesson.topLeft() + QPoint(int(-33.9 + sx * 1.0166), int(sy * 1.0166));
-    };
+    auto client = [&](int sx, int sy) { return lesson.topLeft() + QPoint(int(-33.9 + sx * 1.0166), int(sy * 1.0166)); };
     QImage shot = x.screenshot();
     const QRect left(client(20, 20), client(280, 400)), right(client(420, 20), client(620, 400));
-    EXPECT_GT(e2e::countPixels(shot, left, qRgb(30, 60, 200), 24), left.width() * left.height() * 9 / 10) << "picture, left";
-    EXPECT_GT(e2e::countPixels(shot, right, qRgb(240, 140, 20), 24), right.width() * right.height() * 9 / 10) << "picture, right";
+    EXPECT_GT(e2e::countPixels(shot, left, qRgb(30, 60, 200), 24), left.width() * left.height() * 9 / 10)
+        << "picture, left";
+    EXPECT_GT(e2e::countPixels(shot, right, qRgb(240, 140, 20), 24), right.width() * right.height() * 9 / 10)
+        << "picture, right";
     const QRect buttonArea(client(320, 220), client(380, 280));
-    EXPECT_GT(e2e::countPixels(shot, buttonArea, qRgb(128, 128, 128), 6), buttonArea.width() * buttonArea.height() * 9 / 10)
+    EXPECT_GT(e2e::countPixels(shot, buttonArea, qRgb(128, 128, 128), 6),
+              buttonArea.width() * buttonArea.height() * 9 / 10)
         << "the button, up";
 
     x.moveMouse(client(350, 250));
@@ -322,9 +336,11 @@ TEST_F(Course, ALessonFileCutShortSaysSoAndTheCourseGoesOn) {
         pause(1000);
         const QImage nextShot = x.screenshot();
         const QRect movieArea = QRect(0, 0, 649, 460).translated(next.topLeft());
-        EXPECT_LT(e2e::countPixels(nextShot, movieArea, qRgb(255, 255, 255), 6), movieArea.width() * movieArea.height() * 95 / 100)
+        EXPECT_LT(e2e::countPixels(nextShot, movieArea, qRgb(255, 255, 255), 6),
+                  movieArea.width() * movieArea.height() * 95 / 100)
             << "the next lesson's movie";
-        EXPECT_EQ(e2e::countPixels(nextShot, QRect(0, 330, 420, 150).translated(next.topLeft()), qRgb(128, 128, 128), 0) > 400,
+        EXPECT_EQ(e2e::countPixels(nextShot, QRect(0, 330, 420, 150).translated(next.topLeft()), qRgb(128, 128, 128),
+                                   0) > 400,
                   false)
             << "no notice on an intact lesson";
 

@@ -113,10 +113,14 @@ std::optional<QRect> X11Session::findWindow(const QString& name, int timeoutMs) 
             for (const QString& line : info.split('\n')) {
                 const QString l = line.trimmed();
                 auto value = [&](const char* key) { return l.mid(qsizetype(qstrlen(key))).trimmed().toInt(); };
-                if (l.startsWith("Absolute upper-left X:")) x = value("Absolute upper-left X:");
-                else if (l.startsWith("Absolute upper-left Y:")) y = value("Absolute upper-left Y:");
-                else if (l.startsWith("Width:")) w = value("Width:");
-                else if (l.startsWith("Height:")) h = value("Height:");
+                if (l.startsWith("Absolute upper-left X:"))
+                    x = value("Absolute upper-left X:");
+                else if (l.startsWith("Absolute upper-left Y:"))
+                    y = value("Absolute upper-left Y:");
+                else if (l.startsWith("Width:"))
+                    w = value("Width:");
+                else if (l.startsWith("Height:"))
+                    h = value("Height:");
             }
             if (w > 0 && h > 0) return QRect(x, y, w, h);
         }
@@ -147,8 +151,8 @@ void X11Session::click(QPoint p) const {
 
 QImage X11Session::screenshot() const {
     const QString file = QDir::temp().filePath(QStringLiteral("tk-e2e-%1.png").arg(number_));
-    run(QStringLiteral("import"), {QStringLiteral("-display"), display(), QStringLiteral("-window"),
-                                   QStringLiteral("root"), file});
+    run(QStringLiteral("import"),
+        {QStringLiteral("-display"), display(), QStringLiteral("-window"), QStringLiteral("root"), file});
     QImage image(file);
     QFile::remove(file);
     return image.convertToFormat(QImage::Format_RGB32);

@@ -94,8 +94,10 @@ TEST(Windows, FramesPositionsPicturesAndIcons) {
                               : n == 15 ? layouts::kPictureMenuBackground
                                         : layouts::kLessonBackground;
         EXPECT_STREQ(w.picture, picture);
-        if (n <= 2) EXPECT_STREQ(w.icon, ":/pictures/app_icon.ico");
-        else EXPECT_EQ(w.icon, nullptr);
+        if (n <= 2)
+            EXPECT_STREQ(w.icon, ":/pictures/app_icon.ico");
+        else
+            EXPECT_EQ(w.icon, nullptr);
     }
 }
 
@@ -127,10 +129,14 @@ TEST(MainMenu, StackingIsMarkersThenTheTitlesInTheirOwnOrder) {
 TEST(MainMenu, RowsMarkersAndTitlesInPixels) {
     const rt::ScreenLayout& s = layouts::mainMenu();
     const int widths[9] = {225, 249, 241, 241, 241, 241, 273, 273, 241};
-    const char* captions[9] = {"Démarrer Tarvik",         "Barres d'outils principales",
-                               "Dessiner une pièce en L", "Créer une coque",
-                               "Créer congé, chanfrein...", "Créer un perçage",
-                               "Formats d'affichage de la pièce", "Animation personnalisée",
+    const char* captions[9] = {"Démarrer Tarvik",
+                               "Barres d'outils principales",
+                               "Dessiner une pièce en L",
+                               "Créer une coque",
+                               "Créer congé, chanfrein...",
+                               "Créer un perçage",
+                               "Formats d'affichage de la pièce",
+                               "Animation personnalisée",
                                "Animation par l'assistant"};
     for (int k = 0; k < 9; ++k) {
         SCOPED_TRACE(k);
@@ -183,8 +189,10 @@ TEST(PictureMenu, HoverPicturesLieInTheirHotSpotsButForOnePixelRowOnRowsZeroOneT
         EXPECT_TRUE(pic.visible);
         EXPECT_EQ(pic.mouseIcon, nullptr);
         const QRect outside = QRegion(pic.rect.toPixels()).subtracted(QRegion(spot.rect.toPixels())).boundingRect();
-        if (k == 0 || k == 1 || k == 3) EXPECT_EQ(outside, QRect(hover[k].left(), hover[k].bottom(), hover[k].width(), 1));
-        else EXPECT_TRUE(outside.isEmpty());
+        if (k == 0 || k == 1 || k == 3)
+            EXPECT_EQ(outside, QRect(hover[k].left(), hover[k].bottom(), hover[k].width(), 1));
+        else
+            EXPECT_TRUE(outside.isEmpty());
     }
     const QRect close = control(s, "Image3").rect.toPixels();
     EXPECT_EQ(close, QRect(616, 0, 25, 25));
@@ -218,9 +226,9 @@ TEST(Pointers, TheFiftyNineMouseIconsAllNameTheSharedPointer) {
 TEST(Lessons, NineteenMembersWithTheCommonControls) {
     std::vector<std::string> names;
     for (const layouts::LessonRow& row : layouts::lessonRows()) names.push_back(row.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"Form3", "Form4", "Form5", "Form6", "Form7", "Form8", "Form9",
-                                               "Form10", "Form11", "Form12", "Form13", "Form14", "Form16", "Form17",
-                                               "Form18", "Form19", "Form20", "Form21", "Form22"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"Form3", "Form4", "Form5", "Form6", "Form7", "Form8", "Form9", "Form10",
+                                               "Form11", "Form12", "Form13", "Form14", "Form16", "Form17", "Form18",
+                                               "Form19", "Form20", "Form21", "Form22"}));
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         const rt::ScreenLayout& s = layouts::get(name);
@@ -260,10 +268,10 @@ TEST(Lessons, NineteenMembersWithTheCommonControls) {
 }
 
 TEST(Lessons, PlayerRectanglesInPixels) {
-    const std::map<std::string, QRect> special = {
-        {"Form3", {-40, 0, 729, 489}}, {"Form5", {-48, 0, 745, 489}}, {"Form4", {-24, 0, 705, 481}},
-        {"Form7", {-24, 0, 705, 481}}, {"Form8", {-24, 0, 705, 481}}, {"Form9", {-24, 0, 705, 481}},
-        {"Form10", {-24, 0, 705, 481}}, {"Form11", {-24, 0, 705, 481}}};
+    const std::map<std::string, QRect> special = {{"Form3", {-40, 0, 729, 489}},  {"Form5", {-48, 0, 745, 489}},
+                                                  {"Form4", {-24, 0, 705, 481}},  {"Form7", {-24, 0, 705, 481}},
+                                                  {"Form8", {-24, 0, 705, 481}},  {"Form9", {-24, 0, 705, 481}},
+                                                  {"Form10", {-24, 0, 705, 481}}, {"Form11", {-24, 0, 705, 481}}};
     for (const layouts::LessonRow& row : layouts::lessonRows()) {
         SCOPED_TRACE(row.name);
         const auto it = special.find(row.name);

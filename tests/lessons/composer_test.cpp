@@ -17,26 +17,22 @@ solid bloc box w=40 h=20 d=30
 
 Script script(const std::string& body) { return parseScript(std::string(kHeader) + body); }
 
-std::vector<std::pair<std::size_t, std::string>> labels(const Timeline& t)
-{
+std::vector<std::pair<std::size_t, std::string>> labels(const Timeline& t) {
     std::vector<std::pair<std::size_t, std::string>> out;
     for (std::size_t i = 0; i < t.frames.size(); ++i)
-        if (!t.frames[i].label.empty())
-            out.push_back({i, t.frames[i].label});
+        if (!t.frames[i].label.empty()) out.push_back({i, t.frames[i].label});
     return out;
 }
 
 // The pointer is the topmost layer whenever it is shown.
-Placement pointerAt(const Timeline& t, std::size_t frame)
-{
+Placement pointerAt(const Timeline& t, std::size_t frame) {
     const auto& layers = t.frames[frame].layers;
     return layers.rbegin()->second;
 }
 
 }  // namespace
 
-TEST(Compose, LabelsMarkTitleStepsAndSummaryInOrder)
-{
+TEST(Compose, LabelsMarkTitleStepsAndSummaryInOrder) {
     const Timeline t = compose(script(R"(
 part bloc
 step "Un"
@@ -56,8 +52,7 @@ step "Deux"
     EXPECT_GE(l[2].first - l[1].first, std::size_t(36));
 }
 
-TEST(Compose, ShortStepsGetTimeToReadTheirCaption)
-{
+TEST(Compose, ShortStepsGetTimeToReadTheirCaption) {
     const Timeline t = compose(script(R"(
 step "Une légende assez longue pour demander quelques secondes de lecture à l'écran."
 step "B"
@@ -70,8 +65,7 @@ step "B"
     EXPECT_LT(second, first);
 }
 
-TEST(Compose, LoopEndsOnTheCardItStartsWith)
-{
+TEST(Compose, LoopEndsOnTheCardItStartsWith) {
     const Timeline t = compose(script("step \"Un\"\n  wait 1\n"));
     const auto& first = t.frames.front().layers;
     const auto& last = t.frames.back().layers;
@@ -82,8 +76,7 @@ TEST(Compose, LoopEndsOnTheCardItStartsWith)
     EXPECT_DOUBLE_EQ(last.rbegin()->second.alpha, 1.0);
 }
 
-TEST(Compose, PointerMovesToItsTargetAndEases)
-{
+TEST(Compose, PointerMovesToItsTargetAndEases) {
     const Timeline t = compose(script(R"(
 step "Un"
   point at 300 200 1
@@ -101,8 +94,7 @@ step "Un"
     EXPECT_GT(early.tx, 300);
 }
 
-TEST(Compose, IdenticalPicturesShareOneSymbol)
-{
+TEST(Compose, IdenticalPicturesShareOneSymbol) {
     const Timeline t = compose(script("part bloc\nstep \"Un\"\n  wait 2\n"));
     // Frames of a still step show the same symbols: only the pointer and ripple
     // could differ, and they do not move here.
@@ -110,18 +102,15 @@ TEST(Compose, IdenticalPicturesShareOneSymbol)
     EXPECT_EQ(t.frames[s1 + 3].layers, t.frames[s1 + 10].layers);
 }
 
-TEST(Compose, TurningThePartMakesANewPictureEachFrame)
-{
+TEST(Compose, TurningThePartMakesANewPictureEachFrame) {
     const Timeline t = compose(script("part bloc\nstep \"Un\"\n  turn 90 1\n"));
     const std::size_t s1 = labels(t)[1].first;
     int changes = 0;
-    for (std::size_t f = s1 + 1; f < s1 + 12; ++f)
-        changes += !(t.frames[f].layers == t.frames[f - 1].layers);
+    for (std::size_t f = s1 + 1; f < s1 + 12; ++f) changes += !(t.frames[f].layers == t.frames[f - 1].layers);
     EXPECT_EQ(changes, 11);
 }
 
-TEST(Compose, ErrorsNameTheLine)
-{
+TEST(Compose, ErrorsNameTheLine) {
     auto lineOf = [](const std::string& body) {
         try {
             compose(script(body));
@@ -140,8 +129,7 @@ TEST(Compose, ErrorsNameTheLine)
     EXPECT_EQ(lineOf("step \"a\"\n  display glossy\n"), 7);
 }
 
-TEST(Compose, BadSolidParametersAreReportedAtTheirDeclaration)
-{
+TEST(Compose, BadSolidParametersAreReportedAtTheirDeclaration) {
     try {
         compose(parseScript("movie m\ntitle t\nsummary s\nsolid c shell w=10 h=10 d=10 t=6\nstep \"a\"\n"));
         FAIL();
@@ -154,8 +142,7 @@ TEST(Compose, BadSolidParametersAreReportedAtTheirDeclaration)
     EXPECT_THROW(compose(parseScript("movie m\ntitle t\nstep \"a\"\n")), SourceError);  // no summary
 }
 
-TEST(Compose, GrowOverridesAParameterOverTime)
-{
+TEST(Compose, GrowOverridesAParameterOverTime) {
     Declaration d;
     d.kind = "extrude";
     d.params = {{"depth", "30"}, {"profile", "0,0;10,0;10,10;0,10"}};
@@ -171,8 +158,7 @@ TEST(Compose, GrowOverridesAParameterOverTime)
     EXPECT_NEAR(hi.x - lo.x, 40, 1e-9);  // laid along x
 }
 
-TEST(Compose, DialogFieldsTypeCharacterByCharacter)
-{
+TEST(Compose, DialogFieldsTypeCharacterByCharacter) {
     const Timeline t = compose(script(R"(
 step "Un"
   dialog "Extrusion"

@@ -12,18 +12,15 @@ using namespace lessons;
 
 namespace {
 
-int layersOf(const swf::Shape& s)
-{
+int layersOf(const swf::Shape& s) {
     int n = 1;
     for (const auto& r : s.records)
-        if (auto* sc = std::get_if<swf::StyleChange>(&r); sc && sc->newStyles)
-            ++n;
+        if (auto* sc = std::get_if<swf::StyleChange>(&r); sc && sc->newStyles) ++n;
     return n;
 }
 
 // Sum of edge deltas from each move: a closed contour comes back to its start.
-void expectContoursClose(const swf::Shape& s)
-{
+void expectContoursClose(const swf::Shape& s) {
     long dx = 0, dy = 0;
     bool open = false;
     for (const auto& r : s.records) {
@@ -46,8 +43,7 @@ void expectContoursClose(const swf::Shape& s)
 
 }  // namespace
 
-TEST(ShapeOf, FillsAfterLinesOpenANewLayer)
-{
+TEST(ShapeOf, FillsAfterLinesOpenANewLayer) {
     Drawing d;
     d.rect(0, 0, 10, 10, rgb(0xff0000));
     d.rect(5, 5, 10, 10, rgb(0x00ff00));  // same layer: fills only so far
@@ -59,8 +55,7 @@ TEST(ShapeOf, FillsAfterLinesOpenANewLayer)
     EXPECT_EQ(s.lines.size(), 1u);
 }
 
-TEST(ShapeOf, CoordinatesAreTwipsAndFilledContoursClose)
-{
+TEST(ShapeOf, CoordinatesAreTwipsAndFilledContoursClose) {
     Drawing d;
     d.polygon({{1, 1}, {11.05, 1}, {6, 9.5}}, rgb(0x123456));
     d.circle({50, 50}, 7, rgb(0x654321));
@@ -71,13 +66,11 @@ TEST(ShapeOf, CoordinatesAreTwipsAndFilledContoursClose)
     EXPECT_EQ(*first.fill1, 1u);
     expectContoursClose(s);
     int curves = 0;
-    for (const auto& r : s.records)
-        curves += std::holds_alternative<swf::CurvedEdge>(r);
+    for (const auto& r : s.records) curves += std::holds_alternative<swf::CurvedEdge>(r);
     EXPECT_EQ(curves, 8);
 }
 
-TEST(ShapeOf, GradientMapsTheGradientSquareOntoItsSegment)
-{
+TEST(ShapeOf, GradientMapsTheGradientSquareOntoItsSegment) {
     Drawing d;
     d.vgradientRect(0, 100, 50, 200, rgb(0x000000), rgb(0xffffff));
     const swf::Shape s = shapeOf(d);
@@ -92,8 +85,7 @@ TEST(ShapeOf, GradientMapsTheGradientSquareOntoItsSegment)
     EXPECT_EQ(f.matrix.translateY, 4000);  // the middle of 2000..6000 twips
 }
 
-TEST(GlyphShape, LetterOutlinesCloseInEmUnits)
-{
+TEST(GlyphShape, LetterOutlinesCloseInEmUnits) {
     const swf::Shape g = glyphShape(FontBank::standard().outline(false, U'é'));
     EXPECT_TRUE(g.fills.empty());
     EXPECT_FALSE(g.records.empty());
@@ -105,8 +97,7 @@ TEST(GlyphShape, LetterOutlinesCloseInEmUnits)
 }
 
 namespace {
-Timeline smallTimeline()
-{
+Timeline smallTimeline() {
     Timeline t;
     Drawing box;
     box.rect(10, 10, 50, 20, rgb(0x336699));
@@ -120,8 +111,8 @@ Timeline smallTimeline()
     f1.layers[2] = {l, 0, 0, 1, 1};
     Frame f2 = f1;
     f2.label.clear();
-    f2.layers[1].tx = 5;          // moved
-    f2.layers[2].alpha = 0.5;     // faded
+    f2.layers[1].tx = 5;       // moved
+    f2.layers[2].alpha = 0.5;  // faded
     Frame f3;
     f3.layers[1] = f2.layers[1];  // the text is gone
     t.frames = {f1, f2, f3};
@@ -129,8 +120,7 @@ Timeline smallTimeline()
 }
 }  // namespace
 
-TEST(ToMovie, DefinesOnceAndPlacesOnlyChanges)
-{
+TEST(ToMovie, DefinesOnceAndPlacesOnlyChanges) {
     const swf::MovieData m = toMovie(smallTimeline());
     EXPECT_EQ(m.header.frameCount, 3);
     EXPECT_EQ(m.header.frame.xmax, 14100);
@@ -174,13 +164,11 @@ TEST(ToMovie, DefinesOnceAndPlacesOnlyChanges)
     EXPECT_EQ(frame, 3);
 }
 
-TEST(ToMovie, FontsHoldExactlyTheGlyphsUsedInCodeOrder)
-{
+TEST(ToMovie, FontsHoldExactlyTheGlyphsUsedInCodeOrder) {
     const swf::MovieData m = toMovie(smallTimeline());
     std::map<std::uint16_t, const swf::DefineFont*> fonts;
     for (const swf::Tag& t : m.tags)
-        if (auto* f = std::get_if<swf::DefineFont>(&t))
-            fonts[f->id] = f;
+        if (auto* f = std::get_if<swf::DefineFont>(&t)) fonts[f->id] = f;
     ASSERT_EQ(fonts.size(), 2u);
     const swf::DefineFont& reg = *fonts.at(kFontRegular);
     // "Congé à 45°": C o n g é space à 4 5 ° → 10 distinct characters.
@@ -202,8 +190,7 @@ TEST(ToMovie, FontsHoldExactlyTheGlyphsUsedInCodeOrder)
         }
 }
 
-TEST(WriteMovie, ReadsBackAsWrittenAndCompressed)
-{
+TEST(WriteMovie, ReadsBackAsWrittenAndCompressed) {
     const Timeline t = smallTimeline();
     const std::vector<std::uint8_t> bytes = writeMovie(t);
     ASSERT_GE(bytes.size(), 8u);

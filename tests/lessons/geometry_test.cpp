@@ -12,8 +12,7 @@ namespace {
 
 // Counts how many face loops use each undirected edge (by position): a closed
 // solid uses every edge exactly twice, once in each direction.
-std::map<std::string, int> edgeUse(const Solid& s, bool directed)
-{
+std::map<std::string, int> edgeUse(const Solid& s, bool directed) {
     std::map<std::string, int> use;
     auto key = [](V3 p) {
         char b[64];
@@ -25,40 +24,33 @@ std::map<std::string, int> edgeUse(const Solid& s, bool directed)
         for (const auto& loop : f.loops)
             for (std::size_t i = 0; i < loop.size(); ++i) {
                 std::string a = key(s.verts[loop[i]]), b = key(s.verts[loop[(i + 1) % loop.size()]]);
-                if (!directed && b < a)
-                    std::swap(a, b);
+                if (!directed && b < a) std::swap(a, b);
                 ++use[a + "|" + b];
             }
     return use;
 }
 
-void expectClosed(const Solid& s)
-{
-    for (const auto& [edge, n] : edgeUse(s, false))
-        EXPECT_EQ(n, 2) << "edge " << edge;
+void expectClosed(const Solid& s) {
+    for (const auto& [edge, n] : edgeUse(s, false)) EXPECT_EQ(n, 2) << "edge " << edge;
     // Consistent orientation: no directed edge is used twice.
     for (const auto& [edge, n] : edgeUse(s, true))
         EXPECT_EQ(n, 1) << "edge " << edge << " runs the same way in two faces";
 }
 
 // Every outline normal points away from the solid's middle (true for convex solids).
-void expectOutwardNormals(const Solid& s)
-{
+void expectOutwardNormals(const Solid& s) {
     V3 lo, hi;
     s.bounds(lo, hi);
     const V3 mid = (lo + hi) * 0.5;
-    for (const Face& f : s.faces)
-        EXPECT_GT(dot(s.normal(f), s.centroid(f) - mid), 0) << "face " << f.tag;
+    for (const Face& f : s.faces) EXPECT_GT(dot(s.normal(f), s.centroid(f) - mid), 0) << "face " << f.tag;
 }
 
-Solid merged(Solid a, const Solid& b)
-{
+Solid merged(Solid a, const Solid& b) {
     const int base = int(a.verts.size());
     a.verts.insert(a.verts.end(), b.verts.begin(), b.verts.end());
     for (Face f : b.faces) {
         for (auto& loop : f.loops)
-            for (int& i : loop)
-                i += base;
+            for (int& i : loop) i += base;
         a.faces.push_back(f);
     }
     return a;
@@ -68,8 +60,7 @@ const Profile kRect{{0, 0}, {40, 0}, {40, 20}, {0, 20}};
 
 }  // namespace
 
-TEST(Prism, RectangleGivesSixOutwardFacesAndCloses)
-{
+TEST(Prism, RectangleGivesSixOutwardFacesAndCloses) {
     const Solid s = extrude(kRect, 10);
     ASSERT_EQ(s.faces.size(), 6u);
     expectClosed(s);
@@ -80,27 +71,23 @@ TEST(Prism, RectangleGivesSixOutwardFacesAndCloses)
     EXPECT_DOUBLE_EQ(hi.z, 0);
 }
 
-TEST(Prism, ClockwiseProfileIsTurnedRound)
-{
+TEST(Prism, ClockwiseProfileIsTurnedRound) {
     const Profile cw(kRect.rbegin(), kRect.rend());
     const Solid s = extrude(cw, 10);
     expectClosed(s);
     expectOutwardNormals(s);
 }
 
-TEST(Prism, LShapeIsClosedWithOneSidePerEdge)
-{
+TEST(Prism, LShapeIsClosedWithOneSidePerEdge) {
     const Solid s = extrude({{0, 0}, {60, 0}, {60, 15}, {15, 15}, {15, 50}, {0, 50}}, 30);
     EXPECT_EQ(s.faces.size(), 8u);
     expectClosed(s);
     int sides = 0;
-    for (const Face& f : s.faces)
-        sides += f.tag[0] == 's';
+    for (const Face& f : s.faces) sides += f.tag[0] == 's';
     EXPECT_EQ(sides, 6);
 }
 
-TEST(Prism, HoleMakesInnerWallsFacingIntoTheHole)
-{
+TEST(Prism, HoleMakesInnerWallsFacingIntoTheHole) {
     const Solid s = extrude(kRect, 10, {{{10, 5}, {20, 5}, {20, 15}, {10, 15}}});
     EXPECT_EQ(s.faces.size(), 10u);
     expectClosed(s);
@@ -112,20 +99,17 @@ TEST(Prism, HoleMakesInnerWallsFacingIntoTheHole)
     }
 }
 
-TEST(Revolve, CylinderHasOneFacetPerSegmentAndTwoDiscs)
-{
+TEST(Revolve, CylinderHasOneFacetPerSegmentAndTwoDiscs) {
     const Solid s = revolve({{0, 0}, {10, 0}, {10, 30}, {0, 30}}, 24);
     EXPECT_EQ(s.faces.size(), 24u + 2u);
     int discs = 0;
-    for (const Face& f : s.faces)
-        discs += f.tag == "disc";
+    for (const Face& f : s.faces) discs += f.tag == "disc";
     EXPECT_EQ(discs, 2);
     expectClosed(s);
     expectOutwardNormals(s);
 }
 
-TEST(Revolve, ConeSideFacetsAreTriangles)
-{
+TEST(Revolve, ConeSideFacetsAreTriangles) {
     const Solid s = revolve({{0, 0}, {25, 0}, {0, 50}}, 16);
     ASSERT_EQ(s.faces.size(), 17u);
     for (const Face& f : s.faces)
@@ -136,23 +120,20 @@ TEST(Revolve, ConeSideFacetsAreTriangles)
     expectOutwardNormals(s);
 }
 
-TEST(Revolve, SteppedShaftCountsEveryBand)
-{
+TEST(Revolve, SteppedShaftCountsEveryBand) {
     // Bottom disc, shaft, shoulder, collar, shoulder, shaft, top disc: 5 bands of facets.
     const Solid s = revolve({{0, 0}, {10, 0}, {10, 35}, {18, 35}, {18, 45}, {10, 45}, {10, 80}, {0, 80}}, 12);
     EXPECT_EQ(s.faces.size(), 5u * 12u + 2u);
     expectClosed(s);
 }
 
-TEST(Revolve, ProfileDirectionDoesNotMatter)
-{
+TEST(Revolve, ProfileDirectionDoesNotMatter) {
     const Solid s = revolve({{0, 30}, {10, 30}, {10, 0}, {0, 0}}, 12);
     expectClosed(s);
     expectOutwardNormals(s);
 }
 
-TEST(MachinedShapes, ShellBoxIsClosedAndOpenAtTheTop)
-{
+TEST(MachinedShapes, ShellBoxIsClosedAndOpenAtTheTop) {
     const Solid s = shellBox(60, 30, 40, 3);
     EXPECT_EQ(s.faces.size(), 11u);
     expectClosed(s);
@@ -163,8 +144,7 @@ TEST(MachinedShapes, ShellBoxIsClosedAndOpenAtTheTop)
         }
 }
 
-TEST(MachinedShapes, DrilledBoxWithCounterboreIsClosed)
-{
+TEST(MachinedShapes, DrilledBoxWithCounterboreIsClosed) {
     const Solid plain = drilledBox(70, 25, 45, {{0, 0, 5}}, 16);
     expectClosed(plain);
     const Solid cb = drilledBox(70, 25, 45, {{0, 0, 5}}, 16, 9, 8);
@@ -176,8 +156,7 @@ TEST(MachinedShapes, DrilledBoxWithCounterboreIsClosed)
     }
 }
 
-TEST(MachinedShapes, ClipConvexCutsAtThePlaneAndCapsIt)
-{
+TEST(MachinedShapes, ClipConvexCutsAtThePlaneAndCapsIt) {
     const Solid cyl = revolve({{0, 0}, {15, 0}, {15, 60}, {0, 60}}, 32);
     const Solid s = clipConvex(cyl, {1, 0, 0}, 10, "flat");
     V3 lo, hi;
@@ -194,14 +173,13 @@ TEST(MachinedShapes, ClipConvexCutsAtThePlaneAndCapsIt)
     expectOutwardNormals(s);
 }
 
-TEST(Camera, ProjectsKnownPoints)
-{
+TEST(Camera, ProjectsKnownPoints) {
     Camera c;
     c.scale = 2;
     c.screen = {100, 100};
     EXPECT_NEAR(c.project({10, 5, 0}).x, 120, 1e-9);
     EXPECT_NEAR(c.project({10, 5, 0}).y, 90, 1e-9);  // up in space is up on screen
-    c.yawDeg = 90;  // looking at the right side: the back is to the right
+    c.yawDeg = 90;                                   // looking at the right side: the back is to the right
     EXPECT_NEAR(c.project({10, 0, 0}).x, 100, 1e-9);
     EXPECT_NEAR(c.project({0, 0, -10}).x, 120, 1e-9);
     EXPECT_GT(c.toView({10, 0, 0}).z, 9.99);  // the right side faces the viewer
@@ -211,8 +189,7 @@ TEST(Camera, ProjectsKnownPoints)
     EXPECT_GT(c.toView({0, 10, 0}).z, 9.99);
 }
 
-TEST(Camera, CentreAndScaleMoveTheProjection)
-{
+TEST(Camera, CentreAndScaleMoveTheProjection) {
     Camera c;
     c.scale = 3;
     c.centre = {5, 5, 5};
@@ -223,8 +200,7 @@ TEST(Camera, CentreAndScaleMoveTheProjection)
     EXPECT_NEAR(c.project({6, 5, 5}).x, 53, 1e-9);
 }
 
-TEST(HiddenFaces, FrontViewOfABoxShowsOnlyTheFront)
-{
+TEST(HiddenFaces, FrontViewOfABoxShowsOnlyTheFront) {
     const Solid s = extrude(kRect, 10);
     Camera c;
     const std::vector<int> vis = visibleFacesInOrder(s, c);
@@ -232,26 +208,22 @@ TEST(HiddenFaces, FrontViewOfABoxShowsOnlyTheFront)
     EXPECT_EQ(s.faces[std::size_t(vis[0])].tag, "front");
 }
 
-TEST(HiddenFaces, IsometricViewShowsThreeFacesOfABox)
-{
+TEST(HiddenFaces, IsometricViewShowsThreeFacesOfABox) {
     const Solid s = extrude(kRect, 10);
     Camera c;
     c.yawDeg = 45;
     c.pitchDeg = 30;
     const std::vector<int> vis = visibleFacesInOrder(s, c);
     std::set<std::string> tags;
-    for (int i : vis)
-        tags.insert(s.faces[std::size_t(i)].tag);
+    for (int i : vis) tags.insert(s.faces[std::size_t(i)].tag);
     // s1 rises from the right edge, s2 from the top edge.
     EXPECT_EQ(tags, (std::set<std::string>{"front", "s1", "s2"}));
 }
 
-TEST(HiddenFaces, FarFacesArePaintedBeforeNearOnes)
-{
+TEST(HiddenFaces, FarFacesArePaintedBeforeNearOnes) {
     Solid near = extrude(kRect, 10);
     Solid far = extrude(kRect, 10);
-    for (V3& v : far.verts)
-        v.z -= 100;
+    for (V3& v : far.verts) v.z -= 100;
     const Solid both = merged(far, near);  // far first in the list...
     Camera c;
     c.yawDeg = 20;
@@ -272,8 +244,7 @@ TEST(HiddenFaces, FarFacesArePaintedBeforeNearOnes)
     EXPECT_GE(vis2.front(), int(near.faces.size()));  // the first painted is a far face
 }
 
-TEST(Shading, FacesTowardTheLightAreBrighter)
-{
+TEST(Shading, FacesTowardTheLightAreBrighter) {
     const double toward = shade(normalized({-0.45, 0.6, 0.75}));
     const double away = shade(normalized({0.45, -0.6, -0.75}));
     const double side = shade({1, 0, 0});
@@ -283,8 +254,7 @@ TEST(Shading, FacesTowardTheLightAreBrighter)
     EXPECT_GT(away, 0.3);  // ambient light keeps faces readable
 }
 
-TEST(Rendering, ModesDrawWhatTheyName)
-{
+TEST(Rendering, ModesDrawWhatTheyName) {
     const Solid s = extrude(kRect, 10);
     Camera c;
     c.yawDeg = 45;
@@ -297,8 +267,7 @@ TEST(Rendering, ModesDrawWhatTheyName)
         for (const Element& e : d.elements) {
             fills += e.filled;
             if (!e.filled)
-                for (const Contour& k : e.contours)
-                    segs += int(k.segs.size());
+                for (const Contour& k : e.contours) segs += int(k.segs.size());
         }
     };
     int fills, segs;
@@ -315,8 +284,7 @@ TEST(Rendering, ModesDrawWhatTheyName)
     EXPECT_EQ(segs, 24);  // hidden edges too, in grey
 }
 
-TEST(Rendering, SmoothFacetsDrawNoEdgeBetweenThem)
-{
+TEST(Rendering, SmoothFacetsDrawNoEdgeBetweenThem) {
     const Solid cyl = revolve({{0, 0}, {10, 0}, {10, 30}, {0, 30}}, 32);
     Camera c;
     c.pitchDeg = 20;
@@ -325,15 +293,13 @@ TEST(Rendering, SmoothFacetsDrawNoEdgeBetweenThem)
     int segs = 0;
     for (const Element& e : d.elements)
         if (!e.filled)
-            for (const Contour& k : e.contours)
-                segs += int(k.segs.size());
+            for (const Contour& k : e.contours) segs += int(k.segs.size());
     // Top rim (32) and the two silhouette lines; no line between neighbouring facets.
     EXPECT_LE(segs, 32 + 32 + 4);
     EXPECT_GE(segs, 32 + 2);
 }
 
-TEST(Rendering, HighlightedFaceTakesTheSelectionColour)
-{
+TEST(Rendering, HighlightedFaceTakesTheSelectionColour) {
     const Solid s = extrude(kRect, 10);
     Camera c;
     RenderOptions o;
@@ -344,8 +310,7 @@ TEST(Rendering, HighlightedFaceTakesTheSelectionColour)
     EXPECT_GT(d.elements[0].fill.b, d.elements[0].fill.r + 60);
 }
 
-TEST(Profiles, ArcsExpandAndBadTokensAreReported)
-{
+TEST(Profiles, ArcsExpandAndBadTokensAreReported) {
     Profile p;
     std::string err;
     ASSERT_TRUE(parseProfile({"0,0", "10,0", "arc:10,10,10,-90,0,4", "0,10"}, p, err)) << err;
@@ -358,8 +323,7 @@ TEST(Profiles, ArcsExpandAndBadTokensAreReported)
     EXPECT_FALSE(parseProfile({"arc:0,0,-1,0,90"}, q, err));
 }
 
-TEST(HiddenFaces, HoleWallsArePaintedBeforeTheFaceAroundThem)
-{
+TEST(HiddenFaces, HoleWallsArePaintedBeforeTheFaceAroundThem) {
     // A hole off-centre towards the viewer: by centroid depth alone its far wall
     // would come after the top face and be painted over it like a peg.
     const Solid s = drilledBox(70, 20, 45, {{18, 0, 6}}, 24);
@@ -370,10 +334,8 @@ TEST(HiddenFaces, HoleWallsArePaintedBeforeTheFaceAroundThem)
     std::size_t lastWall = 0, top = vis.size();
     for (std::size_t k = 0; k < vis.size(); ++k) {
         const Face& f = s.faces[std::size_t(vis[k])];
-        if (f.tag == "hole")
-            lastWall = k;
-        if (f.tag == "top")
-            top = k;
+        if (f.tag == "hole") lastWall = k;
+        if (f.tag == "top") top = k;
     }
     ASSERT_LT(top, vis.size());
     EXPECT_GT(lastWall, 0u);

@@ -25,23 +25,19 @@ using namespace lessons;
 namespace {
 
 // The movie names of the lesson table, the list the build generates.
-std::vector<std::string> lessonNames()
-{
+std::vector<std::string> lessonNames() {
     std::vector<std::string> out;
-    for (const screens::LessonMember& m : screens::kLessonMembers)
-        out.push_back(m.movie);
+    for (const screens::LessonMember& m : screens::kLessonMembers) out.push_back(m.movie);
     return out;
 }
 
-std::vector<std::uint8_t> fileBytes(const std::string& path)
-{
+std::vector<std::uint8_t> fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string moviePath(const std::string& name) { return std::string(TK_APP_DIR) + "/" + name + ".swf"; }
-std::string sourcePath(const std::string& name)
-{
+std::string sourcePath(const std::string& name) {
     return std::string(TK_SOURCE_DIR) + "/lessons/sources/" + name + ".lesson";
 }
 
@@ -49,8 +45,7 @@ class LessonMovie : public ::testing::TestWithParam<std::string> {};
 
 }  // namespace
 
-TEST(LessonSet, EveryRowOfTheTableHasItsSourceAndItsGeneratedMovie)
-{
+TEST(LessonSet, EveryRowOfTheTableHasItsSourceAndItsGeneratedMovie) {
     const std::vector<std::string> names = lessonNames();
     EXPECT_EQ(names.size(), 19u);
     for (const std::string& n : names) {
@@ -59,8 +54,7 @@ TEST(LessonSet, EveryRowOfTheTableHasItsSourceAndItsGeneratedMovie)
     }
 }
 
-TEST_P(LessonMovie, ReadsPlaysItsLoopAndUsesOnlySupportedTags)
-{
+TEST_P(LessonMovie, ReadsPlaysItsLoopAndUsesOnlySupportedTags) {
     const std::vector<std::uint8_t> bytes = fileBytes(moviePath(GetParam()));
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(bytes[0], 'C');  // compressed
@@ -70,14 +64,11 @@ TEST_P(LessonMovie, ReadsPlaysItsLoopAndUsesOnlySupportedTags)
     EXPECT_TRUE(r.warnings.empty());
     EXPECT_EQ(r.skippedTags, 0);
     for (const swf::Tag& t : r.movie->tags) {
-        const bool supported = std::holds_alternative<swf::ShowFrame>(t) ||
-                               std::holds_alternative<swf::SetBackgroundColor>(t) ||
-                               std::holds_alternative<swf::FrameLabel>(t) ||
-                               std::holds_alternative<swf::DefineShape>(t) ||
-                               std::holds_alternative<swf::PlaceObject>(t) ||
-                               std::holds_alternative<swf::RemoveObject>(t) ||
-                               std::holds_alternative<swf::DefineFont>(t) ||
-                               std::holds_alternative<swf::DefineText>(t);
+        const bool supported =
+            std::holds_alternative<swf::ShowFrame>(t) || std::holds_alternative<swf::SetBackgroundColor>(t) ||
+            std::holds_alternative<swf::FrameLabel>(t) || std::holds_alternative<swf::DefineShape>(t) ||
+            std::holds_alternative<swf::PlaceObject>(t) || std::holds_alternative<swf::RemoveObject>(t) ||
+            std::holds_alternative<swf::DefineFont>(t) || std::holds_alternative<swf::DefineText>(t);
         // No DoAction at all: the player's looping alone repeats the lesson.
         EXPECT_TRUE(supported) << swf::tagName(swf::tagCode(t));
     }
@@ -101,8 +92,7 @@ TEST_P(LessonMovie, ReadsPlaysItsLoopAndUsesOnlySupportedTags)
     EXPECT_EQ(player.currentFrame(), 4);
 }
 
-TEST_P(LessonMovie, LastsLikeALessonWithItsStepsAndRealText)
-{
+TEST_P(LessonMovie, LastsLikeALessonWithItsStepsAndRealText) {
     const swf::ReadResult r = swf::read(fileBytes(moviePath(GetParam())));
     ASSERT_TRUE(r.ok());
     const MovieStats s = movieStats(*r.movie);
@@ -121,8 +111,7 @@ TEST_P(LessonMovie, LastsLikeALessonWithItsStepsAndRealText)
                 fileBytes(moviePath(GetParam())).size());
 }
 
-TEST_P(LessonMovie, GeneratingAgainGivesTheSameBytes)
-{
+TEST_P(LessonMovie, GeneratingAgainGivesTheSameBytes) {
     const Script script = loadScript(sourcePath(GetParam()));
     const std::vector<std::uint8_t> once = writeMovie(compose(script));
     const std::vector<std::uint8_t> twice = writeMovie(compose(script));
@@ -145,8 +134,7 @@ struct Box {
 
 // The extent of a symbol in its own coordinates: shapes with their line
 // widths, text from the top of its tallest glyphs to below its descenders.
-Box symbolBox(const Symbol& s)
-{
+Box symbolBox(const Symbol& s) {
     Box b;
     if (!s.isText) {
         b.any = drawingBounds(s.drawing, b.x0, b.y0, b.x1, b.y1);
@@ -156,28 +144,23 @@ Box symbolBox(const Symbol& s)
     for (const TextRun& r : s.text.runs) {
         const double x0 = r.x, x1 = r.x + fb.width(r.bold, r.text, r.size);
         const double y0 = r.y - r.size, y1 = r.y + r.size * 0.25;
-        if (!b.any)
-            b = {x0, y0, x1, y1, true};
+        if (!b.any) b = {x0, y0, x1, y1, true};
         b = {std::min(b.x0, x0), std::min(b.y0, y0), std::max(b.x1, x1), std::max(b.y1, y1), true};
     }
     return b;
 }
 
-std::string describe(const Symbol& s)
-{
-    if (s.isText && !s.text.runs.empty())
-        return "text \"" + utf8(s.text.runs.front().text) + "\"";
+std::string describe(const Symbol& s) {
+    if (s.isText && !s.text.runs.empty()) return "text \"" + utf8(s.text.runs.front().text) + "\"";
     return s.isText ? "text" : "shape";
 }
 
 }  // namespace
 
-TEST_P(LessonMovie, PicturesStayInThePartOfTheStageEveryScreenShows)
-{
+TEST_P(LessonMovie, PicturesStayInThePartOfTheStageEveryScreenShows) {
     const Timeline t = compose(loadScript(sourcePath(GetParam())));
     std::vector<Box> boxes;
-    for (const Symbol& s : t.symbols)
-        boxes.push_back(symbolBox(s));
+    for (const Symbol& s : t.symbols) boxes.push_back(symbolBox(s));
     // Every shape, text, the pointer and the click ripple, as placed on every
     // frame (moved and scaled by their placement): one report per symbol.
     std::set<int> reported;
@@ -187,26 +170,23 @@ TEST_P(LessonMovie, PicturesStayInThePartOfTheStageEveryScreenShows)
             ASSERT_GE(p.symbol, 0);
             ASSERT_LT(std::size_t(p.symbol), boxes.size());
             const Box& b = boxes[std::size_t(p.symbol)];
-            if (!b.any)
-                continue;
+            if (!b.any) continue;
             const double x0 = p.tx + b.x0 * p.scale, x1 = p.tx + b.x1 * p.scale;
             const double y0 = p.ty + b.y0 * p.scale, y1 = p.ty + b.y1 * p.scale;
-            const bool inside = x0 >= kSeenLeft - 0.01 && x1 <= kSeenRight + 0.01 && y0 >= -0.01 &&
-                                y1 <= kBandTop + 0.01;
-            if (inside)
-                continue;
+            const bool inside =
+                x0 >= kSeenLeft - 0.01 && x1 <= kSeenRight + 0.01 && y0 >= -0.01 && y1 <= kBandTop + 0.01;
+            if (inside) continue;
             ++outside;
             if (reported.insert(p.symbol).second && reported.size() <= 8)
                 ADD_FAILURE() << "frame " << f << " depth " << depth << ": "
-                              << describe(t.symbols[std::size_t(p.symbol)]) << " spans x " << x0 << ".." << x1
-                              << ", y " << y0 << ".." << y1;
+                              << describe(t.symbols[std::size_t(p.symbol)]) << " spans x " << x0 << ".." << x1 << ", y "
+                              << y0 << ".." << y1;
         }
-    EXPECT_EQ(outside, 0) << "placements outside x " << kSeenLeft << ".." << kSeenRight << " or below row "
-                          << kBandTop << ", " << reported.size() << " symbols";
+    EXPECT_EQ(outside, 0) << "placements outside x " << kSeenLeft << ".." << kSeenRight << " or below row " << kBandTop
+                          << ", " << reported.size() << " symbols";
 }
 
-TEST_P(LessonMovie, ThePointerStaysOverTheWindow)
-{
+TEST_P(LessonMovie, ThePointerStaysOverTheWindow) {
     // The pointer and the ripple are the only placements that move: their
     // origin (the pointer's tip, the ripple's centre) stays over the window.
     const Timeline t = compose(loadScript(sourcePath(GetParam())));
@@ -227,45 +207,35 @@ namespace {
 
 // Where each step starts and ends, in frames, from the frame labels the
 // composer writes ("etape1", ..., then "resume" for the closing card).
-std::vector<std::pair<std::size_t, std::size_t>> stepSpans(const Timeline& t)
-{
+std::vector<std::pair<std::size_t, std::size_t>> stepSpans(const Timeline& t) {
     std::vector<std::pair<std::size_t, std::size_t>> spans;
     for (std::size_t f = 0; f < t.frames.size(); ++f) {
         const std::string& l = t.frames[f].label;
-        if (l.empty())
-            continue;
-        if (!spans.empty() && spans.back().second == 0)
-            spans.back().second = f;
-        if (l.rfind("etape", 0) == 0)
-            spans.push_back({f, 0});
+        if (l.empty()) continue;
+        if (!spans.empty() && spans.back().second == 0) spans.back().second = f;
+        if (l.rfind("etape", 0) == 0) spans.push_back({f, 0});
     }
-    if (!spans.empty() && spans.back().second == 0)
-        spans.back().second = t.frames.size();
+    if (!spans.empty() && spans.back().second == 0) spans.back().second = t.frames.size();
     return spans;
 }
 
 // The pointer is the one placement moved without scaling; the click ripple
 // is moved and scaled, and starts small (0.6) and opaque.
-std::optional<std::pair<double, double>> pointerAt(const Frame& f)
-{
+std::optional<std::pair<double, double>> pointerAt(const Frame& f) {
     for (const auto& [depth, p] : f.layers)
-        if ((p.tx != 0 || p.ty != 0) && p.scale == 1)
-            return std::make_pair(p.tx, p.ty);
+        if ((p.tx != 0 || p.ty != 0) && p.scale == 1) return std::make_pair(p.tx, p.ty);
     return std::nullopt;
 }
 
-bool newRipple(const Frame& f)
-{
+bool newRipple(const Frame& f) {
     for (const auto& [depth, p] : f.layers)
-        if ((p.tx != 0 || p.ty != 0) && std::abs(p.scale - 0.6) < 1e-9 && p.alpha > 0.99)
-            return true;
+        if ((p.tx != 0 || p.ty != 0) && std::abs(p.scale - 0.6) < 1e-9 && p.alpha > 0.99) return true;
     return false;
 }
 
 }  // namespace
 
-TEST_P(LessonMovie, EachCaptionIsReadASecondBeforeThePointerActs)
-{
+TEST_P(LessonMovie, EachCaptionIsReadASecondBeforeThePointerActs) {
     const Script script = loadScript(sourcePath(GetParam()));
     const Timeline t = compose(script);
     const auto spans = stepSpans(t);
@@ -279,13 +249,12 @@ TEST_P(LessonMovie, EachCaptionIsReadASecondBeforeThePointerActs)
         std::size_t still = 0;
         while (still < second && pointerAt(t.frames[first + still]) == start && !newRipple(t.frames[first + still]))
             ++still;
-        EXPECT_EQ(still, second) << "étape " << i + 1 << " (ligne " << script.steps[i].line
-                                 << ") : le pointeur agit " << double(still) / t.fps << " s après la légende";
+        EXPECT_EQ(still, second) << "étape " << i + 1 << " (ligne " << script.steps[i].line << ") : le pointeur agit "
+                                 << double(still) / t.fps << " s après la légende";
     }
 }
 
-TEST_P(LessonMovie, AStepLeavesTimeForEachValueTypedAndEachPointPlaced)
-{
+TEST_P(LessonMovie, AStepLeavesTimeForEachValueTypedAndEachPointPlaced) {
     // A learner follows a step action by action: each value typed into a
     // field and each click that places something on the part or the sketch
     // counts 2.4 s, so four fields and a placement never take under 12 s.
@@ -308,9 +277,8 @@ TEST_P(LessonMovie, AStepLeavesTimeForEachValueTypedAndEachPointPlaced)
                 pointed.clear();
         }
         const double seconds = double(spans[i].second - spans[i].first) / t.fps;
-        EXPECT_GE(seconds + 1e-9, 2.4 * actions)
-            << "étape " << i + 1 << " (ligne " << script.steps[i].line << ") : " << actions << " actions en "
-            << seconds << " s";
+        EXPECT_GE(seconds + 1e-9, 2.4 * actions) << "étape " << i + 1 << " (ligne " << script.steps[i].line
+                                                 << ") : " << actions << " actions en " << seconds << " s";
     }
 }
 

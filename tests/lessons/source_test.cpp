@@ -4,8 +4,7 @@
 
 using namespace lessons;
 
-TEST(Tokenize, WordsQuotesEscapesAndComments)
-{
+TEST(Tokenize, WordsQuotesEscapesAndComments) {
     const auto t = tokenize(R"(point tree "Plan de face" 1.2   # vers l'arbre)", 1);
     ASSERT_EQ(t.size(), 4u);
     EXPECT_EQ(t[2], "Plan de face");
@@ -16,8 +15,7 @@ TEST(Tokenize, WordsQuotesEscapesAndComments)
     EXPECT_TRUE(tokenize("   # rien", 1).empty());
 }
 
-TEST(Tokenize, UnclosedQuoteNamesItsLine)
-{
+TEST(Tokenize, UnclosedQuoteNamesItsLine) {
     try {
         tokenize(R"(step "sans fin)", 7);
         FAIL() << "no error";
@@ -27,8 +25,7 @@ TEST(Tokenize, UnclosedQuoteNamesItsLine)
     }
 }
 
-TEST(ParseScript, HeaderDeclarationsStepsAndIntro)
-{
+TEST(ParseScript, HeaderDeclarationsStepsAndIntro) {
     const Script s = parseScript(R"(
 movie essai
 title "Essai"
@@ -63,16 +60,15 @@ step "Seconde"
     EXPECT_EQ(s.steps[1].commands[0].line, 15);
 }
 
-TEST(ParseScript, SketchCommandInsideAStepIsACommand)
-{
-    const Script s = parseScript("movie m\ntitle t\nsketch k plane=front profile=0,0;1,0;0,1\nstep \"a\"\n sketch k on\n");
+TEST(ParseScript, SketchCommandInsideAStepIsACommand) {
+    const Script s =
+        parseScript("movie m\ntitle t\nsketch k plane=front profile=0,0;1,0;0,1\nstep \"a\"\n sketch k on\n");
     EXPECT_EQ(s.sketches.size(), 1u);
     ASSERT_EQ(s.steps[0].commands.size(), 1u);
     EXPECT_EQ(s.steps[0].commands[0].verb, "sketch");
 }
 
-TEST(ParseScript, MissingPartsAndBadDeclarationsAreErrors)
-{
+TEST(ParseScript, MissingPartsAndBadDeclarationsAreErrors) {
     EXPECT_THROW(parseScript("title t\nstep \"a\"\n"), SourceError);
     EXPECT_THROW(parseScript("movie m\nstep \"a\"\n"), SourceError);
     EXPECT_THROW(parseScript("movie m\ntitle t\n"), SourceError);
@@ -87,8 +83,7 @@ TEST(ParseScript, MissingPartsAndBadDeclarationsAreErrors)
     }
 }
 
-TEST(LoadScript, MissingFileIsASourceError)
-{
+TEST(LoadScript, MissingFileIsASourceError) {
     try {
         loadScript("/nonexistent/lesson.lesson");
         FAIL();

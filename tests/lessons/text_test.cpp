@@ -5,17 +5,14 @@
 using namespace lessons;
 
 namespace {
-bool contoursClose(const GlyphOutline& g)
-{
+bool contoursClose(const GlyphOutline& g) {
     for (const Contour& c : g.contours)
-        if (c.segs.empty() || !(c.segs.back().to == c.start))
-            return false;
+        if (c.segs.empty() || !(c.segs.back().to == c.start)) return false;
     return true;
 }
 }  // namespace
 
-TEST(Glyphs, FrenchLettersHaveClosedOutlines)
-{
+TEST(Glyphs, FrenchLettersHaveClosedOutlines) {
     FontBank& fb = FontBank::standard();
     for (char32_t c : std::u32string(U"éèàçÉùâêîôœ«»’…")) {
         for (bool bold : {false, true}) {
@@ -29,8 +26,7 @@ TEST(Glyphs, FrenchLettersHaveClosedOutlines)
     }
 }
 
-TEST(Glyphs, CurvesStayQuadraticAndInsideTheEm)
-{
+TEST(Glyphs, CurvesStayQuadraticAndInsideTheEm) {
     const GlyphOutline o = FontBank::standard().outline(false, U'o');
     int curves = 0;
     for (const Contour& c : o.contours)
@@ -45,8 +41,7 @@ TEST(Glyphs, CurvesStayQuadraticAndInsideTheEm)
     EXPECT_TRUE(FontBank::standard().outline(false, U' ').contours.empty());
 }
 
-TEST(Glyphs, BoldIsWiderAndWidthScalesWithSize)
-{
+TEST(Glyphs, BoldIsWiderAndWidthScalesWithSize) {
     FontBank& fb = FontBank::standard();
     const std::u32string s = U"Extrusion";
     EXPECT_GT(fb.width(true, s, 12), fb.width(false, s, 12));
@@ -54,20 +49,17 @@ TEST(Glyphs, BoldIsWiderAndWidthScalesWithSize)
     EXPECT_LT(fb.width(false, U"ii", 12), fb.width(false, U"MM", 12));
 }
 
-TEST(Glyphs, MissingFontFileIsATypedError)
-{
+TEST(Glyphs, MissingFontFileIsATypedError) {
     EXPECT_THROW(FontBank("/nonexistent/a.ttf", "/nonexistent/b.ttf"), std::runtime_error);
 }
 
-TEST(Utf, RoundTripsAccents)
-{
+TEST(Utf, RoundTripsAccents) {
     const std::string s = "Étape 3 : « Congé » à 45°";
     EXPECT_EQ(utf8(utf32(s)), s);
     EXPECT_EQ(utf32("é").size(), 1u);
 }
 
-TEST(Paragraph, WrapsWithinTheWidth)
-{
+TEST(Paragraph, WrapsWithinTheWidth) {
     TextBlock t;
     const std::string text = "Avec l'outil Cotation, cliquez sur l'arête du bas et tapez soixante millimètres.";
     const int lines = layoutParagraph(t, {RichPiece{text, false, {}}}, 10, 50, 150, 12, 15);
@@ -80,13 +72,11 @@ TEST(Paragraph, WrapsWithinTheWidth)
     EXPECT_DOUBLE_EQ(t.runs.back().y, 50 + 15.0 * (lines - 1));
     // Every word is kept, in order.
     std::u32string all;
-    for (const TextRun& r : t.runs)
-        all += r.text + U" ";
+    for (const TextRun& r : t.runs) all += r.text + U" ";
     EXPECT_NE(all.find(U"millimètres."), std::u32string::npos);
 }
 
-TEST(Paragraph, NoBreakBeforeFrenchPunctuationAndStylesKeepTheirRuns)
-{
+TEST(Paragraph, NoBreakBeforeFrenchPunctuationAndStylesKeepTheirRuns) {
     TextBlock t;
     // Narrow enough that "3 :" would fall apart if breaking were allowed there.
     layoutParagraph(t, {RichPiece{"Étape 3 : ", true, rgb(0xaa0000)}, RichPiece{"cliquez « OK » ici", false, {}}}, 0, 0,
@@ -99,13 +89,11 @@ TEST(Paragraph, NoBreakBeforeFrenchPunctuationAndStylesKeepTheirRuns)
     EXPECT_TRUE(t.runs.front().bold);
     EXPECT_EQ(t.runs.front().colour, rgb(0xaa0000));
     bool plain = false;
-    for (const TextRun& r : t.runs)
-        plain = plain || !r.bold;
+    for (const TextRun& r : t.runs) plain = plain || !r.bold;
     EXPECT_TRUE(plain);
 }
 
-TEST(Paragraph, CentredLinesShareTheMiddle)
-{
+TEST(Paragraph, CentredLinesShareTheMiddle) {
     TextBlock t;
     layoutParagraph(t, {RichPiece{"Créer une coque", true, {}}}, 100, 20, 400, 20, 24, true);
     ASSERT_EQ(t.runs.size(), 1u);

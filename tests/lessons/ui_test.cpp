@@ -8,18 +8,15 @@ using namespace lessons;
 using namespace lessons::ui;
 
 namespace {
-bool inside(const Rect& a, const Rect& outer)
-{
+bool inside(const Rect& a, const Rect& outer) {
     return a.x >= outer.x && a.y >= outer.y && a.x + a.w <= outer.x + outer.w && a.y + a.h <= outer.y + outer.h;
 }
-bool overlap(const Rect& a, const Rect& b)
-{
+bool overlap(const Rect& a, const Rect& b) {
     return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
 }
 }  // namespace
 
-TEST(WindowLayout, AreasTileTheWindowAboveTheCaption)
-{
+TEST(WindowLayout, AreasTileTheWindowAboveTheCaption) {
     const Rect w = windowRect();
     for (const Rect& r : {titleBar(), menuBar(), toolbarArea(), treePanel(), graphicsArea(), statusBar()})
         EXPECT_TRUE(inside(r, w));
@@ -33,8 +30,7 @@ TEST(WindowLayout, AreasTileTheWindowAboveTheCaption)
     EXPECT_FALSE(areaByName("nowhere", r));
 }
 
-TEST(WindowLayout, MenuTitlesRunLeftToRightWithoutOverlap)
-{
+TEST(WindowLayout, MenuTitlesRunLeftToRightWithoutOverlap) {
     Rect prev{0, 0, 0, 0};
     for (const std::string& m : menuTitles()) {
         Rect r;
@@ -47,8 +43,7 @@ TEST(WindowLayout, MenuTitlesRunLeftToRightWithoutOverlap)
     EXPECT_FALSE(menuTitleRect("Aide", r));
 }
 
-TEST(WindowLayout, EveryToolSitsInItsOwnToolbarAndToolbarsDoNotOverlap)
-{
+TEST(WindowLayout, EveryToolSitsInItsOwnToolbarAndToolbarsDoNotOverlap) {
     for (const ToolDef& t : tools()) {
         Rect tool, bar;
         ASSERT_TRUE(toolRect(t.id, tool)) << t.id;
@@ -69,8 +64,7 @@ TEST(WindowLayout, EveryToolSitsInItsOwnToolbarAndToolbarsDoNotOverlap)
         }
 }
 
-TEST(Menus, ItemsAreFoundBelowTheirTitleAndSeparatorsTakeNoItem)
-{
+TEST(Menus, ItemsAreFoundBelowTheirTitleAndSeparatorsTakeNoItem) {
     const Menu m{"Insertion", {"Extrusion...", "-", "+Congé...", "Coque..."}, {}};
     Rect title, box, a, b, c;
     menuTitleRect("Insertion", title);
@@ -87,8 +81,7 @@ TEST(Menus, ItemsAreFoundBelowTheirTitleAndSeparatorsTakeNoItem)
     EXPECT_TRUE(inside(c, box));
 }
 
-TEST(Menus, AnOpenMenuKeepsItsTitleReadableOverItsHighlight)
-{
+TEST(Menus, AnOpenMenuKeepsItsTitleReadableOverItsHighlight) {
     // The highlight of the open title is drawn above the menu bar's own text,
     // so the menu writes its title again, inside the highlight.
     const Menu m{"Insertion", {"Extrusion…"}, {}};
@@ -99,21 +92,23 @@ TEST(Menus, AnOpenMenuKeepsItsTitleReadableOverItsHighlight)
     ASSERT_TRUE(menuTitleRect("Insertion", title));
     bool written = false;
     for (const TextRun& r : t.runs)
-        if (utf8(r.text) == "Insertion")
-            written = title.contains({r.x + 1, r.y - 4});
+        if (utf8(r.text) == "Insertion") written = title.contains({r.x + 1, r.y - 4});
     EXPECT_TRUE(written);
     // A context menu has no title to write.
     TextBlock popup;
     drawMenu(d, popup, Menu{"", {"Face"}, {300, 200}}, {0, 0});
-    for (const TextRun& r : popup.runs)
-        EXPECT_EQ(utf8(r.text), "Face");
+    for (const TextRun& r : popup.runs) EXPECT_EQ(utf8(r.text), "Face");
 }
 
-TEST(Dialogs, FieldsAndButtonsStackInsideTheBox)
-{
-    Dialog g{"Extrusion", {{"section", "Direction 1", ""}, {"choice", "Condition de fin", "Borgne"},
-                           {"field", "Profondeur", "10 mm"}, {"check", "Fusionner", "on"}},
-             {}, false, ""};
+TEST(Dialogs, FieldsAndButtonsStackInsideTheBox) {
+    Dialog g{"Extrusion",
+             {{"section", "Direction 1", ""},
+              {"choice", "Condition de fin", "Borgne"},
+              {"field", "Profondeur", "10 mm"},
+              {"check", "Fusionner", "on"}},
+             {},
+             false,
+             ""};
     const Rect box = dialogBox(g);
     EXPECT_TRUE(inside(box, treePanel()));
     Rect ok, cancel, f1, f2, f3;
@@ -126,8 +121,7 @@ TEST(Dialogs, FieldsAndButtonsStackInsideTheBox)
     EXPECT_LT(f1.y + f1.h, f2.y);
     EXPECT_LT(f2.y + f2.h, f3.y);
     EXPECT_GT(f1.y, ok.y + ok.h);
-    for (const Rect& r : {ok, cancel, f1, f2, f3})
-        EXPECT_TRUE(inside(r, box));
+    for (const Rect& r : {ok, cancel, f1, f2, f3}) EXPECT_TRUE(inside(r, box));
     EXPECT_FALSE(dialogFieldRect(g, "Angle", f1));
 
     g.centred = true;
@@ -142,8 +136,7 @@ TEST(Dialogs, FieldsAndButtonsStackInsideTheBox)
     EXPECT_TRUE(inside(next, cbox));
 }
 
-TEST(Tree, RowsFollowTheItemOrder)
-{
+TEST(Tree, RowsFollowTheItemOrder) {
     const std::vector<TreeItem> items{{"Pièce1", "part"}, {"Plan de face", "plane"}, {"Extrusion1", "feature"}};
     Rect a, b;
     ASSERT_TRUE(treeItemRect(items, "Pièce1", a));
@@ -154,8 +147,7 @@ TEST(Tree, RowsFollowTheItemOrder)
     EXPECT_FALSE(treeItemRect(items, "Coque1", a));
 }
 
-TEST(Timeline, TimesMapLeftToRightWithinThePanel)
-{
+TEST(Timeline, TimesMapLeftToRightWithinThePanel) {
     const Rect r = timelineRect();
     EXPECT_TRUE(inside(r, graphicsArea()));
     EXPECT_LT(timelineX(0, 10), timelineX(5, 10));
@@ -167,21 +159,18 @@ TEST(Timeline, TimesMapLeftToRightWithinThePanel)
 
 namespace {
 // The label of a note: its orange box, read back from the text it carries.
-Rect noteLabel(const std::string& text, const Rect& target)
-{
+Rect noteLabel(const std::string& text, const Rect& target) {
     Drawing d;
     TextBlock t;
     drawNote(d, t, text, target);
     EXPECT_EQ(t.runs.size(), 1u);
-    if (t.runs.empty())
-        return {};
+    if (t.runs.empty()) return {};
     const TextRun& r = t.runs.front();
     return {r.x - 9, r.y - 15.5, FontBank::standard().width(r.bold, r.text, r.size) + 18, 22};
 }
 }  // namespace
 
-TEST(Notes, LabelsKeepOffTheTreeRowsAndInsideTheWindow)
-{
+TEST(Notes, LabelsKeepOffTheTreeRowsAndInsideTheWindow) {
     // The tree's rows as a lesson shows them, features included.
     const Rect tp = treePanel();
     const Rect rows{tp.x, tp.y, tp.w, 19 * 8 + 10};
@@ -212,8 +201,7 @@ TEST(Notes, LabelsKeepOffTheTreeRowsAndInsideTheWindow)
     EXPECT_FALSE(overlap(own, rows));
 }
 
-TEST(Timeline, SecondLabelsKeepClearOfTheButtonsAndTheCursor)
-{
+TEST(Timeline, SecondLabelsKeepClearOfTheButtonsAndTheCursor) {
     for (double length : {4.0, 10.0, 12.0, 30.0}) {
         Drawing d;
         TextBlock t;
@@ -230,8 +218,7 @@ TEST(Timeline, SecondLabelsKeepClearOfTheButtonsAndTheCursor)
         int labels = 0;
         for (const TextRun& r : t.runs) {
             const std::string s = utf8(r.text);
-            if (s.size() < 3 || s.compare(s.size() - 2, 2, " s") != 0)
-                continue;
+            if (s.size() < 3 || s.compare(s.size() - 2, 2, " s") != 0) continue;
             ++labels;
             // The digits' box: from their top (0.73 em) to the baseline, with 1 px to spare.
             const Rect box{r.x - 1, r.y - r.size * 0.73 - 1, FontBank::standard().width(r.bold, r.text, r.size) + 2,
@@ -245,24 +232,22 @@ TEST(Timeline, SecondLabelsKeepClearOfTheButtonsAndTheCursor)
     }
 }
 
-TEST(WindowLayout, EverythingSitsInTheSafeArea)
-{
+TEST(WindowLayout, EverythingSitsInTheSafeArea) {
     const Rect s = safeArea();
     EXPECT_GE(s.x, 34);  // the narrowest screen shows stage x 34..671
     EXPECT_LE(s.x + s.w, 671);
-    for (const Rect& r : {windowRect(), captionRect(), timelineRect(), desktopIconRect()})
-        EXPECT_TRUE(inside(r, s));
+    for (const Rect& r : {windowRect(), captionRect(), timelineRect(), desktopIconRect()}) EXPECT_TRUE(inside(r, s));
     // The window keeps room for its frame on the left and its shadow on the right.
     EXPECT_GE(windowRect().x - 1, s.x);
     EXPECT_LE(windowRect().x + windowRect().w + 2, s.x + s.w);
 }
 
-TEST(Captions, LongCaptionsStayOnTwoLinesInsideTheCallout)
-{
+TEST(Captions, LongCaptionsStayOnTwoLinesInsideTheCallout) {
     const Rect c = captionRect();
     for (const std::string& text :
          {std::string("Cliquez sur OK."),
-          std::string("La barre Fonctions change une esquisse en volume : extrusion, révolution, enlèvement, perçage..."),
+          std::string(
+              "La barre Fonctions change une esquisse en volume : extrusion, révolution, enlèvement, perçage..."),
           std::string("Dans la boîte Extrusion, choisissez la condition de fin « Borgne », tapez la profondeur, "
                       "vérifiez l'aperçu dans la zone graphique puis validez par OK.")}) {
         Drawing d;

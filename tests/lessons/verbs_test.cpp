@@ -13,27 +13,23 @@ using namespace lessons;
 
 namespace {
 
-Script script(const std::string& body)
-{
+Script script(const std::string& body) {
     return parseScript("movie essai\ntitle \"Essai\"\nsummary \"À retenir\"\n" + body + "step \"a\"\n  wait 1\n");
 }
 
-Command command(std::vector<std::string> args)
-{
-    return Command{"point", std::move(args), 12};
-}
+Command command(std::vector<std::string> args) { return Command{"point", std::move(args), 12}; }
 
 }  // namespace
 
-TEST(Verbs, EveryCommandOfTheSourceFormatHasItsFunctionAndNoOtherNameDoes)
-{
-    const char* documented[] = {
-        "wait", "point", "place", "click", "rclick", "dblclick", "pointer", "menu", "popup", "close", "dialog",
-        "section", "field", "choice", "check", "info", "buttons", "set", "tick", "part", "grow", "display", "view",
-        "orient", "turn", "sketch", "draw", "dim", "dimx", "dimdia", "dimangle", "undim", "plane", "select", "edge", "tree", "status",
-        "docname", "document", "desktop", "toolbar", "note", "timeline", "key", "playhead", "playanim"};
-    for (const char* name : documented)
-        EXPECT_NE(findVerb(name), nullptr) << name;
+TEST(Verbs, EveryCommandOfTheSourceFormatHasItsFunctionAndNoOtherNameDoes) {
+    const char* documented[] = {"wait",     "point",  "place",    "click",    "rclick",  "dblclick", "pointer",
+                                "menu",     "popup",  "close",    "dialog",   "section", "field",    "choice",
+                                "check",    "info",   "buttons",  "set",      "tick",    "part",     "grow",
+                                "display",  "view",   "orient",   "turn",     "sketch",  "draw",     "dim",
+                                "dimx",     "dimdia", "dimangle", "undim",    "plane",   "select",   "edge",
+                                "tree",     "status", "docname",  "document", "desktop", "toolbar",  "note",
+                                "timeline", "key",    "playhead", "playanim"};
+    for (const char* name : documented) EXPECT_NE(findVerb(name), nullptr) << name;
     for (const char* name : {"", "Wait", "frobnicate", "step", "solid", "camera", "clicks"})
         EXPECT_EQ(findVerb(name), nullptr) << name;
     // Right and left clicks look the same; the dialog's rows are one verb.
@@ -42,8 +38,7 @@ TEST(Verbs, EveryCommandOfTheSourceFormatHasItsFunctionAndNoOtherNameDoes)
     EXPECT_NE(findVerb("dblclick"), findVerb("click"));
 }
 
-TEST(StageCameraTest, TurningTakesTheShorterWayRound)
-{
+TEST(StageCameraTest, TurningTakesTheShorterWayRound) {
     EXPECT_DOUBLE_EQ(nearestYaw(350, 0), -10);
     EXPECT_DOUBLE_EQ(nearestYaw(-170, 180), 190);
     EXPECT_DOUBLE_EQ(nearestYaw(90, 45), 90);
@@ -55,8 +50,7 @@ TEST(StageCameraTest, TurningTakesTheShorterWayRound)
     EXPECT_FALSE(standardView("dessus", yaw, pitch));
 }
 
-TEST(StageCameraTest, FramesTheSolidsThenAppliesTheCameraLine)
-{
+TEST(StageCameraTest, FramesTheSolidsThenAppliesTheCameraLine) {
     const StageCamera plain = frameLesson(script("solid bloc box w=40 h=20 d=30\n"));
     EXPECT_DOUBLE_EQ(plain.lo.y, 0);
     EXPECT_DOUBLE_EQ(plain.hi.y, 20);
@@ -69,8 +63,7 @@ TEST(StageCameraTest, FramesTheSolidsThenAppliesTheCameraLine)
     EXPECT_NEAR(mid.x, g.x + g.w / 2, 1e-9);
     EXPECT_NEAR(mid.y, g.y + g.h / 2 - 6, 1e-9);
 
-    const StageCamera set =
-        frameLesson(script("solid bloc box w=40 h=20 d=30\ncamera yaw=10 pitch=-5 scale=2 dy=7\n"));
+    const StageCamera set = frameLesson(script("solid bloc box w=40 h=20 d=30\ncamera yaw=10 pitch=-5 scale=2 dy=7\n"));
     EXPECT_DOUBLE_EQ(set.base.scale, plain.base.scale * 2);
     EXPECT_DOUBLE_EQ(set.base.screen.y, plain.base.screen.y + 7);
     EXPECT_EQ(set.startYaw, 10);
@@ -83,8 +76,7 @@ TEST(StageCameraTest, FramesTheSolidsThenAppliesTheCameraLine)
     EXPECT_DOUBLE_EQ(empty.base.centre.x, 0);
 }
 
-TEST(Targets, ReadOneTargetAndLeaveTheIndexAfterIt)
-{
+TEST(Targets, ReadOneTargetAndLeaveTheIndexAfterIt) {
     const StageState st;
     const LessonModel m;
     const Camera cam = m.camera.at(st.yaw, st.pitch);
@@ -101,9 +93,15 @@ TEST(Targets, ReadOneTargetAndLeaveTheIndexAfterIt)
     EXPECT_TRUE(tool.contains(pointerTarget(command({"tool", "extrusion"}), i, st, m, cam)));
 
     // Targets that need what the stage does not show, or that are cut short.
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"tool", "marteau"}, {"at", "100"}, {"item", "Ouvrir"}, {"face", "top"}, {"vertex", "s", "0"},
-             {"play"}, {"edge"}, {"nulle"}, {}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"tool", "marteau"},
+                                                                  {"at", "100"},
+                                                                  {"item", "Ouvrir"},
+                                                                  {"face", "top"},
+                                                                  {"vertex", "s", "0"},
+                                                                  {"play"},
+                                                                  {"edge"},
+                                                                  {"nulle"},
+                                                                  {}}) {
         i = 0;
         try {
             pointerTarget(command(args), i, st, m, cam);
@@ -117,37 +115,31 @@ TEST(Targets, ReadOneTargetAndLeaveTheIndexAfterIt)
 namespace {
 
 // Runs one command of a step against a composer's stage.
-void run(Composer& co, const std::string& verb, std::vector<std::string> args)
-{
+void run(Composer& co, const std::string& verb, std::vector<std::string> args) {
     const Verb v = findVerb(verb);
     ASSERT_NE(v, nullptr) << verb;
     v(co, Command{verb, std::move(args), 7}, false);
 }
 
 // The lines of a drawing that are drawn in a colour, as their two ends.
-std::vector<std::pair<Pt, Pt>> linesIn(const Drawing& d, Rgba colour)
-{
+std::vector<std::pair<Pt, Pt>> linesIn(const Drawing& d, Rgba colour) {
     std::vector<std::pair<Pt, Pt>> out;
     for (const Element& e : d.elements)
         if (e.line == colour && e.lineWidth > 0)
             for (const Contour& c : e.contours)
-                if (!c.segs.empty())
-                    out.push_back({c.start, c.segs.back().to});
+                if (!c.segs.empty()) out.push_back({c.start, c.segs.back().to});
     return out;
 }
 
-bool hasText(const TextBlock& t, const std::string& s)
-{
+bool hasText(const TextBlock& t, const std::string& s) {
     for (const TextRun& r : t.runs)
-        if (utf8(r.text) == s)
-            return true;
+        if (utf8(r.text) == s) return true;
     return false;
 }
 
 }  // namespace
 
-TEST(SketchVerbs, ADiameterDimensionCrossesTheCircleThroughItsCentre)
-{
+TEST(SketchVerbs, ADiameterDimensionCrossesTheCircleThroughItsCentre) {
     const Script s = script("sketch c plane=top circle=0,0,20\nsketch l plane=front profile=0,0;10,0;10,10\n");
     Composer co(s);
     run(co, "sketch", {"c", "on"});
@@ -165,16 +157,14 @@ TEST(SketchVerbs, ADiameterDimensionCrossesTheCircleThroughItsCentre)
         const double len = std::hypot(b.x - a.x, b.y - a.y);
         // Passes through the centre: the distance from the centre to the line is nil.
         const double off = std::abs((b.x - a.x) * (a.y - centre.y) - (a.x - centre.x) * (b.y - a.y)) / len;
-        if (off < 0.5 && len > across)
-            found = true;
+        if (off < 0.5 && len > across) found = true;
     }
     EXPECT_TRUE(found) << "no dimension line from rim to rim through the centre";
     // Only a circle has a diameter.
     EXPECT_THROW(run(co, "dimdia", {"l", "Ø10"}), SourceError);
 }
 
-TEST(SketchVerbs, AnAngleDimensionIsAnArcAboutItsApex)
-{
+TEST(SketchVerbs, AnAngleDimensionIsAnArcAboutItsApex) {
     const Script s = script("sketch v plane=front profile=30,30;40,20;50,30 closed=no\n");
     Composer co(s);
     run(co, "sketch", {"v", "on"});
@@ -189,15 +179,13 @@ TEST(SketchVerbs, AnAngleDimensionIsAnArcAboutItsApex)
     bool arc = false;
     for (const Element& e : d.elements)
         for (const Contour& c : e.contours) {
-            if (c.segs.size() < 8)
-                continue;
+            if (c.segs.size() < 8) continue;
             const double r = std::hypot(c.start.x - apex.x, c.start.y - apex.y);
             bool round = r > 10;
             for (const Seg& sg : c.segs)
                 round = round && std::abs(std::hypot(sg.to.x - apex.x, sg.to.y - apex.y) - r) < 0.01;
             const Seg& middle = c.segs[c.segs.size() / 2];
-            if (round && middle.to.y < apex.y - r * 0.9)
-                arc = true;
+            if (round && middle.to.y < apex.y - r * 0.9) arc = true;
         }
     EXPECT_TRUE(arc);
     // Three distinct vertices of the sketch.
@@ -205,8 +193,7 @@ TEST(SketchVerbs, AnAngleDimensionIsAnArcAboutItsApex)
     EXPECT_THROW(run(co, "dimangle", {"v", "0", "1", "3", "x"}), SourceError);
 }
 
-TEST(SketchVerbs, AFullyDefinedSketchTurnsBlackUntilItIsEmptiedAgain)
-{
+TEST(SketchVerbs, AFullyDefinedSketchTurnsBlackUntilItIsEmptiedAgain) {
     const Script s = script("sketch l plane=front profile=0,0;10,0;10,10\n");
     Composer co(s);
     const Rgba blue = rgb(0x1f5fbf), black = rgb(0x101010);

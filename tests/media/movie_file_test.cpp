@@ -42,7 +42,8 @@ protected:
 };
 
 TEST_F(MovieFileTest, ReadsAMovieThroughADoubledBackslash) {
-    ASSERT_TRUE(mediatest::writeFile(path("m.swf"), mediatest::bytesOf(mediatest::stageMovie(3, 10, 20, 10, {255, 0, 0, 255}))));
+    ASSERT_TRUE(mediatest::writeFile(path("m.swf"),
+                                     mediatest::bytesOf(mediatest::stageMovie(3, 10, 20, 10, {255, 0, 0, 255}))));
     const media::LoadedMovie m = media::loadMovie(dir.path() + "\\\\m.swf");
     ASSERT_TRUE(m.movie) << m.notice.toStdString();
     EXPECT_TRUE(m.notice.isEmpty());

@@ -72,17 +72,27 @@ protected:
     void start(rt::Variant movie, Bytes block = media::encodeState(media::lessonDesignValues(10575, 7215))) {
         s.block = std::move(block);
         s.movieArg = std::move(movie);
-        s.lesson.window = {.name = "Lesson", .caption = "Lesson", .clientWidth = 760 * 15, .clientHeight = 520 * 15,
-                           .border = rt::BorderStyle::None, .backColor = rt::Color::rgb(kBackground & 0xFFFFFF)};
+        s.lesson.window = {.name = "Lesson",
+                           .caption = "Lesson",
+                           .clientWidth = 760 * 15,
+                           .clientHeight = 520 * 15,
+                           .border = rt::BorderStyle::None,
+                           .backColor = rt::Color::rgb(kBackground & 0xFFFFFF)};
         s.lesson.controls = {
-            {.kind = rt::ControlKind::Label, .name = "Label1", .rect = {10 * 15, 495 * 15, 60 * 15, 17 * 15},
-             .caption = "Menu", .transparent = true},
-            {.kind = rt::ControlKind::External, .name = "flash1", .rect = {10 * 15, 5 * 15, 10575, 7215},
-             .classId = s.classId, .persisted = s.block},
+            {.kind = rt::ControlKind::Label,
+             .name = "Label1",
+             .rect = {10 * 15, 495 * 15, 60 * 15, 17 * 15},
+             .caption = "Menu",
+             .transparent = true},
+            {.kind = rt::ControlKind::External,
+             .name = "flash1",
+             .rect = {10 * 15, 5 * 15, 10575, 7215},
+             .classId = s.classId,
+             .persisted = s.block},
         };
         s.other.window = {.name = "Other", .caption = "Other", .clientWidth = 200 * 15, .clientHeight = 100 * 15};
-        s.other.controls = {{.kind = rt::ControlKind::Label, .name = "Label1", .rect = {0, 0, 100 * 15, 17 * 15},
-                             .caption = "Leçon"}};
+        s.other.controls = {
+            {.kind = rt::ControlKind::Label, .name = "Label1", .rect = {0, 0, 100 * 15, 17 * 15}, .caption = "Leçon"}};
         rt::Project p;
         p.startup = "Lesson";
         p.screens.emplace_back("Lesson", [this](rt::Runtime& r) { return std::make_unique<Lesson>(r, s); });
@@ -534,8 +544,8 @@ TEST_F(PlayerTest, AMovieWithSoundPlaysOnWithoutAnAudioDevice) {
     d->advance(1000);
     EXPECT_GT(player().currentFrame(), 5);
     ASSERT_NE(player().player()->stream(), nullptr);
-    EXPECT_EQ(player().player()->stream()->samplesDelivered(),
-              std::int64_t(player().currentFrame()) * 1102) << "the stream follows the frames";
+    EXPECT_EQ(player().player()->stream()->samplesDelivered(), std::int64_t(player().currentFrame()) * 1102)
+        << "the stream follows the frames";
     choose(3);  // Rembobiner
     EXPECT_EQ(player().player()->stream()->startFrame(), 1) << "rewinding restarts the sound";
 

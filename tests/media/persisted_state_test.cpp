@@ -21,7 +21,9 @@ public:
         for (int b : bytes) out.push_back(std::uint8_t(b));
         return *this;
     }
-    Expected& u32(std::uint32_t v) { return raw({int(v & 0xff), int((v >> 8) & 0xff), int((v >> 16) & 0xff), int(v >> 24)}); }
+    Expected& u32(std::uint32_t v) {
+        return raw({int(v & 0xff), int((v >> 8) & 0xff), int((v >> 16) & 0xff), int(v >> 24)});
+    }
     Expected& none() { return raw({8, 0}).u32(0); }
     Expected& str(const char* ascii) {
         const std::size_t n = std::strlen(ascii);
@@ -44,7 +46,9 @@ Bytes lessonBlock(std::uint32_t w, std::uint32_t h) {
     return e.out;
 }
 
-QByteArray hex(const Bytes& b) { return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())).toHex(' '); }
+QByteArray hex(const Bytes& b) {
+    return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())).toHex(' ');
+}
 
 struct SizeCase {
     int widthTwips, heightTwips;
@@ -160,7 +164,12 @@ TEST(PersistedStateCorruption, EachFaultHasItsOwnReason) {
     refuse([](Bytes& b) { b[0] = 'G'; }, StateError::BadSignature);
     refuse([](Bytes& b) { b[5] = 0x08; }, StateError::UnknownFormat);
     // ProfileAddress claims 256 bytes; FlashVars claims 4 GiB (no wrap-around).
-    refuse([](Bytes& b) { b[200] = 0x00; b[201] = 0x01; }, StateError::CountPastEnd);
+    refuse(
+        [](Bytes& b) {
+            b[200] = 0x00;
+            b[201] = 0x01;
+        },
+        StateError::CountPastEnd);
     refuse([](Bytes& b) { b[18] = b[19] = b[20] = b[21] = 0xFF; }, StateError::CountPastEnd);
     refuse([](Bytes& b) { b[18] = 3; }, StateError::OddCount);
     const auto noZero = refuse([](Bytes& b) { b[64] = 'x'; }, StateError::NoTerminator);
@@ -168,11 +177,13 @@ TEST(PersistedStateCorruption, EachFaultHasItsOwnReason) {
     EXPECT_TRUE(noZero.message().contains("WMode"));
     refuse([](Bytes& b) { b.push_back(0); }, StateError::TrailingBytes);
     // A shorter Quality string ("Hig") with the block kept at 210 bytes: two bytes left over.
-    refuse([](Bytes& b) {
-        b[76] = 8;
-        b.erase(b.begin() + 86, b.begin() + 88);
-        b.insert(b.end(), {0, 0});
-    }, StateError::TrailingBytes);
+    refuse(
+        [](Bytes& b) {
+            b[76] = 8;
+            b.erase(b.begin() + 86, b.begin() + 88);
+            b.insert(b.end(), {0, 0});
+        },
+        StateError::TrailingBytes);
     refuse([](Bytes& b) { b.clear(); }, StateError::Truncated);
 }
 

@@ -63,13 +63,13 @@ swf::MovieData buttonMovie() {
     place.characterId = 10;
     place.matrix = swf::Matrix::translate(300 * 20, 200 * 20);
     // After the stage's shape and its placement, still on frame 1.
-    const std::vector<swf::Tag> button{square(2, 2000, {128, 128, 128, 255}), square(3, 2000, {0, 200, 0, 255}), b, place};
+    const std::vector<swf::Tag> button{square(2, 2000, {128, 128, 128, 255}), square(3, 2000, {0, 200, 0, 255}), b,
+                                       place};
     m.tags.insert(m.tags.begin() + 2, button.begin(), button.end());
     // Frame 2 stops: the screen rewinds and plays the movie, so it waits there.
     swf::DoAction stop = swf::ActionBuilder().stop().doAction();
-    auto first = std::find_if(m.tags.begin(), m.tags.end(), [](const swf::Tag& tag) {
-        return std::holds_alternative<swf::ShowFrame>(tag);
-    });
+    auto first = std::find_if(m.tags.begin(), m.tags.end(),
+                              [](const swf::Tag& tag) { return std::holds_alternative<swf::ShowFrame>(tag); });
     m.tags.insert(first + 1, stop);
     return m;
 }

@@ -7,8 +7,8 @@
 namespace pictures_test {
 
 struct PictureSize {
-  const char* path;
-  int w, h;
+    const char* path;
+    int w, h;
 };
 
 inline constexpr PictureSize kJpegPictures[] = {

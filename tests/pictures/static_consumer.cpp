@@ -7,6 +7,6 @@
 #include <QString>
 
 QSize menuPictureSizeThroughArchive() {
-  media::pictures::init();
-  return QImage(QString::fromLatin1(layouts::kMenuBackground)).size();
+    media::pictures::init();
+    return QImage(QString::fromLatin1(layouts::kMenuBackground)).size();
 }

@@ -7,5 +7,5 @@
 QSize menuPictureSizeThroughArchive();
 
 TEST(PicturesInAStaticArchive, StayEmbeddedWhenReachedThroughInit) {
-  EXPECT_EQ(menuPictureSizeThroughArchive(), QSize(638, 455));
+    EXPECT_EQ(menuPictureSizeThroughArchive(), QSize(638, 455));
 }

@@ -43,7 +43,8 @@ struct Binding : ::testing::Test {
         QApplication::sendEvent(w, &release);
     }
     // Runs the event loop until `done` or two seconds.
-    template <class F> bool spinUntil(F done) {
+    template <class F>
+    bool spinUntil(F done) {
         QElapsedTimer t;
         t.start();
         while (!done() && t.elapsed() < 2000) QApplication::processEvents(QEventLoop::AllEvents, 20);

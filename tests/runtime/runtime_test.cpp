@@ -69,7 +69,7 @@ TEST_F(Navigation, ReshowAfterUnloadRaisesLoadAgainFromLayoutValues) {
     d->move(kLabel0.x(), kLabel0.y());
     EXPECT_EQ(d->screen("Home").label("Label1", 0).foreColor(), rt::QBColor(13));
     d->click(kLabel0.x(), kLabel0.y());  // to Other
-    d->show("Home");                      // Other stays loaded: not a go-to
+    d->show("Home");                     // Other stays loaded: not a go-to
     EXPECT_EQ(events().count("Home.Load"), 2);
     EXPECT_EQ(d->screen("Home").label("Label1", 0).foreColor(), qRgb(0, 0, 0));
 }

@@ -10,38 +10,62 @@ using rt::ControlKind;
 
 rt::ScreenLayout homeLayout(int timerInterval) {
     rt::ScreenLayout l;
-    l.window = {.name = "Home", .caption = "Home", .clientWidth = 300 * 15, .clientHeight = 200 * 15,
-                .border = rt::BorderStyle::None, .showInTaskbar = false,
+    l.window = {.name = "Home",
+                .caption = "Home",
+                .clientWidth = 300 * 15,
+                .clientHeight = 200 * 15,
+                .border = rt::BorderStyle::None,
+                .showInTaskbar = false,
                 .position = rt::StartPosition::CenterScreen};
     // Top-most first.
     l.controls.push_back({.kind = ControlKind::Shape, .name = "Shape1", .rect = {0, 0, 300 * 15, 200 * 15}});
     if (timerInterval > 0)
         l.controls.push_back({.kind = ControlKind::Timer, .name = "Timer1", .interval = timerInterval});
     // An invisible picture that lies over Label1(1): the mouse must pass through it.
-    l.controls.push_back({.kind = ControlKind::Image, .name = "Image3", .rect = {100 * 15, 10 * 15, 40 * 15, 20 * 15},
+    l.controls.push_back({.kind = ControlKind::Image,
+                          .name = "Image3",
+                          .rect = {100 * 15, 10 * 15, 40 * 15, 20 * 15},
                           .visible = false});
-    l.controls.push_back({.kind = ControlKind::Label, .name = "Label1", .index = 0,
-                          .rect = {10 * 15, 10 * 15, 60 * 15, 17 * 15}, .mouseIcon = kCursorPath,
-                          .caption = "Zéro", .foreColor = rt::Color::rgb(0x000000), .transparent = true,
+    l.controls.push_back({.kind = ControlKind::Label,
+                          .name = "Label1",
+                          .index = 0,
+                          .rect = {10 * 15, 10 * 15, 60 * 15, 17 * 15},
+                          .mouseIcon = kCursorPath,
+                          .caption = "Zéro",
+                          .foreColor = rt::Color::rgb(0x000000),
+                          .transparent = true,
                           .font = rt::FontDef{}});
-    l.controls.push_back({.kind = ControlKind::Label, .name = "Label1", .index = 1,
-                          .rect = {100 * 15, 10 * 15, 60 * 15, 17 * 15}, .caption = "Un",
-                          .foreColor = rt::Color::rgb(0x000000), .transparent = true, .font = rt::FontDef{}});
-    l.controls.push_back({.kind = ControlKind::Image, .name = "Image2", .index = 0,
-                          .rect = {10 * 15, 50 * 15, 30 * 15, 30 * 15}});
-    l.controls.push_back({.kind = ControlKind::Image, .name = "Image1", .rect = {270 * 15, 0, 33 * 15, 33 * 15},
+    l.controls.push_back({.kind = ControlKind::Label,
+                          .name = "Label1",
+                          .index = 1,
+                          .rect = {100 * 15, 10 * 15, 60 * 15, 17 * 15},
+                          .caption = "Un",
+                          .foreColor = rt::Color::rgb(0x000000),
+                          .transparent = true,
+                          .font = rt::FontDef{}});
+    l.controls.push_back(
+        {.kind = ControlKind::Image, .name = "Image2", .index = 0, .rect = {10 * 15, 50 * 15, 30 * 15, 30 * 15}});
+    l.controls.push_back({.kind = ControlKind::Image,
+                          .name = "Image1",
+                          .rect = {270 * 15, 0, 33 * 15, 33 * 15},
                           .mouseIcon = kCursorPath});
-    l.controls.push_back({.kind = ControlKind::External, .name = "flash1", .rect = {-10 * 15, 100 * 15, 120 * 15, 60 * 15},
+    l.controls.push_back({.kind = ControlKind::External,
+                          .name = "flash1",
+                          .rect = {-10 * 15, 100 * 15, 120 * 15, 60 * 15},
                           .classId = "{TEST}"});
     return l;
 }
 
 rt::ScreenLayout otherLayout() {
     rt::ScreenLayout l;
-    l.window = {.name = "Other", .caption = "Other", .clientWidth = 200 * 15, .clientHeight = 100 * 15,
-                .border = rt::BorderStyle::None, .showInTaskbar = false};
-    l.controls.push_back({.kind = ControlKind::Label, .name = "Label1", .rect = {0, 0, 100 * 15, 17 * 15},
-                          .caption = "Autre"});
+    l.window = {.name = "Other",
+                .caption = "Other",
+                .clientWidth = 200 * 15,
+                .clientHeight = 100 * 15,
+                .border = rt::BorderStyle::None,
+                .showInTaskbar = false};
+    l.controls.push_back(
+        {.kind = ControlKind::Label, .name = "Label1", .rect = {0, 0, 100 * 15, 17 * 15}, .caption = "Autre"});
     return l;
 }
 
@@ -61,9 +85,7 @@ rt::Status FakeExternal::invoke(int dispid, rt::InvokeKind kind, std::span<const
 void FakeExternal::paint(QPainter& painter, const QRect& area) { painter.fillRect(area, QColor(0, 0, 255)); }
 void FakeExternal::mouseMove(QPoint p, int) { calls->append(QStringLiteral("move %1,%2").arg(p.x()).arg(p.y())); }
 void FakeExternal::mousePress(QPoint, rt::MouseButton b) { calls->append(QStringLiteral("press %1").arg(int(b))); }
-void FakeExternal::mouseRelease(QPoint, rt::MouseButton b) {
-    calls->append(QStringLiteral("release %1").arg(int(b)));
-}
+void FakeExternal::mouseRelease(QPoint, rt::MouseButton b) { calls->append(QStringLiteral("release %1").arg(int(b))); }
 
 namespace {
 
@@ -165,7 +187,8 @@ rt::Project TestProject::project() {
     p.screens.emplace_back("Home", [this, &home](rt::Runtime& r) { return std::make_unique<Home>(r, home, journal); });
     p.screens.emplace_back("Other", [this](rt::Runtime& r) { return std::make_unique<Other>(r, other, journal); });
     p.screens.emplace_back("Empty", [](rt::Runtime& r) { return std::make_unique<Empty>(r, empty); });
-    p.external = [this](const rt::ControlDef&, rt::ControlSite&, QString& reason) -> std::unique_ptr<rt::ExternalControl> {
+    p.external = [this](const rt::ControlDef&, rt::ControlSite&,
+                        QString& reason) -> std::unique_ptr<rt::ExternalControl> {
         if (failCreate) {
             reason = QStringLiteral("composant absent");
             return nullptr;

@@ -43,7 +43,8 @@ TEST(Assets, TheRealPlayerTakesEveryLessonsPersistedState) {
         SCOPED_TRACE(m.name);
         rt::Driver d(screens::courseProject());
         d.show(QString::fromLatin1(m.name));
-        EXPECT_TRUE(d.host().errors().empty()) << (d.host().errors().empty() ? "" : d.host().errors().front().toStdString());
+        EXPECT_TRUE(d.host().errors().empty())
+            << (d.host().errors().empty() ? "" : d.host().errors().front().toStdString());
         EXPECT_EQ(d.shown(), QStringList{QString::fromLatin1(m.name)});
         EXPECT_NE(d.screen(QString::fromLatin1(m.name)).find("flash1"), nullptr);
     }

@@ -28,7 +28,8 @@ void FakePlayer::paint(QPainter&, const QRect&) {}
 
 rt::Project courseWithFakePlayer(PlayerLog& log) {
     rt::Project p = screens::courseProject();
-    p.external = [&log](const rt::ControlDef& def, rt::ControlSite&, QString& reason) -> std::unique_ptr<rt::ExternalControl> {
+    p.external = [&log](const rt::ControlDef& def, rt::ControlSite&,
+                        QString& reason) -> std::unique_ptr<rt::ExternalControl> {
         if (log.refuseCreate || !def.classId || def.persisted.size() != 210) {
             reason = QStringLiteral("composant absent");
             return nullptr;
@@ -44,8 +45,12 @@ void Course::toMainMenu() {
     driver.click(60, 275);  // the skip area
 }
 
-QPoint menuLabelCentre(const QString& lesson) { return lesson == QLatin1String("Form5") ? QPoint(28, 512) : QPoint(36, 512); }
-QPoint quitLabelCentre(const QString& lesson) { return lesson == QLatin1String("Form5") ? QPoint(584, 512) : QPoint(592, 512); }
+QPoint menuLabelCentre(const QString& lesson) {
+    return lesson == QLatin1String("Form5") ? QPoint(28, 512) : QPoint(36, 512);
+}
+QPoint quitLabelCentre(const QString& lesson) {
+    return lesson == QLatin1String("Form5") ? QPoint(584, 512) : QPoint(592, 512);
+}
 
 int pixelsNear(const QImage& image, const QRect& rect, QRgb rgb, int tolerance) {
     int n = 0;

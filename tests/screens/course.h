@@ -12,10 +12,10 @@
 namespace scrtest {
 
 struct PlayerLog {
-    QStringList calls;   // "Movie=<path>", "Rewind", "Play", "press", "move" ...
+    QStringList calls;  // "Movie=<path>", "Rewind", "Play", "press", "move" ...
     int created = 0;
     int live = 0;
-    int failDispid = -1; // the member whose calls fail
+    int failDispid = -1;  // the member whose calls fail
     bool refuseCreate = false;
 };
 

@@ -17,8 +17,10 @@ using Path = std::vector<QPoint>;
 // Replays a path of clicks from `origin` and returns the course after it.
 std::unique_ptr<scrtest::Course> replay(const QString& origin, const Path& path) {
     auto c = std::make_unique<scrtest::Course>();
-    if (origin.isEmpty()) c->driver.start();
-    else c->driver.show(origin);
+    if (origin.isEmpty())
+        c->driver.start();
+    else
+        c->driver.show(origin);
     for (QPoint p : path) c->driver.click(p.x(), p.y());
     return c;
 }
@@ -36,7 +38,9 @@ std::map<QString, Path> reachable(const QString& origin) {
         auto probe = replay(origin, seen[name]);
         std::vector<QPoint> spots{{1, 1}};
         for (const auto& control : probe->driver.screen(name).controls())
-            spots.push_back(control->pixelRect().intersected(QRect(QPoint(0, 0), probe->driver.screen(name).clientSize())).center());
+            spots.push_back(control->pixelRect()
+                                .intersected(QRect(QPoint(0, 0), probe->driver.screen(name).clientSize()))
+                                .center());
         for (QPoint spot : spots) {
             Path path = seen[name];
             path.push_back(spot);
@@ -69,10 +73,9 @@ TEST(Reachability, FromTheStartOnlyTheSplashTheMenuAndItsNineLessons) {
 }
 
 TEST(Reachability, FromThePictureMenuItsSevenLessonsTwoEmptyScreensAndTheMenu) {
-    EXPECT_EQ(names(reachable("Form15")),
-              sorted({"Form15", "Form16", "Form17", "Form18", "Form19", "Form20", "Form21", "Form22", "Form23",
-                      "Form24", "Form1", "Form3", "Form4", "Form5", "Form6", "Form7", "Form8", "Form9",
-                      "Form10", "Form11"}));
+    EXPECT_EQ(names(reachable("Form15")), sorted({"Form15", "Form16", "Form17", "Form18", "Form19", "Form20", "Form21",
+                                                  "Form22", "Form23", "Form24", "Form1",  "Form3",  "Form4",  "Form5",
+                                                  "Form6",  "Form7",  "Form8",  "Form9",  "Form10", "Form11"}));
 }
 
 }  // namespace

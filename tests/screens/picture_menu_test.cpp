@@ -76,7 +76,7 @@ TEST_F(PictureMenu, TheBottomRowOfHoverPicturesZeroOneThreeTakesMovesButDoesNoth
 }
 
 TEST_F(PictureMenu, CaptionsLogosAndBackgroundCarryNoHotSpot) {
-    const QPoint misses[] = {{300, 400}, {450, 400}, {250, 415}, {20, 20}, {320, 40}, {600, 440},
+    const QPoint misses[] = {{300, 400}, {450, 400}, {250, 415}, {20, 20},  {320, 40}, {600, 440},
                              {231, 112}, {441, 112}, {615, 10},  {620, 25}, {300, 131}};
     for (QPoint at : misses) c.driver.click(at.x(), at.y());
     EXPECT_EQ(c.driver.shown(), QStringList{"Form15"});
@@ -93,8 +93,7 @@ TEST_F(PictureMenu, TheCloseHotSpotEndsTheProgramAtOnce) {
 }
 
 TEST(PictureMenuNavigation, AClickAnywhereOnAHotSpotGoesToItsRowsScreen) {
-    const char* targets[] = {"Form16", "Form17", "Form18", "Form19", "Form20",
-                             "Form21", "Form22", "Form23", "Form24"};
+    const char* targets[] = {"Form16", "Form17", "Form18", "Form19", "Form20", "Form21", "Form22", "Form23", "Form24"};
     for (int k = 0; k < 9; ++k) {
         for (int spot = 0; spot < 3; ++spot) {
             SCOPED_TRACE(k * 10 + spot);

@@ -85,8 +85,7 @@ TEST(Soak, TwoThousandLessonRoundsKeepControlsAndMemoryFlat) {
     }
     const long growth = residentBytes() - before;
     // The headless host's window log (four lines a round) is part of the growth.
-    std::printf("soak: %d rounds, %d players created, resident growth %ld bytes\n", kRounds, c.player.created,
-                growth);
+    std::printf("soak: %d rounds, %d players created, resident growth %ld bytes\n", kRounds, c.player.created, growth);
     EXPECT_EQ(c.player.created, kRounds + int(members.size()));
     EXPECT_FALSE(c.driver.ended());
     EXPECT_TRUE(c.driver.host().errors().empty());

@@ -82,8 +82,9 @@ TEST_F(ArrayTest, SortOptionsAndBadArguments) {
     EXPECT_EQ(text(method(array({n(2), n(3), n(1)}), "sort", {n(desc), n(numeric)})), "1,2,3");
     EXPECT_EQ(text(method(array({n(2), n(3), n(1)}), "sort", {n(55), Value()})), "3,2,1");
 
-    EXPECT_EQ(text(method(array({Value(), Value::null(), Value::boolean(true), Value::boolean(false), s("AAA")}), "sort")),
-              "AAA,false,null,true,undefined");
+    EXPECT_EQ(
+        text(method(array({Value(), Value::null(), Value::boolean(true), Value::boolean(false), s("AAA")}), "sort")),
+        "AAA,false,null,true,undefined");
     EXPECT_EQ(text(method(array({s("d"), s("c"), s("a"), s("b")}), "sort", {n(desc)})), "d,c,b,a");
     EXPECT_EQ(text(method(array({n(4), n(1), n(3), n(22), n(2), n(3)}), "sort")), "1,2,22,3,3,4");
     EXPECT_EQ(text(method(array({n(4), n(1), n(3), n(22), n(2), n(3)}), "sort", {n(numeric)})), "1,2,3,3,4,22");
@@ -152,8 +153,9 @@ TEST_F(ArrayTest, SortCallsTheComparisonFunctionInTheReferenceOrder) {
               (std::vector<std::string>{"0 1 <", "0 49 >", "0 49 >", "0 2 =", "0 1 =", "0 48 >"}));
     EXPECT_EQ(calls[99], "17 49 =");
     EXPECT_EQ(calls.back(), "36 19 <");
-    EXPECT_EQ(text(a), "26,7,13,40,17,9,4,18,28,10,6,35,12,8,49,0,2,22,21,23,25,34,41,24,44,30,27,5,16,38,1,15,32,20,"
-                       "37,11,48,3,42,39,14,43,46,29,33,45,31,36,19,47");
+    EXPECT_EQ(text(a),
+              "26,7,13,40,17,9,4,18,28,10,6,35,12,8,49,0,2,22,21,23,25,34,41,24,44,30,27,5,16,38,1,15,32,20,"
+              "37,11,48,3,42,39,14,43,46,29,33,45,31,36,19,47");
 }
 
 TEST_F(ArrayTest, SortOnFieldsAndOptions) {

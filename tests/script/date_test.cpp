@@ -46,10 +46,11 @@ protected:
     // What the conformance movie prints for a date: its string and every getter.
     std::string describe(Value date) {
         std::string out = text(call(date, "toString"));
-        for (const char* getter : {"getFullYear", "getYear", "getMonth", "getDate", "getDay", "getHours",
-                                   "getMinutes", "getSeconds", "getMilliseconds", "getTime", "getTimezoneOffset",
-                                   "getUTCFullYear", "getUTCYear", "getUTCMonth", "getUTCDate", "getUTCDay",
-                                   "getUTCHours", "getUTCMinutes", "getUTCSeconds", "getUTCMilliseconds"})
+        for (const char* getter :
+             {"getFullYear",       "getYear",        "getMonth",      "getDate",         "getDay",
+              "getHours",          "getMinutes",     "getSeconds",    "getMilliseconds", "getTime",
+              "getTimezoneOffset", "getUTCFullYear", "getUTCYear",    "getUTCMonth",     "getUTCDate",
+              "getUTCDay",         "getUTCHours",    "getUTCMinutes", "getUTCSeconds",   "getUTCMilliseconds"})
             out += " " + text(call(date, getter));
         return out;
     }
@@ -141,7 +142,11 @@ TEST_F(DateTest, FromPartsInLocalTimeAndUtc) {
 
 TEST_F(DateTest, SettersChangeTheirPartsAndClip) {
     const double t = 1594844387653;
-    struct Case { const char* setter; std::vector<double> args; const char* result; } cases[] = {
+    struct Case {
+        const char* setter;
+        std::vector<double> args;
+        const char* result;
+    } cases[] = {
         {"setFullYear", {}, "NaN"},
         {"setFullYear", {0}, "-62150211612347"},
         {"setFullYear", {2000}, "963692387653"},

@@ -125,7 +125,13 @@ TEST(Hostile, GetterReadingItselfGetsTheStoredValue) {
     Asm getter, a;
     getter.get("this").member("p").push({1}).code(op::Add2).code(op::Return);
     a.push({"o", 0}).code(op::InitObject).code(op::SetVariable);
-    a.push({Null{}}).function("", {}, getter).push({"p", 3}).get("o").push({"addProperty"}).code(op::CallMethod).code(op::Pop);
+    a.push({Null{}})
+        .function("", {}, getter)
+        .push({"p", 3})
+        .get("o")
+        .push({"addProperty"})
+        .code(op::CallMethod)
+        .code(op::Pop);
     a.get("o").member("p").trace();
     auto bytes = a.bytes();
     EXPECT_EQ(m.runActions(bytes, host.root()).end, RunResult::End::Finished);
@@ -145,8 +151,20 @@ TEST(Hostile, GetterRecursingThroughAFunctionStops) {
     a.function("h1", {}, h1).function("h2", {}, h2);
     a.push({"o1", 0}).code(op::InitObject).code(op::SetVariable);
     a.push({"o2", 0}).code(op::InitObject).code(op::SetVariable);
-    a.push({Null{}}).function("", {}, g1).push({"p", 3}).get("o1").push({"addProperty"}).code(op::CallMethod).code(op::Pop);
-    a.push({Null{}}).function("", {}, g2).push({"p", 3}).get("o2").push({"addProperty"}).code(op::CallMethod).code(op::Pop);
+    a.push({Null{}})
+        .function("", {}, g1)
+        .push({"p", 3})
+        .get("o1")
+        .push({"addProperty"})
+        .code(op::CallMethod)
+        .code(op::Pop);
+    a.push({Null{}})
+        .function("", {}, g2)
+        .push({"p", 3})
+        .get("o2")
+        .push({"addProperty"})
+        .code(op::CallMethod)
+        .code(op::Pop);
     a.get("o1").member("p").trace();
     auto bytes = a.bytes();
     RunResult r = m.runActions(bytes, host.root());
@@ -160,7 +178,12 @@ TEST(Hostile, WatcherRecursingForeverStopsTheScript) {
     Machine m(host, 6);
     Asm rec, watcher, a;
     rec.push({0, "rec"}).code(op::CallFunction);
-    watcher.traceValue("watcher").push({0, "rec"}).code(op::CallFunction).traceValue("watcher returning").push({"b"}).code(op::Return);
+    watcher.traceValue("watcher")
+        .push({0, "rec"})
+        .code(op::CallFunction)
+        .traceValue("watcher returning")
+        .push({"b"})
+        .code(op::Return);
     a.function("rec", {}, rec);
     a.push({"o", "prop", "a", 1}).code(op::InitObject).code(op::SetVariable);
     a.function("w", {}, watcher);

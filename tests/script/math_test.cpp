@@ -40,7 +40,12 @@ TEST(Math, ArgumentsAndVersions) {
     Object* math7 = mathObject(m7);
     ASSERT_TRUE(math6 && math7);
 
-    struct Case { const char* name; std::vector<Value> args; const char* v6; const char* v7; } cases[] = {
+    struct Case {
+        const char* name;
+        std::vector<Value> args;
+        const char* v6;
+        const char* v7;
+    } cases[] = {
         {"abs", {}, "NaN", "NaN"},
         {"abs", {Value::null()}, "0", "NaN"},
         {"abs", {Value()}, "0", "NaN"},
@@ -85,8 +90,8 @@ TEST(Math, ArgumentsAndVersions) {
     }
 
     const std::pair<const char*, const char*> constants[] = {
-        {"E", "2.71828182845905"}, {"LN2", "0.693147180559945"}, {"LOG2E", "1.44269504088896"},
-        {"LN10", "2.30258509299405"}, {"LOG10E", "0.434294481903252"}, {"PI", "3.14159265358979"},
+        {"E", "2.71828182845905"},        {"LN2", "0.693147180559945"},    {"LOG2E", "1.44269504088896"},
+        {"LN10", "2.30258509299405"},     {"LOG10E", "0.434294481903252"}, {"PI", "3.14159265358979"},
         {"SQRT1_2", "0.707106781186548"}, {"SQRT2", "1.4142135623731"},
     };
     for (const auto& [name, text] : constants) {

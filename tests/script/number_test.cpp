@@ -41,21 +41,39 @@ TEST(Number, ConstructorConstantsAndRadix) {
     EXPECT_EQ(v.n, 42);
     EXPECT_TRUE(method(m.str(std::string_view("x")), "valueOf", {}).isUndefined());
 
-    struct Case { double value; Value radix; const char* out; } cases[] = {
-        {10, n(2), "1010"}, {6, n(3), "20"}, {6, n(8), "6"}, {6, n(-2), "6"}, {6, n(0), "6"},
-        {6, n(5), "11"}, {-5, n(2), "-101"}, {-11, n(16), "-b"}, {268, Value(), "268"}, {0.5, n(10), "0.5"},
-        {4123, n(36), "36j"}, {-123.1, n(16), "-7b"}, {-123.1, n(37), "-123.1"}, {-2147483647.9, n(8), "-17777777777"},
+    struct Case {
+        double value;
+        Value radix;
+        const char* out;
+    } cases[] = {
+        {10, n(2), "1010"},
+        {6, n(3), "20"},
+        {6, n(8), "6"},
+        {6, n(-2), "6"},
+        {6, n(0), "6"},
+        {6, n(5), "11"},
+        {-5, n(2), "-101"},
+        {-11, n(16), "-b"},
+        {268, Value(), "268"},
+        {0.5, n(10), "0.5"},
+        {4123, n(36), "36j"},
+        {-123.1, n(16), "-7b"},
+        {-123.1, n(37), "-123.1"},
+        {-2147483647.9, n(8), "-17777777777"},
         // NaN is cut to -2^31: its digits come out below '0'.
-        {NAN, n(2), "-/0000000000000000000000000000000"}, {NAN, n(3), "-/.//./..././/0.0./0."},
-        {NAN, n(16), "-(0000000"}, {NAN, n(10), "NaN"},
+        {NAN, n(2), "-/0000000000000000000000000000000"},
+        {NAN, n(3), "-/.//./..././/0.0./0."},
+        {NAN, n(16), "-(0000000"},
+        {NAN, n(10), "NaN"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(m.toString(method(n(c.value), "toString", {c.radix})), c.out) << c.value;
+    for (const Case& c : cases) EXPECT_EQ(m.toString(method(n(c.value), "toString", {c.radix})), c.out) << c.value;
     EXPECT_EQ(m.toString(method(boxed, "toString", {n(16)})), "2a");
 
     const std::pair<const char*, const char*> constants[] = {
-        {"MIN_VALUE", "4.94065645841247e-324"}, {"NaN", "NaN"},
-        {"POSITIVE_INFINITY", "Infinity"}, {"NEGATIVE_INFINITY", "-Infinity"},
+        {"MIN_VALUE", "4.94065645841247e-324"},
+        {"NaN", "NaN"},
+        {"POSITIVE_INFINITY", "Infinity"},
+        {"NEGATIVE_INFINITY", "-Infinity"},
     };
     for (const auto& [name, text] : constants) {
         const Property* p = ctor->findOwn(name, true);

@@ -130,9 +130,12 @@ TEST_F(StringTest, SlicesAndTheirArguments) {
     EXPECT_EQ(call(h, "substring", {}), "undefined");
 
     // A negative count is taken from the length, and gives nothing when it reaches the end.
-    struct Case { double start, count; const char* out; } cases[] = {
-        {0, -1, "abc"}, {0, -3, "a"}, {0, -4, ""}, {1, -3, "b"}, {1, -2, "bc"}, {1, -1, ""}, {2, -3, "c"},
-        {2, -2, ""}, {-3, -3, "b"}, {-3, -1, ""}, {-5, -2, "ab"}, {-1, 4, "d"}, {-2, 3, "cd"}, {3, -5, ""},
+    struct Case {
+        double start, count;
+        const char* out;
+    } cases[] = {
+        {0, -1, "abc"}, {0, -3, "a"},  {0, -4, ""},  {1, -3, "b"},   {1, -2, "bc"}, {1, -1, ""},   {2, -3, "c"},
+        {2, -2, ""},    {-3, -3, "b"}, {-3, -1, ""}, {-5, -2, "ab"}, {-1, 4, "d"},  {-2, 3, "cd"}, {3, -5, ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(call("abcd", "substr", {n(c.start), n(c.count)}), c.out) << c.start << "," << c.count;
@@ -204,8 +207,9 @@ TEST_F(StringTest, ConversionsAndBounds) {
     std::string big(5000, 'x');
     Property* split = tight.realm().stringProto->findOwn("split", true);
     Value sep[1] = {tight.str(std::string_view())};
-    EXPECT_THROW(static_cast<FunctionObject*>(split->value.o)->native(tight, tight.str(big), std::span<const Value>(sep, 1)),
-                 LimitError);
+    EXPECT_THROW(
+        static_cast<FunctionObject*>(split->value.o)->native(tight, tight.str(big), std::span<const Value>(sep, 1)),
+        LimitError);
 }
 
 }  // namespace

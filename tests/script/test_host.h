@@ -67,7 +67,8 @@ public:
         case DisplayProperty::TotalFrames: return double(k.frames);
         default: {
             auto it = k.props.find(static_cast<int>(p));
-            double d = p == DisplayProperty::XScale || p == DisplayProperty::YScale || p == DisplayProperty::Alpha ? 100 : 0;
+            double d =
+                p == DisplayProperty::XScale || p == DisplayProperty::YScale || p == DisplayProperty::Alpha ? 100 : 0;
             return it == k.props.end() ? d : it->second;
         }
         }

@@ -242,7 +242,8 @@ MovieData morph() {
     l2.endColor = {200, 0, 0, 255};
     b.lines = {l2};
     b.startEdges = {s, StraightEdge{600, 0}, StraightEdge{0, 300}, StraightEdge{-600, 0}, StraightEdge{0, -300}};
-    b.endEdges = {moveTo(0, 0), StraightEdge{300, 0}, StraightEdge{0, 600}, StraightEdge{-300, 0}, StraightEdge{0, -600}};
+    b.endEdges = {moveTo(0, 0), StraightEdge{300, 0}, StraightEdge{0, 600}, StraightEdge{-300, 0},
+                  StraightEdge{0, -600}};
     m.tags.push_back(b);
 
     m.tags.push_back(atRatio(1, 40, 0, 100, 100));
@@ -289,8 +290,10 @@ MovieData button() {
     DefineButton b1;
     b1.version = 1;
     b1.id = 55;
-    b1.records = {buttonRecord(static_cast<std::uint8_t>(ButtonState::Up) | static_cast<std::uint8_t>(ButtonState::Over), 50, 1),
-                  buttonRecord(static_cast<std::uint8_t>(ButtonState::Down) | static_cast<std::uint8_t>(ButtonState::HitTest), 52, 1)};
+    b1.records = {
+        buttonRecord(static_cast<std::uint8_t>(ButtonState::Up) | static_cast<std::uint8_t>(ButtonState::Over), 50, 1),
+        buttonRecord(static_cast<std::uint8_t>(ButtonState::Down) | static_cast<std::uint8_t>(ButtonState::HitTest), 52,
+                     1)};
     b1.actions = {{buttoncond::OverDownToOverUp, {0x07, 0x00}}};
     m.tags.push_back(b1);
     DefineButtonCxform cx;
@@ -304,7 +307,8 @@ MovieData button() {
     click.format = SoundFormat::RawLittle;
     click.rate = 0;
     click.is16Bit = false;
-    for (int i = 0; i < 120; ++i) click.data.push_back(static_cast<std::uint8_t>(128 + ((i / 4) % 2 ? 60 : -60) * (120 - i) / 120));
+    for (int i = 0; i < 120; ++i)
+        click.data.push_back(static_cast<std::uint8_t>(128 + ((i / 4) % 2 ? 60 : -60) * (120 - i) / 120));
     click.sampleCount = static_cast<std::uint32_t>(click.data.size());
     m.tags.push_back(click);
     DefineButtonSound bs;
@@ -387,7 +391,8 @@ MovieData eventSound() {
     raw.stereo = true;
     for (int i = 0; i < 100; ++i) {
         std::int16_t l = static_cast<std::int16_t>(i * 200), r = static_cast<std::int16_t>(-i * 200);
-        raw.data.insert(raw.data.end(), {std::uint8_t(l & 0xFF), std::uint8_t(l >> 8), std::uint8_t(r & 0xFF), std::uint8_t(r >> 8)});
+        raw.data.insert(raw.data.end(),
+                        {std::uint8_t(l & 0xFF), std::uint8_t(l >> 8), std::uint8_t(r & 0xFF), std::uint8_t(r >> 8)});
     }
     raw.sampleCount = 100;
     m.tags.push_back(raw);
@@ -408,7 +413,8 @@ MovieData eventSound() {
     m.tags.push_back(s2);
     for (int f = 0; f < 3; ++f) {
         Bytes block(459);
-        for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(128 + 50 * std::sin(double(i + 459 * f) * 0.2));
+        for (std::size_t i = 0; i < block.size(); ++i)
+            block[i] = static_cast<std::uint8_t>(128 + 50 * std::sin(double(i + 459 * f) * 0.2));
         m.tags.push_back(SoundStreamBlock{block});
         if (f == 1) {
             StartSound again;
@@ -430,9 +436,14 @@ MovieData eventSound() {
 
 std::vector<NamedMovie> mediaMovies() {
     std::vector<NamedMovie> out = {
-        {"jpeg-fill", jpegFill(), {}},       {"jpeg-alpha", jpegAlpha(), {}},     {"lossless", lossless(), {}},
-        {"morph", morph(), {}},              {"button", button(), {}},            {"edit-text", editText(), {}},
-        {"adpcm-stream", adpcmStream(), {}}, {"event-sound", eventSound(), {}},
+        {"jpeg-fill", jpegFill(), {}},
+        {"jpeg-alpha", jpegAlpha(), {}},
+        {"lossless", lossless(), {}},
+        {"morph", morph(), {}},
+        {"button", button(), {}},
+        {"edit-text", editText(), {}},
+        {"adpcm-stream", adpcmStream(), {}},
+        {"event-sound", eventSound(), {}},
     };
     for (auto& m : out) countFrames(m.movie);
     return out;
@@ -460,7 +471,8 @@ MovieData bitmapSlideshowMovie(int frames, int quality) {
         j.id = bitmapId;
         j.imageData = jpegBytes(syntheticPicture(705, 481, k), quality);
         m.tags.push_back(j);
-        m.tags.push_back(rectShape(shapeId, 0, 0, 705 * 20, 481 * 20, bitmapFill(FillType::ClippedBitmap, bitmapId, 20), 1));
+        m.tags.push_back(
+            rectShape(shapeId, 0, 0, 705 * 20, 481 * 20, bitmapFill(FillType::ClippedBitmap, bitmapId, 20), 1));
         if (k > 0) m.tags.push_back(RemoveObject{2, 0, 1});
         m.tags.push_back(place(1, shapeId));
         m.tags.push_back(ShowFrame{});

@@ -25,7 +25,7 @@ StyleChange styles(std::optional<std::uint32_t> fill0, std::optional<std::uint32
 }
 
 StyleChange styleChange(std::optional<int> mx, std::optional<int> my, std::optional<std::uint32_t> f0,
-               std::optional<std::uint32_t> f1, std::optional<std::uint32_t> line) {
+                        std::optional<std::uint32_t> f1, std::optional<std::uint32_t> line) {
     StyleChange s;
     s.moveX = mx;
     s.moveY = my;
@@ -39,8 +39,7 @@ std::vector<ShapeRecord> rectRecords(int x0, int y0, int x1, int y1, std::uint32
     StyleChange s = styles(0, fill, line);
     s.moveX = x0;
     s.moveY = y0;
-    return {s, StraightEdge{x1 - x0, 0}, StraightEdge{0, y1 - y0}, StraightEdge{x0 - x1, 0},
-            StraightEdge{0, y0 - y1}};
+    return {s, StraightEdge{x1 - x0, 0}, StraightEdge{0, y1 - y0}, StraightEdge{x0 - x1, 0}, StraightEdge{0, y0 - y1}};
 }
 
 std::vector<ShapeRecord> circleRecords(int cx, int cy, int r, std::uint32_t fill, std::uint32_t line) {
@@ -76,8 +75,13 @@ DefineShape rectShape(std::uint16_t id, int x0, int y0, int x1, int y1, FillStyl
 
 DefineBitsLossless losslessBitmap(std::uint8_t version, std::uint16_t id, std::uint8_t format, std::uint16_t width,
                                   std::uint16_t height, std::uint16_t colorTableSize, Bytes zlibData) {
-    return {.version = version, .id = id, .format = format, .width = width, .height = height,
-            .colorTableSize = colorTableSize, .zlibData = std::move(zlibData)};
+    return {.version = version,
+            .id = id,
+            .format = format,
+            .width = width,
+            .height = height,
+            .colorTableSize = colorTableSize,
+            .zlibData = std::move(zlibData)};
 }
 
 SoundStreamHead streamHead(SoundFormat format, std::uint8_t rate, bool is16Bit, bool stereo,
@@ -170,8 +174,8 @@ DefineFont blockFont(std::uint16_t id) {
     f.glyphs.push_back(Shape{});
     f.codes = {'I', 'L', 'O', 'T', ' '};
     f.advances = {600, 700, 700, 700, 400};
-    f.glyphBounds = {Rect{200, 400, -768, 0}, Rect{100, 600, -768, 0}, Rect{80, 620, -768, 0},
-                     Rect{40, 660, -768, 0}, Rect{}};
+    f.glyphBounds = {Rect{200, 400, -768, 0}, Rect{100, 600, -768, 0}, Rect{80, 620, -768, 0}, Rect{40, 660, -768, 0},
+                     Rect{}};
     return f;
 }
 
@@ -185,8 +189,7 @@ TextRecord textRecord(const DefineFont& font, const std::string& s, int x, int y
     for (char c : s) {
         for (std::size_t i = 0; i < font.codes.size(); ++i) {
             if (font.codes[i] == static_cast<unsigned char>(c)) {
-                r.glyphs.push_back(GlyphEntry{static_cast<std::uint32_t>(i),
-                                              font.advances[i] * height / 1024});
+                r.glyphs.push_back(GlyphEntry{static_cast<std::uint32_t>(i), font.advances[i] * height / 1024});
                 break;
             }
         }
@@ -230,8 +233,8 @@ MovieData fillsMovie() {
     FillStyle foc;
     foc.type = FillType::FocalGradient;
     foc.matrix = gradientBox(2600, 1700, 2000, 1300);
-    foc.gradient = gradient({{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 128}}}, SpreadMode::Pad,
-                            InterpolationMode::Linear);
+    foc.gradient =
+        gradient({{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 128}}}, SpreadMode::Pad, InterpolationMode::Linear);
     foc.gradient.focalPoint = static_cast<std::int16_t>(0.7 * 256);
     m.tags.push_back(rectShape(4, 2600, 1700, 4600, 3000, foc, 4));
     for (int i = 1; i <= 4; ++i) m.tags.push_back(place(static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(i)));
@@ -344,9 +347,16 @@ MovieData overlapMovie() {
     StyleChange right = styles(0, 2, std::nullopt);
     right.moveX = 1200;
     right.moveY = 200;
-    a.shape.records = {mid, StraightEdge{0, 1300}, styles(0, 1, std::nullopt), StraightEdge{-1000, 0},
-                       StraightEdge{0, -1300}, StraightEdge{1000, 0}, right, StraightEdge{1000, 0},
-                       StraightEdge{0, 1300}, StraightEdge{-1000, 0}};
+    a.shape.records = {mid,
+                       StraightEdge{0, 1300},
+                       styles(0, 1, std::nullopt),
+                       StraightEdge{-1000, 0},
+                       StraightEdge{0, -1300},
+                       StraightEdge{1000, 0},
+                       right,
+                       StraightEdge{1000, 0},
+                       StraightEdge{0, 1300},
+                       StraightEdge{-1000, 0}};
     m.tags.push_back(a);
 
     DefineShape hole;
@@ -478,8 +488,8 @@ MovieData spritesMovie() {
     DefineSprite s;
     s.id = 3;
     s.frameCount = 3;
-    s.tags = {place(1, 1, 0, 0), place(2, 2, 1000, 0), ShowFrame{}, moveObject(1, 1000, 0), ShowFrame{},
-              moveObject(1, 2000, 0), ShowFrame{}};
+    s.tags = {place(1, 1, 0, 0), place(2, 2, 1000, 0),   ShowFrame{}, moveObject(1, 1000, 0),
+              ShowFrame{},       moveObject(1, 2000, 0), ShowFrame{}};
     m.tags.push_back(s);
     m.tags.push_back(place(1, 3, 400, 400));
     m.tags.push_back(ShowFrame{});
@@ -495,9 +505,9 @@ MovieData spritesMovie() {
 
 std::vector<NamedMovie> goldenMovies() {
     return {
-        {"fills", fillsMovie(), {1}},   {"lines", linesMovie(), {1}},   {"curves", curvesMovie(), {1}},
-        {"overlap", overlapMovie(), {1}}, {"masks", masksMovie(), {1}},   {"cxform", cxformMovie(), {1}},
-        {"text", textMovie(), {1}},     {"sprites", spritesMovie(), {1, 3}},
+        {"fills", fillsMovie(), {1}},     {"lines", linesMovie(), {1}},        {"curves", curvesMovie(), {1}},
+        {"overlap", overlapMovie(), {1}}, {"masks", masksMovie(), {1}},        {"cxform", cxformMovie(), {1}},
+        {"text", textMovie(), {1}},       {"sprites", spritesMovie(), {1, 3}},
     };
 }
 
@@ -507,8 +517,8 @@ MovieData actionsMovie() {
     DefineSprite s;
     s.id = 2;
     s.frameCount = 2;
-    s.tags = {place(1, 1), ShowFrame{}, moveObject(1, 500, 0),
-              ActionBuilder().previousFrame().play().doAction(), ShowFrame{}};
+    s.tags = {place(1, 1), ShowFrame{}, moveObject(1, 500, 0), ActionBuilder().previousFrame().play().doAction(),
+              ShowFrame{}};
     m.tags.push_back(s);
     m.tags.push_back(place(1, 2));
     m.tags.push_back(FrameLabel{"debut", false});
@@ -564,7 +574,8 @@ MovieData lessonLikeMovie(int frames) {
     t.id = 100;
     t.bounds = Rect{0, 12000, 0, 2000};
     for (int line = 0; line < 4; ++line)
-        t.records.push_back(textRecord(f, "TOIL LOT IO TILL OIL LIT TOLL", 0, 400 + line * 450, 360, {20, 20, 20, 255}));
+        t.records.push_back(
+            textRecord(f, "TOIL LOT IO TILL OIL LIT TOLL", 0, 400 + line * 450, 360, {20, 20, 20, 255}));
     m.tags.push_back(t);
     // 300 placements, moved a little each frame.
     const int objects = 300;

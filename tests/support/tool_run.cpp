@@ -19,7 +19,8 @@ ToolRun runTool(const std::string& commandLine) {
 
 std::string writeBuildFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     const std::string path = std::string(TK_BINARY_DIR) + "/" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
 }
 

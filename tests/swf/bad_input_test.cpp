@@ -125,7 +125,13 @@ TEST(SwfBadInput, DecompressionBombIsRefused) {
     ASSERT_EQ(compress2(z.data(), &size, zeros.data(), static_cast<uLong>(zeros.size()), 9), Z_OK);
     z.resize(size);
     auto withLength = [&](std::uint32_t len) {
-        B b = {'C', 'W', 'S', 10, std::uint8_t(len), std::uint8_t(len >> 8), std::uint8_t(len >> 16),
+        B b = {'C',
+               'W',
+               'S',
+               10,
+               std::uint8_t(len),
+               std::uint8_t(len >> 8),
+               std::uint8_t(len >> 16),
                std::uint8_t(len >> 24)};
         b.insert(b.end(), z.begin(), z.end());
         return b;

@@ -83,13 +83,15 @@ std::vector<Case> cases() {
         DefineButton b;
         b.records = {ButtonRecord{0x0F, 1, 1}};
         b.actions = {{buttoncond::OverDownToOverUp, {0x06, 0x00}}, {buttoncond::OverUpToOverDown, {0x07, 0x00}}};
-        c.push_back({"button2", encodeDefineButton(b), [](const B& x) { expectTyped(parseDefineButton(2, x), "button2"); }});
+        c.push_back(
+            {"button2", encodeDefineButton(b), [](const B& x) { expectTyped(parseDefineButton(2, x), "button2"); }});
         DefineButtonSound s;
         s.soundId[0] = 1;
         s.info[0].envelope = std::vector<SoundEnvelopePoint>{{1, 2, 3}};
         s.soundId[3] = 2;
         s.info[3].inPoint = 5;
-        c.push_back({"buttonsound", encodeDefineButtonSound(s), [](const B& x) { expectTyped(parseDefineButtonSound(x), "button sound"); }});
+        c.push_back({"buttonsound", encodeDefineButtonSound(s),
+                     [](const B& x) { expectTyped(parseDefineButtonSound(x), "button sound"); }});
     }
     {
         DefineEditText t;
@@ -108,7 +110,8 @@ std::vector<Case> cases() {
     }
     {
         Pcm p{11025, 2, std::vector<std::int16_t>(600, 300)};
-        c.push_back({"adpcm", encodeAdpcm(p, 3), [](const B& b) { expectTyped(decodeAdpcm(b, true, 11025, SoundLimits{5000}), "adpcm"); }});
+        c.push_back({"adpcm", encodeAdpcm(p, 3),
+                     [](const B& b) { expectTyped(decodeAdpcm(b, true, 11025, SoundLimits{5000}), "adpcm"); }});
         DefineSound d;
         d.format = SoundFormat::RawLittle;
         d.data = B(40, 1);
@@ -119,11 +122,12 @@ std::vector<Case> cases() {
                      }});
         SoundStreamHead h;
         h.format = SoundFormat::Mp3;
-        c.push_back({"streamhead", encodeSoundStreamHead(h), [](const B& b) { expectTyped(parseSoundStreamHead(2, b), "stream head"); }});
+        c.push_back({"streamhead", encodeSoundStreamHead(h),
+                     [](const B& b) { expectTyped(parseSoundStreamHead(2, b), "stream head"); }});
     }
     {
-        B script{0x88, 0x05, 0x00, 0x01, 0x00, 'a', 0x00, 0x00,  // constant pool
-                 0x96, 0x04, 0x00, 0x08, 0x00, 0x07, 0x01,      // push (truncated int) ...
+        B script{0x88, 0x05, 0x00, 0x01, 0x00, 'a',  0x00, 0x00,  // constant pool
+                 0x96, 0x04, 0x00, 0x08, 0x00, 0x07, 0x01,        // push (truncated int) ...
                  0x9D, 0x02, 0x00, 0xF0, 0xFF, 0x1C, 0x0A, 0x00};
         c.push_back({"script", script, [](const B& b) {
                          // Cut or damaged action bytes end the run with a
@@ -140,7 +144,8 @@ std::vector<Case> cases() {
 TEST(Corruption, TruncationsOfEveryTag) {
     for (const auto& c : cases()) {
         SCOPED_TRACE(c.name);
-        for (std::size_t n = 0; n <= c.valid.size(); ++n) c.run(B(c.valid.begin(), c.valid.begin() + static_cast<std::ptrdiff_t>(n)));
+        for (std::size_t n = 0; n <= c.valid.size(); ++n)
+            c.run(B(c.valid.begin(), c.valid.begin() + static_cast<std::ptrdiff_t>(n)));
     }
 }
 

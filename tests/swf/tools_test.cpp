@@ -66,9 +66,9 @@ TEST_F(SwfTools, RenderWritesTheRequestedFrame) {
 
 TEST_F(SwfTools, BadFilesGiveANonZeroExitAndOneLine) {
     std::string bad = writeFile("tools-bad.swf", {'N', 'O', 'P', 'E', 0, 0, 0, 0, 0});
-    for (const std::string& cmd : {tool("swf-dump") + " " + bad,
-                                   tool("swf-render") + " " + bad + " --frame 1 --size 10x10 -o /dev/null",
-                                   tool("swf-dump") + " /nonexistent/movie.swf"}) {
+    for (const std::string& cmd :
+         {tool("swf-dump") + " " + bad, tool("swf-render") + " " + bad + " --frame 1 --size 10x10 -o /dev/null",
+          tool("swf-dump") + " /nonexistent/movie.swf"}) {
         SCOPED_TRACE(cmd);
         ToolRun r = run(cmd);
         EXPECT_NE(r.code, 0);

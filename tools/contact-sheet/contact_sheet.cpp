@@ -32,8 +32,7 @@
 
 namespace {
 
-std::shared_ptr<const swf::MovieData> load(const std::string& path)
-{
+std::shared_ptr<const swf::MovieData> load(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "%s : fichier introuvable ou illisible\n", path.c_str());
@@ -50,16 +49,14 @@ std::shared_ptr<const swf::MovieData> load(const std::string& path)
 
 // The lesson screen behind the player: white, with the blue band from row 464 on
 // (of 481), scaled to the cell.
-void screenBackground(QPainter& p, const QRectF& cell)
-{
+void screenBackground(QPainter& p, const QRectF& cell) {
     p.fillRect(cell, Qt::white);
     const double band = cell.height() * 464.0 / 481.0;
     p.fillRect(QRectF(cell.x(), cell.y() + band, cell.width(), cell.height() - band), QColor(0x51, 0x6c, 0xb1));
 }
 
 // Stage columns a screen does not show, greyed over a cell, with a red edge.
-void greyUnseen(QPainter& p, const QRectF& cell, double stageW, double x0, double x1)
-{
+void greyUnseen(QPainter& p, const QRectF& cell, double stageW, double x0, double x1) {
     const double k = cell.width() / stageW;
     const QColor veil(40, 40, 40, 150), edge(220, 40, 40);
     if (x0 > 0) {
@@ -74,8 +71,7 @@ void greyUnseen(QPainter& p, const QRectF& cell, double stageW, double x0, doubl
 
 // The first and last frames (from 1) of each step of a lesson: a step starts
 // at a label "etapeN" and ends before the next label of the movie.
-std::vector<int> stepFrames(const swf::MovieData& m, int frames)
-{
+std::vector<int> stepFrames(const swf::MovieData& m, int frames) {
     std::vector<std::pair<int, bool>> labels;  // frame, is a step
     int frame = 1;
     for (const swf::Tag& t : m.tags) {
@@ -86,8 +82,7 @@ std::vector<int> stepFrames(const swf::MovieData& m, int frames)
     }
     std::vector<int> picks;
     for (std::size_t i = 0; i < labels.size(); ++i) {
-        if (!labels[i].second)
-            continue;
+        if (!labels[i].second) continue;
         const int last = i + 1 < labels.size() ? labels[i + 1].first - 1 : frames;
         picks.push_back(labels[i].first);
         picks.push_back(std::max(labels[i].first, std::min(last, frames)));
@@ -96,19 +91,16 @@ std::vector<int> stepFrames(const swf::MovieData& m, int frames)
 }
 
 int sheet(const std::string& movie, double every, const std::string& out, int width, int cols, double seen0,
-          double seen1)
-{
+          double seen1) {
     auto m = load(movie);
-    if (!m)
-        return 1;
+    if (!m) return 1;
     swf::Player player(m);
     const int frames = player.frameCount();
     const double fps = player.header().framesPerSecond();
     const int step = std::max(1, int(std::lround(every * (fps > 0 ? fps : 12))));
     std::vector<int> picks;
     if (every > 0) {
-        for (int f = 1; f <= frames; f += step)
-            picks.push_back(f);
+        for (int f = 1; f <= frames; f += step) picks.push_back(f);
     } else {
         picks = stepFrames(*m, frames);
         cols = 2;
@@ -127,13 +119,12 @@ int sheet(const std::string& movie, double every, const std::string& out, int wi
     p.setRenderHint(QPainter::Antialiasing);
     std::size_t next = 0;
     for (int f = 1; f <= frames && next < picks.size(); ++f) {
-        if (f > 1)
-            player.tick();
-        if (f != picks[next])
-            continue;
+        if (f > 1) player.tick();
+        if (f != picks[next]) continue;
         // A step of a single frame fills both cells of its row.
         while (next + 1 < picks.size() && picks[next + 1] == f) {
-            const QRectF cell(4 + double(next % std::size_t(cols)) * (cw + 4), 4 + double(next / std::size_t(cols)) * (ch + 4), cw, ch);
+            const QRectF cell(4 + double(next % std::size_t(cols)) * (cw + 4),
+                              4 + double(next / std::size_t(cols)) * (ch + 4), cw, ch);
             screenBackground(p, cell);
             p.save();
             p.setClipRect(cell);
@@ -141,13 +132,13 @@ int sheet(const std::string& movie, double every, const std::string& out, int wi
             p.restore();
             ++next;
         }
-        const QRectF cell(4 + double(next % std::size_t(cols)) * (cw + 4), 4 + double(next / std::size_t(cols)) * (ch + 4), cw, ch);
+        const QRectF cell(4 + double(next % std::size_t(cols)) * (cw + 4),
+                          4 + double(next / std::size_t(cols)) * (ch + 4), cw, ch);
         screenBackground(p, cell);
         p.save();
         p.setClipRect(cell);
         swf::render(player, p, cell);
-        if (seen1 > seen0)
-            greyUnseen(p, cell, fr.width() > 0 ? fr.width() / 20.0 : 705.0, seen0, seen1);
+        if (seen1 > seen0) greyUnseen(p, cell, fr.width() > 0 ? fr.width() / 20.0 : 705.0, seen0, seen1);
         p.restore();
         ++next;
     }
@@ -163,8 +154,7 @@ int sheet(const std::string& movie, double every, const std::string& out, int wi
 // Each frame is drawn three times: the first drawing includes building the
 // geometry of shapes seen for the first time (as playback does), the best of the
 // three shows the drawing cost alone, with less noise from a busy machine.
-int bench(const std::vector<std::string>& movies, int w, int h)
-{
+int bench(const std::vector<std::string>& movies, int w, int h) {
     int failures = 0;
     std::printf("%-20s %7s %12s %12s %12s  (%dx%d, ms par image)\n", "film", "images", "médiane 1re", "max 1re",
                 "médiane min3", w, h);
@@ -179,8 +169,7 @@ int bench(const std::vector<std::string>& movies, int w, int h)
         std::vector<double> first, best;
         const int frames = player.frameCount();
         for (int f = 1; f <= frames; ++f) {
-            if (f > 1)
-                player.tick();
+            if (f > 1) player.tick();
             double b = 1e30;
             for (int k = 0; k < 3; ++k) {
                 img.fill(Qt::white);
@@ -188,9 +177,9 @@ int bench(const std::vector<std::string>& movies, int w, int h)
                 const auto t0 = std::chrono::steady_clock::now();
                 swf::render(player, p, QRectF(0, 0, w, h));
                 p.end();
-                const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-                if (k == 0)
-                    first.push_back(ms);
+                const double ms =
+                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+                if (k == 0) first.push_back(ms);
                 b = std::min(b, ms);
             }
             best.push_back(b);
@@ -206,8 +195,7 @@ int bench(const std::vector<std::string>& movies, int w, int h)
     return failures ? 1 : 0;
 }
 
-int usage()
-{
+int usage() {
     std::fprintf(stderr,
                  "usage : swf-contact-sheet FILM.swf --every SECONDES -o SORTIE.png [--width PX] [--cols N]\n"
                  "        [--seen X0,X1]\n"
@@ -218,10 +206,8 @@ int usage()
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     bool doBench = false, steps = false;
@@ -249,19 +235,18 @@ int main(int argc, char** argv)
             if (std::sscanf(args[++i].c_str(), "%lf,%lf", &seen0, &seen1) != 2 || !(seen0 >= 0) || !(seen1 > seen0))
                 return usage();
         } else if (a == "--size" && more) {
-            if (std::sscanf(args[++i].c_str(), "%dx%d", &bw, &bh) != 2)
-                return usage();
+            if (std::sscanf(args[++i].c_str(), "%dx%d", &bw, &bh) != 2) return usage();
         } else if (!a.empty() && a[0] == '-')
             return usage();
         else
             movies.push_back(a);
     }
     if (doBench) {
-        if (movies.empty() || bw < 16 || bh < 16 || bw > 8192 || bh > 8192)
-            return usage();
+        if (movies.empty() || bw < 16 || bh < 16 || bw > 8192 || bh > 8192) return usage();
         return bench(movies, bw, bh);
     }
-    if (movies.size() != 1 || out.empty() || steps == (every > 0) || width < 32 || width > 4096 || cols < 1 || cols > 32)
+    if (movies.size() != 1 || out.empty() || steps == (every > 0) || width < 32 || width > 4096 || cols < 1 ||
+        cols > 32)
         return usage();
     return sheet(movies[0], every, out, width, cols, seen0, seen1);
 }

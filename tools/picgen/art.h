@@ -17,8 +17,8 @@ namespace picgen {
 // The fonts the pictures are drawn with, loaded from their files so that the
 // result does not depend on which fonts the host prefers.
 struct Fonts {
-  QString latin;   // DejaVu Sans (regular and bold)
-  QString arabic;  // Noto Naskh Arabic (regular and bold)
+    QString latin;   // DejaVu Sans (regular and bold)
+    QString arabic;  // Noto Naskh Arabic (regular and bold)
 };
 
 // Loads the font files; throws std::runtime_error naming the file that is
@@ -54,8 +54,8 @@ inline const QString kCourseWord = QStringLiteral("Dovadovore");
 // One row of the picture menu: its hover picture's rectangle on the screen and
 // the title drawn in it.
 struct MenuRow {
-  QRect rect;
-  QString title;
+    QRect rect;
+    QString title;
 };
 const std::array<MenuRow, 9>& pictureMenuRows();
 // The right edge (exclusive, screen pixels) at which every row title ends, on
@@ -64,27 +64,24 @@ inline constexpr qreal kRowTextRight = 380.0;
 
 // Text helpers. Arabic runs are laid out right to left; `right` is where the
 // run's visual right end lies.
-void drawArabicRight(QPainter& p, const QFont& font, const QColor& c, qreal right,
-                     qreal baseline, const QString& text);
+void drawArabicRight(QPainter& p, const QFont& font, const QColor& c, qreal right, qreal baseline, const QString& text);
 qreal arabicWidth(const QFont& font, const QString& text);
-void drawTextCentred(QPainter& p, const QFont& font, const QColor& c, const QRectF& r,
-                     const QString& text);
+void drawTextCentred(QPainter& p, const QFont& font, const QColor& c, const QRectF& r, const QString& text);
 
 // Shared marks.
 void drawCloseMark(QPainter& p, QPoint topLeft, const QColor& fill, const QColor& border);
 void drawPublisherMark(QPainter& p, const Fonts& f, QPointF topLeft, qreal scale);
-void drawMakerMark(QPainter& p, const Fonts& f, QPointF topLeft, qreal scale,
-                   const QColor& text);
+void drawMakerMark(QPainter& p, const Fonts& f, QPointF topLeft, qreal scale, const QColor& text);
 // The marker's turn arrow: a two-pixel stem from `bottomY` (exclusive) up to
 // `barY`, a two-pixel bar from the stem towards the head, then the head.
 struct TurnArrow {
-  int stemX;        // left column of the stem
-  int barY;         // top row of the bar
-  int bottomY;      // row below the stem's end
-  int barLength;    // bar pixels beyond the stem
-  qreal headLength;
-  qreal headHalfHeight;
-  bool headLeft;
+    int stemX;      // left column of the stem
+    int barY;       // top row of the bar
+    int bottomY;    // row below the stem's end
+    int barLength;  // bar pixels beyond the stem
+    qreal headLength;
+    qreal headHalfHeight;
+    bool headLeft;
 };
 void drawTurnArrow(QPainter& p, const TurnArrow& a, const QColor& c);
 

@@ -14,7 +14,7 @@
 namespace picgen {
 
 inline constexpr int kIconSide = 32;
-inline constexpr int kIconDirSize = 6 + 16;          // ICONDIR + one ICONDIRENTRY
+inline constexpr int kIconDirSize = 6 + 16;  // ICONDIR + one ICONDIRENTRY
 inline constexpr int kIconDibSize = 40 + 1024 + 1024 + 128;
 inline constexpr int kIconFileSize = kIconDirSize + kIconDibSize;  // 2238
 

@@ -65,7 +65,7 @@ void writeList(const QString& path, const std::set<std::string>& names, const ch
 struct Job {
     std::string test;
     int frames = 1;
-    QString png;      // empty: no picture wanted
+    QString png;          // empty: no picture wanted
     bool traces = false;  // this run's output is the test's trace output
 };
 
@@ -157,18 +157,30 @@ int main(int argc, char** argv) {
             return true;
         };
         QString n;
-        if (a[i] == "--suite") { if (!value(o.suite)) return usage(); }
-        else if (a[i] == "--swf-run") { if (!value(o.swfRun)) return usage(); }
-        else if (a[i] == "--expected") { if (!value(o.expected)) return usage(); }
-        else if (a[i] == "--expected-pictures") { if (!value(o.expectedPictures)) return usage(); }
-        else if (a[i] == "--write-passing") { if (!value(o.writePassing)) return usage(); }
-        else if (a[i] == "--write-passing-pictures") { if (!value(o.writePassingPictures)) return usage(); }
-        else if (a[i] == "--only") { if (!value(o.only)) return usage(); }
-        else if (a[i] == "--work") { if (!value(o.work)) return usage(); }
-        else if (a[i] == "--jobs") { if (!value(n) || (o.jobs = n.toInt()) < 1 || o.jobs > 64) return usage(); }
-        else if (a[i] == "--timeout") { if (!value(n) || (o.timeoutSeconds = n.toInt()) < 1) return usage(); }
-        else if (a[i] == "--verbose") o.verbose = true;
-        else return usage();
+        if (a[i] == "--suite") {
+            if (!value(o.suite)) return usage();
+        } else if (a[i] == "--swf-run") {
+            if (!value(o.swfRun)) return usage();
+        } else if (a[i] == "--expected") {
+            if (!value(o.expected)) return usage();
+        } else if (a[i] == "--expected-pictures") {
+            if (!value(o.expectedPictures)) return usage();
+        } else if (a[i] == "--write-passing") {
+            if (!value(o.writePassing)) return usage();
+        } else if (a[i] == "--write-passing-pictures") {
+            if (!value(o.writePassingPictures)) return usage();
+        } else if (a[i] == "--only") {
+            if (!value(o.only)) return usage();
+        } else if (a[i] == "--work") {
+            if (!value(o.work)) return usage();
+        } else if (a[i] == "--jobs") {
+            if (!value(n) || (o.jobs = n.toInt()) < 1 || o.jobs > 64) return usage();
+        } else if (a[i] == "--timeout") {
+            if (!value(n) || (o.timeoutSeconds = n.toInt()) < 1) return usage();
+        } else if (a[i] == "--verbose")
+            o.verbose = true;
+        else
+            return usage();
     }
     if (o.suite.isEmpty() || o.swfRun.isEmpty()) return usage();
     if (o.work.isEmpty()) o.work = QDir::tempPath() + "/swf-conformance";
@@ -197,8 +209,10 @@ int main(int argc, char** argv) {
         for (const auto& c : s.images) {
             if (!QFile::exists(dir + "/" + QString::fromStdString(c.name) + ".expected.png")) continue;
             if (c.trigger <= 0 || c.trigger == s.frames) {
-                if (main.png.isEmpty()) main.png = pictureFile(t, c.name);
-                else jobs.push_back({t, s.frames, pictureFile(t, c.name), false});
+                if (main.png.isEmpty())
+                    main.png = pictureFile(t, c.name);
+                else
+                    jobs.push_back({t, s.frames, pictureFile(t, c.name), false});
             } else {
                 jobs.push_back({t, c.trigger, pictureFile(t, c.name), false});
             }
@@ -256,7 +270,8 @@ int main(int argc, char** argv) {
         }
     }
     if (!o.writePassing.isEmpty()) writeList(o.writePassing, passing, "trace output");
-    if (!o.writePassingPictures.isEmpty()) writeList(o.writePassingPictures, passingPictures, "trace output and pictures");
+    if (!o.writePassingPictures.isEmpty())
+        writeList(o.writePassingPictures, passingPictures, "trace output and pictures");
     std::printf("conformance: %zu passed of %zu\n", passing.size(), tests.size());
     std::printf("conformance pictures: %zu matched of %d\n", passingPictures.size(), pictureTests);
     return regressions > 0 ? 1 : 0;

@@ -66,9 +66,12 @@ std::string imageTableName(std::string_view key) {
 }
 
 void setImageKey(ImageCheck& c, std::string_view key, std::string_view value) {
-    if (key == "tolerance") c.tolerance = int(toLong(value));
-    else if (key == "max_outliers") c.maxOutliers = toLong(value);
-    else if (key == "trigger") c.trigger = int(toLong(value));
+    if (key == "tolerance")
+        c.tolerance = int(toLong(value));
+    else if (key == "max_outliers")
+        c.maxOutliers = toLong(value);
+    else if (key == "trigger")
+        c.trigger = int(toLong(value));
 }
 
 }  // namespace
@@ -95,15 +98,22 @@ TestSettings parseSettings(std::string_view toml) {
         std::string_view key = trim(line.substr(0, eq));
         std::string_view value = trim(line.substr(eq + 1));
         if (table.empty()) {
-            if (key == "num_frames" || key == "num_ticks") t.frames = std::max(1, int(toLong(value)));
-            else if (key == "known_failure") t.knownFailure = valueOf(value) == "true";
-            else if (auto dot = key.rfind('.'); dot != std::string_view::npos && !imageTableName(key.substr(0, dot)).empty())
+            if (key == "num_frames" || key == "num_ticks")
+                t.frames = std::max(1, int(toLong(value)));
+            else if (key == "known_failure")
+                t.knownFailure = valueOf(value) == "true";
+            else if (auto dot = key.rfind('.');
+                     dot != std::string_view::npos && !imageTableName(key.substr(0, dot)).empty())
                 setImageKey(imageNamed(t, imageTableName(key.substr(0, dot))), key.substr(dot + 1), value);
         } else if (table == "approximations") {
-            if (key == "epsilon") t.approximation->epsilon = std::strtod(std::string(valueOf(value)).c_str(), nullptr);
-            else if (key == "bare_numbers") t.approximation->bareNumbers = valueOf(value) == "true";
-            else if (key == "number_patterns") t.approximation->numberPatterns = stringList(value);
-        } else if (std::string name = imageTableName(table); !name.empty() && table.find(".checks") == std::string::npos) {
+            if (key == "epsilon")
+                t.approximation->epsilon = std::strtod(std::string(valueOf(value)).c_str(), nullptr);
+            else if (key == "bare_numbers")
+                t.approximation->bareNumbers = valueOf(value) == "true";
+            else if (key == "number_patterns")
+                t.approximation->numberPatterns = stringList(value);
+        } else if (std::string name = imageTableName(table);
+                   !name.empty() && table.find(".checks") == std::string::npos) {
             setImageKey(imageNamed(t, name), key, value);
         }
     }

@@ -22,7 +22,7 @@ struct ImageCheck {
 
 struct Approximation {
     double epsilon = 0;
-    bool bareNumbers = false;               // whole lines that are numbers
+    bool bareNumbers = false;                 // whole lines that are numbers
     std::vector<std::string> numberPatterns;  // regular expressions whose first group is a number
 };
 

@@ -23,12 +23,16 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
-        if (a == "--frame") frame = std::atoi(next());
+        if (a == "--frame")
+            frame = std::atoi(next());
         else if (a == "--size") {
             if (std::sscanf(next(), "%dx%d", &w, &h) != 2) w = h = 0;
-        } else if (a == "-o") output = next();
-        else if (a == "--dpr") dpr = std::atof(next());
-        else if (input.empty()) input = a;
+        } else if (a == "-o")
+            output = next();
+        else if (a == "--dpr")
+            dpr = std::atof(next());
+        else if (input.empty())
+            input = a;
         else {
             std::fprintf(stderr, "swf-render: unexpected argument %s\n", a.c_str());
             return 2;

@@ -45,8 +45,10 @@ public:
         return static_cast<std::uint32_t>(n);
     }
     void setLength(double n) {
-        if (arr_) arr_->setLength(m_, n);
-        else m_.set(o_, "length", Value::number(n));
+        if (arr_)
+            arr_->setLength(m_, n);
+        else
+            m_.set(o_, "length", Value::number(n));
     }
     Value get(std::uint32_t i) {
         if (arr_) {
@@ -274,8 +276,10 @@ Value arrayConcat(Machine& m, Value thisValue, std::span<const Value> args) {
     };
     if (o) append(o);
     for (const Value& v : args) {
-        if (v.isObject() && v.o->kind() == Object::Kind::Array) append(v.o);
-        else out->push(m, v);
+        if (v.isObject() && v.o->kind() == Object::Kind::Array)
+            append(v.o);
+        else
+            out->push(m, v);
     }
     return Value::object(out);
 }
@@ -350,8 +354,10 @@ int compareKeys(const SortKey& a, const SortKey& b, int options) {
     int r;
     if ((options & Numeric) && a.isNumber && b.isNumber) {
         bool an = std::isnan(a.number), bn = std::isnan(b.number);
-        if (an || bn) r = an == bn ? 0 : (an ? 1 : -1);  // NaN after every number
-        else r = a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+        if (an || bn)
+            r = an == bn ? 0 : (an ? 1 : -1);  // NaN after every number
+        else
+            r = a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
     } else {
         int c = a.text.compare(b.text);
         r = c < 0 ? -1 : (c > 0 ? 1 : 0);
@@ -438,9 +444,12 @@ Value arraySort(Machine& m, Value thisValue, std::span<const Value> args) {
     int options = 0;
     if (!args.empty()) {
         const Value& first = args[0];
-        if (isFunction(first)) compareFn = first;
-        else if (first.isNumber()) options = optionsArg(m, first);
-        else if (!first.isObject()) return Value();  // undefined, null, a boolean, a string
+        if (isFunction(first))
+            compareFn = first;
+        else if (first.isNumber())
+            options = optionsArg(m, first);
+        else if (!first.isObject())
+            return Value();  // undefined, null, a boolean, a string
         if (args.size() > 1 && !args[1].isUndefined()) options = optionsArg(m, args[1]);
     }
     Elements e(m, o);
@@ -531,7 +540,7 @@ void installArray(Realm& realm) {
     FunctionObject* ctor = realm.defineClass("Array", arrayCall, arrayConstruct, realm.arrayProto);
     realm.arrayCtor = ctor;
     const std::pair<const char*, int> constants[] = {
-        {"CASEINSENSITIVE", CaseInsensitive}, {"DESCENDING", Descending}, {"UNIQUESORT", UniqueSort},
+        {"CASEINSENSITIVE", CaseInsensitive},       {"DESCENDING", Descending}, {"UNIQUESORT", UniqueSort},
         {"RETURNINDEXEDARRAY", ReturnIndexedArray}, {"NUMERIC", Numeric},
     };
     for (const auto& [name, value] : constants)

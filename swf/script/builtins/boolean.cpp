@@ -17,7 +17,8 @@ Value booleanConstruct(Machine& m, Value, std::span<const Value> args) {
 
 Value primitiveOf(Value self) {
     if (self.isBoolean()) return self;
-    if (self.isObject() && self.o->kind() == Object::Kind::Boolean) return static_cast<PrimitiveObject*>(self.o)->primitive;
+    if (self.isObject() && self.o->kind() == Object::Kind::Boolean)
+        return static_cast<PrimitiveObject*>(self.o)->primitive;
     return Value();
 }
 

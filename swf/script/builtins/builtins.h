@@ -7,17 +7,17 @@ namespace swf::script {
 
 class Realm;
 
-void installObject(Realm& realm);    // Object, Object.prototype (builtins/object.cpp)
-void installFunction(Realm& realm);  // Function, call, apply (builtins/function.cpp)
-void installBoolean(Realm& realm);   // Boolean (builtins/boolean.cpp)
-void installError(Realm& realm);     // Error (builtins/error.cpp)
-void installGlobal(Realm& realm);    // trace, parseInt, parseFloat, isNaN, isFinite, escape, unescape,
-                                     // setInterval, clearInterval, setTimeout, ASSetPropFlags (builtins/global.cpp)
-void installArray(Realm& realm);     // Array (builtins/array.cpp)
-void installString(Realm& realm);    // String (builtins/string.cpp)
-void installNumber(Realm& realm);    // Number (builtins/number.cpp)
-void installMath(Realm& realm);      // Math (builtins/math.cpp)
-void installDate(Realm& realm);      // Date (builtins/date.cpp)
-void installMovieClip(Realm& realm); // MovieClip's timeline methods (builtins/movieclip.cpp)
+void installObject(Realm& realm);     // Object, Object.prototype (builtins/object.cpp)
+void installFunction(Realm& realm);   // Function, call, apply (builtins/function.cpp)
+void installBoolean(Realm& realm);    // Boolean (builtins/boolean.cpp)
+void installError(Realm& realm);      // Error (builtins/error.cpp)
+void installGlobal(Realm& realm);     // trace, parseInt, parseFloat, isNaN, isFinite, escape, unescape,
+                                      // setInterval, clearInterval, setTimeout, ASSetPropFlags (builtins/global.cpp)
+void installArray(Realm& realm);      // Array (builtins/array.cpp)
+void installString(Realm& realm);     // String (builtins/string.cpp)
+void installNumber(Realm& realm);     // Number (builtins/number.cpp)
+void installMath(Realm& realm);       // Math (builtins/math.cpp)
+void installDate(Realm& realm);       // Date (builtins/date.cpp)
+void installMovieClip(Realm& realm);  // MovieClip's timeline methods (builtins/movieclip.cpp)
 
 }  // namespace swf::script

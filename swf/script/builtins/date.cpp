@@ -37,9 +37,7 @@ double dayFromYear(double y) {
            std::floor((y - 1601) / 400);
 }
 
-bool isLeap(double y) {
-    return std::fmod(y, 4) == 0 && (std::fmod(y, 100) != 0 || std::fmod(y, 400) == 0);
-}
+bool isLeap(double y) { return std::fmod(y, 4) == 0 && (std::fmod(y, 100) != 0 || std::fmod(y, 400) == 0); }
 
 constexpr double kIntMin = -2147483648.0;
 constexpr double kIntMax = 2147483647.0;
@@ -154,11 +152,11 @@ std::string formatDate(double t) {
     char sign = offsetMinutes < 0 ? '-' : '+';
     offsetMinutes = std::labs(offsetMinutes);
     auto whole = [](double x) { return static_cast<long long>(x); };  // parts of a day: small
-    char buffer[400];  // a day number near 1e300 has 300 digits
+    char buffer[400];                                                 // a day number near 1e300 has 300 digits
     std::snprintf(buffer, sizeof buffer, "%s %s %.0f %02lld:%02lld:%02lld GMT%c%02ld%02ld %.0f",
                   kDays[static_cast<int>(p.weekDay) % 7], kMonths[static_cast<int>(p.month) % 12], p.date,
-                  whole(shownHours(t + offset, p.hours)), whole(p.minutes), whole(p.seconds), sign, offsetMinutes / 60, offsetMinutes % 60,
-                  p.year);
+                  whole(shownHours(t + offset, p.hours)), whole(p.minutes), whole(p.seconds), sign, offsetMinutes / 60,
+                  offsetMinutes % 60, p.year);
     return buffer;
 }
 
@@ -187,9 +185,12 @@ Value dateCall(Machine& m, Value, std::span<const Value>) { return m.str(formatD
 
 Value dateConstruct(Machine& m, Value, std::span<const Value> args) {
     double t;
-    if (args.empty()) t = nowMs();
-    else if (args.size() == 1) t = m.toNumber(args[0]);
-    else t = utcFromLocal(timeFromParts(m, args));
+    if (args.empty())
+        t = nowMs();
+    else if (args.size() == 1)
+        t = m.toNumber(args[0]);
+    else
+        t = utcFromLocal(timeFromParts(m, args));
     auto* o = m.heap().make<PrimitiveObject>(m.realm().dateProto, Object::Kind::Date, Value::number(t));
     return Value::object(o);
 }
@@ -210,8 +211,9 @@ Value dateGet(Machine&, Value thisValue, std::span<const Value>) {
     if (std::isnan(t)) return Value::number(kNaN);
     if (std::isinf(t)) {
         // An infinite time reads as the reference player's overflowed parts.
-        constexpr double kParts[] = {kIntMin + 1970, kIntMin + 70, 0, kIntMin + 1, kIntMin + 7,
-                                     kIntMin + 24,   kIntMin + 60, kIntMin + 60, kIntMin + 1000};
+        constexpr double kParts[] = {kIntMin + 1970, kIntMin + 70, 0,
+                                     kIntMin + 1,    kIntMin + 7,  kIntMin + 24,
+                                     kIntMin + 60,   kIntMin + 60, kIntMin + 1000};
         return Value::number(kParts[static_cast<int>(F)]);
     }
     Parts p = splitTime(Utc ? t : localTime(t));
@@ -278,14 +280,38 @@ Value dateSet(Machine& m, Value thisValue, std::span<const Value> args) {
     double* slots[] = {&year, &month, &date, &h, &min, &s, &ms};
     int firstSlot = 0, maxArgs = 0;
     switch (F) {
-    case First::FullYear: firstSlot = 0; maxArgs = 3; break;
-    case First::Year: firstSlot = 0; maxArgs = 3; break;
-    case First::Month: firstSlot = 1; maxArgs = 2; break;
-    case First::Date: firstSlot = 2; maxArgs = 1; break;
-    case First::Hours: firstSlot = 3; maxArgs = 4; break;
-    case First::Minutes: firstSlot = 4; maxArgs = 3; break;
-    case First::Seconds: firstSlot = 5; maxArgs = 2; break;
-    case First::Milliseconds: firstSlot = 6; maxArgs = 1; break;
+    case First::FullYear:
+        firstSlot = 0;
+        maxArgs = 3;
+        break;
+    case First::Year:
+        firstSlot = 0;
+        maxArgs = 3;
+        break;
+    case First::Month:
+        firstSlot = 1;
+        maxArgs = 2;
+        break;
+    case First::Date:
+        firstSlot = 2;
+        maxArgs = 1;
+        break;
+    case First::Hours:
+        firstSlot = 3;
+        maxArgs = 4;
+        break;
+    case First::Minutes:
+        firstSlot = 4;
+        maxArgs = 3;
+        break;
+    case First::Seconds:
+        firstSlot = 5;
+        maxArgs = 2;
+        break;
+    case First::Milliseconds:
+        firstSlot = 6;
+        maxArgs = 1;
+        break;
     }
     int given = std::min<int>(maxArgs, static_cast<int>(args.size()));
     if (args.empty()) {
@@ -300,8 +326,10 @@ Value dateSet(Machine& m, Value thisValue, std::span<const Value> args) {
     for (int i = 0; i < given; ++i) {
         double& part = *slots[firstSlot + i];
         if (std::isfinite(part)) continue;
-        if (F == First::Month && i == 0 && std::isnan(part)) part = 0;
-        else if (F == First::Minutes) part = kIntMin;
+        if (F == First::Month && i == 0 && std::isnan(part))
+            part = 0;
+        else if (F == First::Minutes)
+            part = kIntMin;
     }
     if (F == First::Year && !std::isnan(year)) {
         double y = std::trunc(year);

@@ -81,7 +81,7 @@ void installMath(Realm& realm) {
     realm.defineValue(realm.global, "Math", Value::object(math), DontEnum);
     const std::uint16_t constant = DontEnum | DontDelete | ReadOnly;
     const std::pair<const char*, double> constants[] = {
-        {"E", 2.718281828459045},        {"LN10", 2.302585092994046},  {"LN2", 0.6931471805599453},
+        {"E", 2.718281828459045},        {"LN10", 2.302585092994046},   {"LN2", 0.6931471805599453},
         {"LOG10E", 0.4342944819032518},  {"LOG2E", 1.4426950408889634}, {"PI", 3.141592653589793},
         {"SQRT1_2", 0.7071067811865476}, {"SQRT2", 1.4142135623730951},
     };

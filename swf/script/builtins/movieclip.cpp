@@ -65,8 +65,8 @@ Value prevFrame(Machine& m, Value self, std::span<const Value>) {
 }  // namespace
 
 void installMovieClip(Realm& realm) {
-    realm.defineClass("MovieClip", [](Machine&, Value, std::span<const Value>) { return Value(); }, nullptr,
-                      realm.movieClipProto);
+    realm.defineClass(
+        "MovieClip", [](Machine&, Value, std::span<const Value>) { return Value(); }, nullptr, realm.movieClipProto);
     realm.defineMethod(realm.movieClipProto, "play", play);
     realm.defineMethod(realm.movieClipProto, "stop", stop);
     realm.defineMethod(realm.movieClipProto, "gotoAndPlay", gotoAndPlay);

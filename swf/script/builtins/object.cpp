@@ -57,8 +57,10 @@ Value addProperty(Machine& m, Value self, std::span<const Value> args) {
     Value setter = arg(args, 2);
     if (name.empty() || !getter.isObject() || !getter.o->isFunction()) return Value::boolean(false);
     Object* s = nullptr;
-    if (setter.isObject() && setter.o->isFunction()) s = setter.o;
-    else if (!setter.isNull() && !setter.isUndefined()) return Value::boolean(false);
+    if (setter.isObject() && setter.o->isFunction())
+        s = setter.o;
+    else if (!setter.isNull() && !setter.isUndefined())
+        return Value::boolean(false);
     // Without a setter the property is read-only (writes are dropped).
     if (!s) s = m.realm().makeFunction([](Machine&, Value, std::span<const Value>) { return Value(); });
     std::uint16_t flags = 0;

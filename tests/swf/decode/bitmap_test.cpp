@@ -42,7 +42,10 @@ std::pair<B, B> splitTables(const B& jpeg) {
         std::uint8_t m = jpeg[p + 1];
         std::size_t len = (jpeg[p + 2] << 8) | jpeg[p + 3];
         B& to = (m == 0xDB || m == 0xC4) ? tables : image;
-        if (m == 0xDA) { image.insert(image.end(), jpeg.begin() + p, jpeg.end()); break; }
+        if (m == 0xDA) {
+            image.insert(image.end(), jpeg.begin() + p, jpeg.end());
+            break;
+        }
         to.insert(to.end(), jpeg.begin() + p, jpeg.begin() + p + 2 + len);
         p += 2 + len;
     }
@@ -97,9 +100,9 @@ DefineBitsLossless lossless(std::uint8_t version, std::uint8_t format, int w, in
 
 TEST(LosslessBitmaps, ColourMappedRowsArePaddedTo32Bits) {
     // 3 x 2 pixels: each row of 3 indices is padded to 4 bytes.
-    B raw{255, 0, 0, 0, 255, 0, 0, 0, 255,  // table: red, green, blue
-          0, 1, 2, 0xEE,                     // row 0 and its padding
-          2, 2, 1, 0xEE};
+    B raw{255, 0, 0, 0,    255, 0, 0, 0, 255,  // table: red, green, blue
+          0,   1, 2, 0xEE,                     // row 0 and its padding
+          2,   2, 1, 0xEE};
     auto img = decodeBitmap(lossless(1, 3, 3, 2, raw, 3));
     ASSERT_TRUE(img.ok()) << img.error().detail;
     EXPECT_EQ(img->format(), QImage::Format_ARGB32_Premultiplied);
@@ -178,7 +181,7 @@ TEST(JpegBitmaps, StrayMarkersAndMissingEndAreRepaired) {
     B jpeg = encodeImage(testPicture(), "jpeg");
     // Tables and frame joined with an end/start pair between them, and no end marker.
     auto [tables, image] = splitTables(jpeg);
-    B quirky(tables.begin(), tables.end());  // ends with FF D9
+    B quirky(tables.begin(), tables.end());                       // ends with FF D9
     quirky.insert(quirky.end(), image.begin(), image.end() - 2);  // starts with FF D8, end marker dropped
     B lead{0xFF, 0xD9, 0xFF, 0xD8};
     quirky.insert(quirky.begin(), lead.begin(), lead.end());
@@ -234,8 +237,8 @@ TEST(JpegBitmaps, PngAndGifDataToo) {
     EXPECT_EQ(png->pixel(1, 0), qRgb(0, 0, 255));
 
     // A 1x1 red GIF89a written out by hand.
-    B gif{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 255, 0, 0, 0, 0, 0,
-          0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
+    B gif{'G', 'I',  'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0,    0,    255,  0,    0,    0,   0,
+          0,   0x2C, 0,   0,   0,   0,   1, 0, 1, 0, 0,    0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
     t.version = 2;
     t.imageData = gif;
     auto g = decodeBitmap(t);
@@ -244,10 +247,12 @@ TEST(JpegBitmaps, PngAndGifDataToo) {
 }
 
 TEST(BitmapBadInput, TagsShorterThanTheirFields) {
-    EXPECT_EQ(parseDefineBitsJpeg(3, B{1, 0, 9, 0, 0, 0, 1, 2}).error().code, ErrorCode::Truncated);  // alpha offset 9 > 2
+    EXPECT_EQ(parseDefineBitsJpeg(3, B{1, 0, 9, 0, 0, 0, 1, 2}).error().code,
+              ErrorCode::Truncated);  // alpha offset 9 > 2
     EXPECT_EQ(parseDefineBitsJpeg(4, B{1, 0, 0}).error().code, ErrorCode::Truncated);
     EXPECT_EQ(parseDefineBitsLossless(1, B{1, 0, 3, 1, 0}).error().code, ErrorCode::Truncated);
-    EXPECT_EQ(parseDefineBitsLossless(1, B{1, 0, 3, 1, 0, 1, 0}).error().code, ErrorCode::Truncated);  // table size missing
+    EXPECT_EQ(parseDefineBitsLossless(1, B{1, 0, 3, 1, 0, 1, 0}).error().code,
+              ErrorCode::Truncated);  // table size missing
     EXPECT_EQ(parseDefineBitsLossless(1, B{1, 0, 6, 1, 0, 1, 0}).error().code, ErrorCode::Malformed);
 }
 
@@ -273,7 +278,10 @@ TEST(BitmapBadInput, HugeSizesAreRefusedBeforeAllocating) {
     B jpeg = encodeImage(testPicture(), "jpeg");
     for (std::size_t p = 2; p + 9 < jpeg.size(); ++p)
         if (jpeg[p] == 0xFF && jpeg[p + 1] == 0xC0) {
-            jpeg[p + 5] = 0xEA; jpeg[p + 6] = 0x60; jpeg[p + 7] = 0xEA; jpeg[p + 8] = 0x60;
+            jpeg[p + 5] = 0xEA;
+            jpeg[p + 6] = 0x60;
+            jpeg[p + 7] = 0xEA;
+            jpeg[p + 8] = 0x60;
             break;
         }
     DefineBitsJpeg t;

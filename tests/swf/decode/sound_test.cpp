@@ -22,7 +22,8 @@ Pcm sine(int rate, std::size_t frames, int channels = 1, double hz = 440, double
     p.channels = channels;
     for (std::size_t i = from; i < from + frames; ++i)
         for (int c = 0; c < channels; ++c)
-            p.samples.push_back(static_cast<std::int16_t>(std::lround(amp * std::sin(2 * M_PI * hz * (c + 1) * double(i) / rate))));
+            p.samples.push_back(
+                static_cast<std::int16_t>(std::lround(amp * std::sin(2 * M_PI * hz * (c + 1) * double(i) / rate))));
     return p;
 }
 
@@ -38,7 +39,10 @@ double rmsError(const std::vector<std::int16_t>& a, const std::vector<std::int16
 // One silent MPEG-1 layer III frame: 128 kbit/s, 44.1 kHz, mono, 417 bytes.
 B silentMp3Frame() {
     B f(417, 0);
-    f[0] = 0xFF; f[1] = 0xFB; f[2] = 0x90; f[3] = 0xC0;
+    f[0] = 0xFF;
+    f[1] = 0xFB;
+    f[2] = 0x90;
+    f[3] = 0xC0;
     return f;
 }
 
@@ -267,7 +271,8 @@ TEST_F(StreamingMovie, PauseGotoAndLoopRestartTheStream) {
 
     auto jumped = scheduler->frameShown(7);
     EXPECT_TRUE(jumped.restart);
-    EXPECT_LT(rmsError(jumped.pcm.samples, chunks[6].samples), 400) << "the stream restarts at the target frame's block";
+    EXPECT_LT(rmsError(jumped.pcm.samples, chunks[6].samples), 400)
+        << "the stream restarts at the target frame's block";
     EXPECT_EQ(scheduler->startFrame(), 7);
     scheduler->frameShown(8);
     EXPECT_EQ(scheduler->samplesDelivered(), 2 * kPerFrame);
@@ -324,7 +329,8 @@ TEST(Mixing, EventSoundsLoopsPointsAndClamping) {
     m.start(1, pcm, twice);
     std::vector<std::int16_t> out(2 * 8, 7);
     m.read(out.data(), 8);
-    EXPECT_EQ(out, (std::vector<std::int16_t>{1000, -1000, 2000, -2000, 3000, -3000, 1000, -1000, 2000, -2000, 3000, -3000, 0, 0, 0, 0}));
+    EXPECT_EQ(out, (std::vector<std::int16_t>{1000, -1000, 2000, -2000, 3000, -3000, 1000, -1000, 2000, -2000, 3000,
+                                              -3000, 0, 0, 0, 0}));
     EXPECT_EQ(m.voices(), 0u);
 
     SoundInfo cut;

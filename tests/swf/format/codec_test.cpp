@@ -18,7 +18,6 @@ using namespace swf;
 using B = std::vector<std::uint8_t>;
 using samples::styleChange;
 
-
 // Every vector both ways: the value writes its exact bytes, and the bytes
 // read back as the value, under the code and name the header carries.
 TEST(SwfCodec, EveryTagVectorWritesItsBytesAndReadsBackItsValue) {
@@ -96,7 +95,8 @@ TEST(SwfCodec, WideValuesRoundTrip) {
     f.wideOffsets = true;
     for (int i = 0; i < 3; ++i) {
         Shape g;
-        g.records = {styleChange(i, -i, std::nullopt, 1, std::nullopt), StraightEdge{500, 0}, CurvedEdge{0, 500, -500, 0}};
+        g.records = {styleChange(i, -i, std::nullopt, 1, std::nullopt), StraightEdge{500, 0},
+                     CurvedEdge{0, 500, -500, 0}};
         f.glyphs.push_back(g);
         f.codes.push_back(std::uint16_t(0x20AC + i));
     }

@@ -23,7 +23,6 @@ namespace {
 using namespace swf;
 using B = std::vector<std::uint8_t>;
 
-
 TEST(SwfMediaCodec, EveryMediaTagCodeHasAVector) {
     std::set<std::uint16_t> seen;
     for (const auto& vec : samples::tagVectors()) seen.insert(tagCode(vec.value));
@@ -74,7 +73,8 @@ TEST(SwfMediaCodec, MovieWithEveryMediaTagRoundTrips) {
     MovieData v;
     v.tags.push_back(ShowFrame{});
     for (const auto& vec : samples::tagVectors())
-        if (!std::holds_alternative<End>(vec.value) && !std::holds_alternative<UnknownTag>(vec.value)) v.tags.push_back(vec.value);
+        if (!std::holds_alternative<End>(vec.value) && !std::holds_alternative<UnknownTag>(vec.value))
+            v.tags.push_back(vec.value);
     v.tags.push_back(ShowFrame{});
     for (Compression c : {Compression::None, Compression::Zlib}) expectRoundTrip(v, c);
 }

@@ -42,13 +42,12 @@ TEST(ButtonTags, DefineButton2ExactBytes) {
     r.colorTransform.addR = 1;
     b.records = {r};
     b.actions = {{bc::OverUpToOverDown, {0x07, 0x00}}, {bc::OverDownToOverUp | (13 << 1), {0x06, 0x00}}};
-    const B bytes{6, 0, 0x01,
-                  0x0B, 0x00,                          // actions start 11 bytes after this field
-                  0x0F, 3, 0, 2, 0, 0x00,              // record: states, id, depth, matrix
-                  0x89, 0x00,                          // colour transform: add terms (1,0,0,0) in 2 bits
-                  0x00,                                // end of records
-                  0x06, 0x00, 0x04, 0x00, 0x07, 0x00,  // press: stop
-                  0x00, 0x00, 0x08, 0x1A, 0x06, 0x00}; // release or key 13 (last): play
+    const B bytes{6,    0,    0x01, 0x0B, 0x00,         // actions start 11 bytes after this field
+                  0x0F, 3,    0,    2,    0,    0x00,   // record: states, id, depth, matrix
+                  0x89, 0x00,                           // colour transform: add terms (1,0,0,0) in 2 bits
+                  0x00,                                 // end of records
+                  0x06, 0x00, 0x04, 0x00, 0x07, 0x00,   // press: stop
+                  0x00, 0x00, 0x08, 0x1A, 0x06, 0x00};  // release or key 13 (last): play
     EXPECT_EQ(encodeDefineButton(b), bytes);
     auto back = parseDefineButton(2, bytes);
     ASSERT_TRUE(back.ok()) << back.error().detail;
@@ -99,8 +98,10 @@ TEST(ButtonTags, BadInput) {
     EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 3, 0, 0, 0x30, 0, 0, 0}).error().code, ErrorCode::Truncated);
     EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 3, 0, 0, 1, 0}).error().code, ErrorCode::Truncated);
     // A filter list that claims more than is there, and an unknown filter.
-    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 0, 0, 0x11, 3, 0, 1, 0, 0, 0, 3, 0, 0}).error().code, ErrorCode::Truncated);
-    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 0, 0, 0x11, 3, 0, 1, 0, 0, 0, 1, 9, 0}).error().code, ErrorCode::Malformed);
+    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 0, 0, 0x11, 3, 0, 1, 0, 0, 0, 3, 0, 0}).error().code,
+              ErrorCode::Truncated);
+    EXPECT_EQ(parseDefineButton(2, B{6, 0, 0, 0, 0, 0x11, 3, 0, 1, 0, 0, 0, 1, 9, 0}).error().code,
+              ErrorCode::Malformed);
     EXPECT_EQ(parseDefineButtonSound(B{4, 0, 9, 0}).error().code, ErrorCode::Truncated);
     EXPECT_EQ(parseDefineButtonSound(B{4, 0, 9, 0, 0x08, 3, 0}).error().code, ErrorCode::Truncated);
     EXPECT_EQ(parseDefineButtonCxform(B{4}).error().code, ErrorCode::Truncated);
@@ -172,7 +173,8 @@ TEST(ButtonStates, DragOutAndBack) {
 
 TEST(ButtonStates, ActionsAndSoundsOfATransition) {
     DefineButton b;
-    b.actions = {{bc::OverUpToOverDown, {1}}, {static_cast<std::uint16_t>(bc::OverDownToOverUp | bc::OutDownToIdle), {2}},
+    b.actions = {{bc::OverUpToOverDown, {1}},
+                 {static_cast<std::uint16_t>(bc::OverDownToOverUp | bc::OutDownToIdle), {2}},
                  {static_cast<std::uint16_t>(13 << 1), {3}}};
     auto release = actionsFor(b, bc::OverDownToOverUp);
     ASSERT_EQ(release.size(), 1u);

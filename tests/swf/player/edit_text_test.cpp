@@ -32,13 +32,13 @@ TEST(EditTextTag, EveryFieldExactBytes) {
     t.layout = EditTextLayout{TextAlign::Center, 20, 40, 60, -10};
     t.variableName = "";
     t.initialText = "<b>Hi</b>";
-    const B bytes{3, 0, 0x00,
-                  0xEF, 0x3B,              // has text, wrap, multiline, read-only, colour, max length, font; layout, no select, border, html, outlines
-                  2, 0, 240, 0,            // font id and height
-                  1, 2, 3, 255, 40, 0,     // colour, max length
-                  2, 20, 0, 40, 0, 60, 0, 0xF6, 0xFF,  // centred, margins, indent, leading
-                  0,                       // empty variable name
-                  '<', 'b', '>', 'H', 'i', '<', '/', 'b', '>', 0};
+    const B bytes{
+        3,   0,   0x00, 0xEF, 0x3B,  // has text, wrap, multiline, read-only, colour, max length, font; layout, no select, border, html, outlines
+        2,   0,   240,  0,                                 // font id and height
+        1,   2,   3,    255,  40,   0,                     // colour, max length
+        2,   20,  0,    40,   0,    60,  0,   0xF6, 0xFF,  // centred, margins, indent, leading
+        0,                                                 // empty variable name
+        '<', 'b', '>',  'H',  'i',  '<', '/', 'b',  '>',  0};
     EXPECT_EQ(encodeDefineEditText(t), bytes);
     auto back = parseDefineEditText(bytes);
     ASSERT_TRUE(back.ok()) << back.error().detail;
@@ -54,8 +54,10 @@ TEST(EditTextTag, EveryFieldExactBytes) {
 }
 
 TEST(EditTextShownText, HtmlStrippedSimply) {
-    EXPECT_EQ(stripHtml("<p align=\"center\"><font face=\"Verdana\" size=\"12\">Le&nbsp;ch&acirc;teau &amp; <b>la</b> tour</font></p>"),
-              "Le\xC2\xA0" "ch&acirc;teau & la tour");
+    EXPECT_EQ(stripHtml("<p align=\"center\"><font face=\"Verdana\" size=\"12\">Le&nbsp;ch&acirc;teau &amp; <b>la</b> "
+                        "tour</font></p>"),
+              "Le\xC2\xA0"
+              "ch&acirc;teau & la tour");
     EXPECT_EQ(stripHtml("<P>un</P><P>deux<BR>trois</P>"), "un\ndeux\ntrois");
     EXPECT_EQ(stripHtml("a &lt;b&gt; <unfinished"), "a <b> ");
     EXPECT_EQ(stripHtml("<>x"), "x");

@@ -22,8 +22,10 @@ DefineMorphShape growingSquare() {
     m.endBounds = {0, 300, 0, 300};
     m.fills = {samples::morphFill({255, 0, 0, 255}, {0, 0, 255, 255})};
     m.lines = {samples::morphLine(20, 60, {0, 0, 0, 255}, {0, 0, 0, 0})};
-    m.startEdges = {moveTo(0, 0, 1, 1), StraightEdge{100, 0}, StraightEdge{0, 100}, StraightEdge{-100, 0}, StraightEdge{0, -100}};
-    m.endEdges = {moveTo(0, 0), StraightEdge{300, 0}, StraightEdge{0, 300}, StraightEdge{-300, 0}, StraightEdge{0, -300}};
+    m.startEdges = {moveTo(0, 0, 1, 1), StraightEdge{100, 0}, StraightEdge{0, 100}, StraightEdge{-100, 0},
+                    StraightEdge{0, -100}};
+    m.endEdges = {moveTo(0, 0), StraightEdge{300, 0}, StraightEdge{0, 300}, StraightEdge{-300, 0},
+                  StraightEdge{0, -300}};
     return m;
 }
 
@@ -37,16 +39,16 @@ TEST(MorphShapeTag, ExactBytesBothWays) {
     m.startEdges = {moveTo(0, 0, 1), StraightEdge{8, 0}};
     m.endEdges = {StraightEdge{0, 8}};
     const B bytes{
-        0x01, 0x00,              // id
-        0x00, 0x00,              // empty start and end bounds (5-bit count 0, padded)
-        0x10, 0x00, 0x00, 0x00,  // offset to the end edges: 16 bytes
+        0x01, 0x00,                          // id
+        0x00, 0x00,                          // empty start and end bounds (5-bit count 0, padded)
+        0x10, 0x00, 0x00, 0x00,              // offset to the end edges: 16 bytes
         0x01, 0x00, 1, 2, 3, 4, 5, 6, 7, 8,  // one solid morph fill
-        0x00,                    // no line styles
-        0x10,                    // 1 fill bit, 0 line bits
+        0x00,                                // no line styles
+        0x10,                                // 1 fill bit, 0 line bits
         // style change (move to 0,0 in 0 bits, fill1 = 1), horizontal edge dx=8 in 5 bits, end record
         0x14, 0x1C, 0xC4, 0x00,
-        0x00,                    // 0 fill bits, 0 line bits
-        0xCD, 0x40, 0x00,        // vertical edge dy=8 in 5 bits, end record
+        0x00,              // 0 fill bits, 0 line bits
+        0xCD, 0x40, 0x00,  // vertical edge dy=8 in 5 bits, end record
     };
     EXPECT_EQ(encodeDefineMorphShape(m), bytes);
     auto back = parseDefineMorphShape(1, bytes);
@@ -115,7 +117,8 @@ TEST(MorphShapeAtRatio, StartMiddleEnd) {
 TEST(MorphShapeAtRatio, OutlineStaysClosedAtEveryRatio) {
     // Odd sizes make rounding visible: the output's deltas must still sum to zero.
     DefineMorphShape m = growingSquare();
-    m.endEdges = {moveTo(7, 3), StraightEdge{301, 0}, StraightEdge{0, 297}, StraightEdge{-301, 0}, StraightEdge{0, -297}};
+    m.endEdges = {moveTo(7, 3), StraightEdge{301, 0}, StraightEdge{0, 297}, StraightEdge{-301, 0},
+                  StraightEdge{0, -297}};
     for (std::uint16_t ratio : {1, 12345, 40000, 65534}) {
         Shape s = morphShapeAt(m, ratio);
         long x = 0, y = 0;

@@ -80,7 +80,8 @@ public:
     Bytes bytes() const {
         Bytes out = bytes_;
         for (const auto& [at, label] : fixups_) {
-            auto rel = static_cast<std::uint16_t>(static_cast<std::int64_t>(marks_.at(label)) - static_cast<std::int64_t>(at + 2));
+            auto rel = static_cast<std::uint16_t>(static_cast<std::int64_t>(marks_.at(label)) -
+                                                  static_cast<std::int64_t>(at + 2));
             out[at] = static_cast<std::uint8_t>(rel & 0xFF);
             out[at + 1] = static_cast<std::uint8_t>(rel >> 8);
         }
@@ -111,7 +112,8 @@ DefineShape rect(std::uint16_t id, int x0, int y0, int x1, int y1, Rgba color = 
     s.moveX = x0;
     s.moveY = y0;
     s.fill1 = 1;
-    d.shape.records = {s, StraightEdge{x1 - x0, 0}, StraightEdge{0, y1 - y0}, StraightEdge{x0 - x1, 0}, StraightEdge{0, y0 - y1}};
+    d.shape.records = {s, StraightEdge{x1 - x0, 0}, StraightEdge{0, y1 - y0}, StraightEdge{x0 - x1, 0},
+                       StraightEdge{0, y0 - y1}};
     return d;
 }
 
@@ -175,7 +177,15 @@ TEST(PlayerScripts, ArithmeticAndBranchesDecideTheGoto) {
     // x = (a - 3) * 2 / 4; if (x == 2) go to and play frame x + 3; else go to frame 3.
     auto build = [](int a) {
         Script s;
-        s.push("x").push(a).push(3).code(ac::Subtract).push(2).code(ac::Multiply).push(4).code(ac::Divide).code(ac::SetVariable);
+        s.push("x")
+            .push(a)
+            .push(3)
+            .code(ac::Subtract)
+            .push(2)
+            .code(ac::Multiply)
+            .push(4)
+            .code(ac::Divide)
+            .code(ac::SetVariable);
         s.push("x").code(ac::GetVariable).push(2).code(ac::Equals).branch(ac::If, "yes");
         s.gotoFrame(3).branch(ac::Jump, "end");
         s.mark("yes").push("x").code(ac::GetVariable).push(3).code(ac::Add).rec(ac::GotoFrame2, {1});
@@ -219,7 +229,10 @@ TEST(PlayerScripts, SetTargetDrivesOneNamedSpriteOnly) {
     Script f3;  // b plays; back on the movie, which stops
     f3.setTarget("b").code(ac::Play).setTarget("").code(ac::Stop);
     auto m = movie({rect(1, 0, 0, 100, 100), sprite(10, {{place(1, 1)}, {}, {}, {}})},
-                   {{place(1, 10, 0, 0, "a"), place(2, 10, 500, 0, "b"), f1.frameScript()}, {f2.frameScript()}, {f3.frameScript()}, {}});
+                   {{place(1, 10, 0, 0, "a"), place(2, 10, 500, 0, "b"), f1.frameScript()},
+                    {f2.frameScript()},
+                    {f3.frameScript()},
+                    {}});
     Player p(m);
     auto state = [&](std::uint16_t depth) {
         const Timeline* t = spriteIn(p.root(), depth);
@@ -259,7 +272,14 @@ TEST(PlayerScripts, PathsFromInsideASpriteReachTheRootTheParentAndASibling) {
     inner.setTarget("/").gotoFrame(4);
     inner.setTarget("").code(ac::Stop);
     Script check;
-    check.push("seen").code(ac::GetVariable).push(1).code(ac::Equals).code(ac::Not).branch(ac::If, "skip").gotoFrame(5).mark("skip");
+    check.push("seen")
+        .code(ac::GetVariable)
+        .push(1)
+        .code(ac::Equals)
+        .code(ac::Not)
+        .branch(ac::If, "skip")
+        .gotoFrame(5)
+        .mark("skip");
     auto m = movie({rect(1, 0, 0, 100, 100), sprite(11, {{place(1, 1)}, {inner.frameScript()}, {}}),
                     sprite(12, {{place(1, 1)}, {}, {}}),
                     sprite(10, {{place(1, 11, 0, 0, "inner"), place(2, 12, 200, 0, "sib")}, {}, {}})},
@@ -313,8 +333,9 @@ TEST(PlayerScripts, EndlessLoopsEndAndTheMovieGoesOn) {
     ifs.mark("top").push(1).branch(ac::If, "top");
     Script self;  // a Jump onto itself
     self.mark("here").branch(ac::Jump, "here");
-    auto m = movie({rect(1, 0, 0, 100, 100), sprite(10, {{place(1, 1), self.frameScript()}, {}})},
-                   {{place(1, 10), jumps.frameScript()}, {grows.frameScript()}, {ifs.frameScript()}, {stopAction()}, {}});
+    auto m =
+        movie({rect(1, 0, 0, 100, 100), sprite(10, {{place(1, 1), self.frameScript()}, {}})},
+              {{place(1, 10), jumps.frameScript()}, {grows.frameScript()}, {ifs.frameScript()}, {stopAction()}, {}});
     Player p(m);  // frame 1's loop ran here
     ASSERT_EQ(p.currentFrame(), 1);
     std::vector<int> root, inner;
@@ -340,10 +361,13 @@ TEST(PlayerScripts, ASpriteThatRemovesItselfThroughItsParent) {
         kill.setTarget("_parent").code(ac::Play).code(ac::NextFrame);
         DoAction killer = kill.frameScript();
         DoAction more = ActionBuilder().play().nextFrame().doAction();  // a second script on the same frame
-        auto m = movie({rect(1, 0, 0, 100, 100),
-                        sprite(11, {{place(1, 1)}, fromChild ? std::vector<Tag>{killer, more} : std::vector<Tag>{}, {}}),
-                        sprite(10, {{place(1, 11, 0, 0, "child")}, fromChild ? std::vector<Tag>{} : std::vector<Tag>{killer, more}, {}})},
-                       {{place(2, 1, 0, 500)}, {place(1, 10, 0, 0, "s")}, {}, {}});
+        auto m = movie(
+            {rect(1, 0, 0, 100, 100),
+             sprite(11, {{place(1, 1)}, fromChild ? std::vector<Tag>{killer, more} : std::vector<Tag>{}, {}}),
+             sprite(
+                 10,
+                 {{place(1, 11, 0, 0, "child")}, fromChild ? std::vector<Tag>{} : std::vector<Tag>{killer, more}, {}})},
+            {{place(2, 1, 0, 500)}, {place(1, 10, 0, 0, "s")}, {}, {}});
         Player p(m);
         p.tick();  // frame 2: the sprite is placed
         ASSERT_NE(spriteIn(p.root(), 1), nullptr);
@@ -445,7 +469,7 @@ std::shared_ptr<const MovieData> clickMovie() {
     return movie(defs, {{place(5, 20, 2000, 1000), stopAction()}, {}, {}, {stopAction()}});
 }
 
-const QPointF kInside(2500, 1300);   // inside the hit area
+const QPointF kInside(2500, 1300);     // inside the hit area
 const QPointF kDrawnOnly(2500, 1800);  // on the up shape, outside the hit area
 const QPointF kOutside(100, 100);
 
@@ -776,8 +800,10 @@ struct AdpcmStream : ::testing::Test {
     static void expectFrame(Player& p, int f) {
         ASSERT_EQ(p.mixer().queuedStreamFrames(), std::size_t(2 * kPerFrame)) << "frame " << f;
         std::vector<std::int16_t> got = pull(p, 2 * kPerFrame);
-        if (f == kGap) EXPECT_TRUE(silent(got)) << "frame " << f;
-        else EXPECT_LT(rmsError(got, expected(f)), 500) << "frame " << f;
+        if (f == kGap)
+            EXPECT_TRUE(silent(got)) << "frame " << f;
+        else
+            EXPECT_LT(rmsError(got, expected(f)), 500) << "frame " << f;
         EXPECT_EQ(p.mixer().queuedStreamFrames(), 0u);
     }
 };
@@ -1053,7 +1079,8 @@ std::pair<Bytes, Bytes> cutTables(const Bytes& jpeg) {
         }
         const std::size_t len = (std::size_t(jpeg[p + 2]) << 8) | jpeg[p + 3];
         Bytes& to = (marker == 0xDB || marker == 0xC4) ? tables : image;
-        to.insert(to.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(p), jpeg.begin() + static_cast<std::ptrdiff_t>(p + 2 + len));
+        to.insert(to.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(p),
+                  jpeg.begin() + static_cast<std::ptrdiff_t>(p + 2 + len));
         p += 2 + len;
     }
     tables.push_back(0xFF);
@@ -1127,7 +1154,7 @@ TEST(PlayerBitmaps, UndecodableBitmapsGiveANullImageAndOneWarning) {
     badZlib.width = badZlib.height = 8;
     badZlib.zlibData = {0x78, 0x9C, 0xFF, 0xFF, 0xFF};
     DefineBitsLossless tooShort = makeLossless(65, twoColours(16, 16), 1);
-    tooShort.height = 64;  // more rows than the data holds
+    tooShort.height = 64;     // more rows than the data holds
     DefineBitsJpeg noTables;  // DefineBits in a movie without JPEGTables, its tables cut away
     noTables.version = 1;
     noTables.id = 66;
@@ -1174,13 +1201,14 @@ TEST(PlayerBitmaps, TheCacheGivesUpTheLeastRecentlyUsedPastItsBudget) {
         ASSERT_EQ(std::size_t(img.sizeInBytes()), kBytes);
         key[id] = img.cacheKey();
     }
-    for (int id = 1; id <= 4; ++id) EXPECT_EQ(d.bitmap(static_cast<std::uint16_t>(id)).cacheKey(), key[id]) << id << " is kept";
-    EXPECT_EQ(d.bitmap(1).cacheKey(), key[1]);  // now the most recently used: 2, 3, 4, 1
-    key[5] = d.bitmap(5).cacheKey();            // pushes out 2: 3, 4, 1, 5
-    EXPECT_EQ(d.bitmap(1).cacheKey(), key[1]);  // 3, 4, 5, 1
-    EXPECT_EQ(d.bitmap(5).cacheKey(), key[5]);  // 3, 4, 1, 5
+    for (int id = 1; id <= 4; ++id)
+        EXPECT_EQ(d.bitmap(static_cast<std::uint16_t>(id)).cacheKey(), key[id]) << id << " is kept";
+    EXPECT_EQ(d.bitmap(1).cacheKey(), key[1]);                      // now the most recently used: 2, 3, 4, 1
+    key[5] = d.bitmap(5).cacheKey();                                // pushes out 2: 3, 4, 1, 5
+    EXPECT_EQ(d.bitmap(1).cacheKey(), key[1]);                      // 3, 4, 5, 1
+    EXPECT_EQ(d.bitmap(5).cacheKey(), key[5]);                      // 3, 4, 1, 5
     EXPECT_NE(d.bitmap(2).cacheKey(), key[2]) << "2 was given up";  // pushes out 3: 4, 1, 5, 2
-    EXPECT_EQ(d.bitmap(4).cacheKey(), key[4]);  // 1, 5, 2, 4
+    EXPECT_EQ(d.bitmap(4).cacheKey(), key[4]);                      // 1, 5, 2, 4
     EXPECT_NE(d.bitmap(3).cacheKey(), key[3]) << "3 was given up for 2";
     EXPECT_TRUE(d.mediaWarnings().empty());
 }

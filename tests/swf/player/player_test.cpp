@@ -16,7 +16,6 @@ using samples::moveObject;
 using samples::place;
 using samples::rectShape;
 
-
 // A movie of `frames` frames; frame k moves the square at depth 1 to x = 100 k.
 // `extra[k]` tags are added to frame k (1-based).
 std::shared_ptr<MovieData> steppingMovie(int frames, std::map<int, std::vector<Tag>> extra = {}) {
@@ -24,8 +23,10 @@ std::shared_ptr<MovieData> steppingMovie(int frames, std::map<int, std::vector<T
     m->header.frameCount = static_cast<std::uint16_t>(frames);
     m->tags.push_back(rectShape(1, 0, 0, 100, 100, FillStyle::solid({255, 0, 0, 255})));
     for (int f = 1; f <= frames; ++f) {
-        if (f == 1) m->tags.push_back(place(1, 1, 100, 0));
-        else m->tags.push_back(moveObject(1, 100 * f, 0));
+        if (f == 1)
+            m->tags.push_back(place(1, 1, 100, 0));
+        else
+            m->tags.push_back(moveObject(1, 100 * f, 0));
         for (auto& t : extra[f]) m->tags.push_back(t);
         m->tags.push_back(ShowFrame{});
     }
@@ -95,7 +96,8 @@ TEST(SwfTimeline, GotoLabelAndGotoFrameActions) {
 }
 
 TEST(SwfTimeline, NextAndPreviousFrameActionsStepAndStop) {
-    Player p(steppingMovie(4, {{2, {ActionBuilder().nextFrame().doAction()}}, {4, {ActionBuilder().previousFrame().doAction()}}}));
+    Player p(steppingMovie(
+        4, {{2, {ActionBuilder().nextFrame().doAction()}}, {4, {ActionBuilder().previousFrame().doAction()}}}));
     p.tick();  // frame 2 → its action moves on to 3 and stops
     EXPECT_EQ(p.currentFrame(), 3);
     EXPECT_FALSE(p.playing());

@@ -160,11 +160,13 @@ TEST(MediaGolden, MorphAtThreeRatios) {
     m.fills = {samples::morphFill({220, 30, 30, 255}, {30, 60, 220, 255})};
     m.lines = {samples::morphLine(20, 80, {0, 0, 0, 255}, {0, 120, 0, 255})};
     // A small square at the top left turns into a diamond with one curved side.
-    m.startEdges = {select(200, 200, 1, 1), StraightEdge{400, 0}, StraightEdge{0, 400}, StraightEdge{-400, 0}, StraightEdge{0, -400}};
+    m.startEdges = {select(200, 200, 1, 1), StraightEdge{400, 0}, StraightEdge{0, 400}, StraightEdge{-400, 0},
+                    StraightEdge{0, -400}};
     StyleChange endMove;
     endMove.moveX = 800;
     endMove.moveY = 200;
-    m.endEdges = {endMove, StraightEdge{600, 600}, CurvedEdge{-100, 500, -500, 100}, StraightEdge{-600, -600}, StraightEdge{600, -600}};
+    m.endEdges = {endMove, StraightEdge{600, 600}, CurvedEdge{-100, 500, -500, 100}, StraightEdge{-600, -600},
+                  StraightEdge{600, -600}};
     // One frame per ratio: the tween is moved on through PlaceObject's ratio.
     MovieData movie = stage({m, placeTag(1, 1, {}, 0)});
     PlaceObject half;

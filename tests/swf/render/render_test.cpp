@@ -38,8 +38,8 @@ TEST(SwfGolden, EveryTestMovieMatchesItsGoldenRender) {
         for (int frame : m.goldenFrames) {
             SCOPED_TRACE(m.name + " frame " + std::to_string(frame));
             QString base = QString::fromStdString(m.name) + "-f" + QString::number(frame);
-            tk::test::expectMatchesGolden(swf::renderFrame(m.movie, frame, kGoldenSize), "tests/swf/render/golden", base,
-                                          "swf-golden");
+            tk::test::expectMatchesGolden(swf::renderFrame(m.movie, frame, kGoldenSize), "tests/swf/render/golden",
+                                          base, "swf-golden");
         }
     }
 }
@@ -258,7 +258,7 @@ TEST(SwfMasks, ASpriteMaskClipsToItsChildren) {
     QImage img = normalised(renderFrame(*m, 1, QSize(100, 100)));
     EXPECT_EQ(img.pixel(10, 50), qRgb(255, 0, 0));  // under the first bar
     EXPECT_EQ(img.pixel(60, 50), qRgb(255, 0, 0));  // under the second bar
-    EXPECT_EQ(qAlpha(img.pixel(30, 80)), 0);         // between the bars: clipped away
+    EXPECT_EQ(qAlpha(img.pixel(30, 80)), 0);        // between the bars: clipped away
     EXPECT_EQ(img.pixel(35, 35), qRgb(0, 0, 255));  // depth 3 is not masked
 }
 
