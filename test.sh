@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
-#  1. the normal build and its whole CTest suite (unit, offscreen picture and e2e tests);
-#  2. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
-#  3. the SWF reader fuzz target for a short run (TK_FUZZ_SECONDS, 60 by default).
+#  1. the code style of every C++ file (.clang-format);
+#  2. the normal build and its whole CTest suite (unit, offscreen picture, e2e and
+#     conformance tests);
+#  3. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
+#  4. the SWF reader fuzz target for a short run (TK_FUZZ_SECONDS, 60 by default).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 jobs=$(nproc)
+
+echo "== format"
+scripts/check-format.sh
 
 echo "== build"
 cmake -S . -B build -G Ninja -DTK_BUILD_TESTS=ON -DTK_BUILD_BENCH=ON >/dev/null
