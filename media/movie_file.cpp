@@ -39,8 +39,11 @@ QString readFailure(swf::ErrorCode code) {
     case swf::ErrorCode::Truncated: return QStringLiteral("en-tête tronqué");
     case swf::ErrorCode::UnsupportedCompression: return QStringLiteral("compression non gérée");
     case swf::ErrorCode::DecompressedTooLarge: return QStringLiteral("trop volumineux une fois décompressé");
-    case swf::ErrorCode::LimitExceeded: return QStringLiteral("trop complexe");
-    case swf::ErrorCode::Malformed: return QStringLiteral("contenu incorrect");
+    case swf::ErrorCode::LimitExceeded:
+    case swf::ErrorCode::TooLarge: return QStringLiteral("trop complexe");
+    case swf::ErrorCode::Unsupported: return QStringLiteral("format non géré");
+    case swf::ErrorCode::Malformed:
+    case swf::ErrorCode::DecodeFailed: return QStringLiteral("contenu incorrect");
     }
     return QStringLiteral("contenu incorrect");
 }
