@@ -30,8 +30,8 @@ Value traceFn(Machine& m, Value, std::span<const Value> args) {
 Value parseIntFn(Machine& m, Value, std::span<const Value> args) {
     if (args.empty()) return Value::number(NAN);
     std::string s = m.toString(args[0]);
-    double radixArg = args.size() > 1 ? m.toNumber(args[1]) : 0;
-    int radix = std::isfinite(radixArg) ? static_cast<int>(radixArg) : 0;
+    // toInt32 wraps huge radices instead of overflowing the conversion.
+    int radix = args.size() > 1 ? m.toInt32(args[1]) : 0;
     if (args.size() > 1 && !args[1].isUndefined() && (radix < 2 || radix > 36)) return Value::number(NAN);
     std::size_t i = 0;
     while (i < s.size() && space(s[i])) ++i;
@@ -165,7 +165,7 @@ Value setTimeoutFn(Machine& m, Value, std::span<const Value> args) { return time
 
 Value clearTimerFn(Machine& m, Value, std::span<const Value> args) {
     double id = m.toNumber(arg(args, 0));
-    if (std::isfinite(id)) m.clearTimer(static_cast<int>(id));
+    if (std::isfinite(id) && std::abs(id) < 1e9) m.clearTimer(static_cast<int>(id));
     return Value();
 }
 
