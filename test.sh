@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
-#  1. the code style of every C++ file (.clang-format);
+#  1. the code style of every C++ file (.clang-format) and the source layout
+#     (file sizes, what the engine's parts may include; scripts/check-layout.py);
 #  2. the normal build and its whole CTest suite (unit, offscreen picture, e2e and
 #     conformance tests);
 #  3. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
@@ -13,6 +14,7 @@ jobs=$(nproc)
 
 echo "== format"
 scripts/check-format.sh
+scripts/check-layout.py
 
 echo "== build"
 cmake -S . -B build -G Ninja -DTK_BUILD_TESTS=ON -DTK_BUILD_BENCH=ON >/dev/null

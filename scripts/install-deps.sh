@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   # toolchain
   cmake ninja-build g++ pkg-config file dpkg-dev clang-format
+  # the layout check (scripts/check-layout.py)
+  python3-minimal
   # Qt 6 (Core, Gui, Widgets) and the GL headers its CMake files expect
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # compressed movies; full-colour JPEG output of the picture generator
