@@ -124,8 +124,8 @@ int sheet(const std::string& movie, double every, const std::string& out, int wi
         // Draws the frame into cell k of the sheet and leaves the painter
         // clipped to it.
         auto drawCell = [&](std::size_t k) {
-            const QRectF cell(4 + double(k % std::size_t(cols)) * (cw + 4), 4 + double(k / std::size_t(cols)) * (ch + 4),
-                              cw, ch);
+            const QRectF cell(4 + double(k % std::size_t(cols)) * (cw + 4),
+                              4 + double(k / std::size_t(cols)) * (ch + 4), cw, ch);
             screenBackground(p, cell);
             p.save();
             p.setClipRect(cell);
