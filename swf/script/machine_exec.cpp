@@ -243,23 +243,16 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
             }
             break;
         }
+        case action::If:
+            if (!toBoolean(pop(f))) break;
+            [[fallthrough]];
         case action::Jump:
             if (r.target < 0) {
                 f.pc = end;
                 return;
             }
-            if (static_cast<std::uint32_t>(r.target) <= pc) safePoint();
+            if (static_cast<std::uint32_t>(r.target) <= pc) safePoint();  // a loop: time to collect
             next = static_cast<std::uint32_t>(r.target);
-            break;
-        case action::If:
-            if (toBoolean(pop(f))) {
-                if (r.target < 0) {
-                    f.pc = end;
-                    return;
-                }
-                if (static_cast<std::uint32_t>(r.target) <= pc) safePoint();
-                next = static_cast<std::uint32_t>(r.target);
-            }
             break;
         case action::Return:
             f.result = pop(f);

@@ -20,6 +20,24 @@ struct Case {
     std::vector<std::string> out;
 };
 
+// One action on pushed operands, and what it leaves traced.
+struct OpCase {
+    const char* name;
+    int version;
+    std::initializer_list<Asm::PushValue> operands;
+    std::uint8_t code;
+    const char* out;
+};
+
+void runTable(const std::vector<Case>& cases);
+
+void runOps(std::initializer_list<OpCase> cases) {
+    std::vector<Case> table;
+    for (const OpCase& c : cases)
+        table.push_back({c.name, c.version, [&c](Asm& a) { a.push(c.operands).record(c.code).trace(); }, {c.out}});
+    runTable(table);
+}
+
 void runTable(const std::vector<Case>& cases) {
     for (const Case& c : cases) {
         TestHost host;
@@ -87,75 +105,28 @@ TEST(Conversions, DependOnTheFileVersion) {
 }
 
 TEST(Actions, ArithmeticAndBitwise) {
+    runOps({
+        {"add2 numbers", 6, {1, 2.5}, op::Add2, "3.5"},
+        {"add2 concatenates", 6, {"a", 1}, op::Add2, "a1"},
+        {"add2 undefined v6", 6, {"x", Undef{}}, op::Add2, "x"},
+        {"add2 undefined v7", 7, {"x", Undef{}}, op::Add2, "xundefined"},
+        {"add2 null v6 is 0", 6, {Null{}, 1}, op::Add2, "1"},
+        {"add2 null v7 is NaN", 7, {Null{}, 1}, op::Add2, "NaN"},
+        {"legacy add", 4, {"3", "4"}, op::Add, "7"},
+        {"divide by zero", 6, {1, 0}, op::Divide, "Infinity"},
+        {"divide v4 error", 4, {1, 0}, op::Divide, "#ERROR#"},
+        {"modulo", 6, {-7, 3}, op::Modulo, "-1"},
+        {"bitand of large numbers wraps", 6, {4294967297.0, 3}, op::BitAnd, "1"},
+        {"increment string", 6, {"41"}, op::Increment, "42"},
+        {"to integer", 6, {-2.7}, op::ToInteger, "-2"},
+    });
     runTable({
-        {"add2 numbers",
-         6,
-         [](Asm& a) {
-             a.push({1, 2.5}).record(op::Add2).trace();
-         },
-         {"3.5"}},
-        {"add2 concatenates",
-         6,
-         [](Asm& a) {
-             a.push({"a", 1}).record(op::Add2).trace();
-         },
-         {"a1"}},
-        {"add2 undefined v6",
-         6,
-         [](Asm& a) {
-             a.push({"x", Undef{}}).record(op::Add2).trace();
-         },
-         {"x"}},
-        {"add2 undefined v7",
-         7,
-         [](Asm& a) {
-             a.push({"x", Undef{}}).record(op::Add2).trace();
-         },
-         {"xundefined"}},
-        {"add2 null v6 is 0",
-         6,
-         [](Asm& a) {
-             a.push({Null{}, 1}).record(op::Add2).trace();
-         },
-         {"1"}},
-        {"add2 null v7 is NaN",
-         7,
-         [](Asm& a) {
-             a.push({Null{}, 1}).record(op::Add2).trace();
-         },
-         {"NaN"}},
-        {"legacy add",
-         4,
-         [](Asm& a) {
-             a.push({"3", "4"}).record(op::Add).trace();
-         },
-         {"7"}},
-        {"divide by zero",
-         6,
-         [](Asm& a) {
-             a.push({1, 0}).record(op::Divide).trace();
-         },
-         {"Infinity"}},
-        {"divide v4 error",
-         4,
-         [](Asm& a) {
-             a.push({1, 0}).record(op::Divide).trace();
-         },
-         {"#ERROR#"}},
-        {"modulo",
-         6,
-         [](Asm& a) {
-             a.push({-7, 3}).record(op::Modulo).trace();
-         },
-         {"-1"}},
         {"subtract multiply",
          6,
          [](Asm& a) {
              a.push({10, 4}).record(op::Subtract).push({3}).record(op::Multiply).trace();
          },
          {"18"}},
-        {"increment string", 6, [](Asm& a) { a.push({"41"}).record(op::Increment).trace(); }, {"42"}},
-        {"to integer", 6, [](Asm& a) { a.push({-2.7}).record(op::ToInteger).trace(); }, {"-2"}},
         {"bit and or xor",
          6,
          [](Asm& a) {
@@ -173,41 +144,23 @@ TEST(Actions, ArithmeticAndBitwise) {
              a.push({1, 33}).record(op::BitLShift).trace();
          },
          {"-2147483648", "-4", "-1", "2"}},  // a shift by zero stays signed
-        {"bitand of large numbers wraps",
-         6,
-         [](Asm& a) {
-             a.push({4294967297.0, 3}).record(op::BitAnd).trace();
-         },
-         {"1"}},
     });
 }
 
 TEST(Actions, Comparisons) {
+    runOps({
+        {"equals2 number string", 6, {1, "1"}, op::Equals2, "true"},
+        {"equals2 null undefined", 6, {Null{}, Undef{}}, op::Equals2, "true"},
+        {"equals2 null zero", 6, {Null{}, 0}, op::Equals2, "false"},
+        {"equals2 bool", 6, {true, 1}, op::Equals2, "true"},
+        {"less2 NaN is undefined", 7, {"x", 1}, op::Less2, "undefined"},
+        {"greater", 6, {3, 2}, op::Greater, "true"},
+        {"legacy equals v4 pushes numbers", 4, {2, 2}, op::Equals, "1"},
+        {"legacy less v5 pushes booleans", 5, {1, 2}, op::Less, "true"},
+        {"string as boolean before 7", 6, {"abc"}, op::Not, "true"},
+        {"string as boolean from 7", 7, {"abc"}, op::Not, "false"},
+    });
     runTable({
-        {"equals2 number string",
-         6,
-         [](Asm& a) {
-             a.push({1, "1"}).record(op::Equals2).trace();
-         },
-         {"true"}},
-        {"equals2 null undefined",
-         6,
-         [](Asm& a) {
-             a.push({Null{}, Undef{}}).record(op::Equals2).trace();
-         },
-         {"true"}},
-        {"equals2 null zero",
-         6,
-         [](Asm& a) {
-             a.push({Null{}, 0}).record(op::Equals2).trace();
-         },
-         {"false"}},
-        {"equals2 bool",
-         6,
-         [](Asm& a) {
-             a.push({true, 1}).record(op::Equals2).trace();
-         },
-         {"true"}},
         {"equals2 NaN",
          6,
          [](Asm& a) {
@@ -229,30 +182,6 @@ TEST(Actions, Comparisons) {
              a.push({10, "9"}).record(op::Less2).trace();
          },
          {"true", "true", "false"}},
-        {"less2 NaN is undefined",
-         7,
-         [](Asm& a) {
-             a.push({"x", 1}).record(op::Less2).trace();
-         },
-         {"undefined"}},
-        {"greater",
-         6,
-         [](Asm& a) {
-             a.push({3, 2}).record(op::Greater).trace();
-         },
-         {"true"}},
-        {"legacy equals v4 pushes numbers",
-         4,
-         [](Asm& a) {
-             a.push({2, 2}).record(op::Equals).trace();
-         },
-         {"1"}},
-        {"legacy less v5 pushes booleans",
-         5,
-         [](Asm& a) {
-             a.push({1, 2}).record(op::Less).trace();
-         },
-         {"true"}},
         {"logic",
          6,
          [](Asm& a) {
@@ -261,8 +190,6 @@ TEST(Actions, Comparisons) {
              a.push({""}).record(op::Not).trace();
          },
          {"false", "true", "true"}},
-        {"string as boolean before 7", 6, [](Asm& a) { a.push({"abc"}).record(op::Not).trace(); }, {"true"}},
-        {"string as boolean from 7", 7, [](Asm& a) { a.push({"abc"}).record(op::Not).trace(); }, {"false"}},
         {"string compare actions",
          6,
          [](Asm& a) {
@@ -275,34 +202,16 @@ TEST(Actions, Comparisons) {
 }
 
 TEST(Actions, Strings) {
+    runOps({
+        {"string add", 6, {"ab", 3}, op::StringAdd, "ab3"},
+        {"extract", 6, {"abcdef", 2, 3}, op::StringExtract, "bcd"},
+        {"extract past end", 6, {"abc", 3, 10}, op::StringExtract, "c"},
+        {"mb extract", 6, {"\xC3\xA9t\xC3\xA9", 2, 2}, op::MBStringExtract, "t\xC3\xA9"},
+        {"length", 6, {"h\xC3\xA9llo"}, op::StringLength, "5"},
+        {"length bytes v5", 5, {"h\xC3\xA9llo"}, op::StringLength, "6"},
+        {"mb length", 5, {"h\xC3\xA9llo"}, op::MBStringLength, "5"},
+    });
     runTable({
-        {"string add",
-         6,
-         [](Asm& a) {
-             a.push({"ab", 3}).record(op::StringAdd).trace();
-         },
-         {"ab3"}},
-        {"length", 6, [](Asm& a) { a.push({"h\xC3\xA9llo"}).record(op::StringLength).trace(); }, {"5"}},
-        {"length bytes v5", 5, [](Asm& a) { a.push({"h\xC3\xA9llo"}).record(op::StringLength).trace(); }, {"6"}},
-        {"mb length", 5, [](Asm& a) { a.push({"h\xC3\xA9llo"}).record(op::MBStringLength).trace(); }, {"5"}},
-        {"extract",
-         6,
-         [](Asm& a) {
-             a.push({"abcdef", 2, 3}).record(op::StringExtract).trace();
-         },
-         {"bcd"}},
-        {"extract past end",
-         6,
-         [](Asm& a) {
-             a.push({"abc", 3, 10}).record(op::StringExtract).trace();
-         },
-         {"c"}},
-        {"mb extract",
-         6,
-         [](Asm& a) {
-             a.push({"\xC3\xA9t\xC3\xA9", 2, 2}).record(op::MBStringExtract).trace();
-         },
-         {"t\xC3\xA9"}},
         {"char codes",
          6,
          [](Asm& a) {
@@ -912,26 +821,13 @@ TEST(Actions, GlobalFunctions) {
 
 // Behaviours of the reference player that differ from what one would guess.
 TEST(Actions, ReferencePlayerQuirks) {
+    runOps({
+        {"octal strings from version 6", 6, {"010", 1}, op::Add2, "0101"},
+        {"version 4 reads a number's start", 4, {"300", "150a"}, op::Add, "450"},
+        {"version 4 reads words as 0", 4, {"ab", "cd"}, op::Add, "0"},
+        {"octal strings as numbers", 6, {"010"}, op::ToNumber, "8"},
+    });
     runTable({
-        {"octal strings from version 6",
-         6,
-         [](Asm& a) {
-             a.push({"010", 1}).record(op::Add2).trace();
-         },
-         {"0101"}},
-        {"octal strings as numbers", 6, [](Asm& a) { a.push({"010"}).record(op::ToNumber).trace(); }, {"8"}},
-        {"version 4 reads a number's start",
-         4,
-         [](Asm& a) {
-             a.push({"300", "150a"}).record(op::Add).trace();
-         },
-         {"450"}},
-        {"version 4 reads words as 0",
-         4,
-         [](Asm& a) {
-             a.push({"ab", "cd"}).record(op::Add).trace();
-         },
-         {"0"}},
         {"NaN strictly equals NaN",
          6,
          [](Asm& a) {
