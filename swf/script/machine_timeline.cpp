@@ -24,6 +24,12 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
                                     std::uint32_t next) {
     const Program& P = *f.prog;
     const int ver = version_;
+    // GetProperty and SetProperty name a display property by its number.
+    auto propertyName = [&](Value index) -> const char* {
+        double i = std::trunc(toNumber(index));
+        if (!std::isfinite(i) || i < 0 || i >= static_cast<int>(DisplayProperty::Count)) return nullptr;
+        return displayPropertyName(static_cast<DisplayProperty>(static_cast<int>(i)));
+    };
     // "path:frame" names the clip before the colon; `s` keeps the frame.
     auto clipOfFrame = [&](std::string& s, ClipHandle clip) -> ClipHandle {
         std::size_t colon = s.rfind(':');
@@ -124,11 +130,8 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
         Value index = pop(f);
         Value target = pop(f);
         Object* o = clipFor(f, target);
-        double i = std::trunc(toNumber(index));
-        Value out;
-        if (o && std::isfinite(i) && i >= 0 && i < static_cast<int>(DisplayProperty::Count))
-            out = get(o, displayPropertyName(static_cast<DisplayProperty>(static_cast<int>(i))));
-        push(out);
+        const char* name = propertyName(index);
+        push(o && name ? get(o, name) : Value());
         break;
     }
     case action::SetProperty: {
@@ -136,9 +139,7 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
         Value index = pop(f);
         Value target = pop(f);
         Object* o = clipFor(f, target);
-        double i = std::trunc(toNumber(index));
-        if (o && std::isfinite(i) && i >= 0 && i < static_cast<int>(DisplayProperty::Count))
-            set(o, displayPropertyName(static_cast<DisplayProperty>(static_cast<int>(i))), value);
+        if (const char* name = propertyName(index); o && name) set(o, name, value);
         break;
     }
     case action::CloneSprite: {

@@ -519,15 +519,8 @@ TEST(Actions, Functions) {
              body.getVariable("this").getMember("k").getVariable("a").record(op::Add2).record(op::Return);
              a.defineFunction("f", {"a"}, body);
              a.push({"o", "k", "K", 1}).record(op::InitObject).record(op::SetVariable);
-             a.push({"x"}).getVariable("o").push({2}).getVariable("f").push({"call"}).record(op::CallMethod).trace();
-             a.push({"y", 1})
-                 .record(op::InitArray)
-                 .getVariable("o")
-                 .push({2})
-                 .getVariable("f")
-                 .push({"apply"})
-                 .record(op::CallMethod)
-                 .trace();
+             a.push({"x"}).getVariable("o").push({2}).callMethod("f", "call").trace();
+             a.push({"y", 1}).record(op::InitArray).getVariable("o").push({2}).callMethod("f", "apply").trace();
          },
          {"Kx", "Ky"}},
         {"method call with empty name calls the object",
@@ -536,7 +529,7 @@ TEST(Actions, Functions) {
              Asm body;
              body.push({"called"}).record(op::Return);
              a.push({"f"}).defineFunction("", {}, body).record(op::SetVariable);
-             a.push({0}).getVariable("f").push({""}).record(op::CallMethod).trace();
+             a.push({0}).callMethod("f", "").trace();
          },
          {"called"}},
     });
@@ -611,7 +604,7 @@ TEST(Actions, ObjectsAndClasses) {
                  .defineFunction("", {}, method)
                  .record(op::SetMember);
              a.push({"p", 0, "Point"}).record(op::NewObject).record(op::SetVariable);
-             a.push({0}).getVariable("p").push({"who"}).record(op::CallMethod).trace();
+             a.push({0}).callMethod("p", "who").trace();
              a.getVariable("p").getVariable("Point").record(op::InstanceOf).trace();
              a.getVariable("p")
                  .getMember("__proto__")
@@ -638,20 +631,14 @@ TEST(Actions, ObjectsAndClasses) {
              derived.getVariable("this").push({"tag2", "derived"}).record(op::SetMember);
              a.defineFunction("Derived", {}, derived);
              a.getVariable("Derived").getVariable("Base").record(op::Extends);
-             derivedHello.push({0})
-                 .getVariable("super")
-                 .push({"hello"})
-                 .record(op::CallMethod)
-                 .push({"+D"})
-                 .record(op::Add2)
-                 .record(op::Return);
+             derivedHello.push({0}).callMethod("super", "hello").push({"+D"}).record(op::Add2).record(op::Return);
              a.getVariable("Derived")
                  .getMember("prototype")
                  .push({"hello"})
                  .defineFunction("", {}, derivedHello)
                  .record(op::SetMember);
              a.push({"d", 0, "Derived"}).record(op::NewObject).record(op::SetVariable);
-             a.push({0}).getVariable("d").push({"hello"}).record(op::CallMethod).trace();
+             a.push({0}).callMethod("d", "hello").trace();
              a.getVariable("d").getVariable("Base").record(op::InstanceOf).trace();
              a.getVariable("d").getMember("tag2").trace();
          },
@@ -676,13 +663,7 @@ TEST(Actions, ObjectsAndClasses) {
              setter.push({"set "}).getVariable("v").record(op::Add2).trace();
              a.push({"o", 0}).record(op::InitObject).record(op::SetVariable);
              a.defineFunction("g", {}, getter).defineFunction("s", {"v"}, setter);
-             a.getVariable("s")
-                 .getVariable("g")
-                 .push({"p", 3})
-                 .getVariable("o")
-                 .push({"addProperty"})
-                 .record(op::CallMethod)
-                 .trace();
+             a.getVariable("s").getVariable("g").push({"p", 3}).callMethod("o", "addProperty").trace();
              a.getVariable("o").getMember("p").trace();
              a.getVariable("o").push({"p", 5}).record(op::SetMember);
          },
@@ -695,13 +676,7 @@ TEST(Actions, ObjectsAndClasses) {
              setter.push({"setter"}).trace().getVariable("o").push({"prop", "f"}).record(op::SetMember);
              a.push({"o", 0}).record(op::InitObject).record(op::SetVariable);
              a.defineFunction("g", {}, getter).defineFunction("s", {}, setter);
-             a.getVariable("s")
-                 .getVariable("g")
-                 .push({"prop", 3})
-                 .getVariable("o")
-                 .push({"addProperty"})
-                 .record(op::CallMethod)
-                 .record(op::Pop);
+             a.getVariable("s").getVariable("g").push({"prop", 3}).callMethod("o", "addProperty").record(op::Pop);
              a.getVariable("o").push({"prop", "b"}).record(op::SetMember);
              a.getVariable("o").getMember("prop").trace();
          },
@@ -723,10 +698,10 @@ TEST(Actions, ObjectsAndClasses) {
              cb.getVariable("nv").push({10}).record(op::Multiply).record(op::Return);
              a.push({"o", "p", 1, 1}).record(op::InitObject).record(op::SetVariable);
              a.defineFunction("cb", {"name", "old", "nv"}, cb);
-             a.getVariable("cb").push({"p", 2}).getVariable("o").push({"watch"}).record(op::CallMethod).record(op::Pop);
+             a.getVariable("cb").push({"p", 2}).callMethod("o", "watch").record(op::Pop);
              a.getVariable("o").push({"p", 2}).record(op::SetMember);
              a.getVariable("o").getMember("p").trace();
-             a.push({"p", 1}).getVariable("o").push({"unwatch"}).record(op::CallMethod).record(op::Pop);
+             a.push({"p", 1}).callMethod("o", "unwatch").record(op::Pop);
              a.getVariable("o").push({"p", 3}).record(op::SetMember);
              a.getVariable("o").getMember("p").trace();
          },
@@ -754,8 +729,8 @@ TEST(Actions, ObjectsAndClasses) {
          6,
          [](Asm& a) {
              a.push({"o", "own", 1, 1}).record(op::InitObject).record(op::SetVariable);
-             a.push({"own", 1}).getVariable("o").push({"hasOwnProperty"}).record(op::CallMethod).trace();
-             a.push({"toString", 1}).getVariable("o").push({"hasOwnProperty"}).record(op::CallMethod).trace();
+             a.push({"own", 1}).callMethod("o", "hasOwnProperty").trace();
+             a.push({"toString", 1}).callMethod("o", "hasOwnProperty").trace();
              a.getVariable("o")
                  .push({1})
                  .getVariable("Object")
@@ -859,14 +834,8 @@ TEST(Actions, ReferencePlayerQuirks) {
              g.push({1}).record(op::Return);
              a.push({"o", 0}).record(op::InitObject).record(op::SetVariable);
              a.push({"g"}).defineFunction("", {}, g).record(op::SetVariable);
-             a.getVariable("g").push({"p", 2}).getVariable("o").push({"addProperty"}).record(op::CallMethod).trace();
-             a.push({Null{}})
-                 .getVariable("g")
-                 .push({"p", 3})
-                 .getVariable("o")
-                 .push({"addProperty"})
-                 .record(op::CallMethod)
-                 .trace();
+             a.getVariable("g").push({"p", 2}).callMethod("o", "addProperty").trace();
+             a.push({Null{}}).getVariable("g").push({"p", 3}).callMethod("o", "addProperty").trace();
          },
          {"false", "true"}},
         {"nameless properties are never made",
@@ -874,8 +843,8 @@ TEST(Actions, ReferencePlayerQuirks) {
          [](Asm& a) {
              a.push({"o", 0}).record(op::InitObject).record(op::SetVariable);
              a.getVariable("o").push({"", 1}).record(op::SetMember);
-             a.push({"", 1}).getVariable("o").push({"hasOwnProperty"}).record(op::CallMethod).trace();
-             a.push({"__proto__", 1}).getVariable("o").push({"hasOwnProperty"}).record(op::CallMethod).trace();
+             a.push({"", 1}).callMethod("o", "hasOwnProperty").trace();
+             a.push({"__proto__", 1}).callMethod("o", "hasOwnProperty").trace();
          },
          {"false", "true"}},
         {"InitArray with more elements than the stack makes undefined",
@@ -990,12 +959,12 @@ TEST(Stage, MovieClipTimelineMethods) {
     host.clips[mc].labels["end"] = 7;
     Machine m(host, 6);
     Asm a;
-    a.push({3, 1}).getVariable("mc").push({"gotoAndStop"}).record(op::CallMethod).record(op::Pop);
+    a.push({3, 1}).callMethod("mc", "gotoAndStop").record(op::Pop);
     a.getVariable("mc").getMember("_currentframe").trace();
-    a.push({"end", 1}).getVariable("mc").push({"gotoAndPlay"}).record(op::CallMethod).record(op::Pop);
+    a.push({"end", 1}).callMethod("mc", "gotoAndPlay").record(op::Pop);
     a.getVariable("mc").getMember("_currentframe").trace();
-    a.push({0}).getVariable("mc").push({"stop"}).record(op::CallMethod).record(op::Pop);
-    a.push({0}).getVariable("mc").push({"prevFrame"}).record(op::CallMethod).record(op::Pop);
+    a.push({0}).callMethod("mc", "stop").record(op::Pop);
+    a.push({0}).callMethod("mc", "prevFrame").record(op::Pop);
     a.getVariable("mc").getMember("_currentframe").trace();
     auto bytes = a.bytes();
     m.runActions(bytes, 1);
