@@ -130,7 +130,7 @@ void StringBuilding(benchmark::State& state) {
 void ArrayPushes(benchmark::State& state) {
     Asm q;
     q.push({"a", 0}).record(op::InitArray).record(op::SetVariable).setVariable("i", 0).label("top");
-    q.getVariable("i").push({1}).getVariable("a").push({"push"}).record(op::CallMethod).record(op::Pop);
+    q.getVariable("i").push({1}).callMethod("a", "push").record(op::Pop);
     q.push({"i"}).getVariable("i").record(op::Increment).record(op::SetVariable);
     q.getVariable("i").push({100000}).record(op::Less2).jumpIf("top");
     runProgram(state, q);

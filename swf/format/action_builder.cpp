@@ -143,6 +143,10 @@ ActionBuilder& ActionBuilder::getMember(std::string_view name) {
     return push({std::string(name)}).record(action::GetMember);
 }
 
+ActionBuilder& ActionBuilder::callMethod(std::string_view object, std::string_view method) {
+    return getVariable(object).push({std::string(method)}).record(action::CallMethod);
+}
+
 ActionBuilder& ActionBuilder::trace() { return record(action::Trace); }
 
 ActionBuilder& ActionBuilder::traceValue(const PushValue& value) {

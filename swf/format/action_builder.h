@@ -56,6 +56,8 @@ public:
     ActionBuilder& getVariable(std::string_view name);
     ActionBuilder& setVariable(std::string_view name, const PushValue& value);
     ActionBuilder& getMember(std::string_view name);
+    // CallMethod on the variable `object`; the arguments and their count are pushed before.
+    ActionBuilder& callMethod(std::string_view object, std::string_view method);
     ActionBuilder& trace();
     ActionBuilder& traceValue(const PushValue& value);
     ActionBuilder& traceVariable(std::string_view name);

@@ -62,6 +62,8 @@ struct RunResult {
 
 enum class Hint { None, Number, String };
 
+class SuperObject;
+
 class Machine {
 public:
     Machine(Host& host, int version, Limits limits = {});
@@ -193,6 +195,7 @@ private:
     Value* reg(Frame& f, std::uint32_t i);
     // Pops a count, then that many values (no more than the frame's stack holds).
     void popArgs(Frame& f, std::vector<Value>& args);
+    Value callSuperConstructor(SuperObject* s, std::span<const Value> args);
     Value invoke(FunctionObject* fn, Value thisValue, std::span<const Value> args, Object* holder);
     void markRoots(Tracer& t);
     void safePoint();

@@ -18,6 +18,13 @@ void Machine::popArgs(Frame& f, std::vector<Value>& args) {
     for (std::size_t i = 0; i < n && i < available; ++i) args.push_back(pop(f));
 }
 
+// `super(...)`: the holder's __constructor__ on the same `this`.
+Value Machine::callSuperConstructor(SuperObject* s, std::span<const Value> args) {
+    Value ctor = s->holder ? get(s->holder, "__constructor__") : Value();
+    if (!ctor.isObject() || !ctor.o->isFunction()) return Value();
+    return invoke(static_cast<FunctionObject*>(ctor.o), s->thisValue, args, s->holder ? s->holder->proto() : nullptr);
+}
+
 std::uint32_t Machine::execCalls(Frame& f, const Record& r, std::uint32_t pc, std::uint32_t end, std::uint32_t next) {
     const Program& P = *f.prog;
     const bool cs = caseSensitive();
@@ -32,13 +39,7 @@ std::uint32_t Machine::execCalls(Frame& f, const Record& r, std::uint32_t pc, st
         Value thisValue;
         Object* holder = nullptr;
         if (fn.isObject() && fn.o->kind() == Object::Kind::Super) {
-            auto* s = static_cast<SuperObject*>(fn.o);
-            Value ctor = s->holder ? get(s->holder, "__constructor__") : Value();
-            if (ctor.isObject() && ctor.o->isFunction())
-                push(invoke(static_cast<FunctionObject*>(ctor.o), s->thisValue, args,
-                            s->holder ? s->holder->proto() : nullptr));
-            else
-                push(Value());
+            push(callSuperConstructor(static_cast<SuperObject*>(fn.o), args));
             break;
         }
         if (!fn.isObject() || !fn.o->isFunction()) {
@@ -56,13 +57,7 @@ std::uint32_t Machine::execCalls(Frame& f, const Record& r, std::uint32_t pc, st
         if (n.empty()) {
             // The object itself is the function; `super()` runs the parent constructor.
             if (obj.isObject() && obj.o->kind() == Object::Kind::Super) {
-                auto* s = static_cast<SuperObject*>(obj.o);
-                Value ctor = s->holder ? get(s->holder, "__constructor__") : Value();
-                if (ctor.isObject() && ctor.o->isFunction())
-                    push(invoke(static_cast<FunctionObject*>(ctor.o), s->thisValue, args,
-                                s->holder ? s->holder->proto() : nullptr));
-                else
-                    push(Value());
+                push(callSuperConstructor(static_cast<SuperObject*>(obj.o), args));
             } else if (obj.isObject() && obj.o->isFunction()) {
                 push(invoke(static_cast<FunctionObject*>(obj.o), Value(), args, nullptr));
             } else {

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "swf/script/machine_internal.h"
+#include "swf/script/utf8.h"
 
 namespace swf::script {
 
@@ -177,9 +178,9 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
         }
 
         case action::Equals: {
-            Value vb = pop(f);
+            // The right operand is converted first.
+            double b = toNumber(pop(f));
             double a = toNumber(pop(f));
-            double b = toNumber(vb);
             pushBool(a == b);
             break;
         }
@@ -233,7 +234,7 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
                 break;
             }
             if (a.isString() && b.isString()) {
-                push(Value::boolean(a.str() < b.str()));
+                push(Value::boolean(compareText(a.str(), b.str()) < 0));
             } else {
                 double x = primitiveToNumber(a, ver), y = primitiveToNumber(b, ver);
                 if (std::isnan(x) || std::isnan(y))
@@ -243,23 +244,16 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
             }
             break;
         }
+        case action::If:
+            if (!toBoolean(pop(f))) break;
+            [[fallthrough]];
         case action::Jump:
             if (r.target < 0) {
                 f.pc = end;
                 return;
             }
-            if (static_cast<std::uint32_t>(r.target) <= pc) safePoint();
+            if (static_cast<std::uint32_t>(r.target) <= pc) safePoint();  // a loop: time to collect
             next = static_cast<std::uint32_t>(r.target);
-            break;
-        case action::If:
-            if (toBoolean(pop(f))) {
-                if (r.target < 0) {
-                    f.pc = end;
-                    return;
-                }
-                if (static_cast<std::uint32_t>(r.target) <= pc) safePoint();
-                next = static_cast<std::uint32_t>(r.target);
-            }
             break;
         case action::Return:
             f.result = pop(f);
@@ -285,7 +279,9 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
         case action::GetMember: {
             Value name = pop(f);
             Value obj = pop(f);
-            if (obj.isObject() && obj.o->kind() == Object::Kind::Array && name.isNumber()) {
+            // The element itself, unless a property of the same name (addProperty) hides it.
+            if (obj.isObject() && obj.o->kind() == Object::Kind::Array && name.isNumber() &&
+                obj.o->propertyCount() == 0) {
                 double d = name.n;
                 auto* a = static_cast<ArrayObject*>(obj.o);
                 if (d >= 0 && d < a->denseSize() && d == std::floor(d)) {
@@ -305,7 +301,8 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
             Value name = pop(f);
             Value obj = pop(f);
             if (!obj.isObject()) break;
-            if (obj.o->kind() == Object::Kind::Array && name.isNumber() && obj.o->watchers().empty()) {
+            if (obj.o->kind() == Object::Kind::Array && name.isNumber() && obj.o->watchers().empty() &&
+                obj.o->propertyCount() == 0) {
                 double d = name.n;
                 if (d >= 0 && d < 4294967295.0 && d == std::floor(d)) {
                     static_cast<ArrayObject*>(obj.o)->set(*this, static_cast<std::uint32_t>(d), v);

@@ -3,6 +3,7 @@
 // target paths, and trace, time and random numbers.
 #include <algorithm>
 #include <cmath>
+#include <variant>
 
 #include "swf/script/machine_internal.h"
 
@@ -23,18 +24,41 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
                                     std::uint32_t next) {
     const Program& P = *f.prog;
     const int ver = version_;
+    // GetProperty and SetProperty name a display property by its number.
+    auto propertyName = [&](Value index) -> const char* {
+        double i = std::trunc(toNumber(index));
+        if (!std::isfinite(i) || i < 0 || i >= static_cast<int>(DisplayProperty::Count)) return nullptr;
+        return displayPropertyName(static_cast<DisplayProperty>(static_cast<int>(i)));
+    };
+    // "path:frame" names the clip before the colon; `s` keeps the frame.
+    auto clipOfFrame = [&](std::string& s, ClipHandle clip) -> ClipHandle {
+        std::size_t colon = s.rfind(':');
+        if (colon == std::string::npos) return clip;
+        Object* o = resolvePath(f, f.target, s.substr(0, colon));
+        s = s.substr(colon + 1);
+        return o && o->kind() == Object::Kind::Stage ? static_cast<StageObject*>(o)->clip() : 0;
+    };
+    // SetTarget: the timeline, scope and `this` of what follows.
+    auto retarget = [&](std::variant<Object*, std::string_view> to) {
+        Object* t = nullptr;
+        if (auto* o = std::get_if<Object*>(&to))
+            t = *o;
+        else if (std::string_view path = std::get<std::string_view>(to); path.empty())
+            t = f.original;
+        else
+            t = resolvePath(f, f.original, path);
+        if (!t) t = newObject();  // aimed at no clip: timeline commands reach no one
+        f.target = t;
+        f.scope = heap_.make<Scope>(t, nullptr);
+        f.thisValue = Value::object(t);
+    };
     // GotoFrame2: a frame number, or a label (either may start with a clip path and a colon).
     auto gotoValue = [&](ClipHandle clip, Value frame, std::uint32_t bias, bool play) {
         if (!clip) return;
         if (frame.isString()) {
             std::string s(frame.str());
-            std::size_t colon = s.rfind(':');
-            if (colon != std::string::npos) {
-                Object* o = resolvePath(f, f.target, s.substr(0, colon));
-                clip = o && o->kind() == Object::Kind::Stage ? static_cast<StageObject*>(o)->clip() : 0;
-                s = s.substr(colon + 1);
-                if (!clip) return;
-            }
+            clip = clipOfFrame(s, clip);
+            if (!clip) return;
             double n = parseNumber(s, ver);
             if (!std::isnan(n)) {
                 host_.gotoFrame(clip, static_cast<int>(n) - 1 + static_cast<int>(bias), play);
@@ -93,39 +117,21 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
         }
         break;
     }
-    case action::SetTarget: {
-        std::string_view path = r.s1->text;
-        Object* t = path.empty() ? f.original : resolvePath(f, f.original, path);
-        if (!t) t = newObject();  // aimed at no clip: timeline commands reach no one
-        f.target = t;
-        f.scope = heap_.make<Scope>(t, nullptr);
-        f.thisValue = Value::object(t);
-        break;
-    }
+    case action::SetTarget: retarget(r.s1->text); break;
     case action::SetTarget2: {
         Value v = pop(f);
-        Object* t = nullptr;
         if (v.isObject())
-            t = v.o;
-        else {
-            std::string path = toString(v);
-            t = path.empty() ? f.original : resolvePath(f, f.original, path);
-        }
-        if (!t) t = newObject();  // aimed at no clip: timeline commands reach no one
-        f.target = t;
-        f.scope = heap_.make<Scope>(t, nullptr);
-        f.thisValue = Value::object(t);
+            retarget(v.o);
+        else
+            retarget(toString(v));
         break;
     }
     case action::GetProperty: {
         Value index = pop(f);
         Value target = pop(f);
         Object* o = clipFor(f, target);
-        double i = std::trunc(toNumber(index));
-        Value out;
-        if (o && std::isfinite(i) && i >= 0 && i < static_cast<int>(DisplayProperty::Count))
-            out = get(o, displayPropertyName(static_cast<DisplayProperty>(static_cast<int>(i))));
-        push(out);
+        const char* name = propertyName(index);
+        push(o && name ? get(o, name) : Value());
         break;
     }
     case action::SetProperty: {
@@ -133,9 +139,7 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
         Value index = pop(f);
         Value target = pop(f);
         Object* o = clipFor(f, target);
-        double i = std::trunc(toNumber(index));
-        if (o && std::isfinite(i) && i >= 0 && i < static_cast<int>(DisplayProperty::Count))
-            set(o, displayPropertyName(static_cast<DisplayProperty>(static_cast<int>(i))), value);
+        if (const char* name = propertyName(index); o && name) set(o, name, value);
         break;
     }
     case action::CloneSprite: {
@@ -175,14 +179,8 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
     case action::EndDrag: host_.stopDrag(); break;
     case action::Call: {
         Value frame = pop(f);
-        ClipHandle c = timeline(f);
         std::string s = toString(frame);
-        std::size_t colon = s.rfind(':');
-        if (colon != std::string::npos) {
-            Object* o = resolvePath(f, f.target, s.substr(0, colon));
-            c = o && o->kind() == Object::Kind::Stage ? static_cast<StageObject*>(o)->clip() : 0;
-            s = s.substr(colon + 1);
-        }
+        ClipHandle c = clipOfFrame(s, timeline(f));
         if (!c) break;
         double n = parseNumber(s, ver);
         int index = !std::isnan(n) ? static_cast<int>(std::clamp(n, -1e9, 1e9)) - 1 : host_.frameOfLabel(c, s);

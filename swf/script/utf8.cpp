@@ -124,4 +124,45 @@ std::string encodeUtf8(std::u16string_view u) {
     return out;
 }
 
+namespace {
+
+// The code point at `i` (a malformed byte stands for itself), moving `i` past it.
+std::uint32_t nextCodePoint(std::string_view s, std::size_t& i) {
+    auto c = static_cast<unsigned char>(s[i]);
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    if (extra == 0 || i + static_cast<std::size_t>(extra) >= s.size()) {
+        ++i;
+        return c;
+    }
+    std::uint32_t cp = c & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    i += static_cast<std::size_t>(extra) + 1;
+    return cp;
+}
+
+std::uint32_t nextCharacter(std::string_view s, std::size_t& i) {
+    std::uint32_t cp = nextCodePoint(s, i);
+    if (cp >= 0xD800 && cp <= 0xDBFF && i < s.size()) {
+        std::size_t j = i;
+        std::uint32_t low = nextCodePoint(s, j);
+        if (low >= 0xDC00 && low <= 0xDFFF) {
+            i = j;
+            return 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+        }
+    }
+    return cp;
+}
+
+}  // namespace
+
+int compareText(std::string_view a, std::string_view b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        std::uint32_t x = nextCharacter(a, i), y = nextCharacter(b, j);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (i < a.size()) return 1;
+    return j < b.size() ? -1 : 0;
+}
+
 }  // namespace swf::script

@@ -23,4 +23,8 @@ std::u16string decodeUtf8(std::string_view s);
 // Back to UTF-8; lone surrogate halves become U+FFFD.
 std::string encodeUtf8(std::u16string_view u);
 
+// Orders two strings by code point (<0, 0, >0); a surrogate pair written as
+// two three-byte sequences counts as the character it stands for.
+int compareText(std::string_view a, std::string_view b);
+
 }  // namespace swf::script

@@ -124,13 +124,7 @@ TEST(Hostile, GetterReadingItselfGetsTheStoredValue) {
     Asm getter, a;
     getter.getVariable("this").getMember("p").push({1}).record(op::Add2).record(op::Return);
     a.push({"o", 0}).record(op::InitObject).record(op::SetVariable);
-    a.push({Null{}})
-        .defineFunction("", {}, getter)
-        .push({"p", 3})
-        .getVariable("o")
-        .push({"addProperty"})
-        .record(op::CallMethod)
-        .record(op::Pop);
+    a.push({Null{}}).defineFunction("", {}, getter).push({"p", 3}).callMethod("o", "addProperty").record(op::Pop);
     a.getVariable("o").getMember("p").trace();
     auto bytes = a.bytes();
     EXPECT_EQ(m.runActions(bytes, host.root()).end, RunResult::End::Finished);
@@ -150,20 +144,8 @@ TEST(Hostile, GetterRecursingThroughAFunctionStops) {
     a.defineFunction("h1", {}, h1).defineFunction("h2", {}, h2);
     a.push({"o1", 0}).record(op::InitObject).record(op::SetVariable);
     a.push({"o2", 0}).record(op::InitObject).record(op::SetVariable);
-    a.push({Null{}})
-        .defineFunction("", {}, g1)
-        .push({"p", 3})
-        .getVariable("o1")
-        .push({"addProperty"})
-        .record(op::CallMethod)
-        .record(op::Pop);
-    a.push({Null{}})
-        .defineFunction("", {}, g2)
-        .push({"p", 3})
-        .getVariable("o2")
-        .push({"addProperty"})
-        .record(op::CallMethod)
-        .record(op::Pop);
+    a.push({Null{}}).defineFunction("", {}, g1).push({"p", 3}).callMethod("o1", "addProperty").record(op::Pop);
+    a.push({Null{}}).defineFunction("", {}, g2).push({"p", 3}).callMethod("o2", "addProperty").record(op::Pop);
     a.getVariable("o1").getMember("p").trace();
     auto bytes = a.bytes();
     RunResult r = m.runActions(bytes, host.root());
@@ -186,7 +168,7 @@ TEST(Hostile, WatcherRecursingForeverStopsTheScript) {
     a.defineFunction("rec", {}, rec);
     a.push({"o", "prop", "a", 1}).record(op::InitObject).record(op::SetVariable);
     a.defineFunction("w", {}, watcher);
-    a.getVariable("w").push({"prop", 2}).getVariable("o").push({"watch"}).record(op::CallMethod).record(op::Pop);
+    a.getVariable("w").push({"prop", 2}).callMethod("o", "watch").record(op::Pop);
     a.getVariable("o").push({"prop", "c"}).record(op::SetMember);
     a.traceValue("Done");
     RunResult r = runHostile(host, m, a);
@@ -201,13 +183,7 @@ TEST(Hostile, HeapBudgetStopsAnAllocatingLoop) {
     Machine m(host, 6, limits);
     Asm a;
     a.push({"keep", 0}).record(op::InitArray).record(op::SetVariable).label("top");
-    a.push({0})
-        .record(op::InitObject)
-        .push({1})
-        .getVariable("keep")
-        .push({"push"})
-        .record(op::CallMethod)
-        .record(op::Pop);
+    a.push({0}).record(op::InitObject).push({1}).callMethod("keep", "push").record(op::Pop);
     a.getVariable("keep")
         .push({"x", 0})
         .record(op::InitObject)

@@ -208,18 +208,13 @@ Value setPropFlags(Machine& m, Value, std::span<const Value> args) {
 
 void installGlobal(Realm& realm) {
     Object* g = realm.global;
-    realm.defineMethod(g, "trace", traceFn);
-    realm.defineMethod(g, "parseInt", parseIntFn);
-    realm.defineMethod(g, "parseFloat", parseFloatFn);
-    realm.defineMethod(g, "isNaN", isNaNFn);
-    realm.defineMethod(g, "isFinite", isFiniteFn);
-    realm.defineMethod(g, "escape", escapeFn);
-    realm.defineMethod(g, "unescape", unescapeFn);
-    realm.defineMethod(g, "setInterval", setIntervalFn);
-    realm.defineMethod(g, "clearInterval", clearTimerFn);
-    realm.defineMethod(g, "setTimeout", setTimeoutFn);
-    realm.defineMethod(g, "clearTimeout", clearTimerFn);
-    realm.defineMethod(g, "ASSetPropFlags", setPropFlags);
+    static constexpr Realm::Method methods[] = {
+        {"trace", traceFn},           {"parseInt", parseIntFn},       {"parseFloat", parseFloatFn},
+        {"isNaN", isNaNFn},           {"isFinite", isFiniteFn},       {"escape", escapeFn},
+        {"unescape", unescapeFn},     {"setInterval", setIntervalFn}, {"clearInterval", clearTimerFn},
+        {"setTimeout", setTimeoutFn}, {"clearTimeout", clearTimerFn}, {"ASSetPropFlags", setPropFlags},
+    };
+    realm.defineMethods(g, methods);
     realm.defineValue(g, "NaN", Value::number(NAN));
     realm.defineValue(g, "Infinity", Value::number(INFINITY));
 }

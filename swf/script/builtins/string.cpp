@@ -405,19 +405,14 @@ void installString(Realm& realm) {
     realm.stringCtor = ctor;
     realm.defineMethod(ctor, "fromCharCode", stringFromCharCode);
 
-    realm.defineMethod(proto, "toString", stringToString);
-    realm.defineMethod(proto, "valueOf", stringToString);
-    realm.defineMethod(proto, "charAt", stringCharAt);
-    realm.defineMethod(proto, "charCodeAt", stringCharCodeAt);
-    realm.defineMethod(proto, "concat", stringConcat);
-    realm.defineMethod(proto, "indexOf", stringIndexOf);
-    realm.defineMethod(proto, "lastIndexOf", stringLastIndexOf);
-    realm.defineMethod(proto, "slice", stringSlice);
-    realm.defineMethod(proto, "substring", stringSubstring);
-    realm.defineMethod(proto, "substr", stringSubstr);
-    realm.defineMethod(proto, "split", stringSplit);
-    realm.defineMethod(proto, "toLowerCase", stringToLowerCase);
-    realm.defineMethod(proto, "toUpperCase", stringToUpperCase);
+    static constexpr Realm::Method methods[] = {
+        {"toString", stringToString},       {"valueOf", stringToString}, {"charAt", stringCharAt},
+        {"charCodeAt", stringCharCodeAt},   {"concat", stringConcat},    {"indexOf", stringIndexOf},
+        {"lastIndexOf", stringLastIndexOf}, {"slice", stringSlice},      {"substring", stringSubstring},
+        {"substr", stringSubstr},           {"split", stringSplit},      {"toLowerCase", stringToLowerCase},
+        {"toUpperCase", stringToUpperCase},
+    };
+    realm.defineMethods(proto, methods);
 }
 
 }  // namespace swf::script
