@@ -206,7 +206,14 @@ Timeline::Timeline(const FrameIndex& frames, PlayerContext& context, int nesting
     : frames_(&frames), ctx_(&context), nesting_(nesting), parent_(parent) {
     ctx_->live.insert(this);
     if (!parent_ && !ctx_->root) ctx_->root = this;
-    reset();
+    if (parent_) {
+        // A sprite shows its first frame at once, but its scripts wait for
+        // the parent's scripts of the frame that placed it (see runQueuedActions).
+        current_ = 1;
+        enterFrame(1);
+    } else {
+        reset();
+    }
 }
 
 Timeline::~Timeline() {
@@ -321,9 +328,31 @@ void Timeline::runQueuedActions() {
             if (auto* init = std::get_if<DoInitAction>(&tags[i]))
                 if (ctx_->initActionsRun.insert(init).second)
                     runScriptOn(*ctx_, init->actions, ctx_->root ? ctx_->root : this);
-        for (std::size_t i = range.begin; i < range.end && ctx_->alive(this); ++i)
-            if (auto* a = std::get_if<DoAction>(&tags[i])) runActions(*a);
+        // Scripts run in the order of the frame's tags: a sprite placed by the
+        // frame runs its first frame's scripts where its PlaceObject stands,
+        // after the scripts before it and before those after it.
+        for (std::size_t i = range.begin; i < range.end && ctx_->alive(this); ++i) {
+            if (auto* a = std::get_if<DoAction>(&tags[i])) {
+                runActions(*a);
+            } else if (auto* p = std::get_if<PlaceObject>(&tags[i])) {
+                auto it = list_.find(p->depth);
+                if (it != list_.end() && it->second.sprite && !it->second.sprite->pendingActionFrames_.empty())
+                    it->second.sprite->runQueuedActions();
+            }
+        }
     }
+    // Sprites placed otherwise (by frames passed over by a goto, or by
+    // scripts) run theirs after this timeline's own.
+    if (!ctx_->alive(this)) return;
+    std::vector<Timeline*> placed;
+    for (auto& [depth, obj] : list_) {
+        if (obj.sprite && !obj.sprite->pendingActionFrames_.empty()) placed.push_back(obj.sprite.get());
+        if (obj.button)
+            for (auto& [i, s] : obj.button->sprites)
+                if (!s->pendingActionFrames_.empty()) placed.push_back(s.get());
+    }
+    for (Timeline* t : placed)
+        if (ctx_->alive(t)) t->runQueuedActions();
 }
 
 void Timeline::runActions(const DoAction& action) { runTouched(*ctx_, runScript(*ctx_, action.actions, this), this); }
