@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cmath>
+#include <limits>
 #include <random>
+
+#include "swf/player/display_properties.h"
 
 namespace swf {
 
@@ -68,23 +72,79 @@ public:
         using P = script::DisplayProperty;
         Timeline* t = timeline(h);
         if (!t) return {};
+        const DisplayObject* obj = objectFor(t);
+        const DisplayObject none;
+        const DisplayObject& o = obj ? *obj : none;
         switch (p) {
+        case P::X: return displayX(o);
+        case P::Y: return displayY(o);
+        case P::XScale: return displayXScale(o);
+        case P::YScale: return displayYScale(o);
+        case P::Rotation: return displayRotation(o);
+        case P::Alpha: return displayAlpha(o);
+        case P::Visible: return o.visible;
+        case P::Width: return obj && t->parent() ? displayWidth(*ctx_.dictionary, o) : 0.0;
+        case P::Height: return obj && t->parent() ? displayHeight(*ctx_.dictionary, o) : 0.0;
         case P::CurrentFrame: return double(t->currentFrame());
         case P::TotalFrames:
         case P::FramesLoaded: return double(t->frameCount());
-        case P::Name: return nameOf(t);
+        case P::Name: return t->parent() ? nameOf(t) : rootObject_.name;
         case P::Target: return targetPath(h, false);
-        case P::XScale:
-        case P::YScale:
-        case P::Alpha: return 100.0;
-        case P::Visible: return true;
-        case P::Quality: return std::string("HIGH");
-        case P::HighQuality: return 1.0;
-        case P::FocusRect: return true;
-        case P::SoundBufTime: return 5.0;
+        case P::Quality: return quality_;
+        case P::HighQuality: return quality_ == "LOW" ? 0.0 : quality_ == "BEST" ? 2.0 : 1.0;
+        case P::FocusRect: return focusRect_;
+        case P::SoundBufTime: return soundBufTime_;
         case P::Url: return std::string("file:///movie.swf");
         case P::DropTarget: return std::string("");
         default: return 0.0;
+        }
+    }
+    void setProperty(script::ClipHandle h, script::DisplayProperty p, const script::HostValue& v) override {
+        using P = script::DisplayProperty;
+        Timeline* t = timeline(h);
+        if (!t) return;
+        double n = number(v);
+        // Settings of the whole player, whichever clip they are set on.
+        switch (p) {
+        case P::Quality:
+            if (const auto* q = std::get_if<std::string>(&v)) {
+                std::string upper;
+                for (char ch : *q) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+                if (upper == "LOW" || upper == "MEDIUM" || upper == "HIGH" || upper == "BEST") quality_ = upper;
+            }
+            return;
+        case P::HighQuality:
+            if (!std::isnan(n)) quality_ = n >= 2 ? "BEST" : n == 0 ? "LOW" : "HIGH";
+            return;
+        case P::FocusRect:
+            if (!std::isnan(n)) focusRect_ = n != 0;
+            return;
+        case P::SoundBufTime:
+            if (!std::isnan(n))
+                soundBufTime_ = std::isfinite(n) && std::fabs(n) < 2147483648.0 ? std::trunc(n) : -2147483648.0;
+            return;
+        default: break;
+        }
+        DisplayObject* obj = objectFor(t);
+        if (!obj) return;
+        switch (p) {
+        case P::X: setDisplayX(*obj, n); break;
+        case P::Y: setDisplayY(*obj, n); break;
+        case P::XScale: setDisplayXScale(*obj, n); break;
+        case P::YScale: setDisplayYScale(*obj, n); break;
+        case P::Rotation: setDisplayRotation(*obj, n); break;
+        case P::Alpha: setDisplayAlpha(*obj, n); break;
+        case P::Visible: setDisplayVisible(*obj, n); break;
+        case P::Width:
+            if (t->parent()) setDisplayWidth(*ctx_.dictionary, *obj, n);
+            break;
+        case P::Height:
+            if (t->parent()) setDisplayHeight(*ctx_.dictionary, *obj, n);
+            break;
+        case P::Name:
+            if (const auto* s = std::get_if<std::string>(&v)) obj->name = *s;
+            break;
+        default: break;  // read-only
         }
     }
     void play(script::ClipHandle h) override {
@@ -139,6 +199,21 @@ public:
     std::vector<Timeline*> touched;
 
 private:
+    static double number(const script::HostValue& v) {
+        if (const double* d = std::get_if<double>(&v)) return *d;
+        if (const bool* b = std::get_if<bool>(&v)) return *b ? 1.0 : 0.0;
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    // The display-list entry of a clip; the movie's own timeline has none
+    // and keeps its script-set properties here.
+    DisplayObject* objectFor(Timeline* t) {
+        if (!t->parent()) return &rootObject_;
+        return t->parent()->objectOf(t);
+    }
+    DisplayObject rootObject_;
+    std::string quality_ = "HIGH";
+    bool focusRect_ = true;
+    double soundBufTime_ = 5;
     static std::string nameOf(const Timeline* t) {
         if (const Timeline* p = t->parent())
             for (const auto& [depth, obj] : p->displayList())
@@ -206,7 +281,14 @@ Timeline::Timeline(const FrameIndex& frames, PlayerContext& context, int nesting
     : frames_(&frames), ctx_(&context), nesting_(nesting), parent_(parent) {
     ctx_->live.insert(this);
     if (!parent_ && !ctx_->root) ctx_->root = this;
-    reset();
+    if (parent_) {
+        // A sprite shows its first frame at once, but its scripts wait for
+        // the parent's scripts of the frame that placed it (see runQueuedActions).
+        current_ = 1;
+        enterFrame(1);
+    } else {
+        reset();
+    }
 }
 
 Timeline::~Timeline() {
@@ -235,6 +317,12 @@ void Timeline::clear() {
     ctx_->liveObjects -= std::min(ctx_->liveObjects, list_.size());
     list_.clear();
     pendingActionFrames_.clear();
+}
+
+DisplayObject* Timeline::objectOf(const Timeline* child) {
+    for (auto& [depth, obj] : list_)
+        if (obj.sprite.get() == child) return &obj;
+    return nullptr;
 }
 
 Timeline* Timeline::child(std::string_view name) const {
@@ -321,9 +409,31 @@ void Timeline::runQueuedActions() {
             if (auto* init = std::get_if<DoInitAction>(&tags[i]))
                 if (ctx_->initActionsRun.insert(init).second)
                     runScriptOn(*ctx_, init->actions, ctx_->root ? ctx_->root : this);
-        for (std::size_t i = range.begin; i < range.end && ctx_->alive(this); ++i)
-            if (auto* a = std::get_if<DoAction>(&tags[i])) runActions(*a);
+        // Scripts run in the order of the frame's tags: a sprite placed by the
+        // frame runs its first frame's scripts where its PlaceObject stands,
+        // after the scripts before it and before those after it.
+        for (std::size_t i = range.begin; i < range.end && ctx_->alive(this); ++i) {
+            if (auto* a = std::get_if<DoAction>(&tags[i])) {
+                runActions(*a);
+            } else if (auto* p = std::get_if<PlaceObject>(&tags[i])) {
+                auto it = list_.find(p->depth);
+                if (it != list_.end() && it->second.sprite && !it->second.sprite->pendingActionFrames_.empty())
+                    it->second.sprite->runQueuedActions();
+            }
+        }
     }
+    // Sprites placed otherwise (by frames passed over by a goto, or by
+    // scripts) run theirs after this timeline's own.
+    if (!ctx_->alive(this)) return;
+    std::vector<Timeline*> placed;
+    for (auto& [depth, obj] : list_) {
+        if (obj.sprite && !obj.sprite->pendingActionFrames_.empty()) placed.push_back(obj.sprite.get());
+        if (obj.button)
+            for (auto& [i, s] : obj.button->sprites)
+                if (!s->pendingActionFrames_.empty()) placed.push_back(s.get());
+    }
+    for (Timeline* t : placed)
+        if (ctx_->alive(t)) t->runQueuedActions();
 }
 
 void Timeline::runActions(const DoAction& action) { runTouched(*ctx_, runScript(*ctx_, action.actions, this), this); }
@@ -409,8 +519,11 @@ void Timeline::place(const PlaceObject& p) {
         obj.bornTick = ctx_->tick;
         attach(obj);
     }
-    if (p.matrix) obj.matrix = *p.matrix;
-    if (p.colorTransform) obj.colorTransform = *p.colorTransform;
+    if (p.matrix && !obj.scriptTransformed) {
+        obj.matrix = *p.matrix;
+        obj.hasScriptScale = false;
+    }
+    if (p.colorTransform && !obj.scriptTransformed) obj.colorTransform = *p.colorTransform;
     if (p.ratio) obj.ratio = *p.ratio;
     if (p.name) obj.name = *p.name;
     if (p.clipDepth) obj.clipDepth = *p.clipDepth;

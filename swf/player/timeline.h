@@ -81,6 +81,17 @@ struct DisplayObject {
     std::unique_ptr<Timeline> sprite;        // the instance's own timeline for sprites
     std::unique_ptr<ButtonInstance> button;  // the instance's state for buttons
     std::uint64_t bornTick = 0;
+    // Set by scripts (_visible); drawing skips an invisible object.
+    bool visible = true;
+    // A script changed the matrix or colour transform: the timeline's
+    // PlaceObject moves no longer change them.
+    bool scriptTransformed = false;
+    // The scales (percent) and rotation (degrees) as scripts last set them;
+    // the matrix holds them only to its precision, and a rotation of a
+    // zero scale cannot be read back from it. Dropped when the timeline
+    // replaces the matrix.
+    bool hasScriptScale = false;
+    double xscale = 100, yscale = 100, rotation = 0;
 
     DisplayObject();
     DisplayObject(DisplayObject&&) noexcept;
@@ -125,6 +136,9 @@ public:
     // display list, or null.
     Timeline* child(std::string_view name) const;
     const FrameIndex& frames() const { return *frames_; }
+    // The display-list entry that shows `child` (a sprite instance of this
+    // timeline's list), or null.
+    DisplayObject* objectOf(const Timeline* child);
 
 private:
     friend class Player;

@@ -65,6 +65,10 @@ bool StageObject::setVirtual(Machine& m, std::string_view name, const Value& v) 
     if (!p) return false;
     if (*p == DisplayProperty::Name || *p == DisplayProperty::Quality)
         m.host().setProperty(clip_, *p, HostValue(m.toString(v)));
+    else if (*p == DisplayProperty::FocusRect && v.isObject())
+        m.host().setProperty(clip_, *p, HostValue(0.0));  // an object turns the focus rectangle off, unconverted
+    else if (v.isNullish())
+        m.host().setProperty(clip_, *p, HostValue());  // no number in any version: the write is ignored
     else
         m.host().setProperty(clip_, *p, HostValue(m.toNumber(v)));
     return true;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -20,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "swf/player/imports.h"
 #include "swf/player/player.h"
 #include "swf/format/reader.h"
 #include "swf/render/renderer.h"
@@ -82,6 +84,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (const auto& warning : r.warnings) std::fprintf(stderr, "swf-run: %s\n", warning.c_str());
+    // Characters imported from other movies are read from beside this one.
+    std::filesystem::path folder = std::filesystem::path(input).parent_path();
+    if (folder.empty()) folder = ".";
+    for (const auto& warning : swf::resolveImports(*r.movie, swf::localFileFetcher(folder)))
+        std::fprintf(stderr, "swf-run: %s\n", warning.c_str());
     auto movie = std::make_shared<const swf::MovieData>(std::move(*r.movie));
 
     // Text fields measure and draw with the font database, which needs an
