@@ -10,13 +10,14 @@
 
 #include "swf/player/display_properties.h"
 #include "swf/player/player.h"
-#include "tests/script/action_builder.h"
+#include "swf/format/action_builder.h"
+#include "swf/format/codes.h"
 #include "tests/support/test_movies.h"
 
 namespace {
 
 using namespace swf;
-using script::test::Asm;
+using Asm = ActionBuilder;
 using samples::place;
 using samples::rectShape;
 
@@ -47,8 +48,8 @@ TEST(SwfScriptOrder, FrameScriptsRunInTagOrderWithPlacedSpritesWhereTheirPlaceOb
     m.tags.push_back(rectShape(1, 0, 0, 10, 10, FillStyle::solid({0, 0, 0, 255})));
     // Sprite 3 nests sprite 2: the innermost frame script comes first.
     m.tags.push_back(sprite(2, {traceAction("petit-enfant"), ShowFrame{}}));
-    m.tags.push_back(sprite(3, {place(1, 2), traceAction("enfant 1"), ShowFrame{}, traceAction("enfant 2"), ShowFrame{}},
-                            2));
+    m.tags.push_back(
+        sprite(3, {place(1, 2), traceAction("enfant 1"), ShowFrame{}, traceAction("enfant 2"), ShowFrame{}}, 2));
     m.tags.push_back(traceAction("racine avant"));
     m.tags.push_back(place(1, 3));
     m.tags.push_back(traceAction("racine apres"));
@@ -58,19 +59,29 @@ TEST(SwfScriptOrder, FrameScriptsRunInTagOrderWithPlacedSpritesWhereTheirPlaceOb
     m.tags.push_back(ShowFrame{});
     auto run = start(std::move(m));
     run->player->tick();
-    EXPECT_EQ(run->traces, (std::vector<std::string>{"init", "racine avant", "petit-enfant", "enfant 1",
-                                                     "racine apres", "racine 2", "enfant 2"}));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"init", "racine avant", "petit-enfant", "enfant 1", "racine apres",
+                                                     "racine 2", "enfant 2"}));
 }
 
 // Property numbers of GetProperty and SetProperty.
-enum Prop { X = 0, Y = 1, XScale = 2, YScale = 3, Alpha = 6, Visible = 7, Width = 8, Height = 9, Rotation = 10,
-            Name = 13 };
+enum Prop {
+    X = 0,
+    Y = 1,
+    XScale = 2,
+    YScale = 3,
+    Alpha = 6,
+    Visible = 7,
+    Width = 8,
+    Height = 9,
+    Rotation = 10,
+    Name = 13
+};
 
-Asm& setProp(Asm& a, const char* target, Prop p, script::test::Operand v) {
-    return a.push({target, static_cast<int>(p), v}).code(script::test::op::SetProperty);
+Asm& setProp(Asm& a, const char* target, Prop p, ActionBuilder::PushValue v) {
+    return a.push({target, static_cast<int>(p), v}).record(action::SetProperty);
 }
 Asm& traceProp(Asm& a, const char* target, Prop p) {
-    return a.push({target, static_cast<int>(p)}).code(script::test::op::GetProperty).trace();
+    return a.push({target, static_cast<int>(p)}).record(action::GetProperty).trace();
 }
 
 // The root shows sprite 10 ("boite", a 100 x 50 px square inside) at (40, 60) px.
@@ -104,8 +115,8 @@ TEST(SwfDisplayProperties, ScriptsMoveScaleTurnAndFadeAClipOnTheDisplayList) {
     traceProp(a, "boite", Rotation);
     traceProp(a, "boite", Alpha);
     // Member access reaches the same properties.
-    a.get("boite").push({"_yscale", 50}).code(script::test::op::SetMember);
-    a.get("boite").member("_yscale").trace();
+    a.getVariable("boite").push({"_yscale", 50}).record(action::SetMember);
+    a.getVariable("boite").getMember("_yscale").trace();
     auto run = start(boxMovie({DoAction{a.bytes()}}));
     EXPECT_EQ(run->traces, (std::vector<std::string>{"40", "100", "12.5", "200", "-90", "50", "50"}));
 
@@ -123,7 +134,7 @@ TEST(SwfDisplayProperties, ScriptsMoveScaleTurnAndFadeAClipOnTheDisplayList) {
 TEST(SwfDisplayProperties, NanAndUndefinedWritesChangeNothingAndValuesAreKeptAsTheFileKeepsThem) {
     Asm a;
     setProp(a, "boite", X, 7);
-    setProp(a, "boite", X, script::test::Undef{});
+    setProp(a, "boite", X, ActionBuilder::Undefined{});
     setProp(a, "boite", X, "pas un nombre");
     traceProp(a, "boite", X);
     setProp(a, "boite", Alpha, 1.5);  // the 8.8 multiplier: 3/256
@@ -133,7 +144,7 @@ TEST(SwfDisplayProperties, NanAndUndefinedWritesChangeNothingAndValuesAreKeptAsT
     setProp(a, "boite", Visible, 0);
     traceProp(a, "boite", Visible);
     setProp(a, "boite", Name, "caisse");
-    a.get("caisse").member("_x").trace();
+    a.getVariable("caisse").getMember("_x").trace();
     auto run = start(boxMovie({DoAction{a.bytes()}}));
     EXPECT_EQ(run->traces, (std::vector<std::string>{"7", "1.171875", "NaN", "false", "7"}));
     EXPECT_FALSE(box(*run->player).visible);
