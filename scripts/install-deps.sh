@@ -17,6 +17,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # driving the real program on a virtual display
   xvfb xauth xdotool x11-utils imagemagick
+  # reading the pointer's picture back from the virtual display (Xlib, XFixes)
+  libx11-dev libxfixes-dev
   # fonts: the labels' fallback font, the lesson movies' glyphs, the Arabic pictures
   fonts-dejavu-core fonts-noto-core
   # the Windows resource check, desktop metadata checks
