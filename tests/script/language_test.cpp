@@ -57,6 +57,44 @@ TEST(Language, ArrayElementsAndProperties) {
     });
 }
 
+// ASnative(200, index)(args...): pushes the arguments, gets the function, calls it.
+void callMathNative(Asm& a, int index, std::initializer_list<Asm::PushValue> argsAndCount) {
+    a.push(argsAndCount).push({index, 200, 2}).push({"ASnative"}).record(op::CallFunction);
+    a.push({Undef{}}).record(op::CallMethod).trace();
+}
+
+TEST(Language, NativeFunctionsByNumber) {
+    runTable({
+        {"Math by number",
+         6,
+         [](Asm& a) {
+             callMathNative(a, 0, {-3, 1});      // abs
+             callMathNative(a, 1, {1, 2, 2});    // min(2, 1)
+             callMathNative(a, 2, {1, 2, 2});    // max(2, 1)
+             callMathNative(a, 17, {10, 2, 2});  // pow(2, 10)
+             callMathNative(a, 13, {1.5, 1});    // ceil
+         },
+         {"3", "1", "2", "1024", "2"}},
+        {"an unknown number converts two arguments and gives NaN",
+         6,
+         [](Asm& a) {
+             objectWithValueOf(a, "o1", "first", 1);
+             objectWithValueOf(a, "o2", "second", 2);
+             objectWithValueOf(a, "o3", "third", 3);
+             a.getVariable("o3").getVariable("o2").getVariable("o1");
+             callMathNative(a, 50, {3});
+             callMathNative(a, 50, {0});
+         },
+         {"first", "second", "NaN", "NaN"}},
+        {"other families give nothing",
+         6,
+         [](Asm& a) {
+             a.push({0, 100, 2, "ASnative"}).record(op::CallFunction).record(op::TypeOf).trace();
+         },
+         {"undefined"}},
+    });
+}
+
 TEST(Language, TextOrder) {
     struct Row {
         const char* a;
