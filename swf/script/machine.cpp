@@ -103,8 +103,13 @@ RunResult Machine::run(const std::shared_ptr<const Program>& program, ClipHandle
         f.regs = globalRegs_;
         f.regCount = 4;
         f.version = version_;
-        FrameGuard guard(frames_, stack_, &f);
-        f.stackBase = stack_.size();
+        // The action blocks of one frame share the stack: what one leaves, the
+        // next one (on any clip) may pop. The leftovers go between frames
+        // (collectGarbage from the player).
+        bool outermost = runDepth_ == 1;
+        if (outermost && stack_.size() > limits_.maxStack / 2) stack_.clear();
+        FrameGuard guard(frames_, stack_, &f, outermost);
+        f.stackBase = outermost ? 0 : stack_.size();
         execute(f, 0, static_cast<std::uint32_t>(f.prog->records.size()));
     });
 }
@@ -254,6 +259,7 @@ void Machine::markRoots(Tracer& t) {
 
 void Machine::collectGarbage() {
     if (nativeDepth_ > 0) return;
+    if (runDepth_ == 0) stack_.clear();  // between frames: values frame actions left behind
     heap_.collect([this](Tracer& t) { markRoots(t); });
 }
 

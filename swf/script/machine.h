@@ -88,7 +88,8 @@ public:
     void advanceClock(double ms);
     void runTimers();
     double clock() const { return clockMs_; }
-    // Frees unreachable objects (the player calls this between frames).
+    // Frees unreachable objects and drops the values frame actions left on
+    // the stack (the player calls this between frames).
     void collectGarbage();
     // Objects the host keeps alive (for instance handlers it will call).
     void addRoot(Object* o);

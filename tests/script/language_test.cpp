@@ -40,6 +40,19 @@ TEST(Language, ConversionOrderAndComparisons) {
     });
 }
 
+TEST(Language, PrimitiveClassesCalledAsFunctions) {
+    runTable({
+        {"Boolean() gives undefined, Number() and String() do not",
+         7,
+         [](Asm& a) {
+             for (const char* cls : {"Boolean", "Number", "String"})
+                 a.push({0, cls}).record(op::CallFunction).record(op::TypeOf).trace();
+             a.push({0, 1, "Boolean"}).record(op::CallFunction).trace();
+         },
+         {"undefined", "number", "string", "false"}},
+    });
+}
+
 TEST(Language, ArrayElementsAndProperties) {
     runTable({
         {"a getter on an element's name hides the element",
@@ -114,6 +127,36 @@ TEST(Language, TextOrder) {
         int got = compareText(r.a, r.b);
         EXPECT_EQ((got > 0) - (got < 0), r.order) << r.a << " / " << r.b;
     }
+}
+
+// The action blocks of one frame share the stack; collectGarbage between
+// frames drops what they left; a function call never sees the leftovers.
+TEST(Language, FrameActionsShareTheStack) {
+    TestHost host;
+    Machine m(host, 6);
+    auto run = [&](const Asm& a) {
+        std::vector<std::uint8_t> bytes = a.bytes();
+        return m.runActions(bytes, host.root()).end;
+    };
+    Asm leave, take, show;
+    leave.push({"x", 5, "y"});
+    take.push({7}).record(op::SetVariable).record(op::SetVariable);
+    show.traceVariable("x").traceVariable("y");
+    EXPECT_EQ(run(leave), RunResult::End::Finished);
+    EXPECT_EQ(run(take), RunResult::End::Finished);
+    EXPECT_EQ(run(show), RunResult::End::Finished);
+    EXPECT_EQ(host.traces, (std::vector<std::string>{"5", "7"}));
+
+    host.traces.clear();
+    Asm leaveOthers, showOthers;
+    leaveOthers.push({"p", 1, "q"});
+    showOthers.traceVariable("p").traceVariable("q");
+    run(leaveOthers);
+    m.collectGarbage();
+    run(take);  // pops 7 and nothing more: no variable is made
+    run(showOthers);
+    EXPECT_EQ(host.traces, (std::vector<std::string>{"undefined", "undefined"}));
+    EXPECT_TRUE(host.warnings.empty());
 }
 
 }  // namespace
