@@ -334,13 +334,21 @@ Value Machine::toPrimitive(Value v, Hint hint) {
         auto* clip = static_cast<StageObject*>(o);
         return str(clipPath(clip, true));
     }
-    if (hint == Hint::None && o->kind() == Object::Kind::Date) hint = Hint::String;
+    const bool dateDefault = hint == Hint::None && o->kind() == Object::Kind::Date && version_ >= 6;
+    if (dateDefault) hint = Hint::String;
     if (hint == Hint::String && o->kind() == Object::Kind::Super) return str("[type Object]");
     Value fn;  // conversions never go through __resolve
-    if (!find(o, hint == Hint::String ? "toString" : "valueOf", fn)) fn = Value();
+    bool found = find(o, hint == Hint::String ? "toString" : "valueOf", fn);
+    // A method that is there but not a function gives undefined (valueOf, or
+    // a Date's toString in a sum; a plain string conversion says "[type Object]").
+    if (found && (hint != Hint::String || dateDefault) && !(fn.isObject() && fn.o->isFunction())) return Value();
+    if (!found) fn = Value();
     if (fn.isObject() && fn.o->isFunction()) {
         Value r = call(fn, v, {});
         // A toString that gives no string leaves "[type Object]".
+        // A Date in a sum whose toString gave an object stays an object (and
+        // is asked again when the sum makes it a string).
+        if (dateDefault && r.isObject()) return v;
         if (hint == Hint::String) return r.isString() ? r : str(o->isFunction() ? "[type Function]" : "[type Object]");
         if (r.isPrimitive()) return r;
     }

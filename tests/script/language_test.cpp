@@ -53,6 +53,53 @@ TEST(Language, PrimitiveClassesCalledAsFunctions) {
     });
 }
 
+// o = {} (or new Date(0)); o[method] = VALUE; trace("" + o).
+void sumWithMethod(Asm& a, bool date, const char* method, Asm::PushValue value) {
+    if (date)
+        a.push({"o", 0, 1, "Date"}).record(op::NewObject).record(op::SetVariable);
+    else
+        a.push({"o", 0}).record(op::InitObject).record(op::SetVariable);
+    a.getVariable("o").push({method, value}).record(op::SetMember);
+    a.push({""}).getVariable("o").record(op::Add2).trace();
+}
+
+TEST(Language, ObjectsInSums) {
+    Asm objectMaker;
+    objectMaker.traceValue("toString called").push({0}).record(op::InitObject).record(op::Return);
+    Asm twelve;
+    twelve.push({12}).record(op::Return);
+    runTable({
+        {"a valueOf that is no function gives undefined",
+         7,
+         [](Asm& a) { sumWithMethod(a, false, "valueOf", Undef{}); },
+         {"undefined"}},
+        {"the same in version 5", 5, [](Asm& a) { sumWithMethod(a, false, "valueOf", Undef{}); }, {""}},
+        {"a Date's toString that is no function gives undefined",
+         7,
+         [](Asm& a) { sumWithMethod(a, true, "toString", Undef{}); },
+         {"undefined"}},
+        {"a Date whose toString gives an object is asked twice",
+         7,
+         [&](Asm& a) {
+             a.push({"maker"}).defineFunction("", {}, objectMaker).record(op::SetVariable);
+             a.push({"o", 0, 1, "Date"}).record(op::NewObject).record(op::SetVariable);
+             a.getVariable("o").push({"toString"}).getVariable("maker").record(op::SetMember);
+             a.push({""}).getVariable("o").record(op::Add2).trace();
+         },
+         {"toString called", "toString called", "[type Object]"}},
+        {"a version 5 Date in a sum takes its method's value",
+         5,
+         [&](Asm& a) {
+             a.push({"twelve"}).defineFunction("", {}, twelve).record(op::SetVariable);
+             a.push({"o", 0, 1, "Date"}).record(op::NewObject).record(op::SetVariable);
+             a.getVariable("o").push({"valueOf"}).getVariable("twelve").record(op::SetMember);
+             a.getVariable("o").push({"toString"}).getVariable("twelve").record(op::SetMember);
+             a.push({""}).getVariable("o").record(op::Add2).trace();
+         },
+         {"12"}},
+    });
+}
+
 TEST(Language, ArrayElementsAndProperties) {
     runTable({
         {"a getter on an element's name hides the element",
