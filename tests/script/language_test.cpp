@@ -155,6 +155,32 @@ TEST(Language, NativeFunctionsByNumber) {
     });
 }
 
+TEST(Language, WatchersAndAccessors) {
+    runTable({
+        {"a watcher sees the stored value of an inherited getter, which addProperty kept",
+         7,
+         [](Asm& a) {
+             Asm getBody, setBody, watchBody;
+             getBody.traceValue("get");
+             setBody.push({"set "}).getVariable("v").record(op::Add2).trace();
+             watchBody.push({"old "}).getVariable("oldv").record(op::Add2).trace().getVariable("newv").record(
+                 op::Return);
+             a.defineFunction("getter", {}, getBody).defineFunction("setter", {"v"}, setBody);
+             a.defineFunction("watcher", {"prop", "oldv", "newv"}, watchBody);
+             a.push({"p", "x", 3, 1}).record(op::InitObject).record(op::SetVariable);
+             a.getVariable("setter")
+                 .getVariable("getter")
+                 .push({"x", 3})
+                 .callMethod("p", "addProperty")
+                 .record(op::Pop);
+             a.push({"o", "__proto__"}).getVariable("p").push({1}).record(op::InitObject).record(op::SetVariable);
+             a.getVariable("watcher").push({"x", 2}).callMethod("o", "watch").record(op::Pop);
+             a.getVariable("o").push({"x", 4}).record(op::SetMember);
+         },
+         {"old 3", "set 4"}},
+    });
+}
+
 TEST(Language, TextOrder) {
     struct Row {
         const char* a;
