@@ -55,6 +55,8 @@ RunResult Machine::guarded(const std::function<void()>& body) {
     std::size_t stepsBefore = steps_;
     ++runDepth_;
     auto restore = [&] {
+        hasPendingThrow_ = false;
+        pendingThrow_ = Value();
         frames_.resize(frames);
         if (stack_.size() > stack) stack_.resize(stack);
         nativeDepth_ = natives;
@@ -62,6 +64,7 @@ RunResult Machine::guarded(const std::function<void()>& body) {
     };
     try {
         body();
+        if (hasPendingThrow_) throwPending();
     } catch (ScriptError& e) {
         restore();
         result.end = RunResult::End::Thrown;
@@ -232,6 +235,7 @@ void Machine::removeRoot(Object* o) {
 void Machine::markRoots(Tracer& t) {
     realm_->trace(t);
     for (const Value& v : stack_) t.markValue(v);
+    t.markValue(pendingThrow_);
     for (const Value& v : globalRegs_) t.markValue(v);
     for (const Frame* f : frames_) {
         t.mark(f->scope);
@@ -298,6 +302,13 @@ Object* Machine::newError(std::string_view message) {
 
 void Machine::throwValue(Value v) { throw ScriptError{v}; }
 
+void Machine::throwPending() {
+    Value v = pendingThrow_;
+    hasPendingThrow_ = false;
+    pendingThrow_ = Value();
+    throwValue(v);
+}
+
 void Machine::throwError(std::string_view message) { throwValue(Value::object(newError(message))); }
 
 void Machine::chargeSteps(std::size_t n) {
@@ -338,7 +349,17 @@ Value Machine::toPrimitive(Value v, Hint hint) {
     if (dateDefault) hint = Hint::String;
     if (hint == Hint::String && o->kind() == Object::Kind::Super) return str("[type Object]");
     Value fn;  // conversions never go through __resolve
-    bool found = find(o, hint == Hint::String ? "toString" : "valueOf", fn);
+    bool found = false;
+    try {
+        found = find(o, hint == Hint::String ? "toString" : "valueOf", fn);
+    } catch (ScriptError& e) {
+        // A getter that throws while an object is converted: the conversion
+        // goes on without the method; the exception comes out when the action ends.
+        if (!hasPendingThrow_) {
+            hasPendingThrow_ = true;
+            pendingThrow_ = e.value;
+        }
+    }
     // A method that is there but not a function gives undefined (valueOf, or
     // a Date's toString in a sum; a plain string conversion says "[type Object]").
     if (found && (hint != Hint::String || dateDefault) && !(fn.isObject() && fn.o->isFunction())) return Value();

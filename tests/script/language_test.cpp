@@ -181,6 +181,24 @@ TEST(Language, WatchersAndAccessors) {
     });
 }
 
+TEST(Language, GetterThrowingDuringAConversion) {
+    runTable({
+        {"the conversion ends without the method, the exception when the action ends",
+         7,
+         [](Asm& a) {
+             Asm thrower, body, handler;
+             thrower.push({"boom"}).record(op::Throw);
+             a.push({"o", 0}).record(op::InitObject).record(op::SetVariable);
+             a.push({Null{}}).defineFunction("", {}, thrower).push({"toString", 3}).callMethod("o", "addProperty");
+             a.record(op::Pop).getVariable("o").push({"__proto__", Null{}}).record(op::SetMember);
+             body.traceVariable("o").traceValue("not reached");
+             handler.push({"caught "}).getVariable("e").record(op::Add2).trace();
+             a.tryBlock(body, &handler, nullptr, "e").traceValue("after");
+         },
+         {"[type Object]", "caught boom", "after"}},
+    });
+}
+
 TEST(Language, TextOrder) {
     struct Row {
         const char* a;
