@@ -199,6 +199,21 @@ TEST(Language, GetterThrowingDuringAConversion) {
     });
 }
 
+TEST(Language, VariablesNamedLikeBuiltIns) {
+    runTable({
+        {"a variable named _global hides the global object; preloading still gives it",
+         6,
+         [](Asm& a) {
+             Asm body;
+             body.push({Reg{1}}).record(op::TypeOf).trace();
+             a.getVariable("_global").record(op::TypeOf).trace();
+             a.setVariable("_global", "fake").traceVariable("_global");
+             a.defineFunction2("f", 2, 0x100, {}, body).push({0, "f"}).record(op::CallFunction).record(op::Pop);
+         },
+         {"object", "fake", "object"}},
+    });
+}
+
 TEST(Language, TextOrder) {
     struct Row {
         const char* a;
