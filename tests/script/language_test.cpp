@@ -214,6 +214,32 @@ TEST(Language, VariablesNamedLikeBuiltIns) {
     });
 }
 
+TEST(Language, NamesOutsideAscii) {
+    struct Row {
+        int version;
+        const char* written;
+        const char* read;
+        const char* out;
+    } rows[] = {
+        {6, "\xC3\x84", "\xC3\xA4", "t"},                    // Ä, ä
+        {7, "\xC3\x84", "\xC3\xA4", "undefined"},            // case matters from version 7
+        {6, "\xC7\xB2\xC7\xB2", "\xC7\xB3\xC7\xB1", "t"},    // ǲǲ, ǳǱ: one letter in three cases
+        {6, "\xC8\xBA", "\xE2\xB1\xA5", "undefined"},        // Ⱥ, ⱥ: newer than the player's tables
+        {6, "\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89", "t"},  // été, ÉTÉ
+    };
+    for (const Row& r : rows) {
+        TestHost host;
+        Machine m(host, r.version);
+        Asm a;
+        a.push({"o", 0}).record(op::InitObject).record(op::SetVariable);
+        a.getVariable("o").push({r.written, "t"}).record(op::SetMember);
+        a.getVariable("o").push({r.read}).record(op::GetMember).trace();
+        std::vector<std::uint8_t> bytes = a.bytes();
+        m.runActions(bytes, host.root());
+        EXPECT_EQ(host.traces, std::vector<std::string>{r.out}) << r.version << " " << r.written << " " << r.read;
+    }
+}
+
 TEST(Language, TextOrder) {
     struct Row {
         const char* a;
