@@ -28,12 +28,16 @@ Machine::~Machine() = default;
 
 // ---------------------------------------------------------------- entry points
 
+// Programs are cached by their bytes, so that the same script placed on many
+// frames (or in many sprites) is parsed, and its strings kept, once.
 std::shared_ptr<const Program> Machine::compile(std::span<const std::uint8_t> bytes) {
     std::uint64_t h = hashBytes(bytes);
-    for (const CacheEntry& e : cache_)
-        if (e.data == bytes.data() && e.size == bytes.size() && e.hash == h) return e.program;
+    auto [first, last] = cache_.equal_range(h);
+    for (auto it = first; it != last; ++it)
+        if (std::equal(bytes.begin(), bytes.end(), it->second.bytes.begin(), it->second.bytes.end()))
+            return it->second.program;
     auto program = Program::parse(bytes, heap_);
-    cache_.push_back({bytes.data(), bytes.size(), h, program});
+    cache_.emplace(h, CacheEntry{std::vector<std::uint8_t>(bytes.begin(), bytes.end()), program});
     return program;
 }
 

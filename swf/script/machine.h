@@ -72,8 +72,8 @@ public:
     Machine& operator=(const Machine&) = delete;
 
     // ---- the player's entry points
-    // Runs action bytes with `clip` as the timeline (parsed once, cached by
-    // the span's address, size and a hash of its bytes).
+    // Runs action bytes with `clip` as the timeline (parsed once: the same
+    // bytes anywhere share one parsed program).
     RunResult runActions(std::span<const std::uint8_t> bytes, ClipHandle clip);
     RunResult run(const std::shared_ptr<const Program>& program, ClipHandle clip);
     std::shared_ptr<const Program> compile(std::span<const std::uint8_t> bytes);
@@ -227,12 +227,10 @@ private:
     std::unordered_map<ClipHandle, StageObject*> clips_;
     std::vector<Object*> roots_;
     struct CacheEntry {
-        const std::uint8_t* data;
-        std::size_t size;
-        std::uint64_t hash;
+        std::vector<std::uint8_t> bytes;
         std::shared_ptr<const Program> program;
     };
-    std::vector<CacheEntry> cache_;
+    std::unordered_multimap<std::uint64_t, CacheEntry> cache_;  // by a hash of the bytes
     std::vector<Timer> timers_;
     int nextTimerId_ = 1;
     double clockMs_ = 0;

@@ -112,13 +112,7 @@ std::uint32_t Machine::execCalls(Frame& f, const Record& r, std::uint32_t pc, st
     case action::DefineFunction:
     case action::DefineFunction2: {
         const FunctionCode& code = P.functions[r.extra];
-        std::shared_ptr<const Program> keep;
-        if (f.callee)
-            keep = f.callee->program;
-        else {
-            for (const CacheEntry& e : cache_)
-                if (e.program.get() == &P) keep = e.program;
-        }
+        std::shared_ptr<const Program> keep = P.shared_from_this();
         auto* fn = heap_.make<FunctionObject>(realm_->functionProto, keep, &code, f.scope, f.target, ver);
         fn->pool = f.pool;
         Object* proto = newObject();

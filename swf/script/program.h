@@ -68,7 +68,7 @@ struct Record {
     const Str* s2 = nullptr;
 };
 
-class Program {
+class Program : public std::enable_shared_from_this<Program> {
 public:
     // Parses actions. Literal strings go on `heap`, pinned.
     static std::shared_ptr<Program> parse(std::span<const std::uint8_t> bytes, Heap& heap,
