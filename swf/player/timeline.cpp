@@ -344,7 +344,7 @@ void Timeline::applyFrameTags(int frame) {
     const auto& tags = *frames_->tags;
     for (std::size_t i = range.begin; i < range.end; ++i) {
         if (auto* p = std::get_if<PlaceObject>(&tags[i]))
-            place(*p);
+            place(*p, i);
         else if (auto* r = std::get_if<RemoveObject>(&tags[i]))
             remove(r->depth);
     }
@@ -360,14 +360,27 @@ void Timeline::gotoFrame(int frame) {
     frame = std::clamp(frame, 1, frameCount());
     if (frame == current_) return;
     if (frame < current_) {
-        // Backwards: rebuild from frame 1 and replay the changes forward.
-        clear();
-        applyFrameTags(1);
-        current_ = 1;
+        rebuildTo(frame);
+    } else {
+        for (int f = current_ + 1; f <= frame; ++f) applyFrameTags(f);
     }
-    for (int f = current_ + 1; f <= frame; ++f) applyFrameTags(f);
     current_ = frame;
     pendingActionFrames_.push_back(frame);
+}
+
+// Backwards: the changes of frames 1..frame replayed on an empty list. An
+// object the same tag placed at the same depth stays the same object (a
+// sprite keeps its own timeline and runs no first frame again), set back to
+// how that frame shows it; the others leave.
+void Timeline::rebuildTo(int frame) {
+    rewinding_ = std::move(list_);
+    list_.clear();
+    pendingActionFrames_.clear();
+    for (int f = 1; f <= frame; ++f) applyFrameTags(f);
+    current_ = frame;
+    for (auto& [depth, obj] : rewinding_) discard(obj);
+    ctx_->liveObjects -= std::min(ctx_->liveObjects, rewinding_.size());
+    rewinding_.clear();
 }
 
 void PlayerContext::startSound(std::uint16_t soundId, const SoundInfo& info) const {
@@ -456,8 +469,9 @@ void Timeline::step(bool loop) {
         if (current_ < frameCount()) {
             enterFrame(current_ + 1);
         } else if (loop && frameCount() > 1) {
-            clear();
-            enterFrame(1);
+            // Back to frame 1 as a goto there: what frame 1 placed stays.
+            rebuildTo(1);
+            pendingActionFrames_.push_back(1);
         } else if (!loop) {
             playing_ = false;
         }
@@ -478,7 +492,7 @@ std::unique_ptr<Timeline> Timeline::instantiate(std::uint16_t characterId) {
     return std::make_unique<Timeline>(*fi, *ctx_, nesting_ + 1, this);
 }
 
-void Timeline::place(const PlaceObject& p) {
+void Timeline::place(const PlaceObject& p, std::size_t tagIndex) {
     auto it = list_.find(p.depth);
     bool fresh = p.version <= 1 || !p.move || it == list_.end();
     auto attach = [&](DisplayObject& obj) {
@@ -496,8 +510,23 @@ void Timeline::place(const PlaceObject& p) {
             list_.erase(it);
             --ctx_->liveObjects;
         }
+        if (auto old = rewinding_.find(p.depth); old != rewinding_.end() && old->second.placedBy == tagIndex &&
+                                                  old->second.characterId == *p.characterId) {
+            // Still counted in liveObjects from before the rebuild.
+            DisplayObject& slot = list_[p.depth] = std::move(old->second);
+            rewinding_.erase(old);
+            if (!slot.scriptTransformed) {
+                slot.matrix = p.matrix.value_or(Matrix{});
+                slot.colorTransform = p.colorTransform.value_or(ColorTransform{});
+                slot.hasScriptScale = false;
+            }
+            slot.ratio = p.ratio.value_or(0);
+            slot.clipDepth = p.clipDepth.value_or(0);
+            return;
+        }
         if (ctx_->liveObjects >= ctx_->maxObjects) return;
         DisplayObject obj;
+        obj.placedBy = tagIndex;
         obj.depth = p.depth;
         obj.characterId = *p.characterId;
         obj.matrix = p.matrix.value_or(Matrix{});
@@ -517,6 +546,7 @@ void Timeline::place(const PlaceObject& p) {
         discard(obj);
         obj.characterId = *p.characterId;
         obj.bornTick = ctx_->tick;
+        obj.placedBy = tagIndex;
         attach(obj);
     }
     if (p.matrix && !obj.scriptTransformed) {

@@ -81,6 +81,8 @@ struct DisplayObject {
     std::unique_ptr<Timeline> sprite;        // the instance's own timeline for sprites
     std::unique_ptr<ButtonInstance> button;  // the instance's state for buttons
     std::uint64_t bornTick = 0;
+    // The index of the PlaceObject tag that placed it in its timeline's tags.
+    std::size_t placedBy = 0;
     // Set by scripts (_visible); drawing skips an invisible object.
     bool visible = true;
     // A script changed the matrix or colour transform: the timeline's
@@ -149,7 +151,10 @@ private:
     void enterFrame(int frame);      // apply tags, queue actions
     void runActions(const DoAction& action);
     void tickChildren(bool loop);
-    void place(const PlaceObject& p);
+    void place(const PlaceObject& p, std::size_t tagIndex);
+    // Rebuilds the display list up to `frame` from frame 1, keeping the
+    // objects that the same PlaceObject tag placed at the same depth.
+    void rebuildTo(int frame);
     void remove(std::uint16_t depth);
     std::unique_ptr<Timeline> instantiate(std::uint16_t characterId);
 
@@ -161,6 +166,7 @@ private:
     bool playing_ = true;
     DisplayList list_;
     std::vector<int> pendingActionFrames_;
+    DisplayList rewinding_;  // during rebuildTo: the objects before it, still to reuse
 };
 
 // Runs a script outside any frame (a button's action list) with `target` as

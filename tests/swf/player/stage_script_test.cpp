@@ -200,4 +200,54 @@ TEST(SwfDisplayProperties, ScaleAndRotationReadFromAMatrixTheFileGave) {
     EXPECT_EQ(displayX(o), -107374182.4);
 }
 
+TEST(SwfRewind, GoingBackKeepsWhatTheSameTagPlacedAndResetsItsPlacement) {
+    // Frame 2 places sprite 3 (it traces on its first frame); frame 3 moves
+    // it; frame 4 goes back to frame 2. Frame 3 also places a shape at depth 2.
+    MovieData m;
+    m.tags.push_back(rectShape(1, 0, 0, 10, 10, FillStyle::solid({0, 0, 0, 255})));
+    m.tags.push_back(sprite(3, {traceAction("enfant"), ShowFrame{}}));
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(place(1, 3, 100, 0));
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(samples::moveObject(1, 900, 0));
+    m.tags.push_back(place(2, 1));
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(DoAction{Asm().gotoFrame(1).code(script::test::op::Stop).bytes()});
+    m.tags.push_back(ShowFrame{});
+    auto run = start(std::move(m));
+    run->player->tick();
+    const Timeline* child = run->player->displayList().at(1).sprite.get();
+    ASSERT_NE(child, nullptr);
+    run->player->tick();
+    run->player->tick();
+    EXPECT_EQ(run->player->currentFrame(), 2);
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"enfant"})) << "the sprite did not start again";
+    const DisplayList& list = run->player->displayList();
+    ASSERT_EQ(list.size(), 1u) << "what frame 3 placed left";
+    EXPECT_EQ(list.at(1).sprite.get(), child);
+    EXPECT_EQ(list.at(1).matrix.translateX, 100);
+}
+
+TEST(SwfRewind, LoopingKeepsTheSpritesOfFrameOneAndPlacesReplacedOnesAnew) {
+    // Depth 1 holds sprite 3 all along; depth 2 holds sprite 3 in frame 1
+    // only, sprite 4 from frame 2 on.
+    MovieData m;
+    m.tags.push_back(sprite(3, {traceAction("trois"), ShowFrame{}}));
+    m.tags.push_back(sprite(4, {traceAction("quatre"), ShowFrame{}}));
+    m.tags.push_back(place(1, 3));
+    m.tags.push_back(place(2, 3));
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(RemoveObject{2, 0, 2});
+    m.tags.push_back(place(2, 4));
+    m.tags.push_back(ShowFrame{});
+    auto run = start(std::move(m));
+    const Timeline* kept = run->player->displayList().at(1).sprite.get();
+    run->player->tick();  // frame 2
+    run->player->tick();  // frame 1 again
+    EXPECT_EQ(run->player->currentFrame(), 1);
+    EXPECT_EQ(run->player->displayList().at(1).sprite.get(), kept);
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"trois", "trois", "quatre", "trois"}))
+        << "only the sprite placed anew at depth 2 started again";
+}
+
 }  // namespace
