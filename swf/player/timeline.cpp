@@ -147,6 +147,45 @@ public:
         default: break;  // read-only
         }
     }
+    script::ClipHandle attachMovie(script::ClipHandle h, std::string_view exportName, std::string_view name,
+                                   int depth) override {
+        Timeline* t = timeline(h);
+        std::uint16_t id = ctx_.dictionary->exported(exportName);
+        auto key = listDepth(depth);
+        if (!t || !id || !key || !ctx_.dictionary->sprite(id)) return 0;
+        return handle(t->placeByScript(*key, id, std::string(name)));
+    }
+    script::ClipHandle createEmptyMovieClip(script::ClipHandle h, std::string_view name, int depth) override {
+        Timeline* t = timeline(h);
+        auto key = listDepth(depth);
+        if (!t || !key) return 0;
+        return handle(t->placeByScript(*key, 0, std::string(name)));
+    }
+    script::ClipHandle duplicateClip(script::ClipHandle h, std::string_view name, int depth) override {
+        Timeline* t = timeline(h);
+        Timeline* parent = t ? t->parent() : nullptr;
+        const DisplayObject* obj = parent ? parent->objectOf(t) : nullptr;
+        auto key = listDepth(depth);
+        if (!obj || !key) return 0;
+        // Copies before placing: the placement may replace the source itself.
+        Matrix m = obj->matrix;
+        ColorTransform cx = obj->colorTransform;
+        std::uint16_t id = obj->characterId;
+        return handle(parent->placeByScript(*key, id, std::string(name), m, cx));
+    }
+    void cloneSprite(script::ClipHandle h, std::string_view name, int depth) override { duplicateClip(h, name, depth); }
+    void removeSprite(script::ClipHandle h) override {
+        Timeline* t = timeline(h);
+        if (t && t->parent()) t->parent()->removeByScript(t);
+    }
+    std::optional<int> depthOf(script::ClipHandle h) override {
+        Timeline* t = timeline(h);
+        if (!t) return std::nullopt;
+        if (!t->parent()) return -Timeline::kScriptDepthOffset;
+        const DisplayObject* obj = t->parent()->objectOf(t);
+        if (!obj) return std::nullopt;
+        return int(obj->depth) - Timeline::kScriptDepthOffset;
+    }
     void play(script::ClipHandle h) override {
         if (Timeline* t = timeline(h)) t->setPlaying(true);
     }
@@ -197,6 +236,11 @@ public:
 
     // Timelines sent to another frame, whose scripts are still to run.
     std::vector<Timeline*> touched;
+    // The timelines whose scripts are running, innermost last.
+    std::vector<Timeline*> running;
+    script::ClipHandle scriptClip() override {
+        return running.empty() || !ctx_.alive(running.back()) ? 0 : handle(running.back());
+    }
 
 private:
     static double number(const script::HostValue& v) {
@@ -209,6 +253,11 @@ private:
     DisplayObject* objectFor(Timeline* t) {
         if (!t->parent()) return &rootObject_;
         return t->parent()->objectOf(t);
+    }
+    static std::optional<std::uint16_t> listDepth(int scriptDepth) {
+        long d = long(scriptDepth) + Timeline::kScriptDepthOffset;
+        if (d < 0 || d > 65535) return std::nullopt;
+        return static_cast<std::uint16_t>(d);
     }
     DisplayObject rootObject_;
     std::string quality_ = "HIGH";
@@ -236,7 +285,9 @@ std::vector<Timeline*> runScript(PlayerContext& ctx, std::span<const std::uint8_
     auto& host = static_cast<ScriptHost&>(*ctx.scriptHost);
     std::vector<Timeline*> outer = std::move(host.touched);
     host.touched.clear();
+    host.running.push_back(target);
     ctx.machine->runActions(actions, ScriptHost::handle(target));
+    host.running.pop_back();
     std::vector<Timeline*> mine = std::move(host.touched);
     host.touched = std::move(outer);
     return mine;
@@ -271,6 +322,8 @@ void runScriptOn(PlayerContext& ctx, std::span<const std::uint8_t> actions, Time
 }
 
 void startScripts(PlayerContext& ctx) {
+    static const std::vector<Tag> noTags;
+    ctx.emptyFrames = FrameIndex::build(noTags);
     ctx.scriptHost = std::make_unique<ScriptHost>(ctx);
     ctx.machine = std::make_unique<script::Machine>(*ctx.scriptHost, ctx.version);
 }
@@ -378,9 +431,53 @@ void Timeline::rebuildTo(int frame) {
     pendingActionFrames_.clear();
     for (int f = 1; f <= frame; ++f) applyFrameTags(f);
     current_ = frame;
-    for (auto& [depth, obj] : rewinding_) discard(obj);
-    ctx_->liveObjects -= std::min(ctx_->liveObjects, rewinding_.size());
+    std::size_t gone = 0;
+    for (auto& [depth, obj] : rewinding_) {
+        if (obj.placedBy == kPlacedByScript && !list_.count(depth)) {
+            list_[depth] = std::move(obj);
+            continue;
+        }
+        discard(obj);
+        ++gone;
+    }
+    ctx_->liveObjects -= std::min(ctx_->liveObjects, gone);
     rewinding_.clear();
+}
+
+Timeline* Timeline::placeByScript(std::uint16_t depth, std::uint16_t characterId, const std::string& name,
+                                  const Matrix& matrix, const ColorTransform& cx) {
+    const FrameIndex* fi = characterId ? ctx_->dictionary->spriteFrames(characterId) : &ctx_->emptyFrames;
+    if (!fi || nesting_ + 1 > ctx_->maxNesting) return nullptr;
+    if (auto it = list_.find(depth); it != list_.end()) {
+        discard(it->second);
+        list_.erase(it);
+        --ctx_->liveObjects;
+    }
+    if (ctx_->liveObjects >= ctx_->maxObjects) return nullptr;
+    DisplayObject obj;
+    obj.depth = depth;
+    obj.characterId = characterId;
+    obj.matrix = matrix;
+    obj.colorTransform = cx;
+    obj.name = name;
+    obj.bornTick = ctx_->tick;
+    obj.placedBy = kPlacedByScript;
+    obj.sprite = std::make_unique<Timeline>(*fi, *ctx_, nesting_ + 1, this);
+    ++ctx_->liveObjects;
+    DisplayObject& slot = list_[depth] = std::move(obj);
+    return slot.sprite.get();
+}
+
+bool Timeline::removeByScript(const Timeline* child) {
+    for (auto it = list_.begin(); it != list_.end(); ++it) {
+        if (it->second.sprite.get() != child) continue;
+        if (it->first < kScriptDepthOffset) return false;  // the timeline's own depths
+        discard(it->second);
+        list_.erase(it);
+        --ctx_->liveObjects;
+        return true;
+    }
+    return false;
 }
 
 void PlayerContext::startSound(std::uint16_t soundId, const SoundInfo& info) const {

@@ -39,6 +39,7 @@ struct PlayerContext {
     // pointer event), over all timelines.
     int maxActionListsPerOperation = 2000;
     int scriptDepth = 0;
+    FrameIndex emptyFrames;  // the timeline of clips scripts create empty
     int actionListsThisOperation = 0;
     std::uint64_t tick = 0;
     int version = 8;  // the movie's file version, for script conversions
@@ -141,6 +142,22 @@ public:
     // The display-list entry that shows `child` (a sprite instance of this
     // timeline's list), or null.
     DisplayObject* objectOf(const Timeline* child);
+
+    // Objects scripts place (attachMovie, createEmptyMovieClip,
+    // duplicateMovieClip) carry this instead of a tag index; going back to
+    // an earlier frame keeps them.
+    static constexpr std::size_t kPlacedByScript = static_cast<std::size_t>(-1);
+    // Script depths are list depths less this: the timeline's own depths read
+    // from -16383 up, scripts place from 0 up.
+    static constexpr int kScriptDepthOffset = 16384;
+    // Places a sprite instance (characterId 0: an empty clip) for a script at
+    // a list depth, replacing what is there; its first frame's scripts wait
+    // for this timeline's queue. Null when it cannot be placed.
+    Timeline* placeByScript(std::uint16_t depth, std::uint16_t characterId, const std::string& name,
+                            const Matrix& matrix = {}, const ColorTransform& cx = {});
+    // Takes a script-placed object off the list; false when `child` is no
+    // sprite of this list or the timeline placed it.
+    bool removeByScript(const Timeline* child);
 
 private:
     friend class Player;

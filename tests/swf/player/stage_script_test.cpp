@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "swf/format/asset_tags.h"
+#include "swf/format/codes.h"
 #include "swf/player/display_properties.h"
 #include "swf/player/player.h"
 #include "tests/script/action_builder.h"
@@ -248,6 +250,52 @@ TEST(SwfRewind, LoopingKeepsTheSpritesOfFrameOneAndPlacesReplacedOnesAnew) {
     EXPECT_EQ(run->player->displayList().at(1).sprite.get(), kept);
     EXPECT_EQ(run->traces, (std::vector<std::string>{"trois", "trois", "quatre", "trois"}))
         << "only the sprite placed anew at depth 2 started again";
+}
+
+// obj.method(args...) with the result left on the stack.
+Asm& callMethod(Asm& a, const char* object, const char* method, std::vector<script::test::Operand> args) {
+    for (auto it = args.rbegin(); it != args.rend(); ++it) a.push({*it});
+    a.push({static_cast<int>(args.size())});
+    a.get(object);
+    return a.push({method}).code(script::test::op::CallMethod);
+}
+
+TEST(SwfScriptClips, AttachCreateDuplicateAndRemoveClipsAtScriptDepths) {
+    MovieData m;
+    m.tags.push_back(rectShape(1, 0, 0, 400, 200, FillStyle::solid({0, 0, 0, 255})));
+    m.tags.push_back(sprite(10, {place(1, 1), ShowFrame{}}));
+    m.tags.push_back(UnknownTag{code::ExportAssets, encodeExportAssets(ExportAssets{{{10, "Boite"}}})});
+    PlaceObject fixed = place(1, 10);
+    fixed.name = "fixe";
+    m.tags.push_back(fixed);
+    Asm a;
+    callMethod(a, "_root", "attachMovie", {"boite", "b1", 5}).code(script::test::op::Pop);  // names without case
+    callMethod(a, "b1", "getDepth", {}).trace();
+    a.get("b1").member("_width").trace();
+    // Called as a plain function, a clip method acts on the script's own timeline.
+    a.push({7, "vide", 2, "createEmptyMovieClip"}).code(script::test::op::CallFunction).code(script::test::op::Pop);
+    callMethod(a, "vide", "getDepth", {}).trace();
+    a.get("b1").push({"_x", 30}).code(script::test::op::SetMember);
+    callMethod(a, "b1", "duplicateMovieClip", {"b2", 6}).code(script::test::op::Pop);
+    a.get("b2").member("_x").trace();
+    callMethod(a, "b2", "removeMovieClip", {}).code(script::test::op::Pop);
+    a.get("b2").code(script::test::op::TypeOf).trace();
+    // What the timeline placed stays: scripts remove only what scripts placed.
+    callMethod(a, "fixe", "removeMovieClip", {}).code(script::test::op::Pop);
+    callMethod(a, "fixe", "getDepth", {}).trace();
+    callMethod(a, "_root", "attachMovie", {"absent", "x", 8}).trace();
+    m.tags.push_back(DoAction{a.bytes()});
+    m.tags.push_back(ShowFrame{});
+    auto run = start(std::move(m));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"5", "20", "7", "30", "undefined", "-16383", "undefined"}));
+    const DisplayList& list = run->player->displayList();
+    std::vector<int> depths;
+    for (const auto& [d, obj] : list) depths.push_back(d);
+    EXPECT_EQ(depths, (std::vector<int>{1, 16384 + 5, 16384 + 7}));
+    EXPECT_EQ(list.at(16389).characterId, 10);
+    EXPECT_EQ(list.at(16389).name, "b1");
+    ASSERT_TRUE(list.at(16391).sprite);
+    EXPECT_TRUE(list.at(16391).sprite->displayList().empty());
 }
 
 }  // namespace
