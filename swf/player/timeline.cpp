@@ -607,8 +607,8 @@ void Timeline::place(const PlaceObject& p, std::size_t tagIndex) {
             list_.erase(it);
             --ctx_->liveObjects;
         }
-        if (auto old = rewinding_.find(p.depth); old != rewinding_.end() && old->second.placedBy == tagIndex &&
-                                                  old->second.characterId == *p.characterId) {
+        if (auto old = rewinding_.find(p.depth);
+            old != rewinding_.end() && old->second.placedBy == tagIndex && old->second.characterId == *p.characterId) {
             // Still counted in liveObjects from before the rebuild.
             DisplayObject& slot = list_[p.depth] = std::move(old->second);
             rewinding_.erase(old);

@@ -18,9 +18,9 @@
 namespace {
 
 using namespace swf;
-using script::test::Asm;
 using samples::place;
 using samples::rectShape;
+using script::test::Asm;
 
 DoAction traceAction(const char* text) { return DoAction{Asm().traceValue(text).bytes()}; }
 
@@ -49,8 +49,8 @@ TEST(SwfScriptOrder, FrameScriptsRunInTagOrderWithPlacedSpritesWhereTheirPlaceOb
     m.tags.push_back(rectShape(1, 0, 0, 10, 10, FillStyle::solid({0, 0, 0, 255})));
     // Sprite 3 nests sprite 2: the innermost frame script comes first.
     m.tags.push_back(sprite(2, {traceAction("petit-enfant"), ShowFrame{}}));
-    m.tags.push_back(sprite(3, {place(1, 2), traceAction("enfant 1"), ShowFrame{}, traceAction("enfant 2"), ShowFrame{}},
-                            2));
+    m.tags.push_back(
+        sprite(3, {place(1, 2), traceAction("enfant 1"), ShowFrame{}, traceAction("enfant 2"), ShowFrame{}}, 2));
     m.tags.push_back(traceAction("racine avant"));
     m.tags.push_back(place(1, 3));
     m.tags.push_back(traceAction("racine apres"));
@@ -60,13 +60,23 @@ TEST(SwfScriptOrder, FrameScriptsRunInTagOrderWithPlacedSpritesWhereTheirPlaceOb
     m.tags.push_back(ShowFrame{});
     auto run = start(std::move(m));
     run->player->tick();
-    EXPECT_EQ(run->traces, (std::vector<std::string>{"init", "racine avant", "petit-enfant", "enfant 1",
-                                                     "racine apres", "racine 2", "enfant 2"}));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"init", "racine avant", "petit-enfant", "enfant 1", "racine apres",
+                                                     "racine 2", "enfant 2"}));
 }
 
 // Property numbers of GetProperty and SetProperty.
-enum Prop { X = 0, Y = 1, XScale = 2, YScale = 3, Alpha = 6, Visible = 7, Width = 8, Height = 9, Rotation = 10,
-            Name = 13 };
+enum Prop {
+    X = 0,
+    Y = 1,
+    XScale = 2,
+    YScale = 3,
+    Alpha = 6,
+    Visible = 7,
+    Width = 8,
+    Height = 9,
+    Rotation = 10,
+    Name = 13
+};
 
 Asm& setProp(Asm& a, const char* target, Prop p, script::test::Operand v) {
     return a.push({target, static_cast<int>(p), v}).code(script::test::op::SetProperty);
