@@ -603,9 +603,10 @@ void Timeline::place(const PlaceObject& p, std::size_t tagIndex) {
     if (fresh) {
         if (!p.characterId) return;  // modifying an empty depth does nothing
         if (it != list_.end()) {
-            discard(it->second);
-            list_.erase(it);
-            --ctx_->liveObjects;
+            // Placing (not moving) onto an occupied depth fails, and the
+            // reference player says so in the trace log.
+            if (ctx_->trace) ctx_->trace("Warning: Failed to place object at depth " + std::to_string(p.depth) + ".");
+            return;
         }
         if (auto old = rewinding_.find(p.depth);
             old != rewinding_.end() && old->second.placedBy == tagIndex && old->second.characterId == *p.characterId) {

@@ -308,4 +308,21 @@ TEST(SwfScriptClips, AttachCreateDuplicateAndRemoveClipsAtScriptDepths) {
     EXPECT_TRUE(list.at(16391).sprite->displayList().empty());
 }
 
+TEST(SwfPlacement, PlacingOntoAnOccupiedDepthFailsAndSaysSoWhileMovingWithTheSameCharacterKeepsTheInstance) {
+    MovieData m;
+    m.tags.push_back(sprite(3, {traceAction("trois"), ShowFrame{}}));
+    m.tags.push_back(sprite(4, {traceAction("quatre"), ShowFrame{}}));
+    m.tags.push_back(place(1, 3));
+    m.tags.push_back(place(1, 4));  // no move flag: refused
+    PlaceObject again = place(1, 3, 240, 0);
+    again.move = true;  // the same character with the move flag: the same instance, moved
+    m.tags.push_back(again);
+    m.tags.push_back(ShowFrame{});
+    auto run = start(std::move(m));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"Warning: Failed to place object at depth 1.", "trois"}));
+    const DisplayObject& o = run->player->displayList().at(1);
+    EXPECT_EQ(o.characterId, 3);
+    EXPECT_EQ(o.matrix.translateX, 240);
+}
+
 }  // namespace
