@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
-#  1. the code style of every C++ file (.clang-format);
+#  1. the code style of every C++ file (.clang-format) and the source layout
+#     (file sizes, what the engine's parts may include; scripts/check-layout.py);
 #  2. the normal build and its whole CTest suite (unit, offscreen picture, e2e and
 #     conformance tests);
 #  3. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
-#  4. the SWF reader fuzz target for a short run (TK_FUZZ_SECONDS, 60 by default).
+#  4. the two fuzz targets, movie files and frame scripts, for a short run each
+#     (TK_FUZZ_SECONDS between them, 60 by default).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
@@ -12,6 +14,7 @@ jobs=$(nproc)
 
 echo "== format"
 scripts/check-format.sh
+scripts/check-layout.py
 
 echo "== build"
 cmake -S . -B build -G Ninja -DTK_BUILD_TESTS=ON -DTK_BUILD_BENCH=ON >/dev/null
@@ -30,7 +33,9 @@ if [ -f fuzz/CMakeLists.txt ]; then
   echo "== fuzz"
   CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DTK_FUZZ=ON -DTK_BUILD_TESTS=OFF \
     -DTK_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build build-fuzz -j"$jobs" --target fuzz_swf
-  fuzz/run.sh build-fuzz "${TK_FUZZ_SECONDS:-60}"
+  cmake --build build-fuzz -j"$jobs" --target fuzz_swf fuzz_script
+  half=$(( ${TK_FUZZ_SECONDS:-60} / 2 ))
+  fuzz/run.sh build-fuzz "$half" fuzz_swf
+  fuzz/run.sh build-fuzz "$half" fuzz_script
 fi
 echo "== all tests passed"

@@ -203,6 +203,12 @@ void MoviePlayer::pointer(QPoint local, bool held) {
     site_.invalidate();
 }
 
+rt::PictureRef MoviePlayer::pointerAt(QPoint) const {
+    // The engine hit-tests at every move it is given; the point itself was that move's.
+    if (player_ && player_->overButton()) return rt::standardPointer(Qt::PointingHandCursor);
+    return nullptr;
+}
+
 void MoviePlayer::mouseMove(QPoint local, int buttons) {
     pointer(local, buttons & static_cast<int>(rt::MouseButton::Left));
 }

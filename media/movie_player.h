@@ -48,6 +48,8 @@ public:
     void mouseMove(QPoint local, int buttons) override;
     void mousePress(QPoint local, rt::MouseButton button) override;
     void mouseRelease(QPoint local, rt::MouseButton button) override;
+    // The pointing hand over a button of the movie, as of the last pointer move.
+    rt::PictureRef pointerAt(QPoint local) const override;
 
     // What the control shows and does, for the screen's tests.
     const PlayerSettings& settings() const { return settings_; }

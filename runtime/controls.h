@@ -99,6 +99,7 @@ public:
     ~ExternalHost() override;
 
     ExternalControl& object() { return *object_; }
+    const ExternalControl& object() const { return *object_; }
 
     // Automation calls with their status tested: a failing status raises the
     // runtime error, so the caller's later steps do not run.

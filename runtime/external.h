@@ -6,6 +6,7 @@
 // mouse input over its area.
 
 #include "runtime/layout.h"
+#include "runtime/picture.h"
 
 #include <QPoint>
 #include <QRect>
@@ -64,6 +65,9 @@ public:
     virtual void mouseMove(QPoint local, int buttons) {}
     virtual void mousePress(QPoint local, MouseButton button) {}
     virtual void mouseRelease(QPoint local, MouseButton button) {}
+    // The pointer the control shows over a point of its area, as of the last
+    // input it was given; null for the screen's usual pointer.
+    virtual PictureRef pointerAt(QPoint local) const { return nullptr; }
 };
 
 // Creates the control a layout names; returns nullptr with `reason` set when

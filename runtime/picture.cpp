@@ -17,4 +17,11 @@ PictureRef loadPicture(const char* path) {
     return picture;
 }
 
+PictureRef standardPointer(Qt::CursorShape shape) {
+    static std::map<Qt::CursorShape, PictureRef> cache;
+    auto it = cache.find(shape);
+    if (it == cache.end()) it = cache.emplace(shape, std::make_shared<const Picture>(shape)).first;
+    return it->second;
+}
+
 }  // namespace rt

@@ -101,7 +101,11 @@ Runtime::Target Runtime::targetAt(Screen& screen, QPoint pixel) const {
 
 PictureRef Runtime::cursorAt(const Screen& screen, QPoint pixel) const {
     const Control* c = screen.hitTest(pixel);
-    if (c && c->kind() != ControlKind::External && c->mousePointer() == kCustomPointer) return c->mouseIcon();
+    if (!c) return nullptr;
+    // The movie player decides its own pointer (the hand over a movie's button).
+    if (c->kind() == ControlKind::External)
+        return static_cast<const ExternalHost*>(c)->object().pointerAt(pixel - c->pixelRect().topLeft());
+    if (c->mousePointer() == kCustomPointer) return c->mouseIcon();
     return nullptr;
 }
 

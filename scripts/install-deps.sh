@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   # toolchain
   cmake ninja-build g++ pkg-config file dpkg-dev clang-format
+  # the layout check (scripts/check-layout.py)
+  python3-minimal
   # Qt 6 (Core, Gui, Widgets) and the GL headers its CMake files expect
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # compressed movies; full-colour JPEG output of the picture generator
@@ -15,6 +17,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # driving the real program on a virtual display
   xvfb xauth xdotool x11-utils imagemagick
+  # reading the pointer's picture back from the virtual display (Xlib, XFixes)
+  libx11-dev libxfixes-dev
   # fonts: the labels' fallback font, the lesson movies' glyphs, the Arabic pictures
   fonts-dejavu-core fonts-noto-core
   # the Windows resource check, desktop metadata checks

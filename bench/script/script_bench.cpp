@@ -6,12 +6,15 @@
 #include <cstdio>
 
 #include "swf/script/machine.h"
-#include "tests/script/action_builder.h"
+#include "swf/format/action_builder.h"
+#include "swf/format/codes.h"
 
 namespace {
 
 using namespace swf::script;
-using namespace swf::script::test;
+using Asm = swf::ActionBuilder;
+using Reg = Asm::Register;
+namespace op = swf::action;
 
 struct QuietHost : Host {
     ClipHandle root() override { return 1; }
@@ -26,10 +29,10 @@ Limits benchLimits() {
 // for (i = 0; i < n; i++) { body }, with i in a variable.
 Asm loop(int n, const std::function<void(Asm&)>& body) {
     Asm a;
-    a.set("i", 0).label("top");
+    a.setVariable("i", 0).label("top");
     body(a);
-    a.push({"i"}).get("i").code(op::Increment).code(op::SetVariable);
-    a.get("i").push({n}).code(op::Less2).ifTrue("top");
+    a.push({"i"}).getVariable("i").record(op::Increment).record(op::SetVariable);
+    a.getVariable("i").push({n}).record(op::Less2).jumpIf("top");
     return a;
 }
 
@@ -49,86 +52,87 @@ void runProgram(benchmark::State& state, const Asm& program) {
 void Arithmetic(benchmark::State& state) {
     runProgram(state, loop(100000, [](Asm& a) {
                    a.push({"x"})
-                       .get("x")
-                       .get("i")
+                       .getVariable("x")
+                       .getVariable("i")
                        .push({2})
-                       .code(op::Multiply)
-                       .code(op::Add2)
+                       .record(op::Multiply)
+                       .record(op::Add2)
                        .push({1})
-                       .code(op::Subtract)
-                       .code(op::SetVariable);
+                       .record(op::Subtract)
+                       .record(op::SetVariable);
                }));
 }
 
 // The same loop in a DefineFunction2 body with registers, as compilers emit local variables.
 void ArithmeticInRegisters(benchmark::State& state) {
     Asm body;
-    body.push({0}).storeRegister(1).code(op::Pop).push({0}).storeRegister(2).code(op::Pop).label("top");
+    body.push({0}).storeRegister(1).record(op::Pop).push({0}).storeRegister(2).record(op::Pop).label("top");
     body.push({Reg{2}, Reg{1}, 2})
-        .code(op::Multiply)
-        .code(op::Add2)
+        .record(op::Multiply)
+        .record(op::Add2)
         .push({1})
-        .code(op::Subtract)
+        .record(op::Subtract)
         .storeRegister(2)
-        .code(op::Pop);
-    body.push({Reg{1}}).code(op::Increment).storeRegister(1).code(op::Pop);
-    body.push({Reg{1}, 100000}).code(op::Less2).ifTrue("top");
-    body.push({Reg{2}}).code(op::Return);
+        .record(op::Pop);
+    body.push({Reg{1}}).record(op::Increment).storeRegister(1).record(op::Pop);
+    body.push({Reg{1}, 100000}).record(op::Less2).jumpIf("top");
+    body.push({Reg{2}}).record(op::Return);
     Asm a;
-    a.function2("f", 3, 0, {}, body).push({0, "f"}).code(op::CallFunction).code(op::Pop);
+    a.defineFunction2("f", 3, 0, {}, body).push({0, "f"}).record(op::CallFunction).record(op::Pop);
     runProgram(state, a);
 }
 
 void MemberReadWrite(benchmark::State& state) {
     Asm a = loop(100000, [](Asm& a) {
-        a.get("o").push({"x"}).get("o").member("x").push({1}).code(op::Add2).code(op::SetMember);
+        a.getVariable("o").push({"x"}).getVariable("o").getMember("x").push({1}).record(op::Add2).record(op::SetMember);
     });
     Asm init;
-    init.push({"o", "x", 0, "y", 1, 2}).code(op::InitObject).code(op::SetVariable);
+    init.push({"o", "x", 0, "y", 1, 2}).record(op::InitObject).record(op::SetVariable);
     Asm full = init;
     runProgram(state, [&] {
         Asm p;
-        p.push({"o", "x", 0, "y", 1, 2}).code(op::InitObject).code(op::SetVariable);
-        p.set("i", 0).label("top");
-        p.get("o").push({"x"}).get("o").member("x").push({1}).code(op::Add2).code(op::SetMember);
-        p.push({"i"}).get("i").code(op::Increment).code(op::SetVariable);
-        p.get("i").push({100000}).code(op::Less2).ifTrue("top");
+        p.push({"o", "x", 0, "y", 1, 2}).record(op::InitObject).record(op::SetVariable);
+        p.setVariable("i", 0).label("top");
+        p.getVariable("o").push({"x"}).getVariable("o").getMember("x").push({1}).record(op::Add2).record(op::SetMember);
+        p.push({"i"}).getVariable("i").record(op::Increment).record(op::SetVariable);
+        p.getVariable("i").push({100000}).record(op::Less2).jumpIf("top");
         return p;
     }());
 }
 
 void FunctionCalls(benchmark::State& state) {
     Asm body;
-    body.push({Reg{1}}).code(op::Increment).code(op::Return);
+    body.push({Reg{1}}).record(op::Increment).record(op::Return);
     Asm p;
-    p.function2("f", 2, 0, {{1, "n"}}, body);
-    p.set("i", 0).label("top");
-    p.push({"i"}).get("i").push({1, "f"}).code(op::CallFunction).code(op::SetVariable);
-    p.get("i").push({100000}).code(op::Less2).ifTrue("top");
+    p.defineFunction2("f", 2, 0, {{1, "n"}}, body);
+    p.setVariable("i", 0).label("top");
+    p.push({"i"}).getVariable("i").push({1, "f"}).record(op::CallFunction).record(op::SetVariable);
+    p.getVariable("i").push({100000}).record(op::Less2).jumpIf("top");
     runProgram(state, p);
 }
 
 void StringBuilding(benchmark::State& state) {
     Asm p;
-    p.set("s", "");
-    Asm body = loop(20000, [](Asm& a) { a.push({"s"}).get("s").push({"ab"}).code(op::Add2).code(op::SetVariable); });
-    p.set("s", "");
+    p.setVariable("s", "");
+    Asm body = loop(
+        20000, [](Asm& a) { a.push({"s"}).getVariable("s").push({"ab"}).record(op::Add2).record(op::SetVariable); });
+    p.setVariable("s", "");
     runProgram(state, [] {
         Asm q;
-        q.set("s", "").set("i", 0).label("top");
-        q.push({"s"}).get("s").push({"ab"}).code(op::Add2).code(op::SetVariable);
-        q.push({"i"}).get("i").code(op::Increment).code(op::SetVariable);
-        q.get("i").push({5000}).code(op::Less2).ifTrue("top");
+        q.setVariable("s", "").setVariable("i", 0).label("top");
+        q.push({"s"}).getVariable("s").push({"ab"}).record(op::Add2).record(op::SetVariable);
+        q.push({"i"}).getVariable("i").record(op::Increment).record(op::SetVariable);
+        q.getVariable("i").push({5000}).record(op::Less2).jumpIf("top");
         return q;
     }());
 }
 
 void ArrayPushes(benchmark::State& state) {
     Asm q;
-    q.push({"a", 0}).code(op::InitArray).code(op::SetVariable).set("i", 0).label("top");
-    q.get("i").push({1}).get("a").push({"push"}).code(op::CallMethod).code(op::Pop);
-    q.push({"i"}).get("i").code(op::Increment).code(op::SetVariable);
-    q.get("i").push({100000}).code(op::Less2).ifTrue("top");
+    q.push({"a", 0}).record(op::InitArray).record(op::SetVariable).setVariable("i", 0).label("top");
+    q.getVariable("i").push({1}).callMethod("a", "push").record(op::Pop);
+    q.push({"i"}).getVariable("i").record(op::Increment).record(op::SetVariable);
+    q.getVariable("i").push({100000}).record(op::Less2).jumpIf("top");
     runProgram(state, q);
 }
 
@@ -138,10 +142,16 @@ void CollectionPause(benchmark::State& state) {
     QuietHost host;
     Machine m(host, 7, benchLimits());
     Asm q;
-    q.push({"keep", 0}).code(op::InitArray).code(op::SetVariable).set("i", 0).label("top");
-    q.get("keep").get("i").push({"a"}).get("i").push({"b", "text", 2}).code(op::InitObject).code(op::SetMember);
-    q.push({"i"}).get("i").code(op::Increment).code(op::SetVariable);
-    q.get("i").push({100000}).code(op::Less2).ifTrue("top");
+    q.push({"keep", 0}).record(op::InitArray).record(op::SetVariable).setVariable("i", 0).label("top");
+    q.getVariable("keep")
+        .getVariable("i")
+        .push({"a"})
+        .getVariable("i")
+        .push({"b", "text", 2})
+        .record(op::InitObject)
+        .record(op::SetMember);
+    q.push({"i"}).getVariable("i").record(op::Increment).record(op::SetVariable);
+    q.getVariable("i").push({100000}).record(op::Less2).jumpIf("top");
     auto bytes = q.bytes();
     m.runActions(bytes, 1);
     double longest = 0, longestCpu = 0;

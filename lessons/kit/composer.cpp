@@ -3,6 +3,7 @@
 #include "lessons/kit/part_view.h"
 #include "lessons/kit/stage.h"
 #include "lessons/kit/targets.h"
+#include "lessons/kit/ui_controls.h"
 #include "lessons/kit/verbs.h"
 
 #include <algorithm>
@@ -64,18 +65,25 @@ Composer::Composer(const Script& s) : s_(s) {
 }
 
 Timeline Composer::run() {
+    const int steps = int(s_.steps.size());
+    if (steps < 1 || steps > kMaxSteps)
+        throw SourceError(0, "une leçon a de 1 à " + std::to_string(kMaxSteps) +
+                                 " étapes («\u00a0step\u00a0»), celle-ci en a " + std::to_string(steps));
+    controls_.emplace(t_, steps);
     for (const Command& c : s_.intro) exec(c, true);
     const StageState start = state;
     // The title card, then it fades out over the window.
     title_ = 1;
-    label_ = "titre";
+    position_ = 0;
+    label_ = kTitleLabel;
     hold(3.5);
     fade(title_, 1, 0, 0.5);
     for (std::size_t i = 0; i < s_.steps.size(); ++i) {
         const Step& st = s_.steps[i];
         state.step = int(i) + 1;
         state.caption = st.caption;
-        label_ = "etape" + std::to_string(i + 1);
+        position_ = int(i) + 1;
+        label_ = stepLabel(position_);
         const std::size_t before = t_.frames.size();
         for (const Command& c : st.commands) exec(c, false);
         const double minimum = 2.0 + 0.05 * double(utf32(st.caption).size());
@@ -83,10 +91,12 @@ Timeline Composer::run() {
         if (spent < minimum) hold(minimum - spent);
     }
     // Closing summary, then the title card comes back so the loop joins up.
-    label_ = "resume";
+    position_ = steps + 1;
+    label_ = kSummaryLabel;
     fade(summary_, 0, 1, 0.5);
     hold(6 + 1.2 * double(s_.summary.size()));
     state = start;
+    position_ = 0;
     fade(title_, 0, 1, 0.5);
     return std::move(t_);
 }
@@ -190,6 +200,12 @@ void Composer::emit() {
     if (title_ > 0)
         piece(
             kTitle, [&](Drawing& d, TextBlock& t) { ui::drawTitleCard(d, t, s_.title, s_.subtitle); }, title_);
+    // The controls, over everything, on every frame; a frame is entered only
+    // while the movie plays, so each one shows the pause button.
+    if (controls_) {
+        controls_->placeOn(f, position_);
+        f.actions = LessonControls::frameActions();
+    }
     t_.frames.push_back(std::move(f));
     if (state.rippleAge < 99) ++state.rippleAge;
     ++state.rest;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 #include <set>
+#include <stdexcept>
 
 namespace lessons {
 
@@ -235,8 +236,96 @@ swf::PlaceObject placeOf(int depth, const Placement& p, bool move, bool withChar
         cx.multA = std::int16_t(std::lround(std::clamp(p.alpha, 0.0, 1.0) * 256));
         po.colorTransform = cx;
     }
+    if (withChar && !p.name.empty()) po.name = p.name;
     return po;
 }
+
+// Writes the definitions of the symbols as they are first used: a button's
+// pieces and a sprite's contents before the button or sprite itself.
+class Definitions {
+public:
+    Definitions(const Timeline& t, const FontTables& ft, std::vector<swf::Tag>& out)
+        : t_(t), ft_(ft), out_(out), charId_(t.symbols.size(), 0) {}
+
+    std::uint16_t idOf(int sym) {
+        std::uint16_t& id = charId_.at(std::size_t(sym));
+        if (id) return id;
+        if (++depth_ > 8) throw std::runtime_error("symboles imbriqués trop profondément");
+        const Symbol& s = t_.symbols[std::size_t(sym)];
+        if (s.isButton()) {
+            swf::DefineButton b;
+            b.version = 2;
+            for (const ButtonPart& part : s.parts) {
+                swf::ButtonRecord r;
+                r.states = part.states;
+                r.characterId = idOf(part.symbol);
+                r.depth = std::uint16_t(part.depth);
+                b.records.push_back(r);
+            }
+            for (const ButtonAction& a : s.actions) b.actions.push_back({a.conditions, a.actions});
+            b.id = id = next_++;
+            out_.push_back(std::move(b));
+        } else if (s.isSprite()) {
+            swf::DefineSprite sp;
+            sp.frameCount = std::uint16_t(s.frames.size());
+            appendFrames(s.frames, sp.tags);
+            sp.id = id = next_++;
+            out_.push_back(std::move(sp));
+        } else if (s.isText) {
+            id = next_++;
+            out_.push_back(textOf(s.text, id, ft_));
+        } else {
+            swf::DefineShape ds;
+            ds.version = 3;
+            ds.id = id = next_++;
+            ds.bounds = boundsOf(s.drawing);
+            ds.shape = shapeOf(s.drawing);
+            out_.push_back(std::move(ds));
+        }
+        --depth_;
+        return id;
+    }
+
+    // Per frame: its label, the display-list changes, its actions, ShowFrame.
+    void appendFrames(const std::vector<Frame>& frames, std::vector<swf::Tag>& tags) {
+        std::map<int, Placement> shown;
+        for (const Frame& f : frames) {
+            if (!f.label.empty()) tags.push_back(swf::FrameLabel{f.label, false});
+            for (auto it = shown.begin(); it != shown.end();) {
+                if (!f.layers.count(it->first)) {
+                    swf::RemoveObject r;
+                    r.version = 2;
+                    r.depth = std::uint16_t(it->first);
+                    tags.push_back(r);
+                    it = shown.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+            for (const auto& [depth, p] : f.layers) {
+                const std::uint16_t id = idOf(p.symbol);  // defined before the placement that shows it
+                auto old = shown.find(depth);
+                if (old == shown.end()) {
+                    tags.push_back(placeOf(depth, p, false, true, id, p.alpha < 1));
+                } else if (!(old->second == p)) {
+                    const bool cx = old->second.alpha != p.alpha;
+                    tags.push_back(placeOf(depth, p, true, old->second.symbol != p.symbol, id, cx));
+                }
+                shown[depth] = p;
+            }
+            if (!f.actions.empty()) tags.push_back(swf::DoAction{f.actions});
+            tags.push_back(swf::ShowFrame{});
+        }
+    }
+
+private:
+    const Timeline& t_;
+    const FontTables& ft_;
+    std::vector<swf::Tag>& out_;
+    std::vector<std::uint16_t> charId_;
+    std::uint16_t next_ = 3;  // the two fonts take ids 1 and 2
+    int depth_ = 0;
+};
 
 }  // namespace
 
@@ -261,52 +350,10 @@ swf::MovieData toMovie(const Timeline& t) {
         if (!ft.codes[b].empty()) m.tags.push_back(fontOf(b == 1, ft.codes[b]));
     }
 
-    // Character ids follow first use; the two fonts take ids 1 and 2.
-    std::vector<int> charId(t.symbols.size(), 0);
-    std::uint16_t next = 3;
-    std::map<int, Placement> shown;
-    for (const Frame& f : t.frames) {
-        if (!f.label.empty()) m.tags.push_back(swf::FrameLabel{f.label, false});
-        for (auto it = shown.begin(); it != shown.end();) {
-            if (!f.layers.count(it->first)) {
-                swf::RemoveObject r;
-                r.version = 2;
-                r.depth = std::uint16_t(it->first);
-                m.tags.push_back(r);
-                it = shown.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        for (const auto& [depth, p] : f.layers) {
-            const int sym = p.symbol;
-            if (charId[std::size_t(sym)] == 0) {
-                const std::uint16_t id = next++;
-                charId[std::size_t(sym)] = id;
-                const Symbol& s = t.symbols[std::size_t(sym)];
-                if (s.isText) {
-                    m.tags.push_back(textOf(s.text, id, ft));
-                } else {
-                    swf::DefineShape ds;
-                    ds.version = 3;
-                    ds.id = id;
-                    ds.bounds = boundsOf(s.drawing);
-                    ds.shape = shapeOf(s.drawing);
-                    m.tags.push_back(std::move(ds));
-                }
-            }
-            const std::uint16_t id = std::uint16_t(charId[std::size_t(sym)]);
-            auto old = shown.find(depth);
-            if (old == shown.end()) {
-                m.tags.push_back(placeOf(depth, p, false, true, id, p.alpha < 1));
-            } else if (!(old->second == p)) {
-                const bool cx = old->second.alpha != p.alpha;
-                m.tags.push_back(placeOf(depth, p, true, old->second.symbol != sym, id, cx));
-            }
-            shown[depth] = p;
-        }
-        m.tags.push_back(swf::ShowFrame{});
-    }
+    // Character ids follow first use. The root's control tags go to the
+    // movie in order, each definition written just before its first use.
+    Definitions defs(t, ft, m.tags);
+    defs.appendFrames(t.frames, m.tags);
     return m;
 }
 

@@ -7,6 +7,7 @@
 #include "lessons/kit/stage_camera.h"
 #include "lessons/kit/timeline.h"
 #include "lessons/kit/ui.h"
+#include "lessons/kit/ui_controls.h"
 
 #include <map>
 #include <optional>
@@ -112,6 +113,10 @@ private:
     Timeline t_;
     double title_ = 0, summary_ = 0;  // card opacity
     std::string label_;
+    // The movie's controls, and where the frames being recorded stand: 0 the
+    // title card, 1..n the steps, n + 1 the summary.
+    std::optional<LessonControls> controls_;
+    int position_ = 0;
 
     void exec(const Command& c, bool intro);
     void fade(double& v, double from, double to, double seconds);

@@ -29,4 +29,9 @@ int Timeline::text(const TextBlock& t) {
     return id;
 }
 
+int Timeline::add(Symbol s) {
+    symbols.push_back(std::move(s));
+    return int(symbols.size()) - 1;
+}
+
 }  // namespace lessons

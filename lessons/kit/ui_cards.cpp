@@ -1,4 +1,5 @@
 #include "lessons/kit/ui.h"
+#include "lessons/kit/ui_controls.h"
 #include "lessons/kit/ui_style.h"
 
 #include <algorithm>
@@ -20,7 +21,8 @@ void drawCaption(Drawing& d, TextBlock& t, int step, const std::string& text) {
                                         {text, false, kInk}};
     // Two lines fit the callout: a caption that would wrap to a third is set
     // a little smaller until it fits in two.
-    const double x = r.x + 44, w = r.w - 54;
+    // The text stops short of the movie's controls at the callout's right end.
+    const double x = r.x + 44, w = controlsPanel().x - 10 - x;
     double size = 13, lh = 15.5;
     int lines = 0;
     for (;;) {

@@ -65,6 +65,10 @@ void QtHost::invalidate(rt::Screen& screen, const QRect& pixels) {
 void QtHost::setCursor(rt::Screen& screen, const rt::PictureRef& cursor) {
     QWidget* w = window(screen.name());
     if (!w) return;
+    if (cursor && cursor->standardShape() != Qt::BitmapCursor) {
+        w->setCursor(cursor->standardShape());
+        return;
+    }
     if (!cursor || cursor->isNull()) {
         w->unsetCursor();
         return;

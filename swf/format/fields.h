@@ -188,6 +188,45 @@ void writeLineStyle2Flags(BitWriter& w, const Line& l, bool hasFill) {
     if (l.join == JoinStyle::Miter) w.u16(l.miterLimit);
 }
 
+// An edge record's body, once its leading "edge" flag has been read.
+inline ShapeRecord readEdge(BitReader& r) {
+    bool straight = r.flag();
+    int n = static_cast<int>(r.ub(4)) + 2;
+    if (straight) {
+        StraightEdge e;
+        if (r.flag()) {
+            e.dx = r.sb(n);
+            e.dy = r.sb(n);
+        } else if (r.flag()) {
+            e.dy = r.sb(n);
+        } else {
+            e.dx = r.sb(n);
+        }
+        return e;
+    }
+    CurvedEdge c;
+    c.controlDx = r.sb(n);
+    c.controlDy = r.sb(n);
+    c.anchorDx = r.sb(n);
+    c.anchorDy = r.sb(n);
+    return c;
+}
+
+// A style-change record's move and style selections, after its five flags
+// (new style arrays, flag 16, are the caller's).
+inline StyleChange readStyleChange(BitReader& r, std::uint32_t flags, int fillBits, int lineBits) {
+    StyleChange sc;
+    if (flags & 1) {
+        int n = static_cast<int>(r.ub(5));
+        sc.moveX = r.sb(n);
+        sc.moveY = r.sb(n);
+    }
+    if (flags & 2) sc.fill0 = r.ub(fillBits);
+    if (flags & 4) sc.fill1 = r.ub(fillBits);
+    if (flags & 8) sc.line = r.ub(lineBits);
+    return sc;
+}
+
 // Edge and style-selection records up to the end record, without new style
 // arrays (morph shapes and button shapes never carry them: such a record is
 // refused). `maxRecords` bounds the work.
@@ -198,40 +237,14 @@ inline std::vector<ShapeRecord> readPlainRecords(BitReader& r, std::size_t maxRe
     std::vector<ShapeRecord> out;
     while (true) {
         if (out.size() >= maxRecords) detail::raise(ErrorCode::TooLarge, "too many edge records");
-        if (!r.flag()) {
-            std::uint32_t flags = r.ub(5);
-            if (flags == 0) break;
-            if (flags & 16) detail::raise(ErrorCode::Malformed, "new styles inside plain edge records");
-            StyleChange sc;
-            if (flags & 1) {
-                int n = static_cast<int>(r.ub(5));
-                sc.moveX = r.sb(n);
-                sc.moveY = r.sb(n);
-            }
-            if (flags & 2) sc.fill0 = r.ub(fillBits);
-            if (flags & 4) sc.fill1 = r.ub(fillBits);
-            if (flags & 8) sc.line = r.ub(lineBits);
-            out.emplace_back(std::move(sc));
-        } else if (r.flag()) {
-            int n = static_cast<int>(r.ub(4)) + 2;
-            StraightEdge e;
-            if (r.flag()) {
-                e.dx = r.sb(n);
-                e.dy = r.sb(n);
-            } else if (r.flag())
-                e.dy = r.sb(n);
-            else
-                e.dx = r.sb(n);
-            out.emplace_back(e);
-        } else {
-            int n = static_cast<int>(r.ub(4)) + 2;
-            CurvedEdge c;
-            c.controlDx = r.sb(n);
-            c.controlDy = r.sb(n);
-            c.anchorDx = r.sb(n);
-            c.anchorDy = r.sb(n);
-            out.emplace_back(c);
+        if (r.flag()) {
+            out.push_back(readEdge(r));
+            continue;
         }
+        std::uint32_t flags = r.ub(5);
+        if (flags == 0) break;
+        if (flags & 16) detail::raise(ErrorCode::Malformed, "new styles inside plain edge records");
+        out.emplace_back(readStyleChange(r, flags, fillBits, lineBits));
     }
     r.align();
     return out;

@@ -142,51 +142,22 @@ std::vector<ShapeRecord> readRecords(BitReader& r, int v, int fillBits, int line
     std::vector<ShapeRecord> out;
     while (true) {
         if (out.size() >= ctx.limits.maxShapeRecords) limitHit("too many shape records");
-        bool edge = r.flag();
-        if (!edge) {
-            std::uint32_t flags = r.ub(5);
-            if (flags == 0) break;  // end of shape
-            StyleChange sc;
-            if (flags & 1) {
-                int n = static_cast<int>(r.ub(5));
-                sc.moveX = r.sb(n);
-                sc.moveY = r.sb(n);
-            }
-            if (flags & 2) sc.fill0 = r.ub(fillBits);
-            if (flags & 4) sc.fill1 = r.ub(fillBits);
-            if (flags & 8) sc.line = r.ub(lineBits);
-            if (flags & 16) {
-                sc.newStyles = true;
-                sc.fills = readFills(r, v, ctx);
-                sc.lines = readLines(r, v, ctx);
-                fillBits = static_cast<int>(r.ub(4));
-                lineBits = static_cast<int>(r.ub(4));
-            }
-            out.emplace_back(std::move(sc));
-        } else {
+        if (r.flag()) {
             ctx.countPoints(1);
-            bool straight = r.flag();
-            int n = static_cast<int>(r.ub(4)) + 2;
-            if (straight) {
-                StraightEdge e;
-                if (r.flag()) {
-                    e.dx = r.sb(n);
-                    e.dy = r.sb(n);
-                } else if (r.flag()) {
-                    e.dy = r.sb(n);
-                } else {
-                    e.dx = r.sb(n);
-                }
-                out.emplace_back(e);
-            } else {
-                CurvedEdge e;
-                e.controlDx = r.sb(n);
-                e.controlDy = r.sb(n);
-                e.anchorDx = r.sb(n);
-                e.anchorDy = r.sb(n);
-                out.emplace_back(e);
-            }
+            out.push_back(fields::readEdge(r));
+            continue;
         }
+        std::uint32_t flags = r.ub(5);
+        if (flags == 0) break;  // end of shape
+        StyleChange sc = fields::readStyleChange(r, flags, fillBits, lineBits);
+        if (flags & 16) {
+            sc.newStyles = true;
+            sc.fills = readFills(r, v, ctx);
+            sc.lines = readLines(r, v, ctx);
+            fillBits = static_cast<int>(r.ub(4));
+            lineBits = static_cast<int>(r.ub(4));
+        }
+        out.emplace_back(std::move(sc));
     }
     r.align();
     return out;

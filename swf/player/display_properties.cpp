@@ -136,9 +136,7 @@ void setDisplayVisible(DisplayObject& obj, double v) {
 }
 
 std::optional<QRectF> characterBounds(const Dictionary& dict, const DisplayObject& obj, int depth) {
-    auto rect = [](const Rect& r) {
-        return QRectF(QPointF(r.xmin, r.ymin), QPointF(r.xmax, r.ymax)).normalized();
-    };
+    auto rect = [](const Rect& r) { return QRectF(QPointF(r.xmin, r.ymin), QPointF(r.xmax, r.ymax)).normalized(); };
     std::uint16_t id = obj.characterId;
     if (const DefineShape* s = dict.shape(id)) return rect(s->bounds);
     if (const DefineMorphShape* m = dict.morph(id)) return rect(m->startBounds);

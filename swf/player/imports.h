@@ -21,10 +21,10 @@
 namespace swf {
 
 struct ImportLimits {
-    int maxDepth = 4;                           // a movie importing a movie importing... this deep
-    std::size_t maxFiles = 32;                  // files read for one movie, all depths together
-    std::size_t maxTotalBytes = 64u << 20;      // bytes of those files together
-    std::size_t maxDefinitions = 20000;         // definition tags copied in, all imports together
+    int maxDepth = 4;                       // a movie importing a movie importing... this deep
+    std::size_t maxFiles = 32;              // files read for one movie, all depths together
+    std::size_t maxTotalBytes = 64u << 20;  // bytes of those files together
+    std::size_t maxDefinitions = 20000;     // definition tags copied in, all imports together
 };
 
 // The bytes of the file at `path` (relative to the importing movie's folder,

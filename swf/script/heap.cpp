@@ -39,15 +39,16 @@ void Heap::collect(const std::function<void(Tracer&)>& roots) {
     t.work_.reserve(1024);
     for (Cell* c : pinned_) t.mark(c);
     roots(t);
-    // Breadth first, so the cells a few places ahead in the queue can be
-    // fetched from memory while this one is traced; the bytes of live cells
-    // are counted while they are at hand.
+    // Breadth first, so the cells a few places ahead in the queue (and their
+    // property tables) are fetched from memory while this one is traced; the
+    // bytes of live cells are counted while they are at hand.
     std::size_t bytes = 0;
     std::size_t live = 0;
     for (std::size_t head = 0; head < t.work_.size(); ++head) {
-        if (head + 8 < t.work_.size()) __builtin_prefetch(t.work_[head + 8]);
-        if (head + 4 < t.work_.size()) t.work_[head + 4]->prefetch();
+        if (head + 16 < t.work_.size()) __builtin_prefetch(t.work_[head + 16]);
+        if (head + 8 < t.work_.size()) t.work_[head + 8]->prefetch();
         const Cell* c = t.work_[head];
+        if (!t.claim(c)) continue;
         bytes += c->sizeCharged_ + c->extraBytes();
         ++live;
         c->trace(t);

@@ -40,19 +40,20 @@ private:
     std::uint32_t sizeCharged_ = 0;
 };
 
-// The marking work list.
-// Mark bits live in a table beside the cells, so that sweeping never has to
-// touch a live cell.
+// The marking work list. Marking only queues the cell: its mark bit (in a
+// table beside the cells, so that sweeping never has to touch a live cell)
+// is tested when the collector reaches it, by which time it has been
+// fetched from memory ahead of use. A small table of recently queued cells
+// keeps the cells that everything refers to (prototypes, shared strings)
+// from filling the queue; a cell that still gets queued twice is traced once.
 class Tracer {
 public:
     void mark(const Cell* cell) {
         if (!cell) return;
-        std::uint64_t& word = bits_[cell->slot_ >> 6];
-        std::uint64_t bit = std::uint64_t{1} << (cell->slot_ & 63);
-        if (!(word & bit)) {
-            word |= bit;
-            work_.push_back(cell);
-        }
+        const Cell*& seen = recent_[(reinterpret_cast<std::uintptr_t>(cell) >> 4) & (kRecent - 1)];
+        if (seen == cell) return;
+        seen = cell;
+        work_.push_back(cell);
     }
     template <class V>
     void markValue(const V& v);  // defined in value.h for Value
@@ -60,8 +61,18 @@ public:
 private:
     friend class Heap;
     explicit Tracer(std::uint64_t* bits) : bits_(bits) {}
+    // Sets the cell's mark bit; false when it was already set.
+    bool claim(const Cell* cell) {
+        std::uint64_t& word = bits_[cell->slot_ >> 6];
+        std::uint64_t bit = std::uint64_t{1} << (cell->slot_ & 63);
+        if (word & bit) return false;
+        word |= bit;
+        return true;
+    }
+    static constexpr std::size_t kRecent = 256;
     std::uint64_t* bits_;
     std::vector<const Cell*> work_;
+    const Cell* recent_[kRecent] = {};
 };
 
 struct HeapStats {

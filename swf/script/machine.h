@@ -62,6 +62,8 @@ struct RunResult {
 
 enum class Hint { None, Number, String };
 
+class SuperObject;
+
 class Machine {
 public:
     Machine(Host& host, int version, Limits limits = {});
@@ -178,10 +180,22 @@ private:
     friend class SuperObject;
     friend struct Interpreter;
 
+    // The interpreter: the loop runs the frequent actions itself and hands
+    // the others to their family; each family returns the next record.
     void execute(Frame& f, std::uint32_t begin, std::uint32_t end);
-    std::uint32_t executeOther(Frame& f, const Record& r, std::uint32_t pc, std::uint32_t end, std::uint32_t next);
-    std::uint32_t executeCall(Frame& f, const Record& r, std::uint32_t pc, std::uint32_t end, std::uint32_t next);
-    std::uint32_t executeBlock(Frame& f, const Record& r, std::uint32_t pc, std::uint32_t end, std::uint32_t next);
+    std::uint32_t execStrings(Frame& f, const Record& r, std::uint32_t pc, std::uint32_t end, std::uint32_t next);
+    std::uint32_t execVariables(Frame& f, const Record& r, std::uint32_t pc, std::uint32_t end, std::uint32_t next);
+    std::uint32_t execCalls(Frame& f, const Record& r, std::uint32_t pc, std::uint32_t end, std::uint32_t next);
+    std::uint32_t execBlocks(Frame& f, const Record& r, std::uint32_t pc, std::uint32_t end, std::uint32_t next);
+    std::uint32_t execTimeline(Frame& f, const Record& r, std::uint32_t pc, std::uint32_t end, std::uint32_t next);
+    // The operand stack and registers as actions see them (machine_internal.h).
+    Value pop(Frame& f);
+    void push(Value v);
+    void pushBool(bool b);
+    Value* reg(Frame& f, std::uint32_t i);
+    // Pops a count, then that many values (no more than the frame's stack holds).
+    void popArgs(Frame& f, std::vector<Value>& args);
+    Value callSuperConstructor(SuperObject* s, std::span<const Value> args);
     Value invoke(FunctionObject* fn, Value thisValue, std::span<const Value> args, Object* holder);
     void markRoots(Tracer& t);
     void safePoint();

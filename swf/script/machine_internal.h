@@ -1,6 +1,7 @@
 // Pieces of the machine shared by its source files (not part of the API).
 #pragma once
 
+#include "swf/format/codes.h"
 #include "swf/script/machine.h"
 
 namespace swf::script {
@@ -43,5 +44,42 @@ public:
         t.markValue(thisValue);
     }
 };
+
+// Pushes a frame on the machine's list for the time of a call.
+struct FrameGuard {
+    std::vector<Machine::Frame*>& frames;
+    std::vector<Value>& stack;
+    std::size_t base;
+    FrameGuard(std::vector<Machine::Frame*>& fs, std::vector<Value>& st, Machine::Frame* f)
+        : frames(fs), stack(st), base(st.size()) {
+        frames.push_back(f);
+    }
+    ~FrameGuard() {
+        frames.pop_back();
+        if (stack.size() > base) stack.resize(base);
+    }
+};
+
+inline Value Machine::pop(Frame& f) {
+    if (stack_.size() <= f.stackBase) return Value();
+    Value v = stack_.back();
+    stack_.pop_back();
+    return v;
+}
+
+inline void Machine::push(Value v) {
+    if (stack_.size() >= limits_.maxStack) stopScript("pile des scripts pleine");
+    stack_.push_back(v);
+}
+
+// Version 4 movies see comparisons as 1 and 0.
+inline void Machine::pushBool(bool b) { push(version_ < 5 ? Value::number(b ? 1 : 0) : Value::boolean(b)); }
+
+// A function's own registers, or the four global ones of frame code.
+inline Value* Machine::reg(Frame& f, std::uint32_t i) {
+    if (i < f.regCount) return &f.regs[i];
+    if (i < 4) return &globalRegs_[i];
+    return nullptr;
+}
 
 }  // namespace swf::script

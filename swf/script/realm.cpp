@@ -49,6 +49,10 @@ FunctionObject* Realm::defineMethod(Object* on, std::string_view name, NativeFn 
     return f;
 }
 
+void Realm::defineMethods(Object* on, std::span<const Method> methods, std::uint16_t flags) {
+    for (const Method& m : methods) defineMethod(on, m.name, m.fn, flags);
+}
+
 void Realm::defineValue(Object* on, std::string_view name, Value v, std::uint16_t flags) {
     on->define(heap, name, v, flags, machine.caseSensitive());
 }

@@ -3,6 +3,7 @@
 // themselves (builtins/builtins.h).
 #pragma once
 
+#include <span>
 #include <string_view>
 
 #include "swf/script/object.h"
@@ -46,6 +47,12 @@ public:
     FunctionObject* makeFunction(NativeFn call, NativeFn construct = nullptr);
     // Installs a native method `name` on `on`.
     FunctionObject* defineMethod(Object* on, std::string_view name, NativeFn fn, std::uint16_t flags = kBuiltinFlags);
+    // Installs several native methods on `on`, with the same flags.
+    struct Method {
+        const char* name;
+        NativeFn fn;
+    };
+    void defineMethods(Object* on, std::span<const Method> methods, std::uint16_t flags = kBuiltinFlags);
     // Installs a plain value.
     void defineValue(Object* on, std::string_view name, Value v, std::uint16_t flags = kBuiltinFlags);
     // Installs a getter/setter pair made of natives (setter may be null: writes ignored).

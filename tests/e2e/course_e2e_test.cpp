@@ -2,9 +2,13 @@
 
 #include "tests/e2e/x11_session.h"
 
+#include "lessons/kit/ui_controls.h"
 #include "swf/format/action_builder.h"
+#include "swf/format/reader.h"
+#include "swf/render/renderer.h"
 #include "swf/decode/bitmap.h"
 #include "swf/player/audio_mixer.h"
+#include "swf/player/player.h"
 #include "swf/format/writer.h"
 
 #include <QBuffer>
@@ -364,6 +368,147 @@ TEST_F(Course, ArgumentsChangeNothing) {
     EXPECT_EQ(splash.topLeft(), QPoint((1280 - 508) / 2, (1024 - 294) / 2));
     x.click(splash.topLeft() + kSkipArea);
     EXPECT_TRUE(x.findWindow("Form1").has_value());
+}
+
+// --- The controls inside a lesson movie --------------------------------------
+
+// Form4's player shows the 705 x 481 stage at its own size from client x -24.
+QPoint form4Client(double sx, double sy) { return {int(sx) - 24, int(sy)}; }
+QPoint form4Client(const lessons::ui::Rect& r) { return form4Client(r.centre().x, r.centre().y); }
+
+// The lesson's frame at a label, drawn by the SWF engine at the stage's size.
+QImage expectedFrame(const std::vector<std::uint8_t>& bytes, const char* label) {
+    swf::ReadResult r = swf::read(bytes);
+    if (!r.ok()) return {};
+    swf::Player player(std::make_shared<const swf::MovieData>(std::move(*r.movie)));
+    player.gotoFrame(player.root().frames().frameOfLabel(label));
+    QImage img(705, 481, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    swf::render(player, p, QRectF(0, 0, 705, 481));
+    return img;
+}
+
+// Pixels of `shot` in `area` (client coordinates from `origin`) that differ
+// from `expected` (stage coordinates) by more than 48 in a channel.
+int differingPixels(const QImage& shot, QPoint origin, const QImage& expected, const QRect& stageArea) {
+    int n = 0;
+    for (int y = stageArea.top(); y <= stageArea.bottom(); ++y)
+        for (int x = stageArea.left(); x <= stageArea.right(); ++x) {
+            const QRgb a = shot.pixel(origin + form4Client(x, y)), b = expected.pixel(x, y);
+            n += std::abs(qRed(a) - qRed(b)) > 48 || std::abs(qGreen(a) - qGreen(b)) > 48 ||
+                 std::abs(qBlue(a) - qBlue(b)) > 48;
+        }
+    return n;
+}
+
+// The same between two frames drawn at the stage's size.
+int differingStagePixels(const QImage& a, const QImage& b, const QRect& stageArea) {
+    int n = 0;
+    for (int y = stageArea.top(); y <= stageArea.bottom(); ++y)
+        for (int x = stageArea.left(); x <= stageArea.right(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            n += std::abs(qRed(p) - qRed(q)) > 48 || std::abs(qGreen(p) - qGreen(q)) > 48 ||
+                 std::abs(qBlue(p) - qBlue(q)) > 48;
+        }
+    return n;
+}
+
+// In a real lesson: the hand over the controls, pause that holds the picture,
+// next step, a mark of the progress bar, restart.
+TEST_F(Course, TheControlsInsideALessonPauseStepJumpAndRestart) {
+    QFile file(QStringLiteral(TK_APP_DIR "/barres_outils.swf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray data = file.readAll();
+    const std::vector<std::uint8_t> bytes(data.begin(), data.end());
+    swf::ReadResult read = swf::read(bytes);
+    ASSERT_TRUE(read.ok());
+    int steps = 0;
+    for (const swf::Tag& t : read.movie->tags)
+        if (auto* l = std::get_if<swf::FrameLabel>(&t)) steps += l->name.rfind("etape", 0) == 0;
+    ASSERT_GE(steps, 4);
+    const lessons::ui::ControlsLayout keys = lessons::ui::controlsLayout(steps);
+    // The caption's text, left of the controls.
+    const QRect captionText(90, 423, int(lessons::ui::controlsPanel().x) - 100, 33);
+
+    x.startProgram(kProgram);
+    const QRect splash = expectWindow("Form2", {508, 294});
+    ASSERT_FALSE(splash.isNull());
+    x.click(splash.topLeft() + kSkipArea);
+    const QRect menu = expectWindow("Form1", {638, 455});
+    ASSERT_FALSE(menu.isNull());
+    x.click(menu.topLeft() + menuTitle(1));
+    const QRect lesson = expectWindow("Form4", {649, 529});
+    ASSERT_FALSE(lesson.isNull());
+    const QPoint at = lesson.topLeft();
+    pause(1500);
+
+    // The pointer: the screen's own over the window of the movie, the hand over
+    // every control, and the same hand over each.
+    x.moveMouse(at + form4Client(300, 250));
+    pause(300);
+    const QImage plain = x.cursorImage();
+    ASSERT_FALSE(plain.isNull()) << "the X server does not show its pointer";
+    x.moveMouse(at + form4Client(keys.next));
+    pause(300);
+    const QImage hand = x.cursorImage();
+    EXPECT_NE(hand, plain) << "the pointer over « étape suivante »";
+    for (const lessons::ui::Rect& r : {keys.restart, keys.previous, keys.playPause, keys.marks[1]}) {
+        x.moveMouse(at + form4Client(r));
+        pause(300);
+        EXPECT_EQ(x.cursorImage(), hand) << r.x;
+    }
+    x.moveMouse(at + kLessonMenu);
+    pause(300);
+    EXPECT_NE(x.cursorImage(), hand) << "« Menu » keeps its own pointer";
+
+    // Pause: the picture holds still for two seconds.
+    x.click(at + form4Client(keys.playPause));
+    pause(400);
+    const QRect movie = QRect(0, 0, 649, 460).translated(at);
+    const QImage held = x.screenshot().copy(movie);
+    pause(2000);
+    const QImage later = x.screenshot().copy(movie);
+    // Still, but for edges that the drawing caches smooth a shade differently.
+    int moved = 0;
+    for (int y = 0; y < held.height(); ++y)
+        for (int x0 = 0; x0 < held.width(); ++x0) {
+            const QRgb a = held.pixel(x0, y), b = later.pixel(x0, y);
+            moved += std::abs(qRed(a) - qRed(b)) > 8 || std::abs(qGreen(a) - qGreen(b)) > 8 ||
+                     std::abs(qBlue(a) - qBlue(b)) > 8;
+        }
+    EXPECT_EQ(moved, 0) << "pixels changed while paused";
+
+    // A mark of the progress bar jumps to its step: its caption shows, its mark is lit.
+    const QImage step2 = expectedFrame(bytes, "etape2"), step3 = expectedFrame(bytes, "etape3");
+    ASSERT_FALSE(step2.isNull());
+    const int area = captionText.width() * captionText.height();
+    ASSERT_GT(differingStagePixels(step2, step3, captionText), area / 50)
+        << "two captions that a check could tell apart";
+    x.click(at + form4Client(keys.marks[1]));
+    pause(500);
+    QImage shot = x.screenshot();
+    EXPECT_LT(differingPixels(shot, at, step2, captionText), area / 50) << "the second step's caption";
+    const QRect lit2(at + form4Client(keys.marks[1].x + 1, keys.marks[1].y + 2), QSize(int(keys.marks[1].w) - 2, 3));
+    EXPECT_GT(e2e::countPixels(shot, lit2, qRgb(0xe0, 0x7a, 0x1f), 30), lit2.width() * lit2.height() / 2)
+        << "the second mark lit";
+
+    // Next step: the third caption.
+    x.click(at + form4Client(keys.next));
+    pause(500);
+    shot = x.screenshot();
+    EXPECT_LT(differingPixels(shot, at, step3, captionText), area / 50) << "the third step's caption";
+    EXPECT_LT(e2e::countPixels(shot, lit2, qRgb(0xe0, 0x7a, 0x1f), 30), lit2.width() * lit2.height() / 2)
+        << "the second mark no longer lit";
+
+    // Restart: the title card, its dark blue bands over the top of the stage.
+    x.click(at + form4Client(keys.restart));
+    pause(500);
+    shot = x.screenshot();
+    const QRect band(at + form4Client(60, 10), QSize(560, 50));
+    EXPECT_GT(e2e::countPixels(shot, band, qRgb(0x2b, 0x4a, 0x72), 12), band.width() * band.height() * 8 / 10)
+        << "the title card";
+    EXPECT_TRUE(x.programRunning());
 }
 
 }  // namespace

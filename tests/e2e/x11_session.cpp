@@ -7,6 +7,10 @@
 #include <QThread>
 #include <cstdlib>
 
+// Last: Xlib's macros would clash with the names above.
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+
 namespace e2e {
 
 namespace {
@@ -164,6 +168,25 @@ QString X11Session::saveScreenshot(const QString& name) const {
     const QString path = dir + '/' + name + QStringLiteral(".png");
     screenshot().save(path);
     return path;
+}
+
+QImage X11Session::cursorImage() const {
+    Display* dpy = XOpenDisplay(display().toLatin1().constData());
+    if (!dpy) return {};
+    QImage out;
+    int eventBase = 0, errorBase = 0;
+    if (XFixesQueryExtension(dpy, &eventBase, &errorBase)) {
+        if (XFixesCursorImage* c = XFixesGetCursorImage(dpy)) {
+            out = QImage(c->width, c->height, QImage::Format_ARGB32_Premultiplied);
+            // One pixel a long, ARGB in its low 32 bits.
+            for (int y = 0; y < c->height; ++y)
+                for (int x = 0; x < c->width; ++x)
+                    out.setPixel(x, y, static_cast<QRgb>(c->pixels[y * c->width + x] & 0xFFFFFFFFu));
+            XFree(c);
+        }
+    }
+    XCloseDisplay(dpy);
+    return out;
 }
 
 int countPixels(const QImage& image, const QRect& area, QRgb colour, int tolerance) {

@@ -41,6 +41,9 @@ public:
     void moveMouse(QPoint screenPos) const;
     void click(QPoint screenPos) const;
     QImage screenshot() const;
+    // The pointer's picture as the X server shows it now (XFixes); null when
+    // the server cannot say.
+    QImage cursorImage() const;
     // Saves a screenshot into the build folder (for failures); returns its path.
     QString saveScreenshot(const QString& name) const;
 

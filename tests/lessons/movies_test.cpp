@@ -43,6 +43,24 @@ std::string sourcePath(const std::string& name) {
 
 class LessonMovie : public ::testing::TestWithParam<std::string> {};
 
+// Whether an action list holds only Play, Stop, GotoFrame, GotoLabel and
+// SetTarget records, each whole, and ends with its end byte.
+bool firstGenerationOnly(const swf::Bytes& a) {
+    std::size_t i = 0;
+    while (i < a.size()) {
+        const std::uint8_t code = a[i++];
+        if (code == 0) return i == a.size();
+        if (code < 0x80) {
+            if (code != 0x06 && code != 0x07) return false;
+            continue;
+        }
+        if (code != 0x81 && code != 0x8B && code != 0x8C) return false;
+        if (i + 2 > a.size()) return false;
+        i += 2 + std::size_t(a[i] | a[i + 1] << 8);
+    }
+    return false;
+}
+
 }  // namespace
 
 TEST(LessonSet, EveryRowOfTheTableHasItsSourceAndItsGeneratedMovie) {
@@ -63,15 +81,29 @@ TEST_P(LessonMovie, ReadsPlaysItsLoopAndUsesOnlySupportedTags) {
     EXPECT_FALSE(r.partial);
     EXPECT_TRUE(r.warnings.empty());
     EXPECT_EQ(r.skippedTags, 0);
+    int actionLists = 0;
     for (const swf::Tag& t : r.movie->tags) {
         const bool supported =
             std::holds_alternative<swf::ShowFrame>(t) || std::holds_alternative<swf::SetBackgroundColor>(t) ||
             std::holds_alternative<swf::FrameLabel>(t) || std::holds_alternative<swf::DefineShape>(t) ||
             std::holds_alternative<swf::PlaceObject>(t) || std::holds_alternative<swf::RemoveObject>(t) ||
-            std::holds_alternative<swf::DefineFont>(t) || std::holds_alternative<swf::DefineText>(t);
-        // No DoAction at all: the player's looping alone repeats the lesson.
+            std::holds_alternative<swf::DefineFont>(t) || std::holds_alternative<swf::DefineText>(t) ||
+            std::holds_alternative<swf::DefineButton>(t) || std::holds_alternative<swf::DefineSprite>(t) ||
+            std::holds_alternative<swf::DoAction>(t);
         EXPECT_TRUE(supported) << swf::tagName(swf::tagCode(t));
+        // The controls' scripts: timeline actions of the first generation only.
+        auto check = [&](const swf::Bytes& actions) {
+            ++actionLists;
+            EXPECT_TRUE(firstGenerationOnly(actions)) << swf::tagName(swf::tagCode(t));
+        };
+        if (auto* a = std::get_if<swf::DoAction>(&t)) check(a->actions);
+        if (auto* b = std::get_if<swf::DefineButton>(&t))
+            for (const swf::ButtonCondAction& a : b->actions) check(a.actions);
+        if (auto* sp = std::get_if<swf::DefineSprite>(&t))
+            for (const swf::Tag& inner : sp->tags)
+                if (auto* a = std::get_if<swf::DoAction>(&inner)) check(a->actions);
     }
+    EXPECT_GT(actionLists, 0);
     auto movie = std::make_shared<const swf::MovieData>(std::move(*r.movie));
     swf::Player player(movie);
     const int frames = player.frameCount();
@@ -134,8 +166,30 @@ struct Box {
 
 // The extent of a symbol in its own coordinates: shapes with their line
 // widths, text from the top of its tallest glyphs to below its descenders.
-Box symbolBox(const Symbol& s) {
+Box unite(Box a, const Box& b) {
+    if (!b.any) return a;
+    if (!a.any) return b;
+    return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1), true};
+}
+
+// Buttons span every piece of every state, hit area included; sprites every
+// placement of every frame.
+Box symbolBox(const Timeline& t, const Symbol& s, int nesting = 0) {
     Box b;
+    if (nesting > 8) return b;
+    if (s.isButton()) {
+        for (const ButtonPart& part : s.parts)
+            b = unite(b, symbolBox(t, t.symbols.at(std::size_t(part.symbol)), nesting + 1));
+        return b;
+    }
+    if (s.isSprite()) {
+        for (const Frame& f : s.frames)
+            for (const auto& [depth, p] : f.layers) {
+                EXPECT_TRUE(p.tx == 0 && p.ty == 0 && p.scale == 1) << "a sprite's pieces stand where they are drawn";
+                b = unite(b, symbolBox(t, t.symbols.at(std::size_t(p.symbol)), nesting + 1));
+            }
+        return b;
+    }
     if (!s.isText) {
         b.any = drawingBounds(s.drawing, b.x0, b.y0, b.x1, b.y1);
         return b;
@@ -144,14 +198,15 @@ Box symbolBox(const Symbol& s) {
     for (const TextRun& r : s.text.runs) {
         const double x0 = r.x, x1 = r.x + fb.width(r.bold, r.text, r.size);
         const double y0 = r.y - r.size, y1 = r.y + r.size * 0.25;
-        if (!b.any) b = {x0, y0, x1, y1, true};
-        b = {std::min(b.x0, x0), std::min(b.y0, y0), std::max(b.x1, x1), std::max(b.y1, y1), true};
+        b = unite(b, {x0, y0, x1, y1, true});
     }
     return b;
 }
 
 std::string describe(const Symbol& s) {
     if (s.isText && !s.text.runs.empty()) return "text \"" + utf8(s.text.runs.front().text) + "\"";
+    if (s.isButton()) return "button";
+    if (s.isSprite()) return "sprite";
     return s.isText ? "text" : "shape";
 }
 
@@ -160,7 +215,7 @@ std::string describe(const Symbol& s) {
 TEST_P(LessonMovie, PicturesStayInThePartOfTheStageEveryScreenShows) {
     const Timeline t = compose(loadScript(sourcePath(GetParam())));
     std::vector<Box> boxes;
-    for (const Symbol& s : t.symbols) boxes.push_back(symbolBox(s));
+    for (const Symbol& s : t.symbols) boxes.push_back(symbolBox(t, s));
     // Every shape, text, the pointer and the click ripple, as placed on every
     // frame (moved and scaled by their placement): one report per symbol.
     std::set<int> reported;

@@ -3,6 +3,7 @@
 // virtual clock: creation from the persisted block, the three members, the
 // frame clock, the context menu, the notice for missing files, and drawing.
 
+#include "lessons/kit/ui_controls.h"
 #include "media/flash_component.h"
 #include "media/movie_file.h"
 #include "media/movie_player.h"
@@ -10,6 +11,7 @@
 #include "screens/lesson_table.h"
 #include "swf/player/player.h"
 #include "tests/media/test_movies.h"
+#include "tests/support/golden.h"
 
 #include <gtest/gtest.h>
 
@@ -536,6 +538,49 @@ TEST_F(PlayerTest, TheMoviesButtonsTakeTheLeftButtonAndTheScreenNothing) {
     EXPECT_EQ(d->current(), "Lesson");
     EXPECT_EQ(s.journal, journal) << "the screen's handlers saw nothing";
     EXPECT_FALSE(d->host().menu().has_value());
+}
+
+TEST_F(PlayerTest, ThePointerIsThePlatformsHandOverAMoviesButtonOnly) {
+    start(movieFile("b.swf", mediatest::buttonMovie()));
+    d->advance(500);
+    d->move(600, 400);
+    EXPECT_EQ(d->cursor(), nullptr);
+    d->move(360, 255);
+    ASSERT_NE(d->cursor(), nullptr);
+    EXPECT_EQ(d->cursor()->standardShape(), Qt::PointingHandCursor);
+    EXPECT_TRUE(d->cursor()->isNull()) << "drawn by the platform, not from a picture of ours";
+    d->move(600, 400);
+    EXPECT_EQ(d->cursor(), nullptr) << "off the button";
+    d->move(360, 255);
+    d->move(kMenuLabel.x(), kMenuLabel.y());
+    EXPECT_EQ(d->cursor(), nullptr) << "off the movie";
+}
+
+// A lesson movie from the build, its controls clicked where the kit lays them
+// out (the player shows the stage at its own size, from (10, 5)).
+TEST_F(PlayerTest, ALessonPausedByItsOwnButtonHoldsAndLireResumesIt) {
+    if (!QFile::exists(QStringLiteral(TK_APP_DIR) + "/creer_coque.swf")) GTEST_SKIP() << "lesson movies not built";
+    start(QStringLiteral(TK_APP_DIR "\\creer_coque.swf"));
+    const lessons::ui::Rect key = lessons::ui::controlsLayout(1).playPause;
+    const QPoint pause(10 + int(key.centre().x), 5 + int(key.centre().y));
+    d->advance(1500);
+    d->move(pause.x(), pause.y());
+    ASSERT_NE(d->cursor(), nullptr);
+    EXPECT_EQ(d->cursor()->standardShape(), Qt::PointingHandCursor);
+    d->click(pause.x(), pause.y());
+    EXPECT_FALSE(player().playing());
+    const int held = player().currentFrame();
+    const QImage still = d->grab("Lesson");
+    d->advance(2000);
+    EXPECT_EQ(player().currentFrame(), held);
+    // The same picture, but for edges that the drawing caches smooth a shade differently.
+    EXPECT_EQ(tk::test::pixelsOverTolerance(d->grab("Lesson"), still), 0) << "the picture holds";
+    EXPECT_FALSE(openMenu()[0].checked);
+    ASSERT_TRUE(d->chooseMenuItem(0));  // Lire
+    EXPECT_TRUE(player().playing());
+    d->advance(500);
+    EXPECT_GT(player().currentFrame(), held);
+    EXPECT_TRUE(d->host().errors().empty());
 }
 
 TEST_F(PlayerTest, AMovieWithSoundPlaysOnWithoutAnAudioDevice) {

@@ -101,6 +101,20 @@ TEST_F(Binding, TheCustomPointerIsSetOnlyOverAControlSetTo99) {
     EXPECT_NE(w->cursor().shape(), Qt::BitmapCursor);
 }
 
+TEST_F(Binding, APlatformPointerShowsTheSystemsOwnShape) {
+    start("Home");
+    QWidget* w = host.window("Home");
+    ASSERT_NE(w, nullptr);
+    rt::Screen& home = runtime->screen("Home");
+    host.setCursor(home, rt::standardPointer(Qt::PointingHandCursor));
+    EXPECT_EQ(w->cursor().shape(), Qt::PointingHandCursor);
+    host.setCursor(home, nullptr);
+    EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);
+    // One shared pointer a shape.
+    EXPECT_EQ(rt::standardPointer(Qt::PointingHandCursor), rt::standardPointer(Qt::PointingHandCursor));
+    EXPECT_NE(rt::standardPointer(Qt::PointingHandCursor), rt::standardPointer(Qt::IBeamCursor));
+}
+
 TEST_F(Binding, ClicksOnTheWindowReachTheRuntimeAndItsSteps) {
     start("Home");
     QWidget* w = host.window("Home");

@@ -5,7 +5,6 @@
 #include <random>
 
 #include "swf/script/machine.h"
-#include "tests/script/action_builder.h"
 #include "tests/script/test_host.h"
 
 namespace swf::script {
@@ -32,7 +31,7 @@ TEST(Hostile, EndlessLoopStops) {
     limits.maxSteps = 200'000;
     Machine m(host, 6, limits);
     Asm a;
-    a.label("top").push({"x", 1}).code(op::SetVariable).jump("top");
+    a.label("top").push({"x", 1}).record(op::SetVariable).jump("top");
     RunResult r = runHostile(host, m, a);
     EXPECT_EQ(r.end, RunResult::End::LimitReached);
     ASSERT_EQ(host.warnings.size(), 1u);
@@ -42,13 +41,13 @@ TEST(Hostile, EndlessRecursionStopsAtTheCallDepth) {
     TestHost host;
     Machine m(host, 6);
     Asm body, a;
-    body.push({"depth"}).get("depth").code(op::Increment).code(op::SetVariable);
-    body.push({0, "f"}).code(op::CallFunction);
-    a.set("depth", 0).function("f", {}, body);
+    body.push({"depth"}).getVariable("depth").record(op::Increment).record(op::SetVariable);
+    body.push({0, "f"}).record(op::CallFunction);
+    a.setVariable("depth", 0).defineFunction("f", {}, body);
     Asm handler;
     handler.traceValue("caught?");
     Asm tryBody;
-    tryBody.push({0, "f"}).code(op::CallFunction);
+    tryBody.push({0, "f"}).record(op::CallFunction);
     a.tryBlock(tryBody, &handler, nullptr, "e").traceValue("not reached");
     auto bytes = a.bytes();
     RunResult r = m.runActions(bytes, host.root());
@@ -56,7 +55,7 @@ TEST(Hostile, EndlessRecursionStopsAtTheCallDepth) {
     EXPECT_TRUE(host.traces.empty());  // a bound is no exception: nothing catches it
     ASSERT_EQ(host.warnings.size(), 1u);
     Asm probe;
-    probe.traceVar("depth");
+    probe.traceVariable("depth");
     auto probeBytes = probe.bytes();
     m.runActions(probeBytes, host.root());
 #if defined(__SANITIZE_ADDRESS__)
@@ -73,13 +72,13 @@ TEST(Hostile, HugeArrayLengthsAllocateNothing) {
     TestHost host;
     Machine m(host, 6);
     Asm a;
-    a.push({"a", 0}).code(op::InitArray).code(op::SetVariable);
-    a.get("a").push({"length", 1e9}).code(op::SetMember);
-    a.get("a").push({999999999.0, 1}).code(op::SetMember);
-    a.get("a").member("length").trace();
-    a.get("a").push({999999999.0}).code(op::GetMember).trace();
-    a.get("a").push({"length", 2}).code(op::SetMember);
-    a.get("a").push({999999999.0}).code(op::GetMember).trace();
+    a.push({"a", 0}).record(op::InitArray).record(op::SetVariable);
+    a.getVariable("a").push({"length", 1e9}).record(op::SetMember);
+    a.getVariable("a").push({999999999.0, 1}).record(op::SetMember);
+    a.getVariable("a").getMember("length").trace();
+    a.getVariable("a").push({999999999.0}).record(op::GetMember).trace();
+    a.getVariable("a").push({"length", 2}).record(op::SetMember);
+    a.getVariable("a").push({999999999.0}).record(op::GetMember).trace();
     std::size_t before = m.heap().bytes();
     auto bytes = a.bytes();
     EXPECT_EQ(m.runActions(bytes, host.root()).end, RunResult::End::Finished);
@@ -91,10 +90,10 @@ TEST(Hostile, StringDoubledFortyTimesStops) {
     TestHost host;
     Machine m(host, 6);
     Asm a;
-    a.set("s", "0123456789").set("i", 0).label("top");
-    a.push({"s"}).get("s").get("s").code(op::Add2).code(op::SetVariable);
-    a.push({"i"}).get("i").code(op::Increment).code(op::SetVariable);
-    a.get("i").push({40}).code(op::Less2).ifTrue("top");
+    a.setVariable("s", "0123456789").setVariable("i", 0).label("top");
+    a.push({"s"}).getVariable("s").getVariable("s").record(op::Add2).record(op::SetVariable);
+    a.push({"i"}).getVariable("i").record(op::Increment).record(op::SetVariable);
+    a.getVariable("i").push({40}).record(op::Less2).jumpIf("top");
     a.traceValue("done");
     RunResult r = runHostile(host, m, a);
     EXPECT_EQ(r.end, RunResult::End::LimitReached);
@@ -106,13 +105,13 @@ TEST(Hostile, PrototypeCycleStopsTheScript) {
     TestHost host;
     Machine m(host, 6);
     Asm a;
-    a.push({"a", 0}).code(op::InitObject).code(op::SetVariable);
-    a.push({"b", 0}).code(op::InitObject).code(op::SetVariable);
-    a.get("a").push({"__proto__"}).get("b").code(op::SetMember);
-    a.get("b").push({"__proto__"}).get("a").code(op::SetMember);
-    a.get("a").push({"own", 1}).code(op::SetMember);
-    a.get("a").member("own").trace();  // found before the cycle matters
-    a.get("a").member("missing").trace();
+    a.push({"a", 0}).record(op::InitObject).record(op::SetVariable);
+    a.push({"b", 0}).record(op::InitObject).record(op::SetVariable);
+    a.getVariable("a").push({"__proto__"}).getVariable("b").record(op::SetMember);
+    a.getVariable("b").push({"__proto__"}).getVariable("a").record(op::SetMember);
+    a.getVariable("a").push({"own", 1}).record(op::SetMember);
+    a.getVariable("a").getMember("own").trace();  // found before the cycle matters
+    a.getVariable("a").getMember("missing").trace();
     a.traceValue("not reached");
     RunResult r = runHostile(host, m, a);
     EXPECT_EQ(r.end, RunResult::End::LimitReached);
@@ -123,16 +122,10 @@ TEST(Hostile, GetterReadingItselfGetsTheStoredValue) {
     TestHost host;
     Machine m(host, 6);
     Asm getter, a;
-    getter.get("this").member("p").push({1}).code(op::Add2).code(op::Return);
-    a.push({"o", 0}).code(op::InitObject).code(op::SetVariable);
-    a.push({Null{}})
-        .function("", {}, getter)
-        .push({"p", 3})
-        .get("o")
-        .push({"addProperty"})
-        .code(op::CallMethod)
-        .code(op::Pop);
-    a.get("o").member("p").trace();
+    getter.getVariable("this").getMember("p").push({1}).record(op::Add2).record(op::Return);
+    a.push({"o", 0}).record(op::InitObject).record(op::SetVariable);
+    a.push({Null{}}).defineFunction("", {}, getter).push({"p", 3}).callMethod("o", "addProperty").record(op::Pop);
+    a.getVariable("o").getMember("p").trace();
     auto bytes = a.bytes();
     EXPECT_EQ(m.runActions(bytes, host.root()).end, RunResult::End::Finished);
     EXPECT_EQ(host.traces, std::vector<std::string>{"1"});
@@ -143,29 +136,17 @@ TEST(Hostile, GetterRecursingThroughAFunctionStops) {
     Machine m(host, 6);
     // The getter calls a fresh function each time that reads another getter, which calls back.
     Asm g1, g2, a;
-    g1.push({0, "h2"}).code(op::CallFunction).code(op::Return);
-    g2.push({0, "h1"}).code(op::CallFunction).code(op::Return);
+    g1.push({0, "h2"}).record(op::CallFunction).record(op::Return);
+    g2.push({0, "h1"}).record(op::CallFunction).record(op::Return);
     Asm h1, h2;
-    h1.push({"o1"}).code(op::GetVariable).member("p").push({1}).code(op::Add2).code(op::Return);
-    h2.push({"o2"}).code(op::GetVariable).member("p").code(op::Return);
-    a.function("h1", {}, h1).function("h2", {}, h2);
-    a.push({"o1", 0}).code(op::InitObject).code(op::SetVariable);
-    a.push({"o2", 0}).code(op::InitObject).code(op::SetVariable);
-    a.push({Null{}})
-        .function("", {}, g1)
-        .push({"p", 3})
-        .get("o1")
-        .push({"addProperty"})
-        .code(op::CallMethod)
-        .code(op::Pop);
-    a.push({Null{}})
-        .function("", {}, g2)
-        .push({"p", 3})
-        .get("o2")
-        .push({"addProperty"})
-        .code(op::CallMethod)
-        .code(op::Pop);
-    a.get("o1").member("p").trace();
+    h1.push({"o1"}).record(op::GetVariable).getMember("p").push({1}).record(op::Add2).record(op::Return);
+    h2.push({"o2"}).record(op::GetVariable).getMember("p").record(op::Return);
+    a.defineFunction("h1", {}, h1).defineFunction("h2", {}, h2);
+    a.push({"o1", 0}).record(op::InitObject).record(op::SetVariable);
+    a.push({"o2", 0}).record(op::InitObject).record(op::SetVariable);
+    a.push({Null{}}).defineFunction("", {}, g1).push({"p", 3}).callMethod("o1", "addProperty").record(op::Pop);
+    a.push({Null{}}).defineFunction("", {}, g2).push({"p", 3}).callMethod("o2", "addProperty").record(op::Pop);
+    a.getVariable("o1").getMember("p").trace();
     auto bytes = a.bytes();
     RunResult r = m.runActions(bytes, host.root());
     // Each getter is guarded against itself, so the chain ends after one round.
@@ -177,18 +158,18 @@ TEST(Hostile, WatcherRecursingForeverStopsTheScript) {
     TestHost host;
     Machine m(host, 6);
     Asm rec, watcher, a;
-    rec.push({0, "rec"}).code(op::CallFunction);
+    rec.push({0, "rec"}).record(op::CallFunction);
     watcher.traceValue("watcher")
         .push({0, "rec"})
-        .code(op::CallFunction)
+        .record(op::CallFunction)
         .traceValue("watcher returning")
         .push({"b"})
-        .code(op::Return);
-    a.function("rec", {}, rec);
-    a.push({"o", "prop", "a", 1}).code(op::InitObject).code(op::SetVariable);
-    a.function("w", {}, watcher);
-    a.get("w").push({"prop", 2}).get("o").push({"watch"}).code(op::CallMethod).code(op::Pop);
-    a.get("o").push({"prop", "c"}).code(op::SetMember);
+        .record(op::Return);
+    a.defineFunction("rec", {}, rec);
+    a.push({"o", "prop", "a", 1}).record(op::InitObject).record(op::SetVariable);
+    a.defineFunction("w", {}, watcher);
+    a.getVariable("w").push({"prop", 2}).callMethod("o", "watch").record(op::Pop);
+    a.getVariable("o").push({"prop", "c"}).record(op::SetMember);
     a.traceValue("Done");
     RunResult r = runHostile(host, m, a);
     EXPECT_EQ(r.end, RunResult::End::LimitReached);
@@ -201,10 +182,13 @@ TEST(Hostile, HeapBudgetStopsAnAllocatingLoop) {
     limits.maxSteps = 50'000'000;
     Machine m(host, 6, limits);
     Asm a;
-    a.push({"keep", 0}).code(op::InitArray).code(op::SetVariable).label("top");
-    a.push({0}).code(op::InitObject).push({1}).get("keep").push({"push"}).code(op::CallMethod).code(op::Pop);
-    a.get("keep").push({"x", 0}).code(op::InitObject).code(op::SetMember);  // without Array.push: a growing chain
-    a.push({"keep"}).push({"next"}).get("keep").push({2}).code(op::InitObject).code(op::SetVariable);
+    a.push({"keep", 0}).record(op::InitArray).record(op::SetVariable).label("top");
+    a.push({0}).record(op::InitObject).push({1}).callMethod("keep", "push").record(op::Pop);
+    a.getVariable("keep")
+        .push({"x", 0})
+        .record(op::InitObject)
+        .record(op::SetMember);  // without Array.push: a growing chain
+    a.push({"keep"}).push({"next"}).getVariable("keep").push({2}).record(op::InitObject).record(op::SetVariable);
     a.jump("top");
     RunResult r = runHostile(host, m, a);
     EXPECT_EQ(r.end, RunResult::End::LimitReached);
@@ -219,20 +203,20 @@ TEST(Heap, CollectsCyclesAndKeepsWhatIsReachable) {
     std::size_t baseline = m.heap().cellCount();
     Asm a;
     // 1000 pairs of objects pointing at each other, dropped; one pair kept in a variable.
-    a.set("i", 0).label("top");
-    a.push({"p", 0}).code(op::InitObject).code(op::SetVariable);
-    a.push({"q", 0}).code(op::InitObject).code(op::SetVariable);
-    a.get("p").push({"other"}).get("q").code(op::SetMember);
-    a.get("q").push({"other"}).get("p").code(op::SetMember);
-    a.push({"i"}).get("i").code(op::Increment).code(op::SetVariable);
-    a.get("i").push({1000}).code(op::Less2).ifTrue("top");
+    a.setVariable("i", 0).label("top");
+    a.push({"p", 0}).record(op::InitObject).record(op::SetVariable);
+    a.push({"q", 0}).record(op::InitObject).record(op::SetVariable);
+    a.getVariable("p").push({"other"}).getVariable("q").record(op::SetMember);
+    a.getVariable("q").push({"other"}).getVariable("p").record(op::SetMember);
+    a.push({"i"}).getVariable("i").record(op::Increment).record(op::SetVariable);
+    a.getVariable("i").push({1000}).record(op::Less2).jumpIf("top");
     auto bytes = a.bytes();
     m.runActions(bytes, host.root());
     EXPECT_GT(m.heap().cellCount(), baseline + 2000);
     m.collectGarbage();
     EXPECT_LT(m.heap().cellCount(), baseline + 100);
     Asm check;
-    check.get("p").member("other").member("other").get("p").code(op::StrictEquals).trace();
+    check.getVariable("p").getMember("other").getMember("other").getVariable("p").record(op::StrictEquals).trace();
     auto checkBytes = check.bytes();
     m.runActions(checkBytes, host.root());
     EXPECT_EQ(host.traces, std::vector<std::string>{"true"});

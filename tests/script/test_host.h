@@ -6,10 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "swf/format/action_builder.h"
+#include "swf/format/codes.h"
 #include "swf/script/host.h"
 #include "swf/script/value.h"
 
 namespace swf::script::test {
+
+// The names the tests write their programs with.
+using Asm = swf::ActionBuilder;
+using Reg = Asm::Register;
+using Const = Asm::Constant;
+using Null = Asm::Null;
+using Undef = Asm::Undefined;
+namespace op = swf::action;
 
 class TestHost : public Host {
 public:

@@ -434,6 +434,15 @@ MovieData eventSound() {
 
 }  // namespace
 
+Bytes silentMp3Frame() {
+    Bytes f(417, 0);
+    f[0] = 0xFF;
+    f[1] = 0xFB;
+    f[2] = 0x90;
+    f[3] = 0xC0;
+    return f;
+}
+
 std::vector<NamedMovie> mediaMovies() {
     std::vector<NamedMovie> out = {
         {"jpeg-fill", jpegFill(), {}},

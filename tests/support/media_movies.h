@@ -19,6 +19,9 @@ QImage syntheticPicture(int width, int height, int seed = 0);
 // The picture as JPEG file bytes (QImageWriter, `quality` 0..100).
 Bytes jpegBytes(const QImage& image, int quality = 80);
 
+// One silent MPEG-1 layer III frame: 128 kbit/s, 44.1 kHz, mono, 417 bytes.
+Bytes silentMp3Frame();
+
 // Small movies, one per kind of media tag; their character ids do not
 // overlap, so their tag lists may be joined into one movie:
 //  jpeg-fill      DefineBitsJPEG2 drawn by a clipped and a repeating bitmap fill

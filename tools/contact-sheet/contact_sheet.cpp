@@ -121,23 +121,24 @@ int sheet(const std::string& movie, double every, const std::string& out, int wi
     for (int f = 1; f <= frames && next < picks.size(); ++f) {
         if (f > 1) player.tick();
         if (f != picks[next]) continue;
-        // A step of a single frame fills both cells of its row.
-        while (next + 1 < picks.size() && picks[next + 1] == f) {
-            const QRectF cell(4 + double(next % std::size_t(cols)) * (cw + 4),
-                              4 + double(next / std::size_t(cols)) * (ch + 4), cw, ch);
+        // Draws the frame into cell k of the sheet and leaves the painter
+        // clipped to it.
+        auto drawCell = [&](std::size_t k) {
+            const QRectF cell(4 + double(k % std::size_t(cols)) * (cw + 4),
+                              4 + double(k / std::size_t(cols)) * (ch + 4), cw, ch);
             screenBackground(p, cell);
             p.save();
             p.setClipRect(cell);
             swf::render(player, p, cell);
+            return cell;
+        };
+        // A step of a single frame fills both cells of its row.
+        while (next + 1 < picks.size() && picks[next + 1] == f) {
+            drawCell(next);
             p.restore();
             ++next;
         }
-        const QRectF cell(4 + double(next % std::size_t(cols)) * (cw + 4),
-                          4 + double(next / std::size_t(cols)) * (ch + 4), cw, ch);
-        screenBackground(p, cell);
-        p.save();
-        p.setClipRect(cell);
-        swf::render(player, p, cell);
+        const QRectF cell = drawCell(next);
         if (seen1 > seen0) greyUnseen(p, cell, fr.width() > 0 ? fr.width() / 20.0 : 705.0, seen0, seen1);
         p.restore();
         ++next;

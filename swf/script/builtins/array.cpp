@@ -547,18 +547,12 @@ void installArray(Realm& realm) {
         realm.defineValue(ctor, name, Value::number(value), DontEnum | DontDelete | ReadOnly);
 
     Object* proto = realm.arrayProto;
-    realm.defineMethod(proto, "push", arrayPush);
-    realm.defineMethod(proto, "pop", arrayPop);
-    realm.defineMethod(proto, "shift", arrayShift);
-    realm.defineMethod(proto, "unshift", arrayUnshift);
-    realm.defineMethod(proto, "reverse", arrayReverse);
-    realm.defineMethod(proto, "join", arrayJoin);
-    realm.defineMethod(proto, "toString", arrayToString);
-    realm.defineMethod(proto, "concat", arrayConcat);
-    realm.defineMethod(proto, "slice", arraySlice);
-    realm.defineMethod(proto, "splice", arraySplice);
-    realm.defineMethod(proto, "sort", arraySort);
-    realm.defineMethod(proto, "sortOn", arraySortOn);
+    static constexpr Realm::Method methods[] = {
+        {"push", arrayPush},       {"pop", arrayPop},       {"shift", arrayShift},       {"unshift", arrayUnshift},
+        {"reverse", arrayReverse}, {"join", arrayJoin},     {"toString", arrayToString}, {"concat", arrayConcat},
+        {"slice", arraySlice},     {"splice", arraySplice}, {"sort", arraySort},         {"sortOn", arraySortOn},
+    };
+    realm.defineMethods(proto, methods);
 }
 
 }  // namespace swf::script

@@ -34,8 +34,11 @@ Value valueOf(Machine& m, Value self, std::span<const Value>) { return primitive
 
 void installBoolean(Realm& realm) {
     realm.booleanCtor = realm.defineClass("Boolean", booleanCall, booleanConstruct, realm.booleanProto);
-    realm.defineMethod(realm.booleanProto, "toString", toStringMethod);
-    realm.defineMethod(realm.booleanProto, "valueOf", valueOf);
+    static constexpr Realm::Method methods[] = {
+        {"toString", toStringMethod},
+        {"valueOf", valueOf},
+    };
+    realm.defineMethods(realm.booleanProto, methods);
 }
 
 }  // namespace swf::script

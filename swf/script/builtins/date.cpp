@@ -351,45 +351,47 @@ void installDate(Realm& realm) {
     realm.dateCtor = ctor;
     realm.defineMethod(ctor, "UTC", dateUTC);
 
-    realm.defineMethod(proto, "getFullYear", dateGet<Field::FullYear, false>);
-    realm.defineMethod(proto, "getYear", dateGet<Field::Year, false>);
-    realm.defineMethod(proto, "getMonth", dateGet<Field::Month, false>);
-    realm.defineMethod(proto, "getDate", dateGet<Field::Date, false>);
-    realm.defineMethod(proto, "getDay", dateGet<Field::Day, false>);
-    realm.defineMethod(proto, "getHours", dateGet<Field::Hours, false>);
-    realm.defineMethod(proto, "getMinutes", dateGet<Field::Minutes, false>);
-    realm.defineMethod(proto, "getSeconds", dateGet<Field::Seconds, false>);
-    realm.defineMethod(proto, "getMilliseconds", dateGet<Field::Milliseconds, false>);
-    realm.defineMethod(proto, "getUTCFullYear", dateGet<Field::FullYear, true>);
-    realm.defineMethod(proto, "getUTCYear", dateGet<Field::Year, true>);
-    realm.defineMethod(proto, "getUTCMonth", dateGet<Field::Month, true>);
-    realm.defineMethod(proto, "getUTCDate", dateGet<Field::Date, true>);
-    realm.defineMethod(proto, "getUTCDay", dateGet<Field::Day, true>);
-    realm.defineMethod(proto, "getUTCHours", dateGet<Field::Hours, true>);
-    realm.defineMethod(proto, "getUTCMinutes", dateGet<Field::Minutes, true>);
-    realm.defineMethod(proto, "getUTCSeconds", dateGet<Field::Seconds, true>);
-    realm.defineMethod(proto, "getUTCMilliseconds", dateGet<Field::Milliseconds, true>);
-    realm.defineMethod(proto, "getTime", dateGetTime);
-    realm.defineMethod(proto, "valueOf", dateGetTime);
-    realm.defineMethod(proto, "getTimezoneOffset", dateGetTimezoneOffset);
-    realm.defineMethod(proto, "toString", dateToString);
-
-    realm.defineMethod(proto, "setFullYear", dateSet<First::FullYear, false>);
-    realm.defineMethod(proto, "setYear", dateSet<First::Year, false>);
-    realm.defineMethod(proto, "setMonth", dateSet<First::Month, false>);
-    realm.defineMethod(proto, "setDate", dateSet<First::Date, false>);
-    realm.defineMethod(proto, "setHours", dateSet<First::Hours, false>);
-    realm.defineMethod(proto, "setMinutes", dateSet<First::Minutes, false>);
-    realm.defineMethod(proto, "setSeconds", dateSet<First::Seconds, false>);
-    realm.defineMethod(proto, "setMilliseconds", dateSet<First::Milliseconds, false>);
-    realm.defineMethod(proto, "setUTCFullYear", dateSet<First::FullYear, true>);
-    realm.defineMethod(proto, "setUTCMonth", dateSet<First::Month, true>);
-    realm.defineMethod(proto, "setUTCDate", dateSet<First::Date, true>);
-    realm.defineMethod(proto, "setUTCHours", dateSet<First::Hours, true>);
-    realm.defineMethod(proto, "setUTCMinutes", dateSet<First::Minutes, true>);
-    realm.defineMethod(proto, "setUTCSeconds", dateSet<First::Seconds, true>);
-    realm.defineMethod(proto, "setUTCMilliseconds", dateSet<First::Milliseconds, true>);
-    realm.defineMethod(proto, "setTime", dateSetTime);
+    static constexpr Realm::Method methods[] = {
+        {"getFullYear", dateGet<Field::FullYear, false>},
+        {"getYear", dateGet<Field::Year, false>},
+        {"getMonth", dateGet<Field::Month, false>},
+        {"getDate", dateGet<Field::Date, false>},
+        {"getDay", dateGet<Field::Day, false>},
+        {"getHours", dateGet<Field::Hours, false>},
+        {"getMinutes", dateGet<Field::Minutes, false>},
+        {"getSeconds", dateGet<Field::Seconds, false>},
+        {"getMilliseconds", dateGet<Field::Milliseconds, false>},
+        {"getUTCFullYear", dateGet<Field::FullYear, true>},
+        {"getUTCYear", dateGet<Field::Year, true>},
+        {"getUTCMonth", dateGet<Field::Month, true>},
+        {"getUTCDate", dateGet<Field::Date, true>},
+        {"getUTCDay", dateGet<Field::Day, true>},
+        {"getUTCHours", dateGet<Field::Hours, true>},
+        {"getUTCMinutes", dateGet<Field::Minutes, true>},
+        {"getUTCSeconds", dateGet<Field::Seconds, true>},
+        {"getUTCMilliseconds", dateGet<Field::Milliseconds, true>},
+        {"getTime", dateGetTime},
+        {"valueOf", dateGetTime},
+        {"getTimezoneOffset", dateGetTimezoneOffset},
+        {"toString", dateToString},
+        {"setFullYear", dateSet<First::FullYear, false>},
+        {"setYear", dateSet<First::Year, false>},
+        {"setMonth", dateSet<First::Month, false>},
+        {"setDate", dateSet<First::Date, false>},
+        {"setHours", dateSet<First::Hours, false>},
+        {"setMinutes", dateSet<First::Minutes, false>},
+        {"setSeconds", dateSet<First::Seconds, false>},
+        {"setMilliseconds", dateSet<First::Milliseconds, false>},
+        {"setUTCFullYear", dateSet<First::FullYear, true>},
+        {"setUTCMonth", dateSet<First::Month, true>},
+        {"setUTCDate", dateSet<First::Date, true>},
+        {"setUTCHours", dateSet<First::Hours, true>},
+        {"setUTCMinutes", dateSet<First::Minutes, true>},
+        {"setUTCSeconds", dateSet<First::Seconds, true>},
+        {"setUTCMilliseconds", dateSet<First::Milliseconds, true>},
+        {"setTime", dateSetTime},
+    };
+    realm.defineMethods(proto, methods);
 }
 
 }  // namespace swf::script

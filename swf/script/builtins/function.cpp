@@ -35,8 +35,11 @@ Value apply(Machine& m, Value self, std::span<const Value> args) {
 
 void installFunction(Realm& realm) {
     realm.functionCtor = realm.defineClass("Function", functionCall, nullptr, realm.functionProto);
-    realm.defineMethod(realm.functionProto, "call", call);
-    realm.defineMethod(realm.functionProto, "apply", apply);
+    static constexpr Realm::Method methods[] = {
+        {"call", call},
+        {"apply", apply},
+    };
+    realm.defineMethods(realm.functionProto, methods);
 }
 
 }  // namespace swf::script

@@ -30,8 +30,8 @@ Value traceFn(Machine& m, Value, std::span<const Value> args) {
 Value parseIntFn(Machine& m, Value, std::span<const Value> args) {
     if (args.empty()) return Value::number(NAN);
     std::string s = m.toString(args[0]);
-    double radixArg = args.size() > 1 ? m.toNumber(args[1]) : 0;
-    int radix = std::isfinite(radixArg) ? static_cast<int>(radixArg) : 0;
+    // toInt32 wraps huge radices instead of overflowing the conversion.
+    int radix = args.size() > 1 ? m.toInt32(args[1]) : 0;
     if (args.size() > 1 && !args[1].isUndefined() && (radix < 2 || radix > 36)) return Value::number(NAN);
     std::size_t i = 0;
     while (i < s.size() && space(s[i])) ++i;
@@ -165,7 +165,7 @@ Value setTimeoutFn(Machine& m, Value, std::span<const Value> args) { return time
 
 Value clearTimerFn(Machine& m, Value, std::span<const Value> args) {
     double id = m.toNumber(arg(args, 0));
-    if (std::isfinite(id)) m.clearTimer(static_cast<int>(id));
+    if (std::isfinite(id) && std::abs(id) < 1e9) m.clearTimer(static_cast<int>(id));
     return Value();
 }
 
@@ -208,18 +208,13 @@ Value setPropFlags(Machine& m, Value, std::span<const Value> args) {
 
 void installGlobal(Realm& realm) {
     Object* g = realm.global;
-    realm.defineMethod(g, "trace", traceFn);
-    realm.defineMethod(g, "parseInt", parseIntFn);
-    realm.defineMethod(g, "parseFloat", parseFloatFn);
-    realm.defineMethod(g, "isNaN", isNaNFn);
-    realm.defineMethod(g, "isFinite", isFiniteFn);
-    realm.defineMethod(g, "escape", escapeFn);
-    realm.defineMethod(g, "unescape", unescapeFn);
-    realm.defineMethod(g, "setInterval", setIntervalFn);
-    realm.defineMethod(g, "clearInterval", clearTimerFn);
-    realm.defineMethod(g, "setTimeout", setTimeoutFn);
-    realm.defineMethod(g, "clearTimeout", clearTimerFn);
-    realm.defineMethod(g, "ASSetPropFlags", setPropFlags);
+    static constexpr Realm::Method methods[] = {
+        {"trace", traceFn},           {"parseInt", parseIntFn},       {"parseFloat", parseFloatFn},
+        {"isNaN", isNaNFn},           {"isFinite", isFiniteFn},       {"escape", escapeFn},
+        {"unescape", unescapeFn},     {"setInterval", setIntervalFn}, {"clearInterval", clearTimerFn},
+        {"setTimeout", setTimeoutFn}, {"clearTimeout", clearTimerFn}, {"ASSetPropFlags", setPropFlags},
+    };
+    realm.defineMethods(g, methods);
     realm.defineValue(g, "NaN", Value::number(NAN));
     realm.defineValue(g, "Infinity", Value::number(INFINITY));
 }

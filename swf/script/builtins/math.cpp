@@ -87,24 +87,27 @@ void installMath(Realm& realm) {
     };
     for (const auto& [name, value] : constants) realm.defineValue(math, name, Value::number(value), constant);
 
-    realm.defineMethod(math, "abs", unary<absolute>);
-    realm.defineMethod(math, "acos", unary<arcCosine>);
-    realm.defineMethod(math, "asin", unary<arcSine>);
-    realm.defineMethod(math, "atan", unary<arcTangent>);
-    realm.defineMethod(math, "atan2", mathAtan2);
-    realm.defineMethod(math, "ceil", unary<ceilOf>);
-    realm.defineMethod(math, "cos", unary<cosine>);
-    realm.defineMethod(math, "exp", unary<exponential>);
-    realm.defineMethod(math, "floor", unary<floorOf>);
-    realm.defineMethod(math, "log", unary<logarithm>);
-    realm.defineMethod(math, "max", mathMax);
-    realm.defineMethod(math, "min", mathMin);
-    realm.defineMethod(math, "pow", mathPow);
-    realm.defineMethod(math, "random", mathRandom);
-    realm.defineMethod(math, "round", unary<roundHalfUp>);
-    realm.defineMethod(math, "sin", unary<sine>);
-    realm.defineMethod(math, "sqrt", unary<squareRoot>);
-    realm.defineMethod(math, "tan", unary<tangent>);
+    static constexpr Realm::Method methods[] = {
+        {"abs", unary<absolute>},
+        {"acos", unary<arcCosine>},
+        {"asin", unary<arcSine>},
+        {"atan", unary<arcTangent>},
+        {"atan2", mathAtan2},
+        {"ceil", unary<ceilOf>},
+        {"cos", unary<cosine>},
+        {"exp", unary<exponential>},
+        {"floor", unary<floorOf>},
+        {"log", unary<logarithm>},
+        {"max", mathMax},
+        {"min", mathMin},
+        {"pow", mathPow},
+        {"random", mathRandom},
+        {"round", unary<roundHalfUp>},
+        {"sin", unary<sine>},
+        {"sqrt", unary<squareRoot>},
+        {"tan", unary<tangent>},
+    };
+    realm.defineMethods(math, methods);
 }
 
 }  // namespace swf::script

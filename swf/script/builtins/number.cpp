@@ -87,8 +87,11 @@ void installNumber(Realm& realm) {
     realm.defineValue(ctor, "NaN", Value::number(std::numeric_limits<double>::quiet_NaN()), constant);
     realm.defineValue(ctor, "NEGATIVE_INFINITY", Value::number(-std::numeric_limits<double>::infinity()), constant);
     realm.defineValue(ctor, "POSITIVE_INFINITY", Value::number(std::numeric_limits<double>::infinity()), constant);
-    realm.defineMethod(proto, "toString", numberToString);
-    realm.defineMethod(proto, "valueOf", numberValueOf);
+    static constexpr Realm::Method methods[] = {
+        {"toString", numberToString},
+        {"valueOf", numberValueOf},
+    };
+    realm.defineMethods(proto, methods);
 }
 
 }  // namespace swf::script

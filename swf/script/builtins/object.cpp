@@ -105,15 +105,18 @@ Value registerClass(Machine& m, Value, std::span<const Value> args) { return Val
 void installObject(Realm& realm) {
     Object* proto = realm.objectProto;
     realm.objectCtor = realm.defineClass("Object", objectCall, nullptr, proto);
-    realm.defineMethod(proto, "hasOwnProperty", hasOwnProperty);
-    realm.defineMethod(proto, "isPropertyEnumerable", isPropertyEnumerable);
-    realm.defineMethod(proto, "isPrototypeOf", isPrototypeOf);
-    realm.defineMethod(proto, "toString", toStringMethod);
-    realm.defineMethod(proto, "toLocaleString", toStringMethod);
-    realm.defineMethod(proto, "valueOf", valueOf);
-    realm.defineMethod(proto, "addProperty", addProperty);
-    realm.defineMethod(proto, "watch", watch);
-    realm.defineMethod(proto, "unwatch", unwatch);
+    static constexpr Realm::Method methods[] = {
+        {"hasOwnProperty", hasOwnProperty},
+        {"isPropertyEnumerable", isPropertyEnumerable},
+        {"isPrototypeOf", isPrototypeOf},
+        {"toString", toStringMethod},
+        {"toLocaleString", toStringMethod},
+        {"valueOf", valueOf},
+        {"addProperty", addProperty},
+        {"watch", watch},
+        {"unwatch", unwatch},
+    };
+    realm.defineMethods(proto, methods);
     realm.defineMethod(realm.objectCtor, "registerClass", registerClass);
 }
 

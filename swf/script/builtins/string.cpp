@@ -13,105 +13,13 @@
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/machine.h"
 #include "swf/script/realm.h"
+#include "swf/script/utf8.h"
 
 namespace swf::script {
 
 std::string lowerCaseText(std::string_view text);
 
 namespace {
-
-// ---- UTF-8 <-> UTF-16
-
-std::u16string decodeUtf8(std::string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
-        auto c = static_cast<unsigned char>(s[i]);
-        char32_t cp;
-        std::size_t n;
-        if (c < 0x80) {
-            cp = c;
-            n = 1;
-        } else if ((c & 0xE0) == 0xC0) {
-            cp = c & 0x1F;
-            n = 2;
-        } else if ((c & 0xF0) == 0xE0) {
-            cp = c & 0x0F;
-            n = 3;
-        } else if ((c & 0xF8) == 0xF0) {
-            cp = c & 0x07;
-            n = 4;
-        } else {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        if (i + n > s.size()) {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        bool ok = true;
-        for (std::size_t k = 1; k < n; ++k) {
-            auto cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (!ok || cp > 0x10FFFF) {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-        i += n;
-    }
-    return out;
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// Lone surrogate halves become U+FFFD.
-std::string encodeUtf8(std::u16string_view u) {
-    std::string out;
-    out.reserve(u.size());
-    for (std::size_t i = 0; i < u.size(); ++i) {
-        char32_t c = u[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < u.size() && u[i + 1] >= 0xDC00 && u[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (u[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        appendUtf8(out, c);
-    }
-    return out;
-}
 
 // A string as the methods index it: UTF-16 units, or bytes in version 5.
 struct Text {
@@ -497,19 +405,14 @@ void installString(Realm& realm) {
     realm.stringCtor = ctor;
     realm.defineMethod(ctor, "fromCharCode", stringFromCharCode);
 
-    realm.defineMethod(proto, "toString", stringToString);
-    realm.defineMethod(proto, "valueOf", stringToString);
-    realm.defineMethod(proto, "charAt", stringCharAt);
-    realm.defineMethod(proto, "charCodeAt", stringCharCodeAt);
-    realm.defineMethod(proto, "concat", stringConcat);
-    realm.defineMethod(proto, "indexOf", stringIndexOf);
-    realm.defineMethod(proto, "lastIndexOf", stringLastIndexOf);
-    realm.defineMethod(proto, "slice", stringSlice);
-    realm.defineMethod(proto, "substring", stringSubstring);
-    realm.defineMethod(proto, "substr", stringSubstr);
-    realm.defineMethod(proto, "split", stringSplit);
-    realm.defineMethod(proto, "toLowerCase", stringToLowerCase);
-    realm.defineMethod(proto, "toUpperCase", stringToUpperCase);
+    static constexpr Realm::Method methods[] = {
+        {"toString", stringToString},       {"valueOf", stringToString}, {"charAt", stringCharAt},
+        {"charCodeAt", stringCharCodeAt},   {"concat", stringConcat},    {"indexOf", stringIndexOf},
+        {"lastIndexOf", stringLastIndexOf}, {"slice", stringSlice},      {"substring", stringSubstring},
+        {"substr", stringSubstr},           {"split", stringSplit},      {"toLowerCase", stringToLowerCase},
+        {"toUpperCase", stringToUpperCase},
+    };
+    realm.defineMethods(proto, methods);
 }
 
 }  // namespace swf::script

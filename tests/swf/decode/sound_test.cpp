@@ -9,12 +9,14 @@
 #include "swf/player/stream_scheduler.h"
 #include "swf/format/reader.h"
 #include "swf/format/writer.h"
+#include "tests/support/media_movies.h"
 #include "tests/support/test_movies.h"
 
 namespace {
 
 using namespace swf;
 using B = std::vector<std::uint8_t>;
+using samples::silentMp3Frame;
 
 Pcm sine(int rate, std::size_t frames, int channels = 1, double hz = 440, double amp = 12000, std::size_t from = 0) {
     Pcm p;
@@ -34,16 +36,6 @@ double rmsError(const std::vector<std::int16_t>& a, const std::vector<std::int16
     std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) sum += double(a[i] - b[i]) * double(a[i] - b[i]);
     return n ? std::sqrt(sum / double(n)) : 1e9;
-}
-
-// One silent MPEG-1 layer III frame: 128 kbit/s, 44.1 kHz, mono, 417 bytes.
-B silentMp3Frame() {
-    B f(417, 0);
-    f[0] = 0xFF;
-    f[1] = 0xFB;
-    f[2] = 0x90;
-    f[3] = 0xC0;
-    return f;
 }
 
 TEST(SoundTags, ExactBytesBothWays) {

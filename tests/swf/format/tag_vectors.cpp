@@ -458,12 +458,14 @@ std::vector<TagVector> tagVectors() {
     // --- Edit text ---
     {
         // Bounds -40..2000 x 0..400 in 12-bit fields; every optional field but
-        // the font class; centred layout, leading -20; HTML text.
+        // the font class; every flag but password and was-static; centred
+        // layout, leading -20; HTML text.
         DefineEditText t;
         t.id = 13;
         t.bounds = Rect{-40, 2000, 0, 400};
         t.wordWrap = t.multiline = t.readOnly = true;
         t.autoSize = t.border = t.html = true;
+        t.noSelect = t.useOutlines = true;
         t.fontId = 1;
         t.fontHeight = 240;
         t.color = Rgba{0x10, 0x20, 0x30, 0xFF};
@@ -472,9 +474,14 @@ std::vector<TagVector> tagVectors() {
         t.variableName = "v";
         t.initialText = "<b>Ok</b>";
         v.push_back({"DefineEditText", t, {0x6A, 0x09, 0x0D, 0x00, 0x67, 0xEC, 0x3E, 0x80, 0x00, 0x0C, 0x80,
-                                           0xEF, 0x6A, 0x01, 0x00, 0xF0, 0x00, 0x10, 0x20, 0x30, 0xFF, 0x32,
+                                           0xEF, 0x7B, 0x01, 0x00, 0xF0, 0x00, 0x10, 0x20, 0x30, 0xFF, 0x32,
                                            0x00, 0x02, 0x28, 0x00, 0x14, 0x00, 0x00, 0x00, 0xEC, 0xFF, 'v',
                                            0x00, '<',  'b',  '>',  'O',  'k',  '<',  '/',  'b',  '>',  0x00}});
+        // The smallest: an empty rectangle, no flags, a variable name.
+        DefineEditText minimal;
+        minimal.id = 3;
+        minimal.variableName = "v";
+        v.push_back({"DefineEditText minimal", minimal, {0x47, 0x09, 3, 0, 0x00, 0x00, 0x00, 'v', 0}});
         // A font class instead of a font id, the height after it, no text.
         DefineEditText c;
         c.id = 14;

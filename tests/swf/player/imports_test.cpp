@@ -12,13 +12,14 @@
 #include "swf/format/writer.h"
 #include "swf/player/imports.h"
 #include "swf/player/player.h"
-#include "tests/script/action_builder.h"
+#include "swf/format/action_builder.h"
+#include "swf/format/codes.h"
 #include "tests/support/test_movies.h"
 
 namespace {
 
 using namespace swf;
-using script::test::Asm;
+using Asm = ActionBuilder;
 using samples::place;
 using samples::rectShape;
 
@@ -64,8 +65,7 @@ AssetFetcher memoryFetcher(std::map<std::string, Bytes> files, int* calls = null
 
 std::vector<std::string> play(MovieData movie, int frames = 1) {
     std::vector<std::string> traces;
-    Player p(std::make_shared<const MovieData>(std::move(movie)),
-             [&](std::string_view s) { traces.emplace_back(s); });
+    Player p(std::make_shared<const MovieData>(std::move(movie)), [&](std::string_view s) { traces.emplace_back(s); });
     for (int f = 1; f < frames; ++f) p.tick();
     return traces;
 }
@@ -150,9 +150,8 @@ TEST(SwfImports, MissingHostileAndUnknownAssetsWarnAndTheMoviePlaysOn) {
                  place(1, 4),
                  traceAction("toujours la"),
                  ShowFrame{}};
-    auto warnings = resolveImports(main, memoryFetcher({{"coupe.swf", truncated},
-                                                        {"bruit.swf", garbage},
-                                                        {"biblio.swf", write(libraryMovie())}}));
+    auto warnings = resolveImports(
+        main, memoryFetcher({{"coupe.swf", truncated}, {"bruit.swf", garbage}, {"biblio.swf", write(libraryMovie())}}));
     ASSERT_GE(warnings.size(), 4u);
     EXPECT_NE(warnings[0].find("introuvable"), std::string::npos) << warnings[0];
     bool unknownNamed = false;

@@ -21,12 +21,14 @@
 #include "swf/format/reader.h"
 #include "swf/player/audio_mixer.h"
 #include "swf/format/writer.h"
+#include "tests/support/media_movies.h"
 
 namespace {
 
 using namespace swf;
 namespace ac = action;
 namespace bc = buttoncond;
+using samples::silentMp3Frame;
 
 // --- Building movies ------------------------------------------------------------
 
@@ -924,16 +926,6 @@ TEST(PlayerStreams, UncompressedStereoPassesThroughExactly) {
         EXPECT_EQ(pull(p, 4410), sent[f - 1]) << "frame " << f;
         p.tick();
     }
-}
-
-// One silent MPEG-1 layer III frame: 128 kbit/s, 44.1 kHz, mono, 417 bytes.
-Bytes silentMp3Frame() {
-    Bytes f(417, 0);
-    f[0] = 0xFF;
-    f[1] = 0xFB;
-    f[2] = 0x90;
-    f[3] = 0xC0;
-    return f;
 }
 
 TEST(PlayerStreams, Mp3BlocksKeepUpWithTheFrames) {

@@ -12,15 +12,16 @@
 #include "swf/format/codes.h"
 #include "swf/player/display_properties.h"
 #include "swf/player/player.h"
-#include "tests/script/action_builder.h"
+#include "swf/format/action_builder.h"
+#include "swf/format/codes.h"
 #include "tests/support/test_movies.h"
 
 namespace {
 
 using namespace swf;
+using Asm = ActionBuilder;
 using samples::place;
 using samples::rectShape;
-using script::test::Asm;
 
 DoAction traceAction(const char* text) { return DoAction{Asm().traceValue(text).bytes()}; }
 
@@ -78,11 +79,11 @@ enum Prop {
     Name = 13
 };
 
-Asm& setProp(Asm& a, const char* target, Prop p, script::test::Operand v) {
-    return a.push({target, static_cast<int>(p), v}).code(script::test::op::SetProperty);
+Asm& setProp(Asm& a, const char* target, Prop p, ActionBuilder::PushValue v) {
+    return a.push({target, static_cast<int>(p), v}).record(action::SetProperty);
 }
 Asm& traceProp(Asm& a, const char* target, Prop p) {
-    return a.push({target, static_cast<int>(p)}).code(script::test::op::GetProperty).trace();
+    return a.push({target, static_cast<int>(p)}).record(action::GetProperty).trace();
 }
 
 // The root shows sprite 10 ("boite", a 100 x 50 px square inside) at (40, 60) px.
@@ -116,8 +117,8 @@ TEST(SwfDisplayProperties, ScriptsMoveScaleTurnAndFadeAClipOnTheDisplayList) {
     traceProp(a, "boite", Rotation);
     traceProp(a, "boite", Alpha);
     // Member access reaches the same properties.
-    a.get("boite").push({"_yscale", 50}).code(script::test::op::SetMember);
-    a.get("boite").member("_yscale").trace();
+    a.getVariable("boite").push({"_yscale", 50}).record(action::SetMember);
+    a.getVariable("boite").getMember("_yscale").trace();
     auto run = start(boxMovie({DoAction{a.bytes()}}));
     EXPECT_EQ(run->traces, (std::vector<std::string>{"40", "100", "12.5", "200", "-90", "50", "50"}));
 
@@ -135,7 +136,7 @@ TEST(SwfDisplayProperties, ScriptsMoveScaleTurnAndFadeAClipOnTheDisplayList) {
 TEST(SwfDisplayProperties, NanAndUndefinedWritesChangeNothingAndValuesAreKeptAsTheFileKeepsThem) {
     Asm a;
     setProp(a, "boite", X, 7);
-    setProp(a, "boite", X, script::test::Undef{});
+    setProp(a, "boite", X, ActionBuilder::Undefined{});
     setProp(a, "boite", X, "pas un nombre");
     traceProp(a, "boite", X);
     setProp(a, "boite", Alpha, 1.5);  // the 8.8 multiplier: 3/256
@@ -145,7 +146,7 @@ TEST(SwfDisplayProperties, NanAndUndefinedWritesChangeNothingAndValuesAreKeptAsT
     setProp(a, "boite", Visible, 0);
     traceProp(a, "boite", Visible);
     setProp(a, "boite", Name, "caisse");
-    a.get("caisse").member("_x").trace();
+    a.getVariable("caisse").getMember("_x").trace();
     auto run = start(boxMovie({DoAction{a.bytes()}}));
     EXPECT_EQ(run->traces, (std::vector<std::string>{"7", "1.171875", "NaN", "false", "7"}));
     EXPECT_FALSE(box(*run->player).visible);
@@ -224,7 +225,7 @@ TEST(SwfRewind, GoingBackKeepsWhatTheSameTagPlacedAndResetsItsPlacement) {
     m.tags.push_back(samples::moveObject(1, 900, 0));
     m.tags.push_back(place(2, 1));
     m.tags.push_back(ShowFrame{});
-    m.tags.push_back(DoAction{Asm().gotoFrame(1).code(script::test::op::Stop).bytes()});
+    m.tags.push_back(DoAction{Asm().gotoFrame(1).record(action::Stop).bytes()});
     m.tags.push_back(ShowFrame{});
     auto run = start(std::move(m));
     run->player->tick();
@@ -263,11 +264,11 @@ TEST(SwfRewind, LoopingKeepsTheSpritesOfFrameOneAndPlacesReplacedOnesAnew) {
 }
 
 // obj.method(args...) with the result left on the stack.
-Asm& callMethod(Asm& a, const char* object, const char* method, std::vector<script::test::Operand> args) {
+Asm& callMethod(Asm& a, const char* object, const char* method, std::vector<Asm::PushValue> args) {
     for (auto it = args.rbegin(); it != args.rend(); ++it) a.push({*it});
     a.push({static_cast<int>(args.size())});
-    a.get(object);
-    return a.push({method}).code(script::test::op::CallMethod);
+    a.getVariable(object);
+    return a.push({method}).record(action::CallMethod);
 }
 
 TEST(SwfScriptClips, AttachCreateDuplicateAndRemoveClipsAtScriptDepths) {
@@ -279,19 +280,19 @@ TEST(SwfScriptClips, AttachCreateDuplicateAndRemoveClipsAtScriptDepths) {
     fixed.name = "fixe";
     m.tags.push_back(fixed);
     Asm a;
-    callMethod(a, "_root", "attachMovie", {"boite", "b1", 5}).code(script::test::op::Pop);  // names without case
+    callMethod(a, "_root", "attachMovie", {"boite", "b1", 5}).record(action::Pop);  // names without case
     callMethod(a, "b1", "getDepth", {}).trace();
-    a.get("b1").member("_width").trace();
+    a.getVariable("b1").getMember("_width").trace();
     // Called as a plain function, a clip method acts on the script's own timeline.
-    a.push({7, "vide", 2, "createEmptyMovieClip"}).code(script::test::op::CallFunction).code(script::test::op::Pop);
+    a.push({7, "vide", 2, "createEmptyMovieClip"}).record(action::CallFunction).record(action::Pop);
     callMethod(a, "vide", "getDepth", {}).trace();
-    a.get("b1").push({"_x", 30}).code(script::test::op::SetMember);
-    callMethod(a, "b1", "duplicateMovieClip", {"b2", 6}).code(script::test::op::Pop);
-    a.get("b2").member("_x").trace();
-    callMethod(a, "b2", "removeMovieClip", {}).code(script::test::op::Pop);
-    a.get("b2").code(script::test::op::TypeOf).trace();
+    a.getVariable("b1").push({"_x", 30}).record(action::SetMember);
+    callMethod(a, "b1", "duplicateMovieClip", {"b2", 6}).record(action::Pop);
+    a.getVariable("b2").getMember("_x").trace();
+    callMethod(a, "b2", "removeMovieClip", {}).record(action::Pop);
+    a.getVariable("b2").record(action::TypeOf).trace();
     // What the timeline placed stays: scripts remove only what scripts placed.
-    callMethod(a, "fixe", "removeMovieClip", {}).code(script::test::op::Pop);
+    callMethod(a, "fixe", "removeMovieClip", {}).record(action::Pop);
     callMethod(a, "fixe", "getDepth", {}).trace();
     callMethod(a, "_root", "attachMovie", {"absent", "x", 8}).trace();
     m.tags.push_back(DoAction{a.bytes()});

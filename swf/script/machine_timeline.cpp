@@ -1,0 +1,240 @@
+// The actions that reach the player: timeline commands of the first
+// generation, SetTarget, clip properties by number, clones, dragging, Call,
+// target paths, and trace, time and random numbers.
+#include <algorithm>
+#include <cmath>
+#include <variant>
+
+#include "swf/script/machine_internal.h"
+
+namespace swf::script {
+
+namespace {
+
+// The clip the timeline commands act on (none when SetTarget aimed nowhere).
+ClipHandle timeline(Machine::Frame& f) {
+    Object* t = f.target;
+    if (t && t->kind() == Object::Kind::Stage) return static_cast<StageObject*>(t)->clip();
+    return 0;
+}
+
+}  // namespace
+
+std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc, std::uint32_t end,
+                                    std::uint32_t next) {
+    const Program& P = *f.prog;
+    const int ver = version_;
+    // GetProperty and SetProperty name a display property by its number.
+    auto propertyName = [&](Value index) -> const char* {
+        double i = std::trunc(toNumber(index));
+        if (!std::isfinite(i) || i < 0 || i >= static_cast<int>(DisplayProperty::Count)) return nullptr;
+        return displayPropertyName(static_cast<DisplayProperty>(static_cast<int>(i)));
+    };
+    // "path:frame" names the clip before the colon; `s` keeps the frame.
+    auto clipOfFrame = [&](std::string& s, ClipHandle clip) -> ClipHandle {
+        std::size_t colon = s.rfind(':');
+        if (colon == std::string::npos) return clip;
+        Object* o = resolvePath(f, f.target, s.substr(0, colon));
+        s = s.substr(colon + 1);
+        return o && o->kind() == Object::Kind::Stage ? static_cast<StageObject*>(o)->clip() : 0;
+    };
+    // SetTarget: the timeline, scope and `this` of what follows.
+    auto retarget = [&](std::variant<Object*, std::string_view> to) {
+        Object* t = nullptr;
+        if (auto* o = std::get_if<Object*>(&to))
+            t = *o;
+        else if (std::string_view path = std::get<std::string_view>(to); path.empty())
+            t = f.original;
+        else
+            t = resolvePath(f, f.original, path);
+        if (!t) t = newObject();  // aimed at no clip: timeline commands reach no one
+        f.target = t;
+        f.scope = heap_.make<Scope>(t, nullptr);
+        f.thisValue = Value::object(t);
+    };
+    // GotoFrame2: a frame number, or a label (either may start with a clip path and a colon).
+    auto gotoValue = [&](ClipHandle clip, Value frame, std::uint32_t bias, bool play) {
+        if (!clip) return;
+        if (frame.isString()) {
+            std::string s(frame.str());
+            clip = clipOfFrame(s, clip);
+            if (!clip) return;
+            double n = parseNumber(s, ver);
+            if (!std::isnan(n)) {
+                host_.gotoFrame(clip, static_cast<int>(n) - 1 + static_cast<int>(bias), play);
+            } else {
+                host_.gotoLabel(clip, s, play);
+            }
+            return;
+        }
+        double n = toNumber(frame);
+        if (!std::isfinite(n)) return;
+        n = std::trunc(n);
+        if (n < 1 - 1e9 || n > 1e9) return;
+        host_.gotoFrame(clip, static_cast<int>(n) - 1 + static_cast<int>(bias), play);
+    };
+    switch (r.code) {
+    case action::NextFrame: host_.nextFrame(timeline(f)); break;
+    case action::PrevFrame: host_.prevFrame(timeline(f)); break;
+    case action::Play: host_.play(timeline(f)); break;
+    case action::Stop: host_.stop(timeline(f)); break;
+    case action::ToggleQuality: host_.toggleQuality(); break;
+    case action::StopSounds: host_.stopSounds(); break;
+    case action::GotoFrame:
+        if (ClipHandle c = timeline(f)) host_.gotoFrame(c, static_cast<int>(r.a), false);
+        break;
+    case action::GotoLabel:
+        if (ClipHandle c = timeline(f)) host_.gotoLabel(c, r.s1->text, false);
+        break;
+    case action::GotoFrame2: gotoValue(timeline(f), pop(f), r.b, r.a != 0); break;
+    case action::GetUrl: host_.getUrl(r.s1->text, r.s2->text, 0); break;
+    case action::GetUrl2: {
+        Value window = pop(f);
+        Value url = pop(f);
+        host_.getUrl(toString(url), toString(window), static_cast<int>(r.a & 3));
+        break;
+    }
+    case action::WaitForFrame:
+    case action::WaitForFrame2: {
+        ClipHandle c = timeline(f);
+        int frame = 0;
+        if (r.code == action::WaitForFrame) {
+            frame = static_cast<int>(r.a);
+        } else {
+            Value v = pop(f);
+            if (v.isString() && c) {
+                int byLabel = host_.frameOfLabel(c, v.str());
+                frame = byLabel >= 0 ? byLabel : static_cast<int>(toNumber(v)) - 1;
+            } else {
+                double n = toNumber(v);
+                frame = std::isfinite(n) ? static_cast<int>(std::clamp(n, -1e9, 1e9)) - 1 : 0;
+            }
+        }
+        bool loaded = c && frame < host_.framesLoaded(c);
+        if (!loaded) {
+            std::uint32_t skip = r.b;
+            for (std::uint32_t k = 0; k < skip && next < P.records.size() - 1; ++k) next = P.records[next].next;
+        }
+        break;
+    }
+    case action::SetTarget: retarget(r.s1->text); break;
+    case action::SetTarget2: {
+        Value v = pop(f);
+        if (v.isObject())
+            retarget(v.o);
+        else
+            retarget(toString(v));
+        break;
+    }
+    case action::GetProperty: {
+        Value index = pop(f);
+        Value target = pop(f);
+        Object* o = clipFor(f, target);
+        const char* name = propertyName(index);
+        push(o && name ? get(o, name) : Value());
+        break;
+    }
+    case action::SetProperty: {
+        Value value = pop(f);
+        Value index = pop(f);
+        Value target = pop(f);
+        Object* o = clipFor(f, target);
+        if (const char* name = propertyName(index); o && name) set(o, name, value);
+        break;
+    }
+    case action::CloneSprite: {
+        Value depth = pop(f);
+        Value name = pop(f);
+        Value source = pop(f);
+        Object* o = clipFor(f, source);
+        if (o && o->kind() == Object::Kind::Stage) {
+            double d = toNumber(depth);
+            host_.cloneSprite(static_cast<StageObject*>(o)->clip(), toString(name),
+                              std::isfinite(d) ? static_cast<int>(std::clamp(d, -1e9, 1e9)) : 0);
+        }
+        break;
+    }
+    case action::RemoveSprite: {
+        Object* o = clipFor(f, pop(f));
+        if (o && o->kind() == Object::Kind::Stage) host_.removeSprite(static_cast<StageObject*>(o)->clip());
+        break;
+    }
+    case action::StartDrag: {
+        Value target = pop(f);
+        bool lock = toBoolean(pop(f));
+        bool constrained = toBoolean(pop(f));
+        std::optional<DragBounds> bounds;
+        if (constrained) {
+            DragBounds b;
+            b.bottom = toNumber(pop(f));
+            b.right = toNumber(pop(f));
+            b.top = toNumber(pop(f));
+            b.left = toNumber(pop(f));
+            bounds = b;
+        }
+        Object* o = clipFor(f, target);
+        if (o && o->kind() == Object::Kind::Stage) host_.startDrag(static_cast<StageObject*>(o)->clip(), lock, bounds);
+        break;
+    }
+    case action::EndDrag: host_.stopDrag(); break;
+    case action::Call: {
+        Value frame = pop(f);
+        std::string s = toString(frame);
+        ClipHandle c = clipOfFrame(s, timeline(f));
+        if (!c) break;
+        double n = parseNumber(s, ver);
+        int index = !std::isnan(n) ? static_cast<int>(std::clamp(n, -1e9, 1e9)) - 1 : host_.frameOfLabel(c, s);
+        if (index < 0) break;
+        if (frames_.size() >= limits_.maxCallDepth) stopScript("récursion trop profonde (256 appels)");
+        for (auto bytes : host_.frameActions(c, index)) {
+            auto program = compile(bytes);
+            Frame g;
+            g.prog = program.get();
+            Object* t = clipObject(c);
+            g.scope = heap_.make<Scope>(t, nullptr);
+            g.target = g.original = t;
+            g.thisValue = Value::object(t);
+            g.regs = globalRegs_;
+            g.regCount = 4;
+            g.version = version_;
+            std::size_t base = stack_.size();
+            frames_.push_back(&g);
+            g.stackBase = base;
+            try {
+                execute(g, 0, static_cast<std::uint32_t>(g.prog->records.size()));
+            } catch (...) {
+                frames_.pop_back();
+                throw;
+            }
+            frames_.pop_back();
+            if (stack_.size() > base) stack_.resize(base);
+        }
+        break;
+    }
+    case action::TargetPath: {
+        Value v = pop(f);
+        if (v.isObject() && v.o->kind() == Object::Kind::Stage && static_cast<StageObject*>(v.o)->alive())
+            push(str(clipPath(static_cast<StageObject*>(v.o), true)));
+        else
+            push(Value());
+        break;
+    }
+    case action::Trace: {
+        Value v = pop(f);
+        traceLine(v.isUndefined() ? std::string("undefined") : toString(v));
+        break;
+    }
+    case action::GetTime: push(Value::number(std::floor(host_.timeMs()))); break;
+    case action::RandomNumber: {
+        double max = toNumber(pop(f));
+        std::uint32_t bound =
+            std::isfinite(max) && max >= 1 ? static_cast<std::uint32_t>(std::min(max, 4294967295.0)) : 1;
+        push(Value::number(host_.random(bound)));
+        break;
+    }
+    default: break;
+    }
+    return next;
+}
+
+}  // namespace swf::script
