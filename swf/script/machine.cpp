@@ -55,6 +55,8 @@ RunResult Machine::guarded(const std::function<void()>& body) {
     std::size_t stepsBefore = steps_;
     ++runDepth_;
     auto restore = [&] {
+        hasPendingThrow_ = false;
+        pendingThrow_ = Value();
         frames_.resize(frames);
         if (stack_.size() > stack) stack_.resize(stack);
         nativeDepth_ = natives;
@@ -62,6 +64,7 @@ RunResult Machine::guarded(const std::function<void()>& body) {
     };
     try {
         body();
+        if (hasPendingThrow_) throwPending();
     } catch (ScriptError& e) {
         restore();
         result.end = RunResult::End::Thrown;
@@ -103,8 +106,13 @@ RunResult Machine::run(const std::shared_ptr<const Program>& program, ClipHandle
         f.regs = globalRegs_;
         f.regCount = 4;
         f.version = version_;
-        FrameGuard guard(frames_, stack_, &f);
-        f.stackBase = stack_.size();
+        // The action blocks of one frame share the stack: what one leaves, the
+        // next one (on any clip) may pop. The leftovers go between frames
+        // (collectGarbage from the player).
+        bool outermost = runDepth_ == 1;
+        if (outermost && stack_.size() > limits_.maxStack / 2) stack_.clear();
+        FrameGuard guard(frames_, stack_, &f, outermost);
+        f.stackBase = outermost ? 0 : stack_.size();
         execute(f, 0, static_cast<std::uint32_t>(f.prog->records.size()));
     });
 }
@@ -227,6 +235,7 @@ void Machine::removeRoot(Object* o) {
 void Machine::markRoots(Tracer& t) {
     realm_->trace(t);
     for (const Value& v : stack_) t.markValue(v);
+    t.markValue(pendingThrow_);
     for (const Value& v : globalRegs_) t.markValue(v);
     for (const Frame* f : frames_) {
         t.mark(f->scope);
@@ -254,6 +263,7 @@ void Machine::markRoots(Tracer& t) {
 
 void Machine::collectGarbage() {
     if (nativeDepth_ > 0) return;
+    if (runDepth_ == 0) stack_.clear();  // between frames: values frame actions left behind
     heap_.collect([this](Tracer& t) { markRoots(t); });
 }
 
@@ -292,6 +302,13 @@ Object* Machine::newError(std::string_view message) {
 
 void Machine::throwValue(Value v) { throw ScriptError{v}; }
 
+void Machine::throwPending() {
+    Value v = pendingThrow_;
+    hasPendingThrow_ = false;
+    pendingThrow_ = Value();
+    throwValue(v);
+}
+
 void Machine::throwError(std::string_view message) { throwValue(Value::object(newError(message))); }
 
 void Machine::chargeSteps(std::size_t n) {
@@ -328,13 +345,31 @@ Value Machine::toPrimitive(Value v, Hint hint) {
         auto* clip = static_cast<StageObject*>(o);
         return str(clipPath(clip, true));
     }
-    if (hint == Hint::None && o->kind() == Object::Kind::Date) hint = Hint::String;
+    const bool dateDefault = hint == Hint::None && o->kind() == Object::Kind::Date && version_ >= 6;
+    if (dateDefault) hint = Hint::String;
     if (hint == Hint::String && o->kind() == Object::Kind::Super) return str("[type Object]");
     Value fn;  // conversions never go through __resolve
-    if (!find(o, hint == Hint::String ? "toString" : "valueOf", fn)) fn = Value();
+    bool found = false;
+    try {
+        found = find(o, hint == Hint::String ? "toString" : "valueOf", fn);
+    } catch (ScriptError& e) {
+        // A getter that throws while an object is converted: the conversion
+        // goes on without the method; the exception comes out when the action ends.
+        if (!hasPendingThrow_) {
+            hasPendingThrow_ = true;
+            pendingThrow_ = e.value;
+        }
+    }
+    // A method that is there but not a function gives undefined (valueOf, or
+    // a Date's toString in a sum; a plain string conversion says "[type Object]").
+    if (found && (hint != Hint::String || dateDefault) && !(fn.isObject() && fn.o->isFunction())) return Value();
+    if (!found) fn = Value();
     if (fn.isObject() && fn.o->isFunction()) {
         Value r = call(fn, v, {});
         // A toString that gives no string leaves "[type Object]".
+        // A Date in a sum whose toString gave an object stays an object (and
+        // is asked again when the sum makes it a string).
+        if (dateDefault && r.isObject()) return v;
         if (hint == Hint::String) return r.isString() ? r : str(o->isFunction() ? "[type Function]" : "[type Object]");
         if (r.isPrimitive()) return r;
     }

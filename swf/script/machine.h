@@ -88,7 +88,8 @@ public:
     void advanceClock(double ms);
     void runTimers();
     double clock() const { return clockMs_; }
-    // Frees unreachable objects (the player calls this between frames).
+    // Frees unreachable objects and drops the values frame actions left on
+    // the stack (the player calls this between frames).
     void collectGarbage();
     // Objects the host keeps alive (for instance handlers it will call).
     void addRoot(Object* o);
@@ -195,6 +196,7 @@ private:
     Value* reg(Frame& f, std::uint32_t i);
     // Pops a count, then that many values (no more than the frame's stack holds).
     void popArgs(Frame& f, std::vector<Value>& args);
+    [[noreturn]] void throwPending();
     Value callSuperConstructor(SuperObject* s, std::span<const Value> args);
     Value invoke(FunctionObject* fn, Value thisValue, std::span<const Value> args, Object* holder);
     void markRoots(Tracer& t);
@@ -236,6 +238,8 @@ private:
     double clockMs_ = 0;
     std::vector<std::pair<const Object*, std::string>> busyAccessors_;  // getters/setters running
     bool warnedPrototypeLoop_ = false;
+    bool hasPendingThrow_ = false;  // thrown by a getter during a conversion, due when the action ends
+    Value pendingThrow_;
 };
 
 }  // namespace swf::script

@@ -377,6 +377,8 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
         case action::RandomNumber: next = execTimeline(f, r, pc, end, next); break;
         default: break;  // unknown codes are skipped, as the reference player does
         }
+        if (hasPendingThrow_) [[unlikely]]
+            throwPending();
         pc = next;
     }
     f.pc = pc;

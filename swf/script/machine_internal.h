@@ -1,6 +1,8 @@
 // Pieces of the machine shared by its source files (not part of the API).
 #pragma once
 
+#include <cstdint>
+
 #include "swf/format/codes.h"
 #include "swf/script/machine.h"
 
@@ -50,8 +52,9 @@ struct FrameGuard {
     std::vector<Machine::Frame*>& frames;
     std::vector<Value>& stack;
     std::size_t base;
-    FrameGuard(std::vector<Machine::Frame*>& fs, std::vector<Value>& st, Machine::Frame* f)
-        : frames(fs), stack(st), base(st.size()) {
+    // `keepStack`: what the code leaves on the stack stays there.
+    FrameGuard(std::vector<Machine::Frame*>& fs, std::vector<Value>& st, Machine::Frame* f, bool keepStack = false)
+        : frames(fs), stack(st), base(keepStack ? SIZE_MAX : st.size()) {
         frames.push_back(f);
     }
     ~FrameGuard() {

@@ -125,8 +125,9 @@ void Machine::set(Object* o, std::string_view name, Value v) {
             if (busy) break;
             // While the watcher runs, the property reads and writes its stored
             // value directly (no getter, setter or watcher).
-            Property* own = o->findOwn(name, cs);
-            Value old = own ? own->value : get(o, name);
+            // The old value is the stored one, inherited getters included.
+            Property* stored = lookup(o, name);
+            Value old = stored ? stored->value : get(o, name);
             Value args[4] = {str(w.name), old, v, w.userData};
             busyAccessors_.emplace_back(o, "\x01" + w.name);
             busyAccessors_.emplace_back(o, std::string(name));

@@ -84,7 +84,6 @@ Value Machine::getVariable(Frame& f, std::string_view name) {
         }
     }
     if (name.size() == 4 && equalNames(name, "this", cs)) return f.thisValue;
-    if (name.size() == 7 && version_ >= 6 && equalNames(name, "_global", cs)) return Value::object(realm_->global);
     if (name.size() == 5 && equalNames(name, "super", cs) && f.callee &&
         !(f.callee->code->v2 && (f.callee->code->flags & SuppressSuper)))
         return Value::object(heap_.make<SuperObject>(f.holder, f.thisValue));
@@ -95,6 +94,8 @@ Value Machine::getVariable(Frame& f, std::string_view name) {
         return Value::object(argumentsOf(f));
     for (Scope* s = f.scope; s; s = s->parent)
         if (find(s->object, name, out)) return out;
+    // A variable named _global (set by the movie) hides the global object.
+    if (name.size() == 7 && version_ >= 6 && equalNames(name, "_global", cs)) return Value::object(realm_->global);
     if (version_ >= 5 && find(realm_->global, name, out)) return out;  // version 4 movies see no globals
     if (name.size() > 6 && equalNames(name.substr(0, 6), "_level", cs)) {
         int n = 0;

@@ -232,15 +232,35 @@ std::uint32_t toUint32(double n) { return static_cast<std::uint32_t>(toInt32(n))
 
 static inline char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
-bool equalNames(std::string_view a, std::string_view b, bool caseSensitive) {
-    if (a.size() != b.size()) return false;
-    if (caseSensitive) return a == b;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
+std::string lowerCaseText(std::string_view text);  // builtins/string.cpp: String's case rules
+
+namespace {
+
+bool isAscii(std::string_view s) {
+    for (unsigned char c : s)
+        if (c >= 0x80) return false;
     return true;
 }
 
+}  // namespace
+
+// Names outside ASCII fold with String's lower-case rules (Ä and ä are one
+// name; letters newer than the reference player's tables stay apart).
+bool equalNames(std::string_view a, std::string_view b, bool caseSensitive) {
+    if (caseSensitive) return a == b;
+    if (a.size() == b.size()) {
+        std::size_t i = 0;
+        while (i < a.size() && lower(a[i]) == lower(b[i]) && static_cast<unsigned char>(a[i]) < 0x80) ++i;
+        if (i == a.size()) return true;
+        if (static_cast<unsigned char>(a[i]) < 0x80 && static_cast<unsigned char>(b[i]) < 0x80) return false;
+    } else if (isAscii(a) && isAscii(b)) {
+        return false;
+    }
+    return lowerCaseText(a) == lowerCaseText(b);
+}
+
 std::string foldName(std::string_view s) {
+    if (!isAscii(s)) return lowerCaseText(s);
     std::string out(s);
     for (char& c : out) c = lower(c);
     return out;

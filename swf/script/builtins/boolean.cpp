@@ -6,8 +6,10 @@ namespace swf::script {
 
 namespace {
 
+// Boolean() with no argument gives undefined, unlike Number() and String().
 Value booleanCall(Machine& m, Value, std::span<const Value> args) {
-    return Value::boolean(!args.empty() && m.toBoolean(args[0]));
+    if (args.empty()) return Value();
+    return Value::boolean(m.toBoolean(args[0]));
 }
 
 Value booleanConstruct(Machine& m, Value, std::span<const Value> args) {

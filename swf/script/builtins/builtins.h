@@ -3,16 +3,21 @@
 // functions to the realm (Realm::defineClass, defineMethod...).
 #pragma once
 
+#include "swf/script/object.h"
+
 namespace swf::script {
 
 class Realm;
 
-void installObject(Realm& realm);     // Object, Object.prototype (builtins/object.cpp)
-void installFunction(Realm& realm);   // Function, call, apply (builtins/function.cpp)
-void installBoolean(Realm& realm);    // Boolean (builtins/boolean.cpp)
-void installError(Realm& realm);      // Error (builtins/error.cpp)
-void installGlobal(Realm& realm);     // trace, parseInt, parseFloat, isNaN, isFinite, escape, unescape,
-                                      // setInterval, clearInterval, setTimeout, ASSetPropFlags (builtins/global.cpp)
+// Math's function of native number `index` (ASnative(200, index)).
+NativeFn mathNative(double index);
+
+void installObject(Realm& realm);    // Object, Object.prototype (builtins/object.cpp)
+void installFunction(Realm& realm);  // Function, call, apply (builtins/function.cpp)
+void installBoolean(Realm& realm);   // Boolean (builtins/boolean.cpp)
+void installError(Realm& realm);     // Error (builtins/error.cpp)
+void installGlobal(Realm& realm);    // trace, parseInt, parseFloat, isNaN, isFinite, escape, unescape,
+    // setInterval, clearInterval, setTimeout, ASSetPropFlags, ASnative (builtins/global.cpp)
 void installArray(Realm& realm);      // Array (builtins/array.cpp)
 void installString(Realm& realm);     // String (builtins/string.cpp)
 void installNumber(Realm& realm);     // Number (builtins/number.cpp)

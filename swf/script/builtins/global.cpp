@@ -204,6 +204,15 @@ Value setPropFlags(Machine& m, Value, std::span<const Value> args) {
     return Value();
 }
 
+// ASnative(family, index): a built-in function by its numbers; Math's only so far.
+Value asNativeFn(Machine& m, Value, std::span<const Value> args) {
+    if (args.size() < 2) return Value();
+    double family = m.toNumber(args[0]);
+    double index = m.toNumber(args[1]);
+    if (family == 200) return Value::object(m.realm().makeFunction(mathNative(index)));
+    return Value();
+}
+
 }  // namespace
 
 void installGlobal(Realm& realm) {
@@ -213,6 +222,7 @@ void installGlobal(Realm& realm) {
         {"isNaN", isNaNFn},           {"isFinite", isFiniteFn},       {"escape", escapeFn},
         {"unescape", unescapeFn},     {"setInterval", setIntervalFn}, {"clearInterval", clearTimerFn},
         {"setTimeout", setTimeoutFn}, {"clearTimeout", clearTimerFn}, {"ASSetPropFlags", setPropFlags},
+        {"ASnative", asNativeFn},
     };
     realm.defineMethods(g, methods);
     realm.defineValue(g, "NaN", Value::number(NAN));

@@ -74,7 +74,42 @@ Value mathRandom(Machine& m, Value, std::span<const Value> args) {
     return Value::number(static_cast<double>(m.host().random(kSteps)) / kSteps);
 }
 
+// Math's functions in the order of their native numbers, ASnative(200, n).
+constexpr Realm::Method kMathNatives[] = {
+    {"abs", unary<absolute>},
+    {"min", mathMin},
+    {"max", mathMax},
+    {"sin", unary<sine>},
+    {"cos", unary<cosine>},
+    {"atan2", mathAtan2},
+    {"tan", unary<tangent>},
+    {"exp", unary<exponential>},
+    {"log", unary<logarithm>},
+    {"sqrt", unary<squareRoot>},
+    {"round", unary<roundHalfUp>},
+    {"random", mathRandom},
+    {"floor", unary<floorOf>},
+    {"ceil", unary<ceilOf>},
+    {"atan", unary<arcTangent>},
+    {"asin", unary<arcSine>},
+    {"acos", unary<arcCosine>},
+    {"pow", mathPow},
+};
+
+// A number past the table still converts its first two arguments.
+Value unknownMathNative(Machine& m, Value, std::span<const Value> args) {
+    operands(m, args);
+    return Value::number(kNaN);
+}
+
 }  // namespace
+
+NativeFn mathNative(double index) {
+    constexpr auto count = sizeof(kMathNatives) / sizeof(kMathNatives[0]);
+    if (index >= 0 && index < count && index == std::floor(index))
+        return kMathNatives[static_cast<std::size_t>(index)].fn;
+    return unknownMathNative;
+}
 
 void installMath(Realm& realm) {
     Object* math = realm.newObject();
@@ -87,27 +122,7 @@ void installMath(Realm& realm) {
     };
     for (const auto& [name, value] : constants) realm.defineValue(math, name, Value::number(value), constant);
 
-    static constexpr Realm::Method methods[] = {
-        {"abs", unary<absolute>},
-        {"acos", unary<arcCosine>},
-        {"asin", unary<arcSine>},
-        {"atan", unary<arcTangent>},
-        {"atan2", mathAtan2},
-        {"ceil", unary<ceilOf>},
-        {"cos", unary<cosine>},
-        {"exp", unary<exponential>},
-        {"floor", unary<floorOf>},
-        {"log", unary<logarithm>},
-        {"max", mathMax},
-        {"min", mathMin},
-        {"pow", mathPow},
-        {"random", mathRandom},
-        {"round", unary<roundHalfUp>},
-        {"sin", unary<sine>},
-        {"sqrt", unary<squareRoot>},
-        {"tan", unary<tangent>},
-    };
-    realm.defineMethods(math, methods);
+    realm.defineMethods(math, kMathNatives);
 }
 
 }  // namespace swf::script

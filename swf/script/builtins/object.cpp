@@ -63,9 +63,15 @@ Value addProperty(Machine& m, Value self, std::span<const Value> args) {
         return Value::boolean(false);
     // Without a setter the property is read-only (writes are dropped).
     if (!s) s = m.realm().makeFunction([](Machine&, Value, std::span<const Value>) { return Value(); });
+    // A property that was there keeps its flags and its stored value (which
+    // a watcher sees as the old value).
     std::uint16_t flags = 0;
-    if (const Property* old = self.o->findOwn(name, m.caseSensitive())) flags = old->flags;
-    self.o->defineAccessor(m.heap(), name, getter.o, s, flags, m.caseSensitive());
+    Value stored;
+    if (const Property* old = self.o->findOwn(name, m.caseSensitive())) {
+        flags = old->flags;
+        stored = old->value;
+    }
+    self.o->defineAccessor(m.heap(), name, getter.o, s, flags, m.caseSensitive()).value = stored;
     return Value::boolean(true);
 }
 
