@@ -7,6 +7,8 @@
 #include <cmath>
 
 #include "swf/decode/bitmap.h"
+#include "swf/format/asset_tags.h"
+#include "swf/format/codes.h"
 #include "swf/player/audio_mixer.h"
 #include "swf/player/button.h"
 #include "swf/player/morph.h"
@@ -58,6 +60,15 @@ int FrameIndex::frameOfLabel(const std::string& label) const {
 Dictionary::Dictionary(const MovieData& movie) {
     collect(movie.tags);
     root_ = FrameIndex::build(movie.tags);
+    for (const auto& t : movie.tags)
+        if (auto* u = std::get_if<UnknownTag>(&t); u && u->code == code::ExportAssets)
+            if (auto ex = parseExportAssets(u->data))
+                for (const auto& a : ex->assets) exports_[lower(a.name)] = a.id;
+}
+
+std::uint16_t Dictionary::exported(std::string_view name) const {
+    auto it = exports_.find(lower(std::string(name)));
+    return it == exports_.end() ? 0 : it->second;
 }
 
 bool Dictionary::defined(std::uint16_t id) const {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -114,6 +115,10 @@ public:
     // Decoding failures met so far (English, for logs and tools).
     const std::vector<std::string>& mediaWarnings() const { return mediaWarnings_; }
 
+    // The character exported under this name (ExportAssets; names compare
+    // without case), 0 when none.
+    std::uint16_t exported(std::string_view name) const;
+
     // Whether any definition tag gave this character id.
     bool defined(std::uint16_t id) const;
 
@@ -136,6 +141,7 @@ private:
     const JpegTables* jpegTables_ = nullptr;
     std::unordered_map<std::uint16_t, FrameIndex> spriteFrames_;
     FrameIndex root_;
+    std::unordered_map<std::string, std::uint16_t> exports_;  // lower-cased name -> id, the last export wins
     const ShapeGeometry* hitGeometry(std::uint16_t id) const;
     mutable std::unordered_map<std::uint16_t, ShapeGeometry> hitGeometry_;  // shapes and morph shapes at ratio 0
 

@@ -147,6 +147,45 @@ public:
         default: break;  // read-only
         }
     }
+    script::ClipHandle attachMovie(script::ClipHandle h, std::string_view exportName, std::string_view name,
+                                   int depth) override {
+        Timeline* t = timeline(h);
+        std::uint16_t id = ctx_.dictionary->exported(exportName);
+        auto key = listDepth(depth);
+        if (!t || !id || !key || !ctx_.dictionary->sprite(id)) return 0;
+        return handle(t->placeByScript(*key, id, std::string(name)));
+    }
+    script::ClipHandle createEmptyMovieClip(script::ClipHandle h, std::string_view name, int depth) override {
+        Timeline* t = timeline(h);
+        auto key = listDepth(depth);
+        if (!t || !key) return 0;
+        return handle(t->placeByScript(*key, 0, std::string(name)));
+    }
+    script::ClipHandle duplicateClip(script::ClipHandle h, std::string_view name, int depth) override {
+        Timeline* t = timeline(h);
+        Timeline* parent = t ? t->parent() : nullptr;
+        const DisplayObject* obj = parent ? parent->objectOf(t) : nullptr;
+        auto key = listDepth(depth);
+        if (!obj || !key) return 0;
+        // Copies before placing: the placement may replace the source itself.
+        Matrix m = obj->matrix;
+        ColorTransform cx = obj->colorTransform;
+        std::uint16_t id = obj->characterId;
+        return handle(parent->placeByScript(*key, id, std::string(name), m, cx));
+    }
+    void cloneSprite(script::ClipHandle h, std::string_view name, int depth) override { duplicateClip(h, name, depth); }
+    void removeSprite(script::ClipHandle h) override {
+        Timeline* t = timeline(h);
+        if (t && t->parent()) t->parent()->removeByScript(t);
+    }
+    std::optional<int> depthOf(script::ClipHandle h) override {
+        Timeline* t = timeline(h);
+        if (!t) return std::nullopt;
+        if (!t->parent()) return -Timeline::kScriptDepthOffset;
+        const DisplayObject* obj = t->parent()->objectOf(t);
+        if (!obj) return std::nullopt;
+        return int(obj->depth) - Timeline::kScriptDepthOffset;
+    }
     void play(script::ClipHandle h) override {
         if (Timeline* t = timeline(h)) t->setPlaying(true);
     }
@@ -197,6 +236,11 @@ public:
 
     // Timelines sent to another frame, whose scripts are still to run.
     std::vector<Timeline*> touched;
+    // The timelines whose scripts are running, innermost last.
+    std::vector<Timeline*> running;
+    script::ClipHandle scriptClip() override {
+        return running.empty() || !ctx_.alive(running.back()) ? 0 : handle(running.back());
+    }
 
 private:
     static double number(const script::HostValue& v) {
@@ -209,6 +253,11 @@ private:
     DisplayObject* objectFor(Timeline* t) {
         if (!t->parent()) return &rootObject_;
         return t->parent()->objectOf(t);
+    }
+    static std::optional<std::uint16_t> listDepth(int scriptDepth) {
+        long d = long(scriptDepth) + Timeline::kScriptDepthOffset;
+        if (d < 0 || d > 65535) return std::nullopt;
+        return static_cast<std::uint16_t>(d);
     }
     DisplayObject rootObject_;
     std::string quality_ = "HIGH";
@@ -236,7 +285,9 @@ std::vector<Timeline*> runScript(PlayerContext& ctx, std::span<const std::uint8_
     auto& host = static_cast<ScriptHost&>(*ctx.scriptHost);
     std::vector<Timeline*> outer = std::move(host.touched);
     host.touched.clear();
+    host.running.push_back(target);
     ctx.machine->runActions(actions, ScriptHost::handle(target));
+    host.running.pop_back();
     std::vector<Timeline*> mine = std::move(host.touched);
     host.touched = std::move(outer);
     return mine;
@@ -271,6 +322,8 @@ void runScriptOn(PlayerContext& ctx, std::span<const std::uint8_t> actions, Time
 }
 
 void startScripts(PlayerContext& ctx) {
+    static const std::vector<Tag> noTags;
+    ctx.emptyFrames = FrameIndex::build(noTags);
     ctx.scriptHost = std::make_unique<ScriptHost>(ctx);
     ctx.machine = std::make_unique<script::Machine>(*ctx.scriptHost, ctx.version);
 }
@@ -344,7 +397,7 @@ void Timeline::applyFrameTags(int frame) {
     const auto& tags = *frames_->tags;
     for (std::size_t i = range.begin; i < range.end; ++i) {
         if (auto* p = std::get_if<PlaceObject>(&tags[i]))
-            place(*p);
+            place(*p, i);
         else if (auto* r = std::get_if<RemoveObject>(&tags[i]))
             remove(r->depth);
     }
@@ -360,14 +413,71 @@ void Timeline::gotoFrame(int frame) {
     frame = std::clamp(frame, 1, frameCount());
     if (frame == current_) return;
     if (frame < current_) {
-        // Backwards: rebuild from frame 1 and replay the changes forward.
-        clear();
-        applyFrameTags(1);
-        current_ = 1;
+        rebuildTo(frame);
+    } else {
+        for (int f = current_ + 1; f <= frame; ++f) applyFrameTags(f);
     }
-    for (int f = current_ + 1; f <= frame; ++f) applyFrameTags(f);
     current_ = frame;
     pendingActionFrames_.push_back(frame);
+}
+
+// Backwards: the changes of frames 1..frame replayed on an empty list. An
+// object the same tag placed at the same depth stays the same object (a
+// sprite keeps its own timeline and runs no first frame again), set back to
+// how that frame shows it; the others leave.
+void Timeline::rebuildTo(int frame) {
+    rewinding_ = std::move(list_);
+    list_.clear();
+    pendingActionFrames_.clear();
+    for (int f = 1; f <= frame; ++f) applyFrameTags(f);
+    current_ = frame;
+    std::size_t gone = 0;
+    for (auto& [depth, obj] : rewinding_) {
+        if (obj.placedBy == kPlacedByScript && !list_.count(depth)) {
+            list_[depth] = std::move(obj);
+            continue;
+        }
+        discard(obj);
+        ++gone;
+    }
+    ctx_->liveObjects -= std::min(ctx_->liveObjects, gone);
+    rewinding_.clear();
+}
+
+Timeline* Timeline::placeByScript(std::uint16_t depth, std::uint16_t characterId, const std::string& name,
+                                  const Matrix& matrix, const ColorTransform& cx) {
+    const FrameIndex* fi = characterId ? ctx_->dictionary->spriteFrames(characterId) : &ctx_->emptyFrames;
+    if (!fi || nesting_ + 1 > ctx_->maxNesting) return nullptr;
+    if (auto it = list_.find(depth); it != list_.end()) {
+        discard(it->second);
+        list_.erase(it);
+        --ctx_->liveObjects;
+    }
+    if (ctx_->liveObjects >= ctx_->maxObjects) return nullptr;
+    DisplayObject obj;
+    obj.depth = depth;
+    obj.characterId = characterId;
+    obj.matrix = matrix;
+    obj.colorTransform = cx;
+    obj.name = name;
+    obj.bornTick = ctx_->tick;
+    obj.placedBy = kPlacedByScript;
+    obj.sprite = std::make_unique<Timeline>(*fi, *ctx_, nesting_ + 1, this);
+    ++ctx_->liveObjects;
+    DisplayObject& slot = list_[depth] = std::move(obj);
+    return slot.sprite.get();
+}
+
+bool Timeline::removeByScript(const Timeline* child) {
+    for (auto it = list_.begin(); it != list_.end(); ++it) {
+        if (it->second.sprite.get() != child) continue;
+        if (it->first < kScriptDepthOffset) return false;  // the timeline's own depths
+        discard(it->second);
+        list_.erase(it);
+        --ctx_->liveObjects;
+        return true;
+    }
+    return false;
 }
 
 void PlayerContext::startSound(std::uint16_t soundId, const SoundInfo& info) const {
@@ -456,8 +566,9 @@ void Timeline::step(bool loop) {
         if (current_ < frameCount()) {
             enterFrame(current_ + 1);
         } else if (loop && frameCount() > 1) {
-            clear();
-            enterFrame(1);
+            // Back to frame 1 as a goto there: what frame 1 placed stays.
+            rebuildTo(1);
+            pendingActionFrames_.push_back(1);
         } else if (!loop) {
             playing_ = false;
         }
@@ -478,7 +589,7 @@ std::unique_ptr<Timeline> Timeline::instantiate(std::uint16_t characterId) {
     return std::make_unique<Timeline>(*fi, *ctx_, nesting_ + 1, this);
 }
 
-void Timeline::place(const PlaceObject& p) {
+void Timeline::place(const PlaceObject& p, std::size_t tagIndex) {
     auto it = list_.find(p.depth);
     bool fresh = p.version <= 1 || !p.move || it == list_.end();
     auto attach = [&](DisplayObject& obj) {
@@ -492,12 +603,28 @@ void Timeline::place(const PlaceObject& p) {
     if (fresh) {
         if (!p.characterId) return;  // modifying an empty depth does nothing
         if (it != list_.end()) {
-            discard(it->second);
-            list_.erase(it);
-            --ctx_->liveObjects;
+            // Placing (not moving) onto an occupied depth fails, and the
+            // reference player says so in the trace log.
+            if (ctx_->trace) ctx_->trace("Warning: Failed to place object at depth " + std::to_string(p.depth) + ".");
+            return;
+        }
+        if (auto old = rewinding_.find(p.depth);
+            old != rewinding_.end() && old->second.placedBy == tagIndex && old->second.characterId == *p.characterId) {
+            // Still counted in liveObjects from before the rebuild.
+            DisplayObject& slot = list_[p.depth] = std::move(old->second);
+            rewinding_.erase(old);
+            if (!slot.scriptTransformed) {
+                slot.matrix = p.matrix.value_or(Matrix{});
+                slot.colorTransform = p.colorTransform.value_or(ColorTransform{});
+                slot.hasScriptScale = false;
+            }
+            slot.ratio = p.ratio.value_or(0);
+            slot.clipDepth = p.clipDepth.value_or(0);
+            return;
         }
         if (ctx_->liveObjects >= ctx_->maxObjects) return;
         DisplayObject obj;
+        obj.placedBy = tagIndex;
         obj.depth = p.depth;
         obj.characterId = *p.characterId;
         obj.matrix = p.matrix.value_or(Matrix{});
@@ -517,6 +644,7 @@ void Timeline::place(const PlaceObject& p) {
         discard(obj);
         obj.characterId = *p.characterId;
         obj.bornTick = ctx_->tick;
+        obj.placedBy = tagIndex;
         attach(obj);
     }
     if (p.matrix && !obj.scriptTransformed) {

@@ -39,6 +39,7 @@ struct PlayerContext {
     // pointer event), over all timelines.
     int maxActionListsPerOperation = 2000;
     int scriptDepth = 0;
+    FrameIndex emptyFrames;  // the timeline of clips scripts create empty
     int actionListsThisOperation = 0;
     std::uint64_t tick = 0;
     int version = 8;  // the movie's file version, for script conversions
@@ -81,6 +82,8 @@ struct DisplayObject {
     std::unique_ptr<Timeline> sprite;        // the instance's own timeline for sprites
     std::unique_ptr<ButtonInstance> button;  // the instance's state for buttons
     std::uint64_t bornTick = 0;
+    // The index of the PlaceObject tag that placed it in its timeline's tags.
+    std::size_t placedBy = 0;
     // Set by scripts (_visible); drawing skips an invisible object.
     bool visible = true;
     // A script changed the matrix or colour transform: the timeline's
@@ -140,6 +143,22 @@ public:
     // timeline's list), or null.
     DisplayObject* objectOf(const Timeline* child);
 
+    // Objects scripts place (attachMovie, createEmptyMovieClip,
+    // duplicateMovieClip) carry this instead of a tag index; going back to
+    // an earlier frame keeps them.
+    static constexpr std::size_t kPlacedByScript = static_cast<std::size_t>(-1);
+    // Script depths are list depths less this: the timeline's own depths read
+    // from -16383 up, scripts place from 0 up.
+    static constexpr int kScriptDepthOffset = 16384;
+    // Places a sprite instance (characterId 0: an empty clip) for a script at
+    // a list depth, replacing what is there; its first frame's scripts wait
+    // for this timeline's queue. Null when it cannot be placed.
+    Timeline* placeByScript(std::uint16_t depth, std::uint16_t characterId, const std::string& name,
+                            const Matrix& matrix = {}, const ColorTransform& cx = {});
+    // Takes a script-placed object off the list; false when `child` is no
+    // sprite of this list or the timeline placed it.
+    bool removeByScript(const Timeline* child);
+
 private:
     friend class Player;
     void clear();
@@ -149,7 +168,10 @@ private:
     void enterFrame(int frame);      // apply tags, queue actions
     void runActions(const DoAction& action);
     void tickChildren(bool loop);
-    void place(const PlaceObject& p);
+    void place(const PlaceObject& p, std::size_t tagIndex);
+    // Rebuilds the display list up to `frame` from frame 1, keeping the
+    // objects that the same PlaceObject tag placed at the same depth.
+    void rebuildTo(int frame);
     void remove(std::uint16_t depth);
     std::unique_ptr<Timeline> instantiate(std::uint16_t characterId);
 
@@ -161,6 +183,7 @@ private:
     bool playing_ = true;
     DisplayList list_;
     std::vector<int> pendingActionFrames_;
+    DisplayList rewinding_;  // during rebuildTo: the objects before it, still to reuse
 };
 
 // Runs a script outside any frame (a button's action list) with `target` as

@@ -70,6 +70,9 @@ public:
     virtual std::vector<std::pair<std::string, ClipHandle>> children(ClipHandle clip) { return {}; }
     // "/a/b" ("/" for the root; "_level0" style when asked with dots).
     virtual std::string targetPath(ClipHandle clip, bool dotted) { return dotted ? "_level0" : "/"; }
+    // The clip whose frame or button script is running: the timeline a
+    // clip method called as a plain function (attachMovie(...)) acts on.
+    virtual ClipHandle scriptClip() { return 0; }
     // Is the handle still on the stage?
     virtual bool alive(ClipHandle clip) { return clip != 0; }
 
@@ -95,6 +98,20 @@ public:
 
     // ---- sprites
     virtual void cloneSprite(ClipHandle source, std::string_view name, int depth) {}
+    // The clip duplicateMovieClip made (cloneSprite with its result), 0 when none.
+    virtual ClipHandle duplicateClip(ClipHandle source, std::string_view name, int depth) {
+        cloneSprite(source, name, depth);
+        return 0;
+    }
+    // A new instance of the character exported under `exportName`, named
+    // `name`, at a script depth of `clip`; 0 when nothing was placed.
+    virtual ClipHandle attachMovie(ClipHandle clip, std::string_view exportName, std::string_view name, int depth) {
+        return 0;
+    }
+    // A new empty clip in `clip`; 0 when nothing was placed.
+    virtual ClipHandle createEmptyMovieClip(ClipHandle clip, std::string_view name, int depth) { return 0; }
+    // The clip's depth as scripts number it (timeline depths from -16383 up).
+    virtual std::optional<int> depthOf(ClipHandle clip) { return std::nullopt; }
     virtual void removeSprite(ClipHandle clip) {}
     virtual void startDrag(ClipHandle clip, bool lockCenter, std::optional<DragBounds> bounds) {}
     virtual void stopDrag() {}

@@ -1,8 +1,10 @@
 // MovieClip.prototype: the timeline methods (play, stop, gotoAndPlay,
-// gotoAndStop, nextFrame, prevFrame). The rest of the stage classes come with
-// the events and display work.
+// gotoAndStop, nextFrame, prevFrame) and the clips scripts make and take away
+// (attachMovie, createEmptyMovieClip, duplicateMovieClip, removeMovieClip,
+// getDepth). The rest of the stage classes come with the events work.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/machine.h"
@@ -14,6 +16,13 @@ namespace {
 ClipHandle clipOf(Value self) {
     if (!self.isObject() || self.o->kind() != Object::Kind::Stage) return 0;
     return static_cast<StageObject*>(self.o)->clip();
+}
+
+// The clip a method acts on: its object, or called as a plain function
+// (no clip for `this`), the timeline whose script runs.
+ClipHandle clipOf(Machine& m, Value self) {
+    if (self.isObject()) return clipOf(self);
+    return m.host().scriptClip();
 }
 
 Value play(Machine& m, Value self, std::span<const Value>) {
@@ -62,6 +71,58 @@ Value prevFrame(Machine& m, Value self, std::span<const Value>) {
     return Value();
 }
 
+// A depth argument: a number within the script depths, or none.
+std::optional<int> depthArg(Machine& m, std::span<const Value> args, std::size_t i) {
+    if (args.size() <= i) return std::nullopt;
+    double d = m.toNumber(args[i]);
+    if (!std::isfinite(d) || d < -16384 || d > 2130690045) return std::nullopt;
+    return static_cast<int>(std::trunc(d));
+}
+
+// The new clip's object, with the initialising object's properties copied on.
+Value made(Machine& m, ClipHandle clip, std::span<const Value> args, std::size_t initIndex) {
+    if (!clip) return Value();
+    Object* o = m.clipObject(clip);
+    if (args.size() > initIndex && args[initIndex].isObject()) {
+        Object* init = args[initIndex].o;
+        for (const std::string& name : m.enumerate(init)) m.set(o, name, m.get(init, name));
+    }
+    return Value::object(o);
+}
+
+Value attachMovie(Machine& m, Value self, std::span<const Value> args) {
+    ClipHandle c = clipOf(m, self);
+    auto depth = depthArg(m, args, 2);
+    if (!c || !depth) return Value();
+    std::string id = m.toString(args[0]), name = m.toString(args[1]);
+    return made(m, m.host().attachMovie(c, id, name, *depth), args, 3);
+}
+
+Value createEmptyMovieClip(Machine& m, Value self, std::span<const Value> args) {
+    ClipHandle c = clipOf(m, self);
+    auto depth = depthArg(m, args, 1);
+    if (!c || !depth) return Value();
+    return made(m, m.host().createEmptyMovieClip(c, m.toString(args[0]), *depth), args, 99);
+}
+
+Value duplicateMovieClip(Machine& m, Value self, std::span<const Value> args) {
+    ClipHandle c = clipOf(m, self);
+    auto depth = depthArg(m, args, 1);
+    if (!c || !depth) return Value();
+    return made(m, m.host().duplicateClip(c, m.toString(args[0]), *depth), args, 2);
+}
+
+Value removeMovieClip(Machine& m, Value self, std::span<const Value>) {
+    if (ClipHandle c = clipOf(m, self)) m.host().removeSprite(c);
+    return Value();
+}
+
+Value getDepth(Machine& m, Value self, std::span<const Value>) {
+    ClipHandle c = clipOf(m, self);
+    auto d = c ? m.host().depthOf(c) : std::nullopt;
+    return d ? Value::number(*d) : Value();
+}
+
 }  // namespace
 
 void installMovieClip(Realm& realm) {
@@ -73,6 +134,11 @@ void installMovieClip(Realm& realm) {
     realm.defineMethod(realm.movieClipProto, "gotoAndStop", gotoAndStop);
     realm.defineMethod(realm.movieClipProto, "nextFrame", nextFrame);
     realm.defineMethod(realm.movieClipProto, "prevFrame", prevFrame);
+    realm.defineMethod(realm.movieClipProto, "attachMovie", attachMovie);
+    realm.defineMethod(realm.movieClipProto, "createEmptyMovieClip", createEmptyMovieClip);
+    realm.defineMethod(realm.movieClipProto, "duplicateMovieClip", duplicateMovieClip);
+    realm.defineMethod(realm.movieClipProto, "removeMovieClip", removeMovieClip);
+    realm.defineMethod(realm.movieClipProto, "getDepth", getDepth);
 }
 
 }  // namespace swf::script

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "swf/format/asset_tags.h"
+#include "swf/format/codes.h"
 #include "swf/player/display_properties.h"
 #include "swf/player/player.h"
 #include "swf/format/action_builder.h"
@@ -209,6 +211,119 @@ TEST(SwfDisplayProperties, ScaleAndRotationReadFromAMatrixTheFileGave) {
     // Positions past the 32-bit twips range end at its bottom, as the reference shows.
     setDisplayX(o, std::numeric_limits<double>::infinity());
     EXPECT_EQ(displayX(o), -107374182.4);
+}
+
+TEST(SwfRewind, GoingBackKeepsWhatTheSameTagPlacedAndResetsItsPlacement) {
+    // Frame 2 places sprite 3 (it traces on its first frame); frame 3 moves
+    // it; frame 4 goes back to frame 2. Frame 3 also places a shape at depth 2.
+    MovieData m;
+    m.tags.push_back(rectShape(1, 0, 0, 10, 10, FillStyle::solid({0, 0, 0, 255})));
+    m.tags.push_back(sprite(3, {traceAction("enfant"), ShowFrame{}}));
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(place(1, 3, 100, 0));
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(samples::moveObject(1, 900, 0));
+    m.tags.push_back(place(2, 1));
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(DoAction{Asm().gotoFrame(1).record(action::Stop).bytes()});
+    m.tags.push_back(ShowFrame{});
+    auto run = start(std::move(m));
+    run->player->tick();
+    const Timeline* child = run->player->displayList().at(1).sprite.get();
+    ASSERT_NE(child, nullptr);
+    run->player->tick();
+    run->player->tick();
+    EXPECT_EQ(run->player->currentFrame(), 2);
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"enfant"})) << "the sprite did not start again";
+    const DisplayList& list = run->player->displayList();
+    ASSERT_EQ(list.size(), 1u) << "what frame 3 placed left";
+    EXPECT_EQ(list.at(1).sprite.get(), child);
+    EXPECT_EQ(list.at(1).matrix.translateX, 100);
+}
+
+TEST(SwfRewind, LoopingKeepsTheSpritesOfFrameOneAndPlacesReplacedOnesAnew) {
+    // Depth 1 holds sprite 3 all along; depth 2 holds sprite 3 in frame 1
+    // only, sprite 4 from frame 2 on.
+    MovieData m;
+    m.tags.push_back(sprite(3, {traceAction("trois"), ShowFrame{}}));
+    m.tags.push_back(sprite(4, {traceAction("quatre"), ShowFrame{}}));
+    m.tags.push_back(place(1, 3));
+    m.tags.push_back(place(2, 3));
+    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(RemoveObject{2, 0, 2});
+    m.tags.push_back(place(2, 4));
+    m.tags.push_back(ShowFrame{});
+    auto run = start(std::move(m));
+    const Timeline* kept = run->player->displayList().at(1).sprite.get();
+    run->player->tick();  // frame 2
+    run->player->tick();  // frame 1 again
+    EXPECT_EQ(run->player->currentFrame(), 1);
+    EXPECT_EQ(run->player->displayList().at(1).sprite.get(), kept);
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"trois", "trois", "quatre", "trois"}))
+        << "only the sprite placed anew at depth 2 started again";
+}
+
+// obj.method(args...) with the result left on the stack.
+Asm& callMethod(Asm& a, const char* object, const char* method, std::vector<Asm::PushValue> args) {
+    for (auto it = args.rbegin(); it != args.rend(); ++it) a.push({*it});
+    a.push({static_cast<int>(args.size())});
+    a.getVariable(object);
+    return a.push({method}).record(action::CallMethod);
+}
+
+TEST(SwfScriptClips, AttachCreateDuplicateAndRemoveClipsAtScriptDepths) {
+    MovieData m;
+    m.tags.push_back(rectShape(1, 0, 0, 400, 200, FillStyle::solid({0, 0, 0, 255})));
+    m.tags.push_back(sprite(10, {place(1, 1), ShowFrame{}}));
+    m.tags.push_back(UnknownTag{code::ExportAssets, encodeExportAssets(ExportAssets{{{10, "Boite"}}})});
+    PlaceObject fixed = place(1, 10);
+    fixed.name = "fixe";
+    m.tags.push_back(fixed);
+    Asm a;
+    callMethod(a, "_root", "attachMovie", {"boite", "b1", 5}).record(action::Pop);  // names without case
+    callMethod(a, "b1", "getDepth", {}).trace();
+    a.getVariable("b1").getMember("_width").trace();
+    // Called as a plain function, a clip method acts on the script's own timeline.
+    a.push({7, "vide", 2, "createEmptyMovieClip"}).record(action::CallFunction).record(action::Pop);
+    callMethod(a, "vide", "getDepth", {}).trace();
+    a.getVariable("b1").push({"_x", 30}).record(action::SetMember);
+    callMethod(a, "b1", "duplicateMovieClip", {"b2", 6}).record(action::Pop);
+    a.getVariable("b2").getMember("_x").trace();
+    callMethod(a, "b2", "removeMovieClip", {}).record(action::Pop);
+    a.getVariable("b2").record(action::TypeOf).trace();
+    // What the timeline placed stays: scripts remove only what scripts placed.
+    callMethod(a, "fixe", "removeMovieClip", {}).record(action::Pop);
+    callMethod(a, "fixe", "getDepth", {}).trace();
+    callMethod(a, "_root", "attachMovie", {"absent", "x", 8}).trace();
+    m.tags.push_back(DoAction{a.bytes()});
+    m.tags.push_back(ShowFrame{});
+    auto run = start(std::move(m));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"5", "20", "7", "30", "undefined", "-16383", "undefined"}));
+    const DisplayList& list = run->player->displayList();
+    std::vector<int> depths;
+    for (const auto& [d, obj] : list) depths.push_back(d);
+    EXPECT_EQ(depths, (std::vector<int>{1, 16384 + 5, 16384 + 7}));
+    EXPECT_EQ(list.at(16389).characterId, 10);
+    EXPECT_EQ(list.at(16389).name, "b1");
+    ASSERT_TRUE(list.at(16391).sprite);
+    EXPECT_TRUE(list.at(16391).sprite->displayList().empty());
+}
+
+TEST(SwfPlacement, PlacingOntoAnOccupiedDepthFailsAndSaysSoWhileMovingWithTheSameCharacterKeepsTheInstance) {
+    MovieData m;
+    m.tags.push_back(sprite(3, {traceAction("trois"), ShowFrame{}}));
+    m.tags.push_back(sprite(4, {traceAction("quatre"), ShowFrame{}}));
+    m.tags.push_back(place(1, 3));
+    m.tags.push_back(place(1, 4));  // no move flag: refused
+    PlaceObject again = place(1, 3, 240, 0);
+    again.move = true;  // the same character with the move flag: the same instance, moved
+    m.tags.push_back(again);
+    m.tags.push_back(ShowFrame{});
+    auto run = start(std::move(m));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"Warning: Failed to place object at depth 1.", "trois"}));
+    const DisplayObject& o = run->player->displayList().at(1);
+    EXPECT_EQ(o.characterId, 3);
+    EXPECT_EQ(o.matrix.translateX, 240);
 }
 
 }  // namespace
