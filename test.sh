@@ -40,6 +40,7 @@ if [ -f fuzz/CMakeLists.txt ]; then
     -DTK_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build build-fuzz -j"$jobs" --target fuzz_swf fuzz_script
   half=$(( ${TK_FUZZ_SECONDS:-60} / 2 ))
+  export TK_FUZZ_SEED="${TK_FUZZ_SEED:-1}"
   fuzz/run.sh build-fuzz "$half" fuzz_swf
   fuzz/run.sh build-fuzz "$half" fuzz_script
 fi

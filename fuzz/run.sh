@@ -2,7 +2,9 @@
 # fuzz/run.sh BUILD_DIR SECONDS [TARGET]: runs a fuzz target (fuzz_swf, the
 # default, on movie files; fuzz_script on frame scripts) for SECONDS on a copy
 # of its seed corpus; exits non-zero when the fuzzer finds a crash (the
-# reproducer is left in BUILD_DIR/fuzz-artifacts/).
+# reproducer is left in BUILD_DIR/fuzz-artifacts/). TK_FUZZ_SEED fixes the
+# mutation sequence (./test.sh sets 1 so that its short run is repeatable);
+# unset or 0, libFuzzer picks a new seed each run, as a long campaign wants.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="${1:?usage: fuzz/run.sh BUILD_DIR SECONDS}"
@@ -25,4 +27,4 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/lsan.supp:print_suppressions=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 "$bin" "$work/corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
-  -artifact_prefix="$build/fuzz-artifacts/" -print_final_stats=1
+  -artifact_prefix="$build/fuzz-artifacts/" -print_final_stats=1 -seed="${TK_FUZZ_SEED:-0}"

@@ -61,7 +61,7 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
             if (!clip) return;
             double n = parseNumber(s, ver);
             if (!std::isnan(n)) {
-                host_.gotoFrame(clip, static_cast<int>(n) - 1 + static_cast<int>(bias), play);
+                host_.gotoFrame(clip, toClampedInt(n) - 1 + static_cast<int>(bias), play);
             } else {
                 host_.gotoLabel(clip, s, play);
             }
@@ -104,10 +104,10 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
             Value v = pop(f);
             if (v.isString() && c) {
                 int byLabel = host_.frameOfLabel(c, v.str());
-                frame = byLabel >= 0 ? byLabel : static_cast<int>(toNumber(v)) - 1;
+                frame = byLabel >= 0 ? byLabel : toClampedInt(toNumber(v)) - 1;
             } else {
                 double n = toNumber(v);
-                frame = std::isfinite(n) ? static_cast<int>(std::clamp(n, -1e9, 1e9)) - 1 : 0;
+                frame = std::isfinite(n) ? toClampedInt(n) - 1 : 0;
             }
         }
         bool loaded = c && frame < host_.framesLoaded(c);
@@ -150,7 +150,7 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
         if (o && o->kind() == Object::Kind::Stage) {
             double d = toNumber(depth);
             host_.cloneSprite(static_cast<StageObject*>(o)->clip(), toString(name),
-                              std::isfinite(d) ? static_cast<int>(std::clamp(d, -1e9, 1e9)) : 0);
+                              std::isfinite(d) ? toClampedInt(d) : 0);
         }
         break;
     }
@@ -183,7 +183,7 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
         ClipHandle c = clipOfFrame(s, timeline(f));
         if (!c) break;
         double n = parseNumber(s, ver);
-        int index = !std::isnan(n) ? static_cast<int>(std::clamp(n, -1e9, 1e9)) - 1 : host_.frameOfLabel(c, s);
+        int index = !std::isnan(n) ? toClampedInt(n) - 1 : host_.frameOfLabel(c, s);
         if (index < 0) break;
         if (frames_.size() >= limits_.maxCallDepth) stopScript("récursion trop profonde (256 appels)");
         for (auto bytes : host_.frameActions(c, index)) {

@@ -1,5 +1,6 @@
 #include "swf/script/value.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -227,6 +228,8 @@ std::int32_t toInt32(double n) {
     auto u = static_cast<std::uint32_t>(m);
     return static_cast<std::int32_t>(u);
 }
+
+int toClampedInt(double n) { return std::isnan(n) ? 0 : static_cast<int>(std::clamp(std::trunc(n), -1e9, 1e9)); }
 
 std::uint32_t toUint32(double n) { return static_cast<std::uint32_t>(toInt32(n)); }
 

@@ -107,6 +107,10 @@ std::string primitiveToString(const Value& v, int version);
 std::int32_t toInt32(double n);
 std::uint32_t toUint32(double n);
 
+// A frame number or depth from a script number: truncated, NaN as 0, and held
+// within ±10⁹ so that no script value overflows an int.
+int toClampedInt(double n);
+
 // ASCII case folding used for names before version 7.
 bool equalNames(std::string_view a, std::string_view b, bool caseSensitive);
 std::string foldName(std::string_view s);

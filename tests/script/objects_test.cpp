@@ -422,9 +422,17 @@ TEST(Stage, SpritesLinksAndFrameWaits) {
     a.record(op::WaitForFrame, {20, 0, 2}).traceValue("skipped").traceValue("after wait");
     a.record(op::WaitForFrame, {2, 0, 2}).traceValue("loaded");
     a.push({0}).record(op::InitObject).record(op::TargetPath).trace();
+    // Frame numbers beyond any int: a name that is no label and no number
+    // waits for no frame; a string too large for a double waits for ever.
+    a.push({"nope"}).record(op::WaitForFrame2, {2}).traceValue("nope loaded");
+    a.push({"1e400"}).record(op::WaitForFrame2, {2}).traceValue("1e400 loaded");
+    a.push({1, 0}).record(op::Divide).record(op::WaitForFrame2, {2}).traceValue("infinity loaded");
+    a.push({"mc:1e400"}).record(op::GotoFrame2, {0});
+    a.getVariable("mc").getMember("_currentframe").trace();
     auto bytes = a.bytes();
     m.runActions(bytes, 1);
-    EXPECT_EQ(host.traces, (std::vector<std::string>{"_level0.copy", "after wait", "loaded", "undefined"}));
+    EXPECT_EQ(host.traces, (std::vector<std::string>{"_level0.copy", "after wait", "loaded", "undefined", "nope loaded",
+                                                     "infinity loaded", "10"}));
     ASSERT_EQ(host.removed.size(), 1u);
     EXPECT_NE(host.removed[0], mc);
     EXPECT_EQ(host.urls, std::vector<std::string>{"http://example.com"});

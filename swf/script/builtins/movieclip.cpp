@@ -44,11 +44,11 @@ void go(Machine& m, Value self, std::span<const Value> args, bool andPlay) {
             m.host().gotoLabel(c, args[0].str(), andPlay);
             return;
         }
-        m.host().gotoFrame(c, static_cast<int>(std::clamp(n, -1e9, 1e9)) - 1, andPlay);
+        m.host().gotoFrame(c, toClampedInt(n) - 1, andPlay);
         return;
     }
     double n = m.toNumber(args[0]);
-    if (std::isfinite(n)) m.host().gotoFrame(c, static_cast<int>(std::clamp(std::trunc(n), -1e9, 1e9)) - 1, andPlay);
+    if (std::isfinite(n)) m.host().gotoFrame(c, toClampedInt(n) - 1, andPlay);
 }
 
 Value gotoAndPlay(Machine& m, Value self, std::span<const Value> args) {
