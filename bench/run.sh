@@ -23,7 +23,7 @@ for i in 1 2 3 4 5; do
 done | awk '{ v[$1] = v[$1] " " $2 } END { for (k in v) print k ":" v[k] }' | sort
 
 echo "== screen changes, lesson, memory"
-"$bench" --course "$(date +%s%N)" | tail -n +2
+"$bench" --course "$(date +%s%N)" 100 | tail -n +2
 
 echo "== soak: 10,000 screen changes"
 "$bench" --soak 10000 | tail -4

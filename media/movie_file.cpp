@@ -76,11 +76,20 @@ LoadedMovie loadMovie(const QString& given, qint64 maxBytes) {
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return unreadable(name, QStringLiteral("lecture impossible"));
-    // The size on disk may change or lie (pipes, special files): read at most
-    // one byte past the cap and judge by what arrived.
-    QByteArray bytes = file.read(maxBytes + 1);
-    if (bytes.size() > maxBytes) return unreadable(name, QStringLiteral("fichier trop volumineux"));
-    if (file.error() != QFileDevice::NoError) return unreadable(name, QStringLiteral("lecture impossible"));
+    // The size on disk may change or lie (pipes, special files): read in
+    // pieces, stop one byte past the cap and judge by what arrived. Asking
+    // QIODevice for the cap at once would reserve the whole cap up front.
+    QByteArray bytes;
+    bytes.reserve(qBound<qint64>(0, info.size(), maxBytes) + 1);
+    char piece[64 * 1024];
+    for (;;) {
+        const qint64 want = std::min<qint64>(sizeof piece, maxBytes + 1 - bytes.size());
+        const qint64 got = file.read(piece, want);
+        if (got < 0) return unreadable(name, QStringLiteral("lecture impossible"));
+        if (got == 0) break;
+        bytes.append(piece, got);
+        if (bytes.size() > maxBytes) return unreadable(name, QStringLiteral("fichier trop volumineux"));
+    }
 
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
     swf::ReadResult result = swf::read(std::span<const std::uint8_t>(data, std::size_t(bytes.size())));

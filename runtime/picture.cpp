@@ -6,14 +6,15 @@ namespace rt {
 
 PictureRef loadPicture(const char* path) {
     if (!path || !*path) return nullptr;
-    // Pictures live as long as the process; a screen that loads again gets the
-    // same objects, so all nine markers and every pointer property share one.
-    static std::map<QString, PictureRef> cache;
+    // Everything that shows a picture at the same time shares one decoded
+    // image (all nine markers, every pointer property); once nothing shows
+    // it, the image goes, and the next screen that needs it decodes it again.
+    static std::map<QString, std::weak_ptr<const Picture>> cache;
     const QString key = QString::fromUtf8(path);
-    auto it = cache.find(key);
-    if (it != cache.end()) return it->second;
+    if (PictureRef alive = cache[key].lock()) return alive;
+    std::erase_if(cache, [](const auto& entry) { return entry.second.expired(); });
     auto picture = std::make_shared<const Picture>(key, QImage(key));
-    cache.emplace(key, picture);
+    cache[key] = picture;
     return picture;
 }
 

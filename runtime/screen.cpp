@@ -6,11 +6,7 @@
 namespace rt {
 
 Screen::Screen(Runtime& runtime, const ScreenLayout& layout)
-    : runtime_(runtime),
-      layout_(layout),
-      name_(QString::fromUtf8(layout.window.name)),
-      picture_(loadPicture(layout.window.picture)),
-      icon_(loadPicture(layout.window.icon)) {}
+    : runtime_(runtime), layout_(layout), name_(QString::fromUtf8(layout.window.name)) {}
 
 Screen::~Screen() = default;
 
@@ -74,11 +70,14 @@ void Screen::load() {
     // The state changes first, so that a handler touching a property during
     // the load does not load the screen a second time.
     state_ = State::Loaded;
+    picture_ = loadPicture(layout_.window.picture);
+    icon_ = loadPicture(layout_.window.icon);
     try {
         buildControls();
     } catch (...) {
         runtime_.removeTimers(*this);
         controls_.clear();
+        releasePictures();
         state_ = State::Created;
         throw;
     }
@@ -108,6 +107,14 @@ void Screen::unload() {
     auto controls = std::move(controls_);
     controls_.clear();
     controls.clear();
+    releasePictures();
+}
+
+void Screen::releasePictures() {
+    // An unloaded screen holds no decoded picture; loading it again decodes
+    // what no other screen shows at the time.
+    picture_.reset();
+    icon_.reset();
 }
 
 void Screen::discard() {
@@ -116,6 +123,7 @@ void Screen::discard() {
     runtime_.removeTimers(*this);
     state_ = State::Created;
     controls_.clear();
+    releasePictures();
 }
 
 void Screen::raiseMouseMove(Control* target, short button, short shift, float x, float y) {

@@ -35,6 +35,7 @@ public:
     const WindowDef& window() const { return layout_.window; }
     QString caption() const { return QString::fromUtf8(layout_.window.caption); }
     QSize clientSize() const { return layout_.window.clientPixels(); }
+    // The window's picture and icon, decoded while the screen is loaded.
     const PictureRef& picture() const { return picture_; }
     const PictureRef& icon() const { return icon_; }
     Runtime& runtime() const { return runtime_; }
@@ -123,6 +124,7 @@ private:
     }
     void ensureLoaded();
     void buildControls();
+    void releasePictures();
 
     struct Handlers {
         std::function<void(short index, short button, short shift, float x, float y)> move;

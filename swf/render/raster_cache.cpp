@@ -29,25 +29,50 @@ std::size_t RasterCache::KeyHash::operator()(const Key& k) const {
     return static_cast<std::size_t>(h);
 }
 
-RasterCache::Entry& RasterCache::entry(const Key& key) {
-    if (map_.size() >= kMaxEntries && !map_.count(key)) {
-        map_.clear();
-        bytes_ = 0;
-    }
-    return map_[key];
+void RasterCache::paintBegins() {
+    ++paint_;
+    // Sweeping every few paints keeps the cost of the sweep out of most frames.
+    if (paint_ % 16 == 0 && paint_ > kIdlePaints) dropUnusedSince(paint_ - kIdlePaints);
 }
 
-void RasterCache::stored(const QImage& image) {
-    bytes_ += static_cast<std::size_t>(image.sizeInBytes());
-    if (bytes_ > kMaxBytes) {
-        // Start over rather than track use; a movie that changes scale every
-        // frame refills it with what it draws now.
-        for (auto& [key, e] : map_) {
-            e.image = QImage();
-            e.sightings = 0;
+void RasterCache::dropUnusedSince(std::uint32_t paint) {
+    for (auto it = map_.begin(); it != map_.end();) {
+        if (it->second.lastPaint < paint) {
+            bytes_ -= static_cast<std::size_t>(it->second.image.sizeInBytes());
+            it = map_.erase(it);
+        } else {
+            ++it;
         }
-        bytes_ = 0;
     }
+}
+
+RasterCache::Entry& RasterCache::entry(const Key& key) {
+    if (map_.size() >= kMaxEntries && !map_.count(key)) {
+        dropUnusedSince(paint_);
+        if (map_.size() >= kMaxEntries) {
+            map_.clear();
+            bytes_ = 0;
+        }
+    }
+    Entry& e = map_[key];
+    e.lastPaint = paint_;
+    return e;
+}
+
+void RasterCache::stored(Entry& stored) {
+    bytes_ += static_cast<std::size_t>(stored.image.sizeInBytes());
+    if (bytes_ <= kMaxBytes) return;
+    // Over budget: first what the current paint has not used, then, for a
+    // movie whose single frame needs more than the budget, every other image
+    // (it refills with what it draws now).
+    dropUnusedSince(paint_);
+    if (bytes_ <= kMaxBytes) return;
+    for (auto& [key, e] : map_) {
+        if (&e == &stored) continue;
+        e.image = QImage();
+        e.sightings = 0;
+    }
+    bytes_ = static_cast<std::size_t>(stored.image.sizeInBytes());
 }
 
 }  // namespace swf

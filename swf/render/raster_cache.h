@@ -1,7 +1,9 @@
 // Device-resolution images of characters that are drawn again and again with
 // the same scale, rotation, colour transform and quarter-pixel offset: from
 // the second sighting on, the renderer blits the image instead of filling the
-// paths again. Kept in the player's RenderCache, so it lives as long as the movie.
+// paths again. Kept in the player's RenderCache, so it lives as long as the
+// movie; what no paint has used for a while is dropped, so the cache holds
+// what the movie shows now rather than everything it ever showed.
 #pragma once
 
 #include <QImage>
@@ -16,9 +18,12 @@ namespace swf {
 
 class RasterCache {
 public:
-    static constexpr std::size_t kMaxBytes = 64u << 20;  // all images together
+    static constexpr std::size_t kMaxBytes = 16u << 20;  // all images together
     static constexpr std::size_t kMaxEntries = 20000;
     static constexpr int kMaxSide = 2048;  // larger images are not cached
+    // An entry no paint has asked for in this many paints is dropped (about
+    // two seconds of a movie at 24 frames a second).
+    static constexpr std::uint32_t kIdlePaints = 48;
 
     struct Key {
         std::uint16_t id = 0;
@@ -37,16 +42,26 @@ public:
         QPoint offset;  // device position of the image relative to the whole-pixel origin
         int sightings = 0;
         bool uncacheable = false;
+        std::uint32_t lastPaint = 0;
     };
 
+    // Called once at the start of each paint of the movie.
+    void paintBegins();
     Entry& entry(const Key& key);
-    void stored(const QImage& image);
+    // Accounts for the image just put in `e`, which stays whatever else goes.
+    void stored(Entry& e);
+    std::size_t bytes() const { return bytes_; }
+    std::size_t entries() const { return map_.size(); }
     // Bounds of a text character, in its own space (glyph outlines placed).
     std::unordered_map<std::uint16_t, QRectF> textBounds;
 
 private:
+    // Drops every entry last used before the given paint.
+    void dropUnusedSince(std::uint32_t paint);
+
     std::unordered_map<Key, Entry, KeyHash> map_;
     std::size_t bytes_ = 0;
+    std::uint32_t paint_ = 0;
 };
 
 }  // namespace swf

@@ -365,7 +365,7 @@ private:
             }
             e.image = std::move(img);
             e.offset = o;
-            cache_.stored(e.image);
+            cache_.stored(e);
         }
         p_.setWorldTransform(worldFromDev_);
         p_.drawImage(QPointF(ix + e.offset.x(), iy + e.offset.y()), e.image);
@@ -498,6 +498,7 @@ void render(const Player& player, QPainter& painter, const QRectF& viewport, con
     }
     painter.setPen(Qt::NoPen);
     QTransform base = stageTransform(player.header().frame, viewport) * painter.worldTransform();
+    RenderCache::of(player).raster().paintBegins();
     FrameDrawer drawer(player, painter, presentation.antialias);
     drawer.setStage(base);
     drawer.drawList(player.displayList(), base, Cx(), 0);

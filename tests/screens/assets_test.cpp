@@ -16,6 +16,7 @@ TEST(Assets, EveryPictureHasExactlyItsControlsOrWindowsSize) {
     const char* screensWithBackground[] = {"Form1", "Form2", "Form15", "Form3"};
     for (int i = 0; i < 4; ++i) {
         rt::Screen& s = d.screen(screensWithBackground[i]);
+        s.load();
         ASSERT_TRUE(s.picture() && !s.picture()->isNull()) << screensWithBackground[i];
         EXPECT_EQ(s.picture()->image().size(), backgrounds[i]) << screensWithBackground[i];
     }
@@ -35,6 +36,32 @@ TEST(Assets, EveryPictureHasExactlyItsControlsOrWindowsSize) {
             }
         }
     }
+}
+
+// A screen's pictures are decoded while it is loaded and shared with the other
+// screens that show them; once none does, the memory goes.
+TEST(Assets, PicturesLiveWhileAScreenShowingThemIsLoaded) {
+    rt::Driver d(screens::courseProject());
+    rt::Screen& splash = d.screen("Form2");
+    EXPECT_EQ(splash.picture(), nullptr);
+    splash.load();
+    std::weak_ptr<const rt::Picture> background = splash.picture();
+    ASSERT_FALSE(background.expired());
+    rt::Screen& lesson = d.screen("Form3");
+    rt::Screen& otherLesson = d.screen("Form4");
+    lesson.load();
+    otherLesson.load();
+    EXPECT_EQ(lesson.picture(), otherLesson.picture());
+    std::weak_ptr<const rt::Picture> lessonBackground = lesson.picture();
+    splash.unload();
+    EXPECT_TRUE(background.expired());
+    lesson.unload();
+    EXPECT_FALSE(lessonBackground.expired());
+    otherLesson.unload();
+    EXPECT_TRUE(lessonBackground.expired());
+    splash.load();
+    ASSERT_TRUE(splash.picture() && !splash.picture()->isNull());
+    EXPECT_EQ(splash.picture()->image().size(), QSize(508, 294));
 }
 
 TEST(Assets, TheRealPlayerTakesEveryLessonsPersistedState) {
