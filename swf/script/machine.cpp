@@ -288,6 +288,12 @@ const Str* Machine::makeStr(std::string&& s) {
     return heap_.make<Str>(std::move(s));
 }
 
+Value Machine::concat(const Str* head, std::string_view tail) {
+    if (tail.empty()) return Value::string(head);
+    if (head->view().size() + tail.size() > limits_.maxStringBytes) stopScript("chaîne trop longue");
+    return Value::string(heap_.make<Str>(*head, tail));
+}
+
 Object* Machine::newObject() { return realm_->newObject(); }
 
 ArrayObject* Machine::newArray() { return heap_.make<ArrayObject>(realm_->arrayProto); }

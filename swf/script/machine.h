@@ -109,6 +109,8 @@ public:
     Value str(std::string_view s) { return Value::string(makeStr(s)); }
     Value str(std::string&& s) { return Value::string(makeStr(std::move(s))); }
     Value str(const char* s) { return str(std::string_view(s)); }
+    // `head` followed by `tail`, appended in place where the head allows it.
+    Value concat(const Str* head, std::string_view tail);
 
     Object* newObject();
     ArrayObject* newArray();

@@ -46,7 +46,7 @@ std::uint32_t Machine::execBlocks(Frame& f, const Record& r, std::uint32_t pc, s
                             into = s->object;
                             done = true;
                         }
-                    set(into, t.catchName->text, e.value);
+                    set(into, t.catchName->view(), e.value);
                 }
                 try {
                     exitPc = runBlock(t.catchBegin, t.finallyBegin);

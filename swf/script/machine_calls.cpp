@@ -118,11 +118,11 @@ std::uint32_t Machine::execCalls(Frame& f, const Record& r, std::uint32_t pc, st
         Object* proto = newObject();
         proto->define(heap_, "constructor", Value::object(fn), DontEnum, cs);
         fn->define(heap_, "prototype", Value::object(proto), DontEnum, cs);
-        if (!code.name->text.empty()) {
+        if (!code.name->view().empty()) {
             if (f.activation)
-                f.activation->define(heap_, code.name->text, Value::object(fn), 0, cs);
+                f.activation->define(heap_, code.name->view(), Value::object(fn), 0, cs);
             else
-                set(f.target, code.name->text, Value::object(fn));
+                set(f.target, code.name->view(), Value::object(fn));
         } else {
             push(Value::object(fn));
         }
@@ -283,7 +283,7 @@ Value Machine::invoke(FunctionObject* fn, Value thisValue, std::span<const Value
         if (code.v2 && param.reg != 0 && param.reg < f.regCount)
             f.regs[param.reg] = v;
         else
-            activation->define(heap_, param.name->text, v, 0, cs);
+            activation->define(heap_, param.name->view(), v, 0, cs);
     }
     FrameGuard guard(frames_, stack_, &f);
     f.stackBase = stack_.size();

@@ -121,14 +121,12 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
         case action::Add2: {
             Value b = toPrimitive(pop(f));
             Value a = toPrimitive(pop(f));
-            if (a.isString() || b.isString()) {
+            if (a.isString()) {
+                push(b.isString() ? concat(a.s, b.str()) : concat(a.s, toString(b)));
+            } else if (b.isString()) {
                 std::string s = toString(a);
-                if (b.isString()) {
-                    if (s.size() + b.str().size() > limits_.maxStringBytes) stopScript("chaîne trop longue");
-                    s.append(b.str());
-                } else {
-                    s += toString(b);
-                }
+                if (s.size() + b.str().size() > limits_.maxStringBytes) stopScript("chaîne trop longue");
+                s.append(b.str());
                 push(str(std::move(s)));
             } else {
                 // An object whose valueOf gave no primitive is asked again, and is NaN.

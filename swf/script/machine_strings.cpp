@@ -44,6 +44,10 @@ std::uint32_t Machine::execStrings(Frame& f, const Record& r, std::uint32_t pc, 
     case action::StringAdd: {
         Value b = pop(f);
         Value a = pop(f);
+        if (a.isString() && b.isPrimitive()) {  // converting b runs no script
+            push(concat(a.s, toString(b)));
+            break;
+        }
         std::string s = toString(a);
         std::string t = toString(b);
         if (s.size() + t.size() > limits_.maxStringBytes) stopScript("chaîne trop longue");

@@ -84,10 +84,10 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
         if (ClipHandle c = timeline(f)) host_.gotoFrame(c, static_cast<int>(r.a), false);
         break;
     case action::GotoLabel:
-        if (ClipHandle c = timeline(f)) host_.gotoLabel(c, r.s1->text, false);
+        if (ClipHandle c = timeline(f)) host_.gotoLabel(c, r.s1->view(), false);
         break;
     case action::GotoFrame2: gotoValue(timeline(f), pop(f), r.b, r.a != 0); break;
-    case action::GetUrl: host_.getUrl(r.s1->text, r.s2->text, 0); break;
+    case action::GetUrl: host_.getUrl(r.s1->view(), r.s2->view(), 0); break;
     case action::GetUrl2: {
         Value window = pop(f);
         Value url = pop(f);
@@ -117,7 +117,7 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
         }
         break;
     }
-    case action::SetTarget: retarget(r.s1->text); break;
+    case action::SetTarget: retarget(r.s1->view()); break;
     case action::SetTarget2: {
         Value v = pop(f);
         if (v.isObject())

@@ -229,6 +229,38 @@ std::int32_t toInt32(double n) {
     return static_cast<std::int32_t>(u);
 }
 
+Str::Str(const Str& head, std::string_view tail) {
+    const std::size_t total = head.size_ + tail.size();
+    Buffer* b = head.buffer_.get();
+    if (b && head.data_ + head.size_ == b->bytes.get() + b->used && b->capacity - b->used >= tail.size()) {
+        // The head is the longest string of its buffer and there is room: write the tail after it.
+        std::memcpy(b->bytes.get() + b->used, tail.data(), tail.size());
+        b->used += tail.size();
+        buffer_ = head.buffer_;
+        data_ = head.data_;
+        size_ = total;
+        return;
+    }
+    // Short results own their bytes; long ones get a buffer with room for
+    // the appends that usually follow.
+    constexpr std::size_t kShareFrom = 64;
+    if (total < kShareFrom) {
+        own_.reserve(total);
+        own_.append(head.view()).append(tail);
+        data_ = own_.data();
+        size_ = total;
+        return;
+    }
+    buffer_ = std::make_shared<Buffer>();
+    buffer_->capacity = total + total / 2;
+    buffer_->bytes = std::make_unique_for_overwrite<char[]>(buffer_->capacity);
+    std::memcpy(buffer_->bytes.get(), head.data_, head.size_);
+    std::memcpy(buffer_->bytes.get() + head.size_, tail.data(), tail.size());
+    buffer_->used = total;
+    data_ = buffer_->bytes.get();
+    size_ = total;
+}
+
 int toClampedInt(double n) { return std::isnan(n) ? 0 : static_cast<int>(std::clamp(std::trunc(n), -1e9, 1e9)); }
 
 std::uint32_t toUint32(double n) { return static_cast<std::uint32_t>(toInt32(n)); }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -13,12 +14,34 @@ namespace swf::script {
 
 class Object;
 
-// An immutable string on the heap.
+// An immutable string on the heap. Most own their bytes. A string built by
+// appending to a long one may share that string's buffer: the buffer has room
+// past its end, and an append to the string that ends where the buffer's used
+// part ends writes there instead of copying the whole, so that building a
+// string piece by piece takes linear time. Bytes once written never move or
+// change, so every sharer's view stays valid.
 class Str final : public Cell {
 public:
-    explicit Str(std::string s) : text(std::move(s)) {}
-    std::size_t extraBytes() const override { return text.capacity(); }
-    const std::string text;
+    explicit Str(std::string s) : own_(std::move(s)), data_(own_.data()), size_(own_.size()) {}
+    // `head` followed by `tail`.
+    Str(const Str& head, std::string_view tail);
+    Str(const Str&) = delete;
+    Str& operator=(const Str&) = delete;
+
+    std::string_view view() const { return {data_, size_}; }
+    // Each sharer is charged its own length: the buffer is at most half as
+    // large again as the string that made it, and every sharer is longer.
+    std::size_t extraBytes() const override { return buffer_ ? size_ : own_.capacity(); }
+
+private:
+    struct Buffer {
+        std::unique_ptr<char[]> bytes;
+        std::size_t capacity = 0, used = 0;
+    };
+    std::string own_;
+    std::shared_ptr<Buffer> buffer_;
+    const char* data_;
+    std::size_t size_;
 };
 
 enum class Type : std::uint8_t { Undefined, Null, Boolean, Number, String, Object };
@@ -74,7 +97,7 @@ struct Value {
     bool isString() const { return type == Type::String; }
     bool isObject() const { return type == Type::Object; }
     bool isPrimitive() const { return type != Type::Object; }
-    std::string_view str() const { return s->text; }  // only when isString()
+    std::string_view str() const { return s->view(); }  // only when isString()
 };
 
 template <>

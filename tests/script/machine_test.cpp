@@ -203,6 +203,24 @@ TEST(Actions, Strings) {
          {"number", "string", "undefined", "null", "boolean", "object", "function", "movieclip"}},
         {"trace turns CR into line breaks", 6, [](Asm& a) { a.push({"a\rb"}).trace(); }, {"a\nb"}},
     });
+    // Long strings grow in place when appended to at their end; every string
+    // they were built from keeps its value.
+    static const std::string x64(64, 'x');
+    runTable({{"appends to long strings",
+               7,
+               [](Asm& a) {
+                   a.setVariable("a", x64.c_str());
+                   auto append = [&](const char* to, const char* from, const char* tail, std::uint8_t code) {
+                       a.push({to}).getVariable(from).push({tail}).record(code).record(op::SetVariable);
+                   };
+                   append("b", "a", "1", op::Add2);
+                   append("c", "b", "2", op::Add2);       // in place after b
+                   append("d", "b", "3", op::Add2);       // b no longer ends the buffer: a copy
+                   append("e", "c", "4", op::StringAdd);  // in place after c
+                   a.push({"f"}).getVariable("e").getVariable("e").record(op::Add2).record(op::SetVariable);
+                   for (const char* v : {"a", "b", "c", "d", "e", "f"}) a.getVariable(v).trace();
+               },
+               {x64, x64 + "1", x64 + "12", x64 + "13", x64 + "124", x64 + "124" + x64 + "124"}}});
 }
 
 TEST(Actions, StackRegistersAndConstants) {
