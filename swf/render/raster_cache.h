@@ -18,12 +18,14 @@ namespace swf {
 
 class RasterCache {
 public:
-    static constexpr std::size_t kMaxBytes = 16u << 20;  // all images together
+    static constexpr std::size_t kMaxBytes = 8u << 20;  // all images together
     static constexpr std::size_t kMaxEntries = 20000;
-    static constexpr int kMaxSide = 2048;  // larger images are not cached
+    // Larger images are not cached: what covers much of the stage is mostly
+    // large plain fills, quicker to fill again than to keep.
+    static constexpr double kMaxImageBytes = 256 * 1024;
     // An entry no paint has asked for in this many paints is dropped (about
-    // two seconds of a movie at 24 frames a second).
-    static constexpr std::uint32_t kIdlePaints = 48;
+    // two seconds of a movie at 12 frames a second).
+    static constexpr std::uint32_t kIdlePaints = 24;
 
     struct Key {
         std::uint16_t id = 0;

@@ -346,7 +346,7 @@ private:
             }
             QTransform local(dev.m11(), dev.m12(), dev.m21(), dev.m22(), fx / 4.0, fy / 4.0);
             QRectF r = local.mapRect(bounds).adjusted(-2, -2, 2, 2);  // hairlines and antialiasing
-            if (!(r.width() < RasterCache::kMaxSide && r.height() < RasterCache::kMaxSide)) {
+            if (!(r.width() * r.height() * 4 < RasterCache::kMaxImageBytes)) {
                 e.uncacheable = true;
                 draw(p_, dev, t);
                 return;

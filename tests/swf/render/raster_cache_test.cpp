@@ -13,17 +13,17 @@ swf::RasterCache::Key keyOf(std::uint16_t id) {
     return k;
 }
 
-void storeImage(swf::RasterCache& cache, std::uint16_t id, int side) {
+void storeImage(swf::RasterCache& cache, std::uint16_t id, int width, int height) {
     swf::RasterCache::Entry& e = cache.entry(keyOf(id));
-    e.image = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
+    e.image = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
     cache.stored(e);
 }
 
 TEST(SwfRasterCache, EntriesNoPaintUsesAreDropped) {
     swf::RasterCache cache;
     cache.paintBegins();
-    storeImage(cache, 1, 10);  // shown once, then never again
-    storeImage(cache, 2, 10);  // shown on every paint
+    storeImage(cache, 1, 10, 10);  // shown once, then never again
+    storeImage(cache, 2, 10, 10);  // shown on every paint
     EXPECT_EQ(cache.bytes(), 800u);
     for (std::uint32_t i = 0; i < swf::RasterCache::kIdlePaints + 16; ++i) {
         cache.paintBegins();
@@ -36,21 +36,23 @@ TEST(SwfRasterCache, EntriesNoPaintUsesAreDropped) {
 
 TEST(SwfRasterCache, OverBudgetTheIdleGoFirstAndTheNewImageStays) {
     swf::RasterCache cache;
-    const int side = 1024;  // 4 MiB an image
+    // Images of a quarter of the budget each.
+    const int width = 1024, height = int(swf::RasterCache::kMaxBytes / 4 / 4 / 1024);
+    const std::size_t quarter = swf::RasterCache::kMaxBytes / 4;
     cache.paintBegins();
-    storeImage(cache, 1, side);
-    storeImage(cache, 2, side);
+    storeImage(cache, 1, width, height);
+    storeImage(cache, 2, width, height);
     cache.paintBegins();
-    storeImage(cache, 3, side);
-    storeImage(cache, 4, side);
-    EXPECT_EQ(cache.bytes(), 4u * side * side * 4);
-    // The fifth image goes over 16 MiB: the two images of the earlier paint go.
-    storeImage(cache, 5, side);
-    EXPECT_EQ(cache.bytes(), 3u * side * side * 4);
+    storeImage(cache, 3, width, height);
+    storeImage(cache, 4, width, height);
+    EXPECT_EQ(cache.bytes(), 4 * quarter);
+    // The fifth image goes over the budget: the two images of the earlier paint go.
+    storeImage(cache, 5, width, height);
+    EXPECT_EQ(cache.bytes(), 3 * quarter);
     EXPECT_TRUE(cache.entry(keyOf(1)).image.isNull());
     EXPECT_FALSE(cache.entry(keyOf(3)).image.isNull());
     // One paint that needs more than the budget keeps the image just made.
-    for (std::uint16_t id = 6; id < 9; ++id) storeImage(cache, id, side);
+    for (std::uint16_t id = 6; id < 9; ++id) storeImage(cache, id, width, height);
     EXPECT_FALSE(cache.entry(keyOf(8)).image.isNull());
     EXPECT_LE(cache.bytes(), swf::RasterCache::kMaxBytes);
 }
