@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <vector>
@@ -93,6 +94,26 @@ private:
     int bit_ = 0;  // bits left in cur_
 };
 
+// Sets the fields of a flags byte, listed from its high bit down; a null
+// stands for a reserved bit.
+inline void unpackFlags(std::uint8_t byte, std::initializer_list<bool*> fields) {
+    int bit = 7;
+    for (bool* field : fields) {
+        if (field) *field = (byte >> bit) & 1;
+        --bit;
+    }
+}
+
+// Little-endian integers appended to a byte vector.
+inline void putU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+    out.push_back(v & 0xFF);
+    out.push_back(v >> 8);
+}
+inline void putU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    putU16(out, v & 0xFFFF);
+    putU16(out, v >> 16);
+}
+
 class BitWriter {
 public:
     std::vector<std::uint8_t>& bytes() {
@@ -108,13 +129,12 @@ public:
     }
     void u16(std::uint16_t v) {
         flush();
-        out_.push_back(v & 0xFF);
-        out_.push_back(v >> 8);
+        putU16(out_, v);
     }
     void s16(std::int16_t v) { u16(static_cast<std::uint16_t>(v)); }
     void u32(std::uint32_t v) {
-        u16(v & 0xFFFF);
-        u16(v >> 16);
+        flush();
+        putU32(out_, v);
     }
     void raw(std::span<const std::uint8_t> b) {
         flush();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "swf/format/bitio.h"
+
 namespace swf {
 
 namespace {
@@ -13,14 +15,8 @@ std::uint32_t le32(Span b, std::size_t at) {
     return std::uint32_t(b[at]) | (std::uint32_t(b[at + 1]) << 8) | (std::uint32_t(b[at + 2]) << 16) |
            (std::uint32_t(b[at + 3]) << 24);
 }
-void put16(Bytes& out, std::uint16_t v) {
-    out.push_back(v & 0xFF);
-    out.push_back(v >> 8);
-}
-void put32(Bytes& out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
+using detail::putU16;
+using detail::putU32;
 
 template <class T>
 Result<T> fail(ErrorCode c, std::string d) {
@@ -51,9 +47,9 @@ Result<DefineBitsJpeg> parseDefineBitsJpeg(std::uint8_t version, Span body) {
 
 Bytes encodeDefineBitsJpeg(const DefineBitsJpeg& t) {
     Bytes out;
-    put16(out, t.id);
-    if (t.version >= 3) put32(out, static_cast<std::uint32_t>(t.imageData.size()));
-    if (t.version == 4) put16(out, t.deblocking);
+    putU16(out, t.id);
+    if (t.version >= 3) putU32(out, static_cast<std::uint32_t>(t.imageData.size()));
+    if (t.version == 4) putU16(out, t.deblocking);
     out.insert(out.end(), t.imageData.begin(), t.imageData.end());
     if (t.version >= 3) out.insert(out.end(), t.alphaData.begin(), t.alphaData.end());
     return out;
@@ -83,10 +79,10 @@ Result<DefineBitsLossless> parseDefineBitsLossless(std::uint8_t version, Span bo
 
 Bytes encodeDefineBitsLossless(const DefineBitsLossless& t) {
     Bytes out;
-    put16(out, t.id);
+    putU16(out, t.id);
     out.push_back(t.format);
-    put16(out, t.width);
-    put16(out, t.height);
+    putU16(out, t.width);
+    putU16(out, t.height);
     if (t.format == 3) out.push_back(static_cast<std::uint8_t>(std::clamp<int>(t.colorTableSize, 1, 256) - 1));
     out.insert(out.end(), t.zlibData.begin(), t.zlibData.end());
     return out;

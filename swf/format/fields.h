@@ -17,6 +17,24 @@ using detail::BitReader;
 using detail::BitWriter;
 using detail::signedBits;
 
+// The three families of fill style; within one the fields that follow the
+// type byte are laid out alike, in shapes and in morph shapes.
+enum class FillFamily { Solid, Gradient, Bitmap, Unknown };
+inline FillFamily fillFamily(std::uint8_t type) {
+    switch (type) {
+    case 0x00: return FillFamily::Solid;
+    case 0x10:
+    case 0x12:
+    case 0x13: return FillFamily::Gradient;
+    case 0x40:
+    case 0x41:
+    case 0x42:
+    case 0x43: return FillFamily::Bitmap;
+    default: return FillFamily::Unknown;
+    }
+}
+inline FillFamily fillFamily(FillType type) { return fillFamily(static_cast<std::uint8_t>(type)); }
+
 inline std::int32_t clampBits(std::int64_t v, int bits) {
     std::int64_t lim = (std::int64_t(1) << (bits - 1)) - 1;
     return static_cast<std::int32_t>(std::clamp(v, -lim - 1, lim));

@@ -11,45 +11,34 @@ using namespace fields;
 MorphFillStyle readMorphFill(BitReader& r) {
     MorphFillStyle f;
     std::uint8_t type = r.u8();
-    switch (type) {
-    case 0x00:
+    const FillFamily family = fillFamily(type);
+    if (family == FillFamily::Unknown)
+        detail::raise(ErrorCode::Malformed, "unknown morph fill type " + std::to_string(type));
+    f.type = static_cast<FillType>(type);
+    if (family == FillFamily::Solid) {
         f.startColor = readRgba(r);
         f.endColor = readRgba(r);
-        break;
-    case 0x10:
-    case 0x12:
-    case 0x13: {
-        f.type = static_cast<FillType>(type);
-        f.startMatrix = readMatrix(r);
-        f.endMatrix = readMatrix(r);
-        std::uint8_t head = r.u8();
-        f.spread = static_cast<SpreadMode>((head >> 6) & 3);
-        f.interpolation = static_cast<InterpolationMode>((head >> 4) & 3);
-        int n = head & 15;
-        for (int i = 0; i < n; ++i) {
-            MorphGradientRecord g;
-            g.startRatio = r.u8();
-            g.startColor = readRgba(r);
-            g.endRatio = r.u8();
-            g.endColor = readRgba(r);
-            f.gradient.push_back(g);
-        }
-        if (type == 0x13) {
-            f.startFocal = r.s16();
-            f.endFocal = r.s16();
-        }
-        break;
+        return f;
     }
-    case 0x40:
-    case 0x41:
-    case 0x42:
-    case 0x43:
-        f.type = static_cast<FillType>(type);
-        f.bitmapId = r.u16();
-        f.startMatrix = readMatrix(r);
-        f.endMatrix = readMatrix(r);
-        break;
-    default: detail::raise(ErrorCode::Malformed, "unknown morph fill type " + std::to_string(type));
+    if (family == FillFamily::Bitmap) f.bitmapId = r.u16();
+    f.startMatrix = readMatrix(r);
+    f.endMatrix = readMatrix(r);
+    if (family == FillFamily::Bitmap) return f;
+    std::uint8_t head = r.u8();
+    f.spread = static_cast<SpreadMode>((head >> 6) & 3);
+    f.interpolation = static_cast<InterpolationMode>((head >> 4) & 3);
+    int n = head & 15;
+    for (int i = 0; i < n; ++i) {
+        MorphGradientRecord g;
+        g.startRatio = r.u8();
+        g.startColor = readRgba(r);
+        g.endRatio = r.u8();
+        g.endColor = readRgba(r);
+        f.gradient.push_back(g);
+    }
+    if (f.type == FillType::FocalGradient) {
+        f.startFocal = r.s16();
+        f.endFocal = r.s16();
     }
     return f;
 }

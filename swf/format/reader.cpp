@@ -17,6 +17,7 @@ namespace swf {
 
 using detail::BitReader;
 using detail::raise;
+using detail::unpackFlags;
 
 namespace {
 
@@ -45,6 +46,8 @@ struct Context {
     }
 };
 
+using fields::FillFamily;
+using fields::fillFamily;
 using fields::readCxform;
 using fields::readMatrix;
 using fields::readRect;
@@ -72,27 +75,17 @@ Gradient readGradient(BitReader& r, int shapeVersion, bool focal) {
 FillStyle readFill(BitReader& r, int v) {
     FillStyle f;
     std::uint8_t type = r.u8();
-    switch (type) {
-    case 0x00:
-        f.type = FillType::Solid;
+    const FillFamily family = fillFamily(type);
+    if (family == FillFamily::Unknown) raise(ErrorCode::Malformed, "unknown fill style type " + std::to_string(type));
+    f.type = static_cast<FillType>(type);
+    if (family == FillFamily::Solid) {
         f.color = readColor(r, v >= 3);
-        break;
-    case 0x10:
-    case 0x12:
-    case 0x13:
-        f.type = static_cast<FillType>(type);
+    } else if (family == FillFamily::Gradient) {
         f.matrix = readMatrix(r);
-        f.gradient = readGradient(r, v, type == 0x13);
-        break;
-    case 0x40:
-    case 0x41:
-    case 0x42:
-    case 0x43:
-        f.type = static_cast<FillType>(type);
+        f.gradient = readGradient(r, v, f.type == FillType::FocalGradient);
+    } else {
         f.bitmapId = r.u16();
         f.matrix = readMatrix(r);
-        break;
-    default: raise(ErrorCode::Malformed, "unknown fill style type " + std::to_string(type));
     }
     return f;
 }
@@ -182,11 +175,19 @@ Shape readGlyph(BitReader& r, Context& ctx) {
     return s;
 }
 
+// The fields that open a shape or a text: the version its tag code gave, the
+// character id and the bounds.
+template <class T>
+T readBoundedCharacter(BitReader& r, int version) {
+    T t;
+    t.version = static_cast<std::uint8_t>(version);
+    t.id = r.u16();
+    t.bounds = readRect(r);
+    return t;
+}
+
 DefineShape readDefineShape(BitReader& r, int version, Context& ctx) {
-    DefineShape d;
-    d.version = static_cast<std::uint8_t>(version);
-    d.id = r.u16();
-    d.bounds = readRect(r);
+    auto d = readBoundedCharacter<DefineShape>(r, version);
     if (version >= 4) {
         d.edgeBounds = readRect(r);
         r.ub(5);
@@ -263,15 +264,8 @@ DefineFont readFont23(BitReader& r, int version, Context& ctx) {
     DefineFont f;
     f.version = static_cast<std::uint8_t>(version);
     f.id = r.u16();
-    std::uint8_t flags = r.u8();
-    f.hasLayout = flags & 0x80;
-    f.shiftJIS = flags & 0x40;
-    f.smallText = flags & 0x20;
-    f.ansi = flags & 0x10;
-    f.wideOffsets = flags & 0x08;
-    f.wideCodes = flags & 0x04;
-    f.italic = flags & 0x02;
-    f.bold = flags & 0x01;
+    unpackFlags(r.u8(),
+                {&f.hasLayout, &f.shiftJIS, &f.smallText, &f.ansi, &f.wideOffsets, &f.wideCodes, &f.italic, &f.bold});
     f.languageCode = r.u8();
     auto nameBytes = r.bytes(r.u8());
     f.name.assign(nameBytes.begin(), nameBytes.end());
@@ -320,13 +314,7 @@ DefineFontInfo readFontInfo(BitReader& r, int version) {
     f.fontId = r.u16();
     auto nameBytes = r.bytes(r.u8());
     f.name.assign(nameBytes.begin(), nameBytes.end());
-    std::uint8_t flags = r.u8();
-    f.smallText = flags & 0x20;
-    f.shiftJIS = flags & 0x10;
-    f.ansi = flags & 0x08;
-    f.italic = flags & 0x04;
-    f.bold = flags & 0x02;
-    f.wideCodes = flags & 0x01;
+    unpackFlags(r.u8(), {nullptr, nullptr, &f.smallText, &f.shiftJIS, &f.ansi, &f.italic, &f.bold, &f.wideCodes});
     if (version >= 2) f.languageCode = r.u8();
     std::size_t n = f.wideCodes ? r.remaining() / 2 : r.remaining();
     f.codes = readCodes(r, n, f.wideCodes);
@@ -334,10 +322,7 @@ DefineFontInfo readFontInfo(BitReader& r, int version) {
 }
 
 DefineText readText(BitReader& r, int version, Context& ctx) {
-    DefineText t;
-    t.version = static_cast<std::uint8_t>(version);
-    t.id = r.u16();
-    t.bounds = readRect(r);
+    auto t = readBoundedCharacter<DefineText>(r, version);
     t.matrix = readMatrix(r);
     int glyphBits = r.u8();
     int advanceBits = r.u8();

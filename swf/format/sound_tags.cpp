@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "swf/format/bitio.h"
+
 namespace swf {
 
 namespace {
@@ -23,14 +25,8 @@ struct In {
         return lo | (std::uint32_t(u16()) << 16);
     }
 };
-void put16(Bytes& o, std::uint16_t v) {
-    o.push_back(v & 0xFF);
-    o.push_back(v >> 8);
-}
-void put32(Bytes& o, std::uint32_t v) {
-    put16(o, v & 0xFFFF);
-    put16(o, v >> 16);
-}
+using detail::putU16;
+using detail::putU32;
 
 template <class T>
 Result<T> truncated(const char* what) {
@@ -85,16 +81,16 @@ Bytes encodeSoundInfo(const SoundInfo& s) {
     o.push_back(static_cast<std::uint8_t>((s.syncStop ? 0x20 : 0) | (s.syncNoMultiple ? 0x10 : 0) |
                                           (s.envelope ? 0x08 : 0) | (s.loops ? 0x04 : 0) | (s.outPoint ? 0x02 : 0) |
                                           (s.inPoint ? 0x01 : 0)));
-    if (s.inPoint) put32(o, *s.inPoint);
-    if (s.outPoint) put32(o, *s.outPoint);
-    if (s.loops) put16(o, *s.loops);
+    if (s.inPoint) putU32(o, *s.inPoint);
+    if (s.outPoint) putU32(o, *s.outPoint);
+    if (s.loops) putU16(o, *s.loops);
     if (s.envelope) {
         std::size_t n = std::min<std::size_t>(s.envelope->size(), 255);
         o.push_back(static_cast<std::uint8_t>(n));
         for (std::size_t i = 0; i < n; ++i) {
-            put32(o, (*s.envelope)[i].pos44);
-            put16(o, (*s.envelope)[i].left);
-            put16(o, (*s.envelope)[i].right);
+            putU32(o, (*s.envelope)[i].pos44);
+            putU16(o, (*s.envelope)[i].left);
+            putU16(o, (*s.envelope)[i].right);
         }
     }
     return o;
@@ -117,10 +113,10 @@ Result<DefineSound> parseDefineSound(Span body) {
 
 Bytes encodeDefineSound(const DefineSound& s) {
     Bytes o;
-    put16(o, s.id);
+    putU16(o, s.id);
     o.push_back(static_cast<std::uint8_t>((static_cast<int>(s.format) << 4) | ((s.rate & 3) << 2) |
                                           (s.is16Bit ? 2 : 0) | (s.stereo ? 1 : 0)));
-    put32(o, s.sampleCount);
+    putU32(o, s.sampleCount);
     o.insert(o.end(), s.data.begin(), s.data.end());
     return o;
 }
@@ -148,7 +144,7 @@ Result<StartSound> parseStartSound(std::uint8_t version, Span body) {
 Bytes encodeStartSound(const StartSound& s) {
     Bytes o;
     if (s.version == 1)
-        put16(o, s.soundId);
+        putU16(o, s.soundId);
     else {
         o.insert(o.end(), s.className.begin(), s.className.end());
         o.push_back(0);
@@ -183,8 +179,8 @@ Bytes encodeSoundStreamHead(const SoundStreamHead& h) {
                                           (h.playbackStereo ? 1 : 0)));
     o.push_back(static_cast<std::uint8_t>((static_cast<int>(h.format) << 4) | ((h.rate & 3) << 2) |
                                           (h.is16Bit ? 2 : 0) | (h.stereo ? 1 : 0)));
-    put16(o, h.samplesPerBlock);
-    if (h.format == SoundFormat::Mp3) put16(o, static_cast<std::uint16_t>(h.latencySeek));
+    putU16(o, h.samplesPerBlock);
+    if (h.format == SoundFormat::Mp3) putU16(o, static_cast<std::uint16_t>(h.latencySeek));
     return o;
 }
 

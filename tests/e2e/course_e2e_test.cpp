@@ -61,7 +61,40 @@ struct Course : ::testing::Test {
         EXPECT_EQ(r->size(), size) << name.toStdString();
         return *r;
     }
+    // From the splash, its skip area to the main menu; null if either never showed.
+    QRect skipToMenu() {
+        const QRect splash = expectWindow("Form2", {508, 294});
+        if (splash.isNull()) return {};
+        x.click(splash.topLeft() + kSkipArea);
+        return expectWindow("Form1", {638, 455});
+    }
+    // Title k of the menu at `menu` opens the lesson screen `form`.
+    QRect openLesson(const QRect& menu, int k, const char* form, QSize size) {
+        x.click(menu.topLeft() + menuTitle(k));
+        return expectWindow(form, size);
+    }
 };
+
+// A copy of the program in `folder`, which becomes its application folder;
+// empty if it could not be copied.
+QString programIn(const QTemporaryDir& folder) {
+    const QString program = folder.filePath(QFileInfo(kProgram).fileName());
+    return QFile::copy(kProgram, program) ? program : QString();
+}
+
+// Whether two pixels differ by more than `tolerance` in a colour channel.
+bool farApart(QRgb a, QRgb b, int tolerance) {
+    return std::abs(qRed(a) - qRed(b)) > tolerance || std::abs(qGreen(a) - qGreen(b)) > tolerance ||
+           std::abs(qBlue(a) - qBlue(b)) > tolerance;
+}
+
+// A lesson's movie covers most of the white of the background picture.
+void expectMovieDrawn(const QImage& shot, const QRect& lesson) {
+    const QRect movieArea = QRect(0, 0, 649, 460).translated(lesson.topLeft());
+    EXPECT_LT(e2e::countPixels(shot, movieArea, qRgb(255, 255, 255), 6),
+              movieArea.width() * movieArea.height() * 95 / 100)
+        << "nothing of a movie was drawn";
+}
 
 TEST_F(Course, SplashMenuLessonAndBackThenExit) {
     x.startProgram(kProgram);
@@ -84,16 +117,12 @@ TEST_F(Course, SplashMenuLessonAndBackThenExit) {
     EXPECT_EQ(e2e::countPixels(shot, menuTitleRect(3).translated(menu.topLeft()), kMagenta, 40), 0);
 
     // Title 0 opens the first lesson, which plays its movie.
-    x.click(menu.topLeft() + menuTitle(0));
-    const QRect lesson = expectWindow("Form3", {649, 530});
+    const QRect lesson = openLesson(menu, 0, "Form3", {649, 530});
     ASSERT_FALSE(lesson.isNull());
     EXPECT_TRUE(x.waitWindowGone("Form1"));
     pause(1200);
     shot = x.screenshot();
-    // The movie draws over the white of the background picture.
-    const QRect movieArea = QRect(0, 0, 649, 460).translated(lesson.topLeft());
-    const int white = e2e::countPixels(shot, movieArea, qRgb(255, 255, 255), 6);
-    EXPECT_LT(white, movieArea.width() * movieArea.height() * 95 / 100) << "nothing of a movie was drawn";
+    expectMovieDrawn(shot, lesson);
 
     // Hovering "Menu" turns it light yellow; clicking it brings the menu back, all titles black.
     x.moveMouse(lesson.topLeft() + kLessonMenu);
@@ -116,13 +145,9 @@ TEST_F(Course, SplashMenuLessonAndBackThenExit) {
 
 TEST_F(Course, QuitterFromALessonEndsTheProgram) {
     x.startProgram(kProgram);
-    const QRect splash = expectWindow("Form2", {508, 294});
-    ASSERT_FALSE(splash.isNull());
-    x.click(splash.topLeft() + kSkipArea);
-    const QRect menu = expectWindow("Form1", {638, 455});
+    const QRect menu = skipToMenu();
     ASSERT_FALSE(menu.isNull());
-    x.click(menu.topLeft() + menuTitle(2));
-    const QRect lesson = expectWindow("Form5", {649, 530});
+    const QRect lesson = openLesson(menu, 2, "Form5", {649, 530});
     ASSERT_FALSE(lesson.isNull());
     // Form5's "Quitter" sits 8 pixels further left than on the other lessons.
     x.click(lesson.topLeft() + kLessonQuit - QPoint(8, 0));
@@ -241,8 +266,8 @@ swf::MovieData recordedLesson() {
 TEST_F(Course, ARecordedLessonDroppedIntoTheFolderPlaysWithItsPictureAndButton) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString program = folder.filePath(QFileInfo(kProgram).fileName());
-    ASSERT_TRUE(QFile::copy(kProgram, program));
+    const QString program = programIn(folder);
+    ASSERT_FALSE(program.isEmpty());
     const std::vector<std::uint8_t> bytes = swf::write(recordedLesson(), swf::Compression::Zlib);
     QFile movie(folder.filePath("demarre_tk.swf"));
     ASSERT_TRUE(movie.open(QIODevice::WriteOnly));
@@ -250,13 +275,9 @@ TEST_F(Course, ARecordedLessonDroppedIntoTheFolderPlaysWithItsPictureAndButton) 
     movie.close();
 
     x.startProgram(program);
-    const QRect splash = expectWindow("Form2", {508, 294});
-    ASSERT_FALSE(splash.isNull());
-    x.click(splash.topLeft() + kSkipArea);
-    const QRect menu = expectWindow("Form1", {638, 455});
+    const QRect menu = skipToMenu();
     ASSERT_FALSE(menu.isNull());
-    x.click(menu.topLeft() + menuTitle(0));
-    const QRect lesson = expectWindow("Form3", {649, 530});
+    const QRect lesson = openLesson(menu, 0, "Form3", {649, 530});
     ASSERT_FALSE(lesson.isNull());
     pause(1200);
 
@@ -302,8 +323,9 @@ TEST_F(Course, ALessonFileCutShortSaysSoAndTheCourseGoesOn) {
         SCOPED_TRACE(keep);
         QTemporaryDir folder;
         ASSERT_TRUE(folder.isValid());
-        const QString program = folder.filePath(QFileInfo(kProgram).fileName());
-        ASSERT_TRUE(QFile::copy(kProgram, program));
+        const QString program = programIn(folder);
+        ASSERT_FALSE(program.isEmpty());
+        ASSERT_FALSE(program.isEmpty());
         for (const QFileInfo& movie : QDir(QStringLiteral(TK_APP_DIR)).entryInfoList({"*.swf"}, QDir::Files))
             ASSERT_TRUE(QFile::copy(movie.filePath(), folder.filePath(movie.fileName())));
         QFile cut(folder.filePath("demarre_tk.swf"));
@@ -312,13 +334,9 @@ TEST_F(Course, ALessonFileCutShortSaysSoAndTheCourseGoesOn) {
         cut.close();
 
         x.startProgram(program);
-        const QRect splash = expectWindow("Form2", {508, 294});
-        ASSERT_FALSE(splash.isNull());
-        x.click(splash.topLeft() + kSkipArea);
-        QRect menu = expectWindow("Form1", {638, 455});
+        QRect menu = skipToMenu();
         ASSERT_FALSE(menu.isNull());
-        x.click(menu.topLeft() + menuTitle(0));
-        const QRect lesson = expectWindow("Form3", {649, 530});
+        const QRect lesson = openLesson(menu, 0, "Form3", {649, 530});
         ASSERT_FALSE(lesson.isNull());
         pause(1000);
         // The notice's grey ink, over the lower left of the movie when frames
@@ -334,15 +352,11 @@ TEST_F(Course, ALessonFileCutShortSaysSoAndTheCourseGoesOn) {
         x.click(lesson.topLeft() + kLessonMenu);
         menu = expectWindow("Form1", {638, 455});
         ASSERT_FALSE(menu.isNull());
-        x.click(menu.topLeft() + menuTitle(1));
-        const QRect next = expectWindow("Form4", {649, 529});
+        const QRect next = openLesson(menu, 1, "Form4", {649, 529});
         ASSERT_FALSE(next.isNull());
         pause(1000);
         const QImage nextShot = x.screenshot();
-        const QRect movieArea = QRect(0, 0, 649, 460).translated(next.topLeft());
-        EXPECT_LT(e2e::countPixels(nextShot, movieArea, qRgb(255, 255, 255), 6),
-                  movieArea.width() * movieArea.height() * 95 / 100)
-            << "the next lesson's movie";
+        expectMovieDrawn(nextShot, next);
         EXPECT_EQ(e2e::countPixels(nextShot, QRect(0, 330, 420, 150).translated(next.topLeft()), qRgb(128, 128, 128),
                                    0) > 400,
                   false)
@@ -352,8 +366,7 @@ TEST_F(Course, ALessonFileCutShortSaysSoAndTheCourseGoesOn) {
         x.click(next.topLeft() + kLessonMenu);
         menu = expectWindow("Form1", {638, 455});
         ASSERT_FALSE(menu.isNull());
-        x.click(menu.topLeft() + menuTitle(0));
-        const QRect again = expectWindow("Form3", {649, 530});
+        const QRect again = openLesson(menu, 0, "Form3", {649, 530});
         ASSERT_FALSE(again.isNull());
         x.click(again.topLeft() + kLessonQuit);
         EXPECT_EQ(x.waitForExit(5000), std::optional<int>(0));
@@ -395,9 +408,7 @@ int differingPixels(const QImage& shot, QPoint origin, const QImage& expected, c
     int n = 0;
     for (int y = stageArea.top(); y <= stageArea.bottom(); ++y)
         for (int x = stageArea.left(); x <= stageArea.right(); ++x) {
-            const QRgb a = shot.pixel(origin + form4Client(x, y)), b = expected.pixel(x, y);
-            n += std::abs(qRed(a) - qRed(b)) > 48 || std::abs(qGreen(a) - qGreen(b)) > 48 ||
-                 std::abs(qBlue(a) - qBlue(b)) > 48;
+            n += farApart(shot.pixel(origin + form4Client(x, y)), expected.pixel(x, y), 48);
         }
     return n;
 }
@@ -407,9 +418,7 @@ int differingStagePixels(const QImage& a, const QImage& b, const QRect& stageAre
     int n = 0;
     for (int y = stageArea.top(); y <= stageArea.bottom(); ++y)
         for (int x = stageArea.left(); x <= stageArea.right(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            n += std::abs(qRed(p) - qRed(q)) > 48 || std::abs(qGreen(p) - qGreen(q)) > 48 ||
-                 std::abs(qBlue(p) - qBlue(q)) > 48;
+            n += farApart(a.pixel(x, y), b.pixel(x, y), 48);
         }
     return n;
 }
@@ -432,13 +441,9 @@ TEST_F(Course, TheControlsInsideALessonPauseStepJumpAndRestart) {
     const QRect captionText(90, 423, int(lessons::ui::controlsPanel().x) - 100, 33);
 
     x.startProgram(kProgram);
-    const QRect splash = expectWindow("Form2", {508, 294});
-    ASSERT_FALSE(splash.isNull());
-    x.click(splash.topLeft() + kSkipArea);
-    const QRect menu = expectWindow("Form1", {638, 455});
+    const QRect menu = skipToMenu();
     ASSERT_FALSE(menu.isNull());
-    x.click(menu.topLeft() + menuTitle(1));
-    const QRect lesson = expectWindow("Form4", {649, 529});
+    const QRect lesson = openLesson(menu, 1, "Form4", {649, 529});
     ASSERT_FALSE(lesson.isNull());
     const QPoint at = lesson.topLeft();
     pause(1500);
@@ -472,11 +477,7 @@ TEST_F(Course, TheControlsInsideALessonPauseStepJumpAndRestart) {
     // Still, but for edges that the drawing caches smooth a shade differently.
     int moved = 0;
     for (int y = 0; y < held.height(); ++y)
-        for (int x0 = 0; x0 < held.width(); ++x0) {
-            const QRgb a = held.pixel(x0, y), b = later.pixel(x0, y);
-            moved += std::abs(qRed(a) - qRed(b)) > 8 || std::abs(qGreen(a) - qGreen(b)) > 8 ||
-                     std::abs(qBlue(a) - qBlue(b)) > 8;
-        }
+        for (int x0 = 0; x0 < held.width(); ++x0) moved += farApart(held.pixel(x0, y), later.pixel(x0, y), 8);
     EXPECT_EQ(moved, 0) << "pixels changed while paused";
 
     // A mark of the progress bar jumps to its step: its caption shows, its mark is lit.

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -128,25 +129,26 @@ TEST(MainMenu, StackingIsMarkersThenTheTitlesInTheirOwnOrder) {
 
 TEST(MainMenu, RowsMarkersAndTitlesInPixels) {
     const rt::ScreenLayout& s = layouts::mainMenu();
-    const int widths[9] = {225, 249, 241, 241, 241, 241, 273, 273, 241};
-    const char* captions[9] = {"Démarrer Tarvik",
-                               "Barres d'outils principales",
-                               "Dessiner une pièce en L",
-                               "Créer une coque",
-                               "Créer congé, chanfrein...",
-                               "Créer un perçage",
-                               "Formats d'affichage de la pièce",
-                               "Animation personnalisée",
-                               "Animation par l'assistant"};
+    // Each title's width in pixels and its caption.
+    const std::pair<int, const char*> titles[9] = {{225, "Démarrer Tarvik"},
+                                                   {249, "Barres d'outils principales"},
+                                                   {241, "Dessiner une pièce en L"},
+                                                   {241, "Créer une coque"},
+                                                   {241, "Créer congé, chanfrein..."},
+                                                   {241, "Créer un perçage"},
+                                                   {273, "Formats d'affichage de la pièce"},
+                                                   {273, "Animation personnalisée"},
+                                                   {241, "Animation par l'assistant"}};
     for (int k = 0; k < 9; ++k) {
+        const auto [width, caption] = titles[k];
         SCOPED_TRACE(k);
         const ControlDef& marker = control(s, "Image2(" + std::to_string(k) + ")");
         EXPECT_EQ(marker.rect.toPixels(), QRect(200, 120 + 32 * k, 15, 12));
         EXPECT_STREQ(marker.picture, ":/pictures/marker_arrow.jpg");
         EXPECT_TRUE(marker.visible);
         const ControlDef& title = control(s, "Label1(" + std::to_string(k) + ")");
-        EXPECT_EQ(title.rect.toPixels(), QRect(240, 120 + 32 * k, widths[k], 17));
-        EXPECT_STREQ(title.caption, captions[k]);
+        EXPECT_EQ(title.rect.toPixels(), QRect(240, 120 + 32 * k, width, 17));
+        EXPECT_STREQ(title.caption, caption);
         EXPECT_EQ(title.foreColor, rt::Color::rgb(0x000000));
         EXPECT_TRUE(title.transparent);
         EXPECT_EQ(title.alignment, rt::Alignment::Left);

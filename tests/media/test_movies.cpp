@@ -46,14 +46,7 @@ swf::MovieData buttonMovie() {
     swf::DefineButton b;
     b.version = 2;
     b.id = 10;
-    auto record = [](std::uint8_t states, std::uint16_t id) {
-        swf::ButtonRecord r;
-        r.states = states;
-        r.characterId = id;
-        r.depth = 1;
-        return r;
-    };
-    b.records = {record(0x01 | 0x08, 2), record(0x02 | 0x04, 3)};
+    b.records = {swf::samples::buttonRecord(0x01 | 0x08, 2, 1), swf::samples::buttonRecord(0x02 | 0x04, 3, 1)};
     swf::ButtonCondAction release;
     release.conditions = swf::buttoncond::OverDownToOverUp;
     release.actions = {0x81, 0x02, 0x00, 0x02, 0x00, 0x00};  // go to frame 3 (0-based 2), end

@@ -31,6 +31,19 @@ struct OpCase {
     const char* out;
 };
 
+// Traces each name that Enumerate2 lists for the variable `object`, in its
+// order, until the null that ends the list.
+inline void traceEnumeration(Asm& a, const char* object) {
+    a.getVariable(object)
+        .record(op::Enumerate2)
+        .label("loop")
+        .storeRegister(0)
+        .push({Null{}})
+        .record(op::Equals2)
+        .jumpIf("done");
+    a.push({Reg{0}}).trace().jump("loop").label("done");
+}
+
 inline void runTable(const std::vector<Case>& cases) {
     for (const Case& c : cases) {
         TestHost host;

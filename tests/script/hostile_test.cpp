@@ -2,6 +2,7 @@
 // heap frees cycles; random bytes never crash the parser or the machine.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 
 #include "swf/script/machine.h"
@@ -25,21 +26,31 @@ RunResult runHostile(TestHost& host, Machine& m, const Asm& a) {
     return r;
 }
 
-TEST(Hostile, EndlessLoopStops) {
+// A machine on a test stage, made by each test with the bounds it needs.
+struct Hostile : ::testing::Test {
     TestHost host;
+    std::optional<Machine> machine;
+
+    Machine& start(Limits limits = {}, int version = 6) { return machine.emplace(host, version, limits); }
+    RunResult run(const Asm& a) { return runHostile(host, *machine, a); }
+    // The script was stopped by a bound, with one warning.
+    void expectStopped(const RunResult& r) {
+        EXPECT_EQ(r.end, RunResult::End::LimitReached);
+        EXPECT_EQ(host.warnings.size(), 1u);
+    }
+};
+
+TEST_F(Hostile, EndlessLoopStops) {
     Limits limits;
     limits.maxSteps = 200'000;
-    Machine m(host, 6, limits);
+    start(limits);
     Asm a;
     a.label("top").push({"x", 1}).record(op::SetVariable).jump("top");
-    RunResult r = runHostile(host, m, a);
-    EXPECT_EQ(r.end, RunResult::End::LimitReached);
-    ASSERT_EQ(host.warnings.size(), 1u);
+    expectStopped(run(a));
 }
 
-TEST(Hostile, EndlessRecursionStopsAtTheCallDepth) {
-    TestHost host;
-    Machine m(host, 6);
+TEST_F(Hostile, EndlessRecursionStopsAtTheCallDepth) {
+    Machine& m = start();
     Asm body, a;
     body.push({"depth"}).getVariable("depth").record(op::Increment).record(op::SetVariable);
     body.push({0, "f"}).record(op::CallFunction);
@@ -68,9 +79,8 @@ TEST(Hostile, EndlessRecursionStopsAtTheCallDepth) {
 #endif
 }
 
-TEST(Hostile, HugeArrayLengthsAllocateNothing) {
-    TestHost host;
-    Machine m(host, 6);
+TEST_F(Hostile, HugeArrayLengthsAllocateNothing) {
+    Machine& m = start();
     Asm a;
     a.push({"a", 0}).record(op::InitArray).record(op::SetVariable);
     a.getVariable("a").push({"length", 1e9}).record(op::SetMember);
@@ -86,24 +96,21 @@ TEST(Hostile, HugeArrayLengthsAllocateNothing) {
     EXPECT_LT(m.heap().bytes() - before, 1u << 20);
 }
 
-TEST(Hostile, StringDoubledFortyTimesStops) {
-    TestHost host;
-    Machine m(host, 6);
+TEST_F(Hostile, StringDoubledFortyTimesStops) {
+    start();
     Asm a;
     a.setVariable("s", "0123456789").setVariable("i", 0).label("top");
     a.push({"s"}).getVariable("s").getVariable("s").record(op::Add2).record(op::SetVariable);
     a.push({"i"}).getVariable("i").record(op::Increment).record(op::SetVariable);
     a.getVariable("i").push({40}).record(op::Less2).jumpIf("top");
     a.traceValue("done");
-    RunResult r = runHostile(host, m, a);
-    EXPECT_EQ(r.end, RunResult::End::LimitReached);
-    ASSERT_EQ(host.warnings.size(), 1u);
+    expectStopped(run(a));
+    ASSERT_FALSE(host.warnings.empty());
     EXPECT_NE(host.warnings[0].find("chaîne"), std::string::npos);
 }
 
-TEST(Hostile, PrototypeCycleStopsTheScript) {
-    TestHost host;
-    Machine m(host, 6);
+TEST_F(Hostile, PrototypeCycleStopsTheScript) {
+    start();
     Asm a;
     a.push({"a", 0}).record(op::InitObject).record(op::SetVariable);
     a.push({"b", 0}).record(op::InitObject).record(op::SetVariable);
@@ -113,14 +120,11 @@ TEST(Hostile, PrototypeCycleStopsTheScript) {
     a.getVariable("a").getMember("own").trace();  // found before the cycle matters
     a.getVariable("a").getMember("missing").trace();
     a.traceValue("not reached");
-    RunResult r = runHostile(host, m, a);
-    EXPECT_EQ(r.end, RunResult::End::LimitReached);
-    EXPECT_EQ(host.warnings.size(), 1u);
+    expectStopped(run(a));
 }
 
-TEST(Hostile, GetterReadingItselfGetsTheStoredValue) {
-    TestHost host;
-    Machine m(host, 6);
+TEST_F(Hostile, GetterReadingItselfGetsTheStoredValue) {
+    Machine& m = start();
     Asm getter, a;
     getter.getVariable("this").getMember("p").push({1}).record(op::Add2).record(op::Return);
     a.push({"o", 0}).record(op::InitObject).record(op::SetVariable);
@@ -131,9 +135,8 @@ TEST(Hostile, GetterReadingItselfGetsTheStoredValue) {
     EXPECT_EQ(host.traces, std::vector<std::string>{"1"});
 }
 
-TEST(Hostile, GetterRecursingThroughAFunctionStops) {
-    TestHost host;
-    Machine m(host, 6);
+TEST_F(Hostile, GetterRecursingThroughAFunctionStops) {
+    Machine& m = start();
     // The getter calls a fresh function each time that reads another getter, which calls back.
     Asm g1, g2, a;
     g1.push({0, "h2"}).record(op::CallFunction).record(op::Return);
@@ -154,9 +157,8 @@ TEST(Hostile, GetterRecursingThroughAFunctionStops) {
     EXPECT_EQ(host.traces.size(), 1u);
 }
 
-TEST(Hostile, WatcherRecursingForeverStopsTheScript) {
-    TestHost host;
-    Machine m(host, 6);
+TEST_F(Hostile, WatcherRecursingForeverStopsTheScript) {
+    start();
     Asm rec, watcher, a;
     rec.push({0, "rec"}).record(op::CallFunction);
     watcher.traceValue("watcher")
@@ -171,16 +173,14 @@ TEST(Hostile, WatcherRecursingForeverStopsTheScript) {
     a.getVariable("w").push({"prop", 2}).callMethod("o", "watch").record(op::Pop);
     a.getVariable("o").push({"prop", "c"}).record(op::SetMember);
     a.traceValue("Done");
-    RunResult r = runHostile(host, m, a);
-    EXPECT_EQ(r.end, RunResult::End::LimitReached);
+    EXPECT_EQ(run(a).end, RunResult::End::LimitReached);
 }
 
-TEST(Hostile, HeapBudgetStopsAnAllocatingLoop) {
-    TestHost host;
+TEST_F(Hostile, HeapBudgetStopsAnAllocatingLoop) {
     Limits limits;
     limits.maxHeapBytes = 8u << 20;
     limits.maxSteps = 50'000'000;
-    Machine m(host, 6, limits);
+    Machine& m = start(limits);
     Asm a;
     a.push({"keep", 0}).record(op::InitArray).record(op::SetVariable).label("top");
     a.push({0}).record(op::InitObject).push({1}).callMethod("keep", "push").record(op::Pop);
@@ -190,8 +190,7 @@ TEST(Hostile, HeapBudgetStopsAnAllocatingLoop) {
         .record(op::SetMember);  // without Array.push: a growing chain
     a.push({"keep"}).push({"next"}).getVariable("keep").push({2}).record(op::InitObject).record(op::SetVariable);
     a.jump("top");
-    RunResult r = runHostile(host, m, a);
-    EXPECT_EQ(r.end, RunResult::End::LimitReached);
+    EXPECT_EQ(run(a).end, RunResult::End::LimitReached);
     m.collectGarbage();
     EXPECT_LE(m.heap().bytes(), limits.maxHeapBytes + (1u << 20));
 }
@@ -222,12 +221,11 @@ TEST(Heap, CollectsCyclesAndKeepsWhatIsReachable) {
     EXPECT_EQ(host.traces, std::vector<std::string>{"true"});
 }
 
-TEST(Hostile, RandomBytesNeverCrash) {
+TEST_F(Hostile, RandomBytesNeverCrash) {
     std::mt19937 rng(15);
-    TestHost host;
     Limits limits;
     limits.maxSteps = 20'000;
-    Machine m(host, 7, limits);
+    Machine& m = start(limits, 7);
     // Random programs made of real action codes with random operands.
     const std::uint8_t codes[] = {0x0A, 0x0B, 0x0C, 0x0D, 0x17, 0x1C, 0x1D, 0x20, 0x21, 0x22, 0x23, 0x26, 0x2A,
                                   0x3A, 0x3B, 0x3C, 0x3D, 0x3E, 0x40, 0x41, 0x42, 0x43, 0x44, 0x46, 0x47, 0x48,

@@ -39,14 +39,7 @@ TEST(Actions, ObjectsAndClasses) {
              a.push({"o", 0, "Object"}).record(op::NewObject).record(op::SetVariable);
              a.getVariable("o").push({"x", "test x"}).record(op::SetMember);
              a.getVariable("o").push({"y", "test y"}).record(op::SetMember);
-             a.getVariable("o")
-                 .record(op::Enumerate2)
-                 .label("loop")
-                 .storeRegister(0)
-                 .push({Null{}})
-                 .record(op::Equals2)
-                 .jumpIf("done");
-             a.push({Reg{0}}).trace().jump("loop").label("done");
+             traceEnumeration(a, "o");
          },
          {"y", "x"}},
         {"array enumeration follows creation order",
@@ -57,14 +50,7 @@ TEST(Actions, ObjectsAndClasses) {
              a.getVariable("arr").push({0, "e0"}).record(op::SetMember);
              a.getVariable("arr").push({"foo", "foo"}).record(op::SetMember);
              a.getVariable("arr").push({5, "e5"}).record(op::SetMember);
-             a.getVariable("arr")
-                 .record(op::Enumerate2)
-                 .label("loop")
-                 .storeRegister(0)
-                 .push({Null{}})
-                 .record(op::Equals2)
-                 .jumpIf("done");
-             a.push({Reg{0}}).trace().jump("loop").label("done");
+             traceEnumeration(a, "arr");
          },
          {"5", "foo", "0", "1"}},
         {"constructor and prototype",
@@ -188,14 +174,7 @@ TEST(Actions, ObjectsAndClasses) {
          [](Asm& a) {
              a.push({"o", "a", 1, "b", 2, 2}).record(op::InitObject).record(op::SetVariable);
              a.push({0, 1, "a"}).getVariable("o").push({4, "ASSetPropFlags"}).record(op::CallFunction).record(op::Pop);
-             a.getVariable("o")
-                 .record(op::Enumerate2)
-                 .label("loop")
-                 .storeRegister(0)
-                 .push({Null{}})
-                 .record(op::Equals2)
-                 .jumpIf("done");
-             a.push({Reg{0}}).trace().jump("loop").label("done");
+             traceEnumeration(a, "o");
              a.push({0, 6, "b"}).getVariable("o").push({4, "ASSetPropFlags"}).record(op::CallFunction).record(op::Pop);
              a.getVariable("o").push({"b", 99}).record(op::SetMember);
              a.getVariable("o").getMember("b").trace();
@@ -351,14 +330,7 @@ TEST(Actions, ReferencePlayerQuirks) {
                  .push({4, "ASSetPropFlags"})
                  .record(op::CallFunction)
                  .record(op::Pop);
-             a.getVariable("o")
-                 .record(op::Enumerate2)
-                 .label("loop")
-                 .storeRegister(0)
-                 .push({Null{}})
-                 .record(op::Equals2)
-                 .jumpIf("done");
-             a.push({Reg{0}}).trace().jump("loop").label("done");
+             traceEnumeration(a, "o");
          },
          {"a"}},
         {"_global has no toString", 6, [](Asm& a) { a.getVariable("_global").trace(); }, {"[type Object]"}},

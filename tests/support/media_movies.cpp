@@ -92,6 +92,18 @@ std::pair<Bytes, Bytes> separateTables(const Bytes& jpeg) {
     return {tables, image};
 }
 
+// An event sound with its samples as the tag stores them.
+DefineSound soundDef(std::uint16_t id, SoundFormat format, std::uint8_t rate, bool is16Bit, bool stereo, Bytes data,
+                     std::uint32_t sampleCount) {
+    return {.id = id,
+            .format = format,
+            .rate = rate,
+            .is16Bit = is16Bit,
+            .stereo = stereo,
+            .sampleCount = sampleCount,
+            .data = std::move(data)};
+}
+
 Pcm tone(int rate, std::size_t frames, double hz, std::size_t from = 0) {
     Pcm p;
     p.rate = rate;
@@ -108,11 +120,8 @@ MovieData jpegFill() {
     m.tags.push_back(j);
     m.tags.push_back(rectShape(11, 0, 0, 800, 600, bitmapFill(FillType::ClippedBitmap, 10, 20)));
     m.tags.push_back(rectShape(12, 0, 0, 1000, 600, bitmapFill(FillType::RepeatingBitmap, 10, 10, 0, 0), 1));
-    m.tags.push_back(place(1, 11, 100, 100));
-    m.tags.push_back(place(2, 12, 900, 800));
-    m.tags.push_back(ShowFrame{});
-    m.tags.push_back(moveObject(1, 300, 200));
-    m.tags.push_back(ShowFrame{});
+    showFrame(m, {place(1, 11, 100, 100), place(2, 12, 900, 800)});
+    showFrame(m, {moveObject(1, 300, 200)});
     return m;
 }
 
@@ -142,10 +151,7 @@ MovieData jpegAlpha() {
     m.tags.push_back(rectShape(23, 0, 0, 480, 320, bitmapFill(FillType::ClippedBitmap, 20, 20)));
     m.tags.push_back(rectShape(24, 0, 0, 480, 320, bitmapFill(FillType::ClippedBitmapHard, 21, 20)));
     m.tags.push_back(rectShape(25, 0, 0, 960, 640, bitmapFill(FillType::RepeatingBitmapHard, 22, 10)));
-    m.tags.push_back(place(1, 23, 0, 0));
-    m.tags.push_back(place(2, 24, 500, 0));
-    m.tags.push_back(place(3, 25, 0, 400));
-    m.tags.push_back(ShowFrame{});
+    showFrame(m, {place(1, 23, 0, 0), place(2, 24, 500, 0), place(3, 25, 0, 400)});
     return m;
 }
 
@@ -183,10 +189,7 @@ MovieData lossless() {
     m.tags.push_back(rectShape(33, 0, 0, 120 * 4, 80 * 4, bitmapFill(FillType::ClippedBitmapHard, 30, 80)));
     m.tags.push_back(rectShape(34, 0, 0, 320, 240, bitmapFill(FillType::ClippedBitmap, 31, 20)));
     m.tags.push_back(rectShape(35, 0, 0, 500, 300, bitmapFill(FillType::RepeatingBitmap, 32, 40)));
-    m.tags.push_back(place(1, 33, 0, 0));
-    m.tags.push_back(place(2, 34, 600, 0));
-    m.tags.push_back(place(3, 35, 0, 700));
-    m.tags.push_back(ShowFrame{});
+    showFrame(m, {place(1, 33, 0, 0), place(2, 34, 600, 0), place(3, 35, 0, 700)});
     return m;
 }
 
@@ -202,26 +205,16 @@ PlaceObject atRatio(std::uint16_t depth, std::optional<std::uint16_t> id, std::u
 
 MovieData morph() {
     MovieData m = smallStage();
-    DefineMorphShape a;
-    a.version = 1;
-    a.id = 40;
-    a.startBounds = Rect{-10, 410, -10, 410};
-    a.endBounds = Rect{70, 830, 70, 730};
+    DefineMorphShape a = morphShapeDef(40, Rect{-10, 410, -10, 410}, Rect{70, 830, 70, 730});
     a.fills = {morphFill({220, 30, 30, 255}, {30, 30, 220, 160})};
     a.lines = {morphLine(20, 60, {0, 0, 0, 255}, {0, 120, 0, 255})};
-    StyleChange s = styles(std::nullopt, 1, 1);
-    s.moveX = 0;
-    s.moveY = 0;
+    const StyleChange s = styleChange(0, 0, std::nullopt, 1, 1);
     a.startEdges = {s, StraightEdge{400, 0}, StraightEdge{0, 400}, StraightEdge{-400, 0}, StraightEdge{0, -400}};
     a.endEdges = {moveTo(100, 100), StraightEdge{600, 0}, CurvedEdge{100, 300, -100, 300}, StraightEdge{-600, 0},
                   StraightEdge{0, -600}};
     m.tags.push_back(a);
 
-    DefineMorphShape b;
-    b.version = 2;
-    b.id = 41;
-    b.startBounds = b.startEdgeBounds = Rect{0, 600, 0, 300};
-    b.endBounds = b.endEdgeBounds = Rect{0, 300, 0, 600};
+    DefineMorphShape b = morphShapeDef(41, Rect{0, 600, 0, 300}, Rect{0, 300, 0, 600}, 2);
     b.usesScalingStrokes = true;
     MorphFillStyle grad;
     grad.type = FillType::LinearGradient;
@@ -230,40 +223,22 @@ MovieData morph() {
     grad.spread = SpreadMode::Reflect;
     grad.gradient = {{0, 0, {255, 200, 0, 255}, {0, 200, 255, 255}}, {255, 200, {90, 0, 90, 255}, {0, 90, 0, 128}}};
     b.fills = {grad};
-    MorphLineStyle l2;
-    l2.startWidth = 40;
-    l2.endWidth = 10;
+    MorphLineStyle l2 = morphLine(40, 10, {10, 10, 10, 255}, {200, 0, 0, 255});
     l2.join = JoinStyle::Miter;
     l2.miterLimit = 0x0200;
     l2.startCap = CapStyle::Square;
     l2.endCap = CapStyle::None;
     l2.noClose = true;
-    l2.startColor = {10, 10, 10, 255};
-    l2.endColor = {200, 0, 0, 255};
     b.lines = {l2};
     b.startEdges = {s, StraightEdge{600, 0}, StraightEdge{0, 300}, StraightEdge{-600, 0}, StraightEdge{0, -300}};
     b.endEdges = {moveTo(0, 0), StraightEdge{300, 0}, StraightEdge{0, 600}, StraightEdge{-300, 0},
                   StraightEdge{0, -600}};
     m.tags.push_back(b);
 
-    m.tags.push_back(atRatio(1, 40, 0, 100, 100));
-    m.tags.push_back(atRatio(2, 41, 0, 1000, 200));
-    m.tags.push_back(ShowFrame{});
-    m.tags.push_back(atRatio(1, std::nullopt, 32768));
-    m.tags.push_back(atRatio(2, std::nullopt, 32768));
-    m.tags.push_back(ShowFrame{});
-    m.tags.push_back(atRatio(1, std::nullopt, 65535));
-    m.tags.push_back(atRatio(2, std::nullopt, 65535));
-    m.tags.push_back(ShowFrame{});
+    showFrame(m, {atRatio(1, 40, 0, 100, 100), atRatio(2, 41, 0, 1000, 200)});
+    for (std::uint16_t ratio : {32768, 65535})
+        showFrame(m, {atRatio(1, std::nullopt, ratio), atRatio(2, std::nullopt, ratio)});
     return m;
-}
-
-ButtonRecord buttonRecord(std::uint8_t states, std::uint16_t id, std::uint16_t depth) {
-    ButtonRecord r;
-    r.states = states;
-    r.characterId = id;
-    r.depth = depth;
-    return r;
 }
 
 MovieData button() {
@@ -302,15 +277,10 @@ MovieData button() {
     cx.colorTransform.addB = 40;
     m.tags.push_back(cx);
 
-    DefineSound click;
-    click.id = 56;
-    click.format = SoundFormat::RawLittle;
-    click.rate = 0;
-    click.is16Bit = false;
+    Bytes click;
     for (int i = 0; i < 120; ++i)
-        click.data.push_back(static_cast<std::uint8_t>(128 + ((i / 4) % 2 ? 60 : -60) * (120 - i) / 120));
-    click.sampleCount = static_cast<std::uint32_t>(click.data.size());
-    m.tags.push_back(click);
+        click.push_back(static_cast<std::uint8_t>(128 + ((i / 4) % 2 ? 60 : -60) * (120 - i) / 120));
+    m.tags.push_back(soundDef(56, SoundFormat::RawLittle, 0, false, false, click, 120));
     DefineButtonSound bs;
     bs.buttonId = 54;
     bs.soundId[1] = 56;
@@ -319,11 +289,8 @@ MovieData button() {
     bs.info[2].loops = 2;
     m.tags.push_back(bs);
 
-    m.tags.push_back(place(1, 54, 100, 100));
-    m.tags.push_back(place(2, 55, 100, 800));
-    m.tags.push_back(ShowFrame{});
-    m.tags.push_back(ActionBuilder().stop().doAction());
-    m.tags.push_back(ShowFrame{});
+    showFrame(m, {place(1, 54, 100, 100), place(2, 55, 100, 800)});
+    showFrame(m, {ActionBuilder().stop().doAction()});
     return m;
 }
 
@@ -349,20 +316,14 @@ MovieData editText() {
     plain.variableName = "champ";
     plain.initialText = "ILOT";
     m.tags.push_back(plain);
-    m.tags.push_back(place(1, 61, 100, 100));
-    m.tags.push_back(place(2, 62, 100, 900));
-    m.tags.push_back(ShowFrame{});
+    showFrame(m, {place(1, 61, 100, 100), place(2, 62, 100, 900)});
     return m;
 }
 
 MovieData adpcmStream() {
     MovieData m = smallStage();
-    SoundStreamHead h;
-    h.playbackRate = 1;
-    h.format = SoundFormat::Adpcm;
-    h.rate = 1;
-    h.samplesPerBlock = 919;  // 11025 Hz at 12 frames per second
-    m.tags.push_back(h);
+    // 11025 Hz at 12 frames per second.
+    m.tags.push_back(streamHead(SoundFormat::Adpcm, 1, true, false, 919, 1));
     m.tags.push_back(rectShape(70, 0, 0, 200, 200, FillStyle::solid({0, 90, 200, 255})));
     m.tags.push_back(place(1, 70, 0, 600));
     for (int f = 0; f < 6; ++f) {
@@ -376,26 +337,16 @@ MovieData adpcmStream() {
 
 MovieData eventSound() {
     MovieData m = smallStage();
-    DefineSound a;
-    a.id = 80;
-    a.format = SoundFormat::Adpcm;
-    a.rate = 1;
-    Pcm p = tone(11025, 1500, 660);
-    a.sampleCount = static_cast<std::uint32_t>(p.frames());
-    a.data = encodeAdpcm(p, 3);
-    m.tags.push_back(a);
-    DefineSound raw;
-    raw.id = 81;
-    raw.format = SoundFormat::RawLittle;
-    raw.rate = 0;
-    raw.stereo = true;
+    const Pcm p = tone(11025, 1500, 660);
+    m.tags.push_back(
+        soundDef(80, SoundFormat::Adpcm, 1, true, false, encodeAdpcm(p, 3), static_cast<std::uint32_t>(p.frames())));
+    Bytes raw;
     for (int i = 0; i < 100; ++i) {
         std::int16_t l = static_cast<std::int16_t>(i * 200), r = static_cast<std::int16_t>(-i * 200);
-        raw.data.insert(raw.data.end(),
-                        {std::uint8_t(l & 0xFF), std::uint8_t(l >> 8), std::uint8_t(r & 0xFF), std::uint8_t(r >> 8)});
+        raw.insert(raw.end(),
+                   {std::uint8_t(l & 0xFF), std::uint8_t(l >> 8), std::uint8_t(r & 0xFF), std::uint8_t(r >> 8)});
     }
-    raw.sampleCount = 100;
-    m.tags.push_back(raw);
+    m.tags.push_back(soundDef(81, SoundFormat::RawLittle, 0, true, true, raw, 100));
 
     m.tags.push_back(streamHead(SoundFormat::RawLittle, 0, false, false, 459));
 

@@ -8,45 +8,25 @@
 
 namespace swf::samples {
 
-ShapeRecord moveTo(int x, int y) {
-    StyleChange s;
-    s.moveX = x;
-    s.moveY = y;
-    return s;
-}
+ShapeRecord moveTo(int x, int y) { return styleChange(x, y, std::nullopt, std::nullopt, std::nullopt); }
 
 StyleChange styles(std::optional<std::uint32_t> fill0, std::optional<std::uint32_t> fill1,
                    std::optional<std::uint32_t> line) {
-    StyleChange s;
-    s.fill0 = fill0;
-    s.fill1 = fill1;
-    s.line = line;
-    return s;
+    return styleChange(std::nullopt, std::nullopt, fill0, fill1, line);
 }
 
 StyleChange styleChange(std::optional<int> mx, std::optional<int> my, std::optional<std::uint32_t> f0,
                         std::optional<std::uint32_t> f1, std::optional<std::uint32_t> line) {
-    StyleChange s;
-    s.moveX = mx;
-    s.moveY = my;
-    s.fill0 = f0;
-    s.fill1 = f1;
-    s.line = line;
-    return s;
+    return {.moveX = mx, .moveY = my, .fill0 = f0, .fill1 = f1, .line = line};
 }
 
 std::vector<ShapeRecord> rectRecords(int x0, int y0, int x1, int y1, std::uint32_t fill, std::uint32_t line) {
-    StyleChange s = styles(0, fill, line);
-    s.moveX = x0;
-    s.moveY = y0;
-    return {s, StraightEdge{x1 - x0, 0}, StraightEdge{0, y1 - y0}, StraightEdge{x0 - x1, 0}, StraightEdge{0, y0 - y1}};
+    return {styleChange(x0, y0, 0, fill, line), StraightEdge{x1 - x0, 0}, StraightEdge{0, y1 - y0},
+            StraightEdge{x0 - x1, 0}, StraightEdge{0, y0 - y1}};
 }
 
 std::vector<ShapeRecord> circleRecords(int cx, int cy, int r, std::uint32_t fill, std::uint32_t line) {
-    StyleChange s = styles(0, fill, line);
-    s.moveX = cx + r;
-    s.moveY = cy;
-    std::vector<ShapeRecord> out{s};
+    std::vector<ShapeRecord> out{styleChange(cx + r, cy, 0, fill, line)};
     const double pi = 3.14159265358979323846;
     double k = r / std::cos(pi / 8);
     int px = cx + r, py = cy;
@@ -62,13 +42,27 @@ std::vector<ShapeRecord> circleRecords(int cx, int cy, int r, std::uint32_t fill
     return out;
 }
 
-DefineShape rectShape(std::uint16_t id, int x0, int y0, int x1, int y1, FillStyle fill, int version) {
+DefineShape shapeDef(std::uint16_t id, Rect bounds, std::vector<FillStyle> fills, std::vector<LineStyle> lines,
+                     int version) {
     DefineShape d;
     d.version = static_cast<std::uint8_t>(version);
     d.id = id;
-    d.bounds = Rect{x0, x1, y0, y1};
-    if (version >= 4) d.edgeBounds = d.bounds;
-    d.shape.fills = {fill};
+    d.bounds = bounds;
+    if (version >= 4) d.edgeBounds = bounds;
+    d.shape.fills = std::move(fills);
+    d.shape.lines = std::move(lines);
+    return d;
+}
+
+LineStyle lineStyle(std::uint16_t width, Rgba color) {
+    LineStyle l;
+    l.width = width;
+    l.color = color;
+    return l;
+}
+
+DefineShape rectShape(std::uint16_t id, int x0, int y0, int x1, int y1, FillStyle fill, int version) {
+    DefineShape d = shapeDef(id, Rect{x0, x1, y0, y1}, {fill}, {}, version);
     d.shape.records = rectRecords(x0, y0, x1, y1, 1);
     return d;
 }
@@ -96,6 +90,19 @@ SoundStreamHead streamHead(SoundFormat format, std::uint8_t rate, bool is16Bit, 
     return h;
 }
 
+DefineMorphShape morphShapeDef(std::uint16_t id, Rect startBounds, Rect endBounds, int version) {
+    DefineMorphShape d;
+    d.version = static_cast<std::uint8_t>(version);
+    d.id = id;
+    d.startBounds = startBounds;
+    d.endBounds = endBounds;
+    if (version >= 2) {
+        d.startEdgeBounds = startBounds;
+        d.endEdgeBounds = endBounds;
+    }
+    return d;
+}
+
 MorphFillStyle morphFill(Rgba from, Rgba to) { return {.startColor = from, .endColor = to}; }
 
 MorphLineStyle morphLine(std::uint16_t startWidth, std::uint16_t endWidth, Rgba from, Rgba to) {
@@ -112,13 +119,30 @@ PlaceObject place(std::uint16_t depth, std::uint16_t id, int x, int y) {
 }
 
 PlaceObject moveObject(std::uint16_t depth, int x, int y) {
-    PlaceObject p;
-    p.version = 2;
-    p.depth = depth;
+    PlaceObject p = place(depth, 0, x, y);
+    p.characterId.reset();
     p.move = true;
-    p.matrix = Matrix::translate(x, y);
     return p;
 }
+
+void showFrame(MovieData& m, std::initializer_list<Tag> tags) {
+    m.tags.insert(m.tags.end(), tags.begin(), tags.end());
+    m.tags.push_back(ShowFrame{});
+}
+
+ButtonRecord buttonRecord(std::uint8_t states, std::uint16_t id, std::uint16_t depth) {
+    return {.states = states, .characterId = id, .depth = depth};
+}
+
+DefineSprite sprite(std::uint16_t id, std::vector<Tag> tags, std::uint16_t frames) {
+    DefineSprite s;
+    s.id = id;
+    s.frameCount = frames;
+    s.tags = std::move(tags);
+    return s;
+}
+
+DoAction traceAction(const char* text) { return DoAction{ActionBuilder().traceValue(text).bytes()}; }
 
 Gradient gradient(std::vector<GradientRecord> recs, SpreadMode spread, InterpolationMode interpolation) {
     Gradient g;
@@ -215,6 +239,13 @@ void finish(MovieData& m) {
     m.header.frameCount = static_cast<std::uint16_t>(frames);
 }
 
+// The movie of one frame made of `tags`.
+MovieData oneFrame(MovieData m, std::initializer_list<Tag> tags) {
+    showFrame(m, tags);
+    finish(m);
+    return m;
+}
+
 // Four fills: solid, linear gradient, radial gradient with reflect spread,
 // focal gradient with linear-light interpolation.
 MovieData fillsMovie() {
@@ -237,96 +268,50 @@ MovieData fillsMovie() {
         gradient({{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 128}}}, SpreadMode::Pad, InterpolationMode::Linear);
     foc.gradient.focalPoint = static_cast<std::int16_t>(0.7 * 256);
     m.tags.push_back(rectShape(4, 2600, 1700, 4600, 3000, foc, 4));
-    for (int i = 1; i <= 4; ++i) m.tags.push_back(place(static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(i)));
-    m.tags.push_back(ShowFrame{});
-    finish(m);
-    return m;
+    return oneFrame(std::move(m), {place(1, 1), place(2, 2), place(3, 3), place(4, 4)});
 }
 
 // Lines: widths 0 (hairline), 20, 60, 160 twips; caps round, none, square;
 // a zig-zag with miter, bevel and round joins.
 MovieData linesMovie() {
     MovieData m = baseMovie();
-    DefineShape d;
-    d.version = 4;
-    d.id = 1;
-    d.bounds = d.edgeBounds = Rect{0, 4800, 0, 3200};
-    std::uint16_t widths[] = {0, 20, 60, 160};
-    for (auto w : widths) {
-        LineStyle l;
-        l.width = w;
-        l.color = {0, 0, 0, 255};
-        d.shape.lines.push_back(l);
-    }
-    CapStyle caps[] = {CapStyle::Round, CapStyle::None, CapStyle::Square};
-    for (auto c : caps) {
-        LineStyle l;
-        l.width = 200;
-        l.color = {30, 90, 200, 255};
+    DefineShape d = shapeDef(1, Rect{0, 4800, 0, 3200}, {}, {}, 4);
+    for (std::uint16_t w : {0, 20, 60, 160}) d.shape.lines.push_back(lineStyle(w, {0, 0, 0, 255}));
+    for (CapStyle c : {CapStyle::Round, CapStyle::None, CapStyle::Square}) {
+        LineStyle l = lineStyle(200, {30, 90, 200, 255});
         l.startCap = l.endCap = c;
         d.shape.lines.push_back(l);
     }
-    JoinStyle joins[] = {JoinStyle::Miter, JoinStyle::Bevel, JoinStyle::Round};
-    for (auto j : joins) {
-        LineStyle l;
-        l.width = 160;
-        l.color = {200, 60, 0, 255};
+    for (JoinStyle j : {JoinStyle::Miter, JoinStyle::Bevel, JoinStyle::Round}) {
+        LineStyle l = lineStyle(160, {200, 60, 0, 255});
         l.join = j;
         if (j == JoinStyle::Miter) l.miterLimit = 4 << 8;
         d.shape.lines.push_back(l);
     }
-    for (int i = 0; i < 4; ++i) {
-        StyleChange s = styles(std::nullopt, std::nullopt, i + 1);
-        s.moveX = 300;
-        s.moveY = 300 + i * 300;
-        d.shape.records.push_back(s);
-        d.shape.records.push_back(StraightEdge{2000, 0});
-    }
-    for (int i = 0; i < 3; ++i) {
-        StyleChange s = styles(std::nullopt, std::nullopt, 5 + i);
-        s.moveX = 3000 + i * 600;
-        s.moveY = 300;
-        d.shape.records.push_back(s);
-        d.shape.records.push_back(StraightEdge{0, 1000});
-    }
-    for (int i = 0; i < 3; ++i) {
-        StyleChange s = styles(std::nullopt, std::nullopt, 8 + i);
-        s.moveX = 300 + i * 1500;
-        s.moveY = 2900;
-        d.shape.records.push_back(s);
-        d.shape.records.push_back(StraightEdge{400, -1000});
-        d.shape.records.push_back(StraightEdge{400, 1000});
-        d.shape.records.push_back(StraightEdge{400, -1000});
-    }
+    // Each stroke starts with a move that picks its line style.
+    auto stroke = [&](int x, int y, std::uint32_t line, std::initializer_list<StraightEdge> edges) {
+        d.shape.records.push_back(styleChange(x, y, std::nullopt, std::nullopt, line));
+        d.shape.records.insert(d.shape.records.end(), edges.begin(), edges.end());
+    };
+    for (int i = 0; i < 4; ++i) stroke(300, 300 + i * 300, i + 1, {{2000, 0}});
+    for (int i = 0; i < 3; ++i) stroke(3000 + i * 600, 300, 5 + i, {{0, 1000}});
+    for (int i = 0; i < 3; ++i) stroke(300 + i * 1500, 2900, 8 + i, {{400, -1000}, {400, 1000}, {400, -1000}});
     m.tags.push_back(d);
-    m.tags.push_back(place(1, 1));
-    m.tags.push_back(ShowFrame{});
-    finish(m);
-    return m;
+    return oneFrame(std::move(m), {place(1, 1)});
 }
 
 // Curves: a filled circle with an outline, and an S-shaped curved stroke.
 MovieData curvesMovie() {
     MovieData m = baseMovie();
-    DefineShape d;
-    d.version = 3;
-    d.id = 1;
-    d.bounds = Rect{0, 4800, 0, 3200};
-    d.shape.fills = {FillStyle::solid({40, 170, 90, 255})};
-    LineStyle l;
-    l.width = 80;
-    l.color = {0, 0, 0, 255};
-    d.shape.lines = {l};
+    DefineShape d =
+        shapeDef(1, Rect{0, 4800, 0, 3200}, {FillStyle::solid({40, 170, 90, 255})}, {lineStyle(80, {0, 0, 0, 255})});
     d.shape.records = circleRecords(1400, 1600, 1100, 1, 1);
     d.shape.records.push_back(moveTo(2800, 2600));
     d.shape.records.push_back(styles(0, 0, 1));
     d.shape.records.push_back(CurvedEdge{0, -1500, 800, 0});
     d.shape.records.push_back(CurvedEdge{800, 0, 0, -1500});
     m.tags.push_back(d);
-    m.tags.push_back(place(1, 1));
-    m.tags.push_back(ShowFrame{});
-    finish(m);
-    return m;
+    return oneFrame(std::move(m), {place(1, 1)});
 }
 
 // Overlap: two regions sharing an edge with a colour on each side (fill style
@@ -334,47 +319,30 @@ MovieData curvesMovie() {
 // non-zero rule where two same-direction squares overlap without a hole.
 MovieData overlapMovie() {
     MovieData m = baseMovie();
-    DefineShape a;
-    a.version = 3;
-    a.id = 1;
-    a.bounds = Rect{200, 2200, 200, 1500};
-    a.shape.fills = {FillStyle::solid({220, 30, 30, 255}), FillStyle::solid({30, 30, 220, 255})};
+    DefineShape a = shapeDef(1, Rect{200, 2200, 200, 1500},
+                             {FillStyle::solid({220, 30, 30, 255}), FillStyle::solid({30, 30, 220, 255})});
     // The middle edge has blue on its left (fill 0) and red on its right
     // (fill 1); the outer edges each carry one colour.
-    StyleChange mid = styles(2, 1, std::nullopt);
-    mid.moveX = 1200;
-    mid.moveY = 200;
-    StyleChange right = styles(0, 2, std::nullopt);
-    right.moveX = 1200;
-    right.moveY = 200;
-    a.shape.records = {mid,
+    a.shape.records = {styleChange(1200, 200, 2, 1, std::nullopt),
                        StraightEdge{0, 1300},
                        styles(0, 1, std::nullopt),
                        StraightEdge{-1000, 0},
                        StraightEdge{0, -1300},
                        StraightEdge{1000, 0},
-                       right,
+                       styleChange(1200, 200, 0, 2, std::nullopt),
                        StraightEdge{1000, 0},
                        StraightEdge{0, 1300},
                        StraightEdge{-1000, 0}};
     m.tags.push_back(a);
 
-    DefineShape hole;
-    hole.version = 3;
-    hole.id = 2;
-    hole.bounds = Rect{2600, 4600, 200, 1500};
-    hole.shape.fills = {FillStyle::solid({0, 150, 0, 255})};
+    DefineShape hole = shapeDef(2, Rect{2600, 4600, 200, 1500}, {FillStyle::solid({0, 150, 0, 255})});
     hole.shape.records = rectRecords(2600, 200, 4600, 1500, 1);
     auto inner = rectRecords(3200, 500, 4000, 1200, 1);
     hole.shape.records.insert(hole.shape.records.end(), inner.begin(), inner.end());
     m.tags.push_back(hole);
 
-    DefineShape nz = hole;
-    nz.version = 4;
-    nz.id = 3;
+    DefineShape nz = shapeDef(3, Rect{200, 2200, 1700, 3000}, {FillStyle::solid({150, 0, 150, 255})}, {}, 4);
     nz.usesFillWindingRule = true;
-    nz.bounds = nz.edgeBounds = Rect{200, 2200, 1700, 3000};
-    nz.shape.fills = {FillStyle::solid({150, 0, 150, 255})};
     nz.shape.records = rectRecords(200, 1700, 1600, 2800, 1);
     auto second = rectRecords(800, 1900, 2200, 3000, 1);
     nz.shape.records.insert(nz.shape.records.end(), second.begin(), second.end());
@@ -383,27 +351,16 @@ MovieData overlapMovie() {
     // Two shapes overlapping at different depths: the upper one half transparent.
     m.tags.push_back(rectShape(4, 2600, 1700, 3900, 2800, FillStyle::solid({255, 160, 0, 255})));
     m.tags.push_back(rectShape(5, 3300, 2000, 4600, 3000, FillStyle::solid({0, 120, 255, 160})));
-    for (int i = 1; i <= 5; ++i) m.tags.push_back(place(static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(i)));
-    m.tags.push_back(ShowFrame{});
-    finish(m);
-    return m;
+    return oneFrame(std::move(m), {place(1, 1), place(2, 2), place(3, 3), place(4, 4), place(5, 5)});
 }
 
 // Masks: a circle at depth 1 masks depths 2..3 (stripes); depth 4 is not masked.
 MovieData masksMovie() {
     MovieData m = baseMovie();
-    DefineShape mask;
-    mask.version = 3;
-    mask.id = 1;
-    mask.bounds = Rect{400, 2800, 400, 2800};
-    mask.shape.fills = {FillStyle::solid({0, 0, 0, 255})};
+    DefineShape mask = shapeDef(1, Rect{400, 2800, 400, 2800}, {FillStyle::solid({0, 0, 0, 255})});
     mask.shape.records = circleRecords(1600, 1600, 1200, 1);
     m.tags.push_back(mask);
-    DefineShape stripes;
-    stripes.version = 3;
-    stripes.id = 2;
-    stripes.bounds = Rect{0, 4800, 0, 3200};
-    stripes.shape.fills = {FillStyle::solid({230, 120, 0, 255})};
+    DefineShape stripes = shapeDef(2, Rect{0, 4800, 0, 3200}, {FillStyle::solid({230, 120, 0, 255})});
     for (int i = 0; i < 8; ++i) {
         auto r = rectRecords(0, i * 400, 4800, i * 400 + 200, 1);
         stripes.shape.records.insert(stripes.shape.records.end(), r.begin(), r.end());
@@ -413,13 +370,7 @@ MovieData masksMovie() {
     m.tags.push_back(rectShape(4, 3000, 400, 4400, 2800, FillStyle::solid({0, 140, 60, 255})));
     PlaceObject pm = place(1, 1);
     pm.clipDepth = 3;
-    m.tags.push_back(pm);
-    m.tags.push_back(place(2, 2));
-    m.tags.push_back(place(3, 3));
-    m.tags.push_back(place(4, 4));
-    m.tags.push_back(ShowFrame{});
-    finish(m);
-    return m;
+    return oneFrame(std::move(m), {pm, place(2, 2), place(3, 3), place(4, 4)});
 }
 
 // Colour transforms: the same square placed four times with alpha 50 %, a red
@@ -428,37 +379,27 @@ MovieData cxformMovie() {
     MovieData m = baseMovie();
     m.tags.push_back(rectShape(1, 0, 0, 1600, 1600, FillStyle::solid({40, 120, 220, 255})));
     m.tags.push_back(rectShape(2, 0, 0, 4800, 800, FillStyle::solid({0, 0, 0, 255})));
-    m.tags.push_back(place(1, 2, 0, 1200));
     PlaceObject a = place(2, 1, 200, 200);
     ColorTransform half;
     half.multA = 128;
     a.colorTransform = half;
-    m.tags.push_back(a);
     PlaceObject b = place(3, 1, 1300, 800);
     ColorTransform red;
     red.addR = 200;
     red.multA = 200;
     b.colorTransform = red;
-    m.tags.push_back(b);
     PlaceObject c = place(4, 1, 2400, 200);
     ColorTransform swap;
     swap.multR = 0;
     swap.multB = 0;
     swap.addR = 255;
     c.colorTransform = swap;
-    m.tags.push_back(c);
-    PlaceObject d;
+    PlaceObject d = place(5, 1, 3100, 1500);
     d.version = 1;
-    d.depth = 5;
-    d.characterId = 1;
-    d.matrix = Matrix::translate(3100, 1500);
     ColorTransform dark;
     dark.multR = dark.multG = dark.multB = 100;
     d.colorTransform = dark;
-    m.tags.push_back(d);
-    m.tags.push_back(ShowFrame{});
-    finish(m);
-    return m;
+    return oneFrame(std::move(m), {place(1, 2, 0, 1200), a, b, c, d});
 }
 
 // Text: two lines in two colours and heights, drawn from the glyph shapes.
@@ -473,10 +414,7 @@ MovieData textMovie() {
     t.records.push_back(textRecord(f, "LOTI TOIL", 200, 1200, 800, {0, 0, 0, 255}));
     t.records.push_back(textRecord(f, "OTIL IO", 300, 2600, 1000, {200, 0, 80, 200}));
     m.tags.push_back(t);
-    m.tags.push_back(place(1, 2));
-    m.tags.push_back(ShowFrame{});
-    finish(m);
-    return m;
+    return oneFrame(std::move(m), {place(1, 2)});
 }
 
 // Sprites: a sprite with its own three frames (a square moving right) in a
@@ -485,18 +423,13 @@ MovieData spritesMovie() {
     MovieData m = baseMovie();
     m.tags.push_back(rectShape(1, 0, 0, 800, 800, FillStyle::solid({220, 0, 120, 255})));
     m.tags.push_back(rectShape(2, 0, 0, 400, 400, FillStyle::solid({0, 0, 0, 255})));
-    DefineSprite s;
-    s.id = 3;
-    s.frameCount = 3;
-    s.tags = {place(1, 1, 0, 0), place(2, 2, 1000, 0),   ShowFrame{}, moveObject(1, 1000, 0),
-              ShowFrame{},       moveObject(1, 2000, 0), ShowFrame{}};
-    m.tags.push_back(s);
-    m.tags.push_back(place(1, 3, 400, 400));
-    m.tags.push_back(ShowFrame{});
-    m.tags.push_back(moveObject(1, 400, 1200));
-    m.tags.push_back(ShowFrame{});
-    m.tags.push_back(moveObject(1, 400, 2000));
-    m.tags.push_back(ShowFrame{});
+    m.tags.push_back(sprite(3,
+                            {place(1, 1, 0, 0), place(2, 2, 1000, 0), ShowFrame{}, moveObject(1, 1000, 0), ShowFrame{},
+                             moveObject(1, 2000, 0), ShowFrame{}},
+                            3));
+    showFrame(m, {place(1, 3, 400, 400)});
+    showFrame(m, {moveObject(1, 400, 1200)});
+    showFrame(m, {moveObject(1, 400, 2000)});
     finish(m);
     return m;
 }
@@ -514,12 +447,10 @@ std::vector<NamedMovie> goldenMovies() {
 MovieData actionsMovie() {
     MovieData m = baseMovie();
     m.tags.push_back(rectShape(1, 0, 0, 500, 500, FillStyle::solid({0, 90, 200, 255})));
-    DefineSprite s;
-    s.id = 2;
-    s.frameCount = 2;
-    s.tags = {place(1, 1), ShowFrame{}, moveObject(1, 500, 0), ActionBuilder().previousFrame().play().doAction(),
-              ShowFrame{}};
-    m.tags.push_back(s);
+    m.tags.push_back(sprite(2,
+                            {place(1, 1), ShowFrame{}, moveObject(1, 500, 0),
+                             ActionBuilder().previousFrame().play().doAction(), ShowFrame{}},
+                            2));
     m.tags.push_back(place(1, 2));
     m.tags.push_back(FrameLabel{"debut", false});
     m.tags.push_back(ShowFrame{});
@@ -543,10 +474,7 @@ MovieData lessonLikeMovie(int frames) {
     // 40 shape characters: rectangles, circles with outlines and gradient panels.
     std::uint16_t id = 10;
     for (int i = 0; i < 40; ++i, ++id) {
-        DefineShape d;
-        d.version = 3;
-        d.id = id;
-        d.bounds = Rect{0, 600, 0, 600};
+        DefineShape d = shapeDef(id, Rect{0, 600, 0, 600}, {});
         Rgba c{static_cast<std::uint8_t>(40 + i * 5), static_cast<std::uint8_t>(200 - i * 4),
                static_cast<std::uint8_t>(90 + i * 3), 255};
         if (i % 3 == 0) {
@@ -554,10 +482,7 @@ MovieData lessonLikeMovie(int frames) {
             d.shape.records = rectRecords(0, 0, 600, 400, 1);
         } else if (i % 3 == 1) {
             d.shape.fills = {FillStyle::solid(c)};
-            LineStyle l;
-            l.width = 30;
-            l.color = {0, 0, 0, 255};
-            d.shape.lines = {l};
+            d.shape.lines = {lineStyle(30, {0, 0, 0, 255})};
             d.shape.records = circleRecords(300, 300, 280, 1, 1);
         } else {
             FillStyle g;

@@ -299,13 +299,10 @@ TEST(SwfMediaBadInput, ButtonsCutOrHostileAreKeptUnread) {
 TEST(SwfMediaBadInput, ButtonInputsTheParsersAccept) {
     // DefineButton without any action bytes after its records: one empty
     // release action list.
+    const ButtonRecord r = samples::buttonRecord(0x0F, 1, 1);
     DefineButton b;
     b.version = 1;
     b.id = 1;
-    ButtonRecord r;
-    r.states = 0x0F;
-    r.characterId = 1;
-    r.depth = 1;
     b.records = {r};
     b.actions = {{buttoncond::OverDownToOverUp, {}}};
     expectAccepted("no actions", code::DefineButton, {0x01, 0x00, 0x0F, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00}, b);

@@ -17,6 +17,7 @@ namespace {
 using namespace swf;
 using B = std::vector<std::uint8_t>;
 using samples::silentMp3Frame;
+using samples::streamHead;
 
 Pcm sine(int rate, std::size_t frames, int channels = 1, double hz = 440, double amp = 12000, std::size_t from = 0) {
     Pcm p;
@@ -71,7 +72,7 @@ TEST(SoundTags, ExactBytesBothWays) {
     EXPECT_EQ(*parseStartSound(2, s2bytes), s2);
 
     // Played back at 11 kHz mono, coded at 44 kHz stereo.
-    SoundStreamHead h = samples::streamHead(SoundFormat::Mp3, 3, true, true, 1152);
+    SoundStreamHead h = streamHead(SoundFormat::Mp3, 3, true, true, 1152);
     h.playbackRate = 1;
     h.playbackStereo = false;
     h.latencySeek = -2;
@@ -200,11 +201,7 @@ struct StreamingMovie : ::testing::Test {
     std::unique_ptr<StreamScheduler> owned;
 
     void SetUp() override {
-        SoundStreamHead head;
-        head.format = SoundFormat::Adpcm;
-        head.rate = 2;
-        head.samplesPerBlock = kPerFrame;
-        head.version = 2;
+        const SoundStreamHead head = streamHead(SoundFormat::Adpcm, 2, true, false, kPerFrame);
         MovieData movie;
         movie.header.frameRate = kFps << 8;
         movie.header.frameCount = kFrames;
@@ -274,11 +271,7 @@ TEST_F(StreamingMovie, PauseGotoAndLoopRestartTheStream) {
 }
 
 TEST(StreamScheduling, Mp3BlocksThroughOnePersistentDecoder) {
-    SoundStreamHead head;
-    head.format = SoundFormat::Mp3;
-    head.rate = 3;
-    head.samplesPerBlock = 1152;
-    StreamScheduler s(head, 44100.0 / 1152);
+    StreamScheduler s(streamHead(SoundFormat::Mp3, 3, true, false, 1152), 44100.0 / 1152);
     for (int f = 1; f <= 5; ++f) {
         B block{0x80, 0x04, 0, 0};  // 1152 samples, no seek
         B frame = silentMp3Frame();
@@ -294,11 +287,7 @@ TEST(StreamScheduling, Mp3BlocksThroughOnePersistentDecoder) {
 }
 
 TEST(StreamScheduling, BrokenBlocksBecomeSilenceOfOneFrame) {
-    SoundStreamHead head;
-    head.format = SoundFormat::Mp3;
-    head.rate = 1;
-    head.samplesPerBlock = 500;
-    StreamScheduler s(head, 12);
+    StreamScheduler s(streamHead(SoundFormat::Mp3, 1, true, false, 500), 12);
     s.setBlock(1, B{1, 2});
     for (int f = 2; f <= 4; ++f) s.setBlock(f, B(300, 0x33));
     auto a = s.frameShown(1);

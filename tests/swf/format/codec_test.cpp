@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <set>
 
 #include "swf/format/action_builder.h"
 #include "swf/format/reader.h"
@@ -33,6 +34,33 @@ TEST(SwfCodec, EveryTagVectorWritesItsBytesAndReadsBackItsValue) {
         if (std::holds_alternative<UnknownTag>(vec.value)) continue;
         EXPECT_FALSE(std::holds_alternative<UnknownTag>(*back));
         EXPECT_EQ(std::string(vec.name).rfind(tagName(code), 0), 0u) << tagName(code);
+    }
+}
+
+// A fill's type byte picks one of three families (solid, gradient, bitmap);
+// every other code is malformed, in shapes and in morph shapes alike.
+TEST(SwfCodec, FillTypesOutsideTheThreeFamiliesAreMalformed) {
+    B shape = writeTag(samples::rectShape(1, 0, 0, 0, 0, FillStyle::solid({1, 2, 3, 255}), 1));
+    DefineMorphShape m = samples::morphShapeDef(2, Rect{}, Rect{});
+    m.fills = {samples::morphFill({1, 2, 3, 255}, {4, 5, 6, 255})};
+    B morph = writeTag(m);
+    // The type byte follows the tag header, the id, the bounds (one byte when
+    // empty), the morph shape's offset, and the count of fills.
+    const std::size_t shapeAt = 2 + 2 + 1 + 1, morphAt = 2 + 2 + 1 + 1 + 4 + 1;
+    ASSERT_EQ(shape.at(shapeAt), 0x00);
+    ASSERT_EQ(morph.at(morphAt), 0x00);
+    ASSERT_TRUE(readTag(shape).has_value());
+    ASSERT_TRUE(readTag(morph).has_value());
+    const std::set<int> families = {0x00, 0x10, 0x12, 0x13, 0x40, 0x41, 0x42, 0x43};
+    for (int type = 0; type < 256; ++type) {
+        if (families.count(type)) continue;
+        SCOPED_TRACE(type);
+        shape[shapeAt] = morph[morphAt] = static_cast<std::uint8_t>(type);
+        for (const B* bytes : {&shape, &morph}) {
+            auto back = readTag(*bytes);
+            ASSERT_FALSE(back.has_value());
+            EXPECT_EQ(back.error().code, ErrorCode::Malformed);
+        }
     }
 }
 

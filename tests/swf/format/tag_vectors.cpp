@@ -329,9 +329,7 @@ std::vector<TagVector> tagVectors() {
         // Empty bounds (one byte each), non-scaling strokes flag, a reflected
         // linear gradient of two records, a miter-joined line style 2 with
         // square end caps, a move + fill 0 + line 1 then a curve in each outline.
-        DefineMorphShape m;
-        m.version = 2;
-        m.id = 10;
+        DefineMorphShape m = morphShapeDef(10, Rect{}, Rect{}, 2);
         m.usesNonScalingStrokes = true;
         MorphFillStyle g;
         g.type = FillType::LinearGradient;
@@ -340,9 +338,7 @@ std::vector<TagVector> tagVectors() {
         g.interpolation = InterpolationMode::Linear;
         g.gradient = {{0, 0, {255, 0, 0, 255}, {0, 255, 0, 255}}, {255, 128, {0, 0, 255, 255}, {255, 255, 255, 128}}};
         m.fills = {g};
-        MorphLineStyle l;
-        l.startWidth = 40;
-        l.endWidth = 80;
+        MorphLineStyle l = morphLine(40, 80, {0, 0, 0, 255}, {0x11, 0x22, 0x33, 0x44});
         l.startCap = CapStyle::None;
         l.join = JoinStyle::Miter;
         l.noHScale = true;
@@ -350,8 +346,6 @@ std::vector<TagVector> tagVectors() {
         l.noClose = true;
         l.endCap = CapStyle::Square;
         l.miterLimit = 0x0280;
-        l.startColor = {0, 0, 0, 255};
-        l.endColor = {0x11, 0x22, 0x33, 0x44};
         m.lines = {l};
         StyleChange s;
         s.moveX = -20;
@@ -383,11 +377,7 @@ std::vector<TagVector> tagVectors() {
         DefineButton b;
         b.version = 1;
         b.id = 11;
-        ButtonRecord r;
-        r.states = 0x09;
-        r.characterId = 1;
-        r.depth = 1;
-        b.records = {r};
+        b.records = {buttonRecord(0x09, 1, 1)};
         b.actions = {{buttoncond::OverDownToOverUp, {0x07, 0x00}}};
         v.push_back(
             {"DefineButton", b, {0xCB, 0x01, 0x0B, 0x00, 0x09, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x07, 0x00}});
@@ -401,17 +391,11 @@ std::vector<TagVector> tagVectors() {
         DefineButton b;
         b.id = 12;
         b.trackAsMenu = true;
-        ButtonRecord r1;
-        r1.states = 0x03;
-        r1.characterId = 1;
-        r1.depth = 1;
+        ButtonRecord r1 = buttonRecord(0x03, 1, 1);
         r1.matrix = Matrix::translate(20, -20);
         r1.colorTransform.addR = 10;
         r1.colorTransform.addB = -10;
-        ButtonRecord r2;
-        r2.states = 0x0C;
-        r2.characterId = 2;
-        r2.depth = 2;
+        ButtonRecord r2 = buttonRecord(0x0C, 2, 2);
         r2.hasFilters = true;
         r2.filters = {0x01, 0x01, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x04, 0x00, 0x08};
         r2.blendMode = 3;
@@ -426,11 +410,7 @@ std::vector<TagVector> tagVectors() {
         // Without actions the offset is 0.
         DefineButton plain;
         plain.id = 13;
-        ButtonRecord r;
-        r.states = 0x0F;
-        r.characterId = 3;
-        r.depth = 4;
-        plain.records = {r};
+        plain.records = {buttonRecord(0x0F, 3, 4)};
         v.push_back({"DefineButton2 without actions",
                      plain,
                      {0x8D, 0x08, 0x0D, 0x00, 0x00, 0x00, 0x00, 0x0F, 0x03, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00}});

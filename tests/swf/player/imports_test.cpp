@@ -20,10 +20,7 @@ namespace {
 
 using namespace swf;
 using Asm = ActionBuilder;
-using samples::place;
-using samples::rectShape;
-
-DoAction traceAction(const char* text) { return DoAction{Asm().traceValue(text).bytes()}; }
+using samples::place, samples::rectShape, samples::sprite, samples::traceAction;
 
 UnknownTag exportTag(std::vector<AssetName> names) {
     return UnknownTag{code::ExportAssets, encodeExportAssets(ExportAssets{std::move(names)})};
@@ -41,11 +38,7 @@ UnknownTag importTag(std::string url, std::vector<AssetName> names, std::uint8_t
 MovieData libraryMovie() {
     MovieData m;
     m.tags.push_back(rectShape(2, 0, 0, 200, 200, FillStyle::solid({0, 0, 255, 255})));
-    DefineSprite s;
-    s.id = 1;
-    s.frameCount = 1;
-    s.tags = {place(1, 2), traceAction("cadre de la boite"), ShowFrame{}};
-    m.tags.push_back(s);
+    m.tags.push_back(sprite(1, {place(1, 2), traceAction("cadre de la boite"), ShowFrame{}}));
     m.tags.push_back(rectShape(3, 0, 0, 50, 50, FillStyle::solid({0, 255, 0, 255})));
     m.tags.push_back(exportTag({{1, "boite"}, {3, "carre"}}));
     m.tags.push_back(DoInitAction{1, Asm().traceValue("init de la boite").bytes()});

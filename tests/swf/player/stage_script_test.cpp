@@ -20,10 +20,7 @@ namespace {
 
 using namespace swf;
 using Asm = ActionBuilder;
-using samples::place;
-using samples::rectShape;
-
-DoAction traceAction(const char* text) { return DoAction{Asm().traceValue(text).bytes()}; }
+using samples::place, samples::rectShape, samples::sprite, samples::traceAction;
 
 struct Run {
     std::vector<std::string> traces;
@@ -35,14 +32,6 @@ std::unique_ptr<Run> start(MovieData movie) {
     run->player = std::make_unique<Player>(std::make_shared<const MovieData>(std::move(movie)),
                                            [r = run.get()](std::string_view s) { r->traces.emplace_back(s); });
     return run;
-}
-
-DefineSprite sprite(std::uint16_t id, std::vector<Tag> tags, std::uint16_t frames = 1) {
-    DefineSprite s;
-    s.id = id;
-    s.frameCount = frames;
-    s.tags = std::move(tags);
-    return s;
 }
 
 TEST(SwfScriptOrder, FrameScriptsRunInTagOrderWithPlacedSpritesWhereTheirPlaceObjectStands) {

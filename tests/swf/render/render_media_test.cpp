@@ -187,10 +187,7 @@ TEST(MediaGolden, ButtonInEachState) {
     DefineButton b;
     b.id = 10;
     auto rec = [](std::uint8_t states, std::uint16_t id, std::uint16_t depth) {
-        ButtonRecord r;
-        r.states = states;
-        r.characterId = id;
-        r.depth = depth;
+        ButtonRecord r = samples::buttonRecord(states, id, depth);
         r.matrix = Matrix::translate(400, 400);
         return r;
     };
