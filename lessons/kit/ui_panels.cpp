@@ -178,7 +178,7 @@ Rect dialogFrame(const Dialog& g, double& fieldsTop) {
         // Under the dimension's text, its left edge at the text's; above it
         // when the graphics area has no room below. Never over the text.
         const Rect ga = graphicsArea(), a = g.anchor;
-        const double w = 200;
+        const double w = 170;  // as narrow as OK and Annuler allow: it covers little of the sketch
         const double x = std::clamp(a.x - 6, ga.x + 4, ga.x + ga.w - w - 4);
         double y = a.y + a.h + 4;
         if (y + h > ga.y + ga.h - 4) y = a.y - 4 - h;
