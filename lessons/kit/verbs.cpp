@@ -265,8 +265,13 @@ void drag(Composer& co, const Command& c, bool intro) {
     for (int i = 1; i <= n; ++i) {
         const double u = double(i) / n;
         co.state.pointer = {from.x + (to.x - from.x) * u, from.y + (to.y - from.y) * u};
-        co.state.yaw = y0 + turn * u;
-        co.state.pitch = std::clamp(p0 + tilt * u, -89.0, 89.0);
+        // The view follows every second frame, as a program redraws a heavy
+        // model while it is dragged: half the part's pictures, the pointer
+        // still moving on every frame.
+        if (i % 2 == 0 || i == n) {
+            co.state.yaw = y0 + turn * u;
+            co.state.pitch = std::clamp(p0 + tilt * u, -89.0, 89.0);
+        }
         co.state.rest = 0;
         co.emit();
     }
