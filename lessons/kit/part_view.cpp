@@ -38,8 +38,8 @@ void relationGlyph(Drawing& d, const std::string& kind, Pt c) {
 }
 
 // Each relation's glyphs beside the elements they bind: a segment's off its
-// middle towards the inside of the sketch (the dimensions stand outside), a
-// vertex's above and to the right of it.
+// middle towards the inside of the sketch (the dimensions stand outside) when
+// there is room, a vertex's above and to the right of it.
 void drawRelations(Drawing& d, const SketchState& ss, const std::vector<Pt>& scr, Pt mid, Pt origin, int drawn) {
     std::map<int, int> onSegment;  // glyphs already beside a segment, so a second one stands next to the first
     std::map<int, int> onVertex;
@@ -58,7 +58,11 @@ void drawRelations(Drawing& d, const SketchState& ss, const std::vector<Pt>& scr
                 const Pt m{(a.x + b.x) / 2, (a.y + b.y) / 2};
                 const double len = std::max(std::hypot(b.x - a.x, b.y - a.y), 1e-6);
                 Pt nrm{-(b.y - a.y) / len, (b.x - a.x) / len};
-                if ((mid.x - m.x) * nrm.x + (mid.y - m.y) * nrm.y < 0) nrm = {-nrm.x, -nrm.y};
+                const double inward = (mid.x - m.x) * nrm.x + (mid.y - m.y) * nrm.y;
+                if (inward < 0) nrm = {-nrm.x, -nrm.y};
+                // A small sketch has no room inside: the glyph stands outside,
+                // short of where the dimensions run.
+                if (std::abs(inward) < 18) nrm = {-nrm.x, -nrm.y};
                 const int slot = onSegment[e]++;
                 const Pt along{(b.x - a.x) / len, (b.y - a.y) / len};
                 c = {m.x + nrm.x * 10 + along.x * 13 * slot, m.y + nrm.y * 10 + along.y * 13 * slot};

@@ -254,7 +254,7 @@ TEST(SketchVerbs, RelationGlyphsStandBesideTheirElementsWhileTheSketchShows) {
     EXPECT_EQ(glyphs(), 3);
     run(co, "relation", {"l", "symmetric", "0", "1"});
     EXPECT_EQ(glyphs(), 5);  // one beside each element
-    // A glyph beside a segment stands off its middle, inside the sketch.
+    // A glyph beside a segment stands off its middle, clear of the segment.
     {
         StageState only = co.state;
         only.sketches["l"].relations = {{"horizontal", {0}}};
@@ -265,10 +265,13 @@ TEST(SketchVerbs, RelationGlyphsStandBesideTheirElementsWhileTheSketchShows) {
         const Pt a = cam.project({0, 0, 0}), b = cam.project({10, 0, 0});
         for (const Element& e : d.elements)
             if (e.line == glyphEdge) {
-                const Pt c = e.contours.at(0).start;
-                EXPECT_GT(c.x, std::min(a.x, b.x) - 6);
-                EXPECT_LT(c.x, std::max(a.x, b.x) + 6);
-                EXPECT_LT(c.y, (a.y + b.y) / 2) << "above the bottom edge, towards the inside";
+                // The glyph's box: its first corner, 11 px a side.
+                const Pt corner = e.contours.at(0).start;
+                const Pt c{corner.x + 5.5, corner.y + 5.5};
+                const Pt m{(a.x + b.x) / 2, (a.y + b.y) / 2};
+                const double off = std::hypot(c.x - m.x, c.y - m.y);
+                EXPECT_GE(off, 8) << "the box leaves the segment visible";
+                EXPECT_LE(off, 16) << "and stays beside it";
             }
     }
     run(co, "sketch", {"l", "off"});
