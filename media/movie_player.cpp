@@ -299,6 +299,16 @@ void MoviePlayer::mouseRelease(QPoint local, rt::MouseButton button) {
     });
 }
 
+// Stopping the movie's timeline stops the clock only when nothing else moves:
+// its sprites play on, as they do when the movie stops itself, so that a
+// movie's own controls can follow what the menu did to it.
+void MoviePlayer::clockForStoppedTimeline() {
+    if (player_ && hasSprites())
+        startClock();
+    else
+        stopClock();
+}
+
 void MoviePlayer::perform(MenuAction action) {
     // One-frame movies and no movie offer none of these.
     if (!multiFrame()) return;
@@ -306,7 +316,7 @@ void MoviePlayer::perform(MenuAction action) {
     case MenuAction::Play:
         if (player_->playing()) {
             player_->stop();
-            stopClock();
+            clockForStoppedTimeline();
         } else {
             player_->play();
             startClock();
@@ -314,16 +324,16 @@ void MoviePlayer::perform(MenuAction action) {
         break;
     case MenuAction::Loop: player_->setLooping(!player_->looping()); break;
     case MenuAction::Rewind:
-        stopClock();
         player_->rewind();
+        clockForStoppedTimeline();
         break;
     case MenuAction::Forward:
-        stopClock();
         player_->forward();
+        clockForStoppedTimeline();
         break;
     case MenuAction::Back:
-        stopClock();
         player_->back();
+        clockForStoppedTimeline();
         break;
     }
     site_.invalidate();

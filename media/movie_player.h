@@ -80,6 +80,7 @@ private:
     void setMovie(const QString& path, bool repaint = true);
     void startClock();
     void stopClock();
+    void clockForStoppedTimeline();
     void onTick();
     bool hasSprites() const;
     bool multiFrame() const;

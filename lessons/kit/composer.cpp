@@ -200,8 +200,8 @@ void Composer::emit() {
     if (title_ > 0)
         piece(
             kTitle, [&](Drawing& d, TextBlock& t) { ui::drawTitleCard(d, t, s_.title, s_.subtitle); }, title_);
-    // The controls, over everything, on every frame; a frame is entered only
-    // while the movie plays, so each one shows the pause button.
+    // The controls, over everything, on every frame, and what keeps their
+    // play/pause key true.
     if (controls_) {
         controls_->placeOn(f, position_);
         f.actions = LessonControls::frameActions();

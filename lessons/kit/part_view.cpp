@@ -2,11 +2,80 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numbers>
 
 namespace lessons {
 
-void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonModel& m) {
+namespace {
+
+// The glyph of one sketch relation in an 11 px box centred on `c`, in the
+// usual style: a pale green key with a dark mark.
+void relationGlyph(Drawing& d, const std::string& kind, Pt c) {
+    const Rgba ink = rgb(0x1d4d1d);
+    Element& box = d.rect(c.x - 5.5, c.y - 5.5, 11, 11, rgb(0xdaf0d2));
+    box.lineWidth = 0.8, box.line = rgb(0x4c8f46);
+    if (kind == "horizontal") {
+        d.line({c.x - 3.5, c.y}, {c.x + 3.5, c.y}, 1.6, ink);
+    } else if (kind == "vertical") {
+        d.line({c.x, c.y - 3.5}, {c.x, c.y + 3.5}, 1.6, ink);
+    } else if (kind == "coincident") {
+        Element& ring = d.circle({c.x, c.y}, 2.8, rgb(0xdaf0d2));
+        ring.lineWidth = 1.1, ring.line = ink;
+        d.circle({c.x, c.y}, 1.1, ink);
+    } else if (kind == "symmetric") {
+        d.line({c.x - 3.5, c.y - 3}, {c.x - 3.5, c.y + 3}, 1.2, ink);
+        d.line({c.x + 3.5, c.y - 3}, {c.x + 3.5, c.y + 3}, 1.2, ink);
+        d.line({c.x, c.y - 4}, {c.x, c.y + 4}, 0.8, ink);
+    } else if (kind == "tangent") {
+        Element& ring = d.circle({c.x, c.y + 1}, 2.6, rgb(0xdaf0d2));
+        ring.lineWidth = 1.1, ring.line = ink;
+        d.line({c.x - 4, c.y - 1.6}, {c.x + 4, c.y - 1.6}, 1.1, ink);
+    } else {  // fixed: an anchor point on its hatched ground
+        d.polygon({{c.x, c.y - 3.5}, {c.x + 3, c.y + 1}, {c.x - 3, c.y + 1}}, ink);
+        d.line({c.x - 4, c.y + 2.5}, {c.x + 4, c.y + 2.5}, 1, ink);
+    }
+}
+
+// Each relation's glyphs beside the elements they bind: a segment's off its
+// middle towards the inside of the sketch (the dimensions stand outside) when
+// there is room, a vertex's above and to the right of it.
+void drawRelations(Drawing& d, const SketchState& ss, const std::vector<Pt>& scr, Pt mid, Pt origin, int drawn) {
+    std::map<int, int> onSegment;  // glyphs already beside a segment, so a second one stands next to the first
+    std::map<int, int> onVertex;
+    for (const SketchState::Relation& r : ss.relations) {
+        const bool vertex = r.kind == "coincident" || r.kind == "fixed";
+        for (int e : r.elements) {
+            // Only beside what is drawn yet: a vertex once a segment reaches it.
+            if (vertex ? e > drawn : e >= drawn) continue;
+            Pt c;
+            if (vertex) {
+                const Pt v = e < 0 ? origin : scr[std::size_t(e) % scr.size()];
+                const int slot = onVertex[e]++;
+                c = {v.x + 9 + 13 * slot, v.y - 9};
+            } else {
+                const Pt a = scr[std::size_t(e) % scr.size()], b = scr[std::size_t(e + 1) % scr.size()];
+                const Pt m{(a.x + b.x) / 2, (a.y + b.y) / 2};
+                const double len = std::max(std::hypot(b.x - a.x, b.y - a.y), 1e-6);
+                Pt nrm{-(b.y - a.y) / len, (b.x - a.x) / len};
+                const double inward = (mid.x - m.x) * nrm.x + (mid.y - m.y) * nrm.y;
+                if (inward < 0) nrm = {-nrm.x, -nrm.y};
+                // A small sketch has no room inside: the glyph stands outside,
+                // short of where the dimensions run.
+                if (std::abs(inward) < 18) nrm = {-nrm.x, -nrm.y};
+                const int slot = onSegment[e]++;
+                const Pt along{(b.x - a.x) / len, (b.y - a.y) / len};
+                c = {m.x + nrm.x * 10 + along.x * 13 * slot, m.y + nrm.y * 10 + along.y * 13 * slot};
+            }
+            relationGlyph(d, r.kind, c);
+        }
+    }
+}
+
+}  // namespace
+
+void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonModel& m,
+              std::map<std::string, std::vector<ui::Rect>>* labels) {
     const Camera cam = m.camera.at(st.yaw, st.pitch);
     const ui::Rect g = ui::graphicsArea();
     // Reference plane, behind the part.
@@ -153,7 +222,9 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
             x = std::clamp(x, g.x + 4, g.x + g.w - w - 4);
             d.rect(x - 3, y - 11, w + 6, 14, rgb(0xffffff, 220));
             txt.add(label, x, y, 11, ink);
+            if (labels) (*labels)[name].push_back({x - 3, y - 11, w + 6, 14});
         }
+        drawRelations(d, ss, scr, mid, cam.project(k.point(k.circle ? k.centre : Pt{0, 0})), whole);
     }
     // Orientation triad in the lower left corner.
     if (!st.part.empty() || !st.plane.empty() || !st.sketches.empty()) {
@@ -165,6 +236,27 @@ void drawPart(Drawing& d, TextBlock& txt, const StageState& st, const LessonMode
         d.line(tc.screen, tc.project({0, 1, 0}), 1.6, rgb(0x3e9a4a));
         d.line(tc.screen, tc.project({0, 0, 1}), 1.6, rgb(0x3d7cc9));
     }
+}
+
+}  // namespace lessons
+
+namespace lessons {
+
+bool lastDimensionLabel(const StageState& st, const LessonModel& m, const std::string& sketch, ui::Rect& out) {
+    auto it = st.sketches.find(sketch);
+    if (it == st.sketches.end() || !it->second.visible || it->second.dims.empty()) return false;
+    // Only that sketch, without the part: the labels do not depend on the rest.
+    StageState only;
+    only.yaw = st.yaw;
+    only.pitch = st.pitch;
+    only.sketches[sketch] = it->second;
+    Drawing d;
+    TextBlock t;
+    std::map<std::string, std::vector<ui::Rect>> labels;
+    drawPart(d, t, only, m, &labels);
+    if (labels[sketch].empty()) return false;
+    out = labels[sketch].back();
+    return true;
 }
 
 }  // namespace lessons

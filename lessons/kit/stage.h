@@ -30,6 +30,15 @@ struct SketchState {
         int apex = 0;
     };
     std::vector<Dim> dims;
+    // Sketch relations shown as small glyphs beside their elements: kind is
+    // horizontal, vertical, coincident, symmetric, tangent or fixed; each
+    // element a segment (for the first three kinds and tangent) or a vertex
+    // (coincident, fixed), -1 being the sketch's origin or a circle's centre.
+    struct Relation {
+        std::string kind;
+        std::vector<int> elements;
+    };
+    std::vector<Relation> relations;
 };
 
 struct Note {

@@ -66,6 +66,10 @@ void drawIcon(Drawing& d, const std::string& id, double x, double y);
 
 struct TreeItem {
     std::string name, icon;  // icon: part, plane, origin, sketch, feature
+    // The feature this item is listed under (its sketch under an extrusion),
+    // or empty for an item of the part itself. A feature with items under it
+    // shows an open triangle, its items one level further in.
+    std::string under;
 };
 void drawTree(Drawing& d, TextBlock& t, const std::vector<TreeItem>& items, const std::string& selected);
 bool treeItemRect(const std::vector<TreeItem>& items, const std::string& name, Rect& out);
@@ -88,6 +92,10 @@ struct Dialog {
     std::vector<std::string> buttons;  // empty: OK and Annuler at the top of the panel
     bool centred = false;              // a centred window rather than the side panel
     std::string focus;                 // label of the field being edited
+    // A small box hanging from a dimension's text (`anchor` is that text's box)
+    // rather than a panel or a centred window.
+    bool anchored = false;
+    Rect anchor;
 };
 Rect dialogBox(const Dialog& g);
 bool dialogFieldRect(const Dialog& g, const std::string& label, Rect& out);

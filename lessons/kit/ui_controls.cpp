@@ -50,6 +50,10 @@ public:
     }
     Actions& gotoLabel(const std::string& label) { return op(0x8C, text(label)); }
     Actions& setTarget(const std::string& path) { return op(0x8B, text(path)); }
+    Actions& then(const Actions& more) {
+        out_.insert(out_.end(), more.out_.begin(), more.out_.end());
+        return *this;
+    }
     std::vector<std::uint8_t> bytes() const {
         std::vector<std::uint8_t> b = out_;
         b.push_back(0);  // end of the list
@@ -75,6 +79,17 @@ private:
 };
 
 constexpr std::uint16_t kClick = 0x0800;  // released over the button
+
+// What a button that plays the movie also does: the pause button shows, and
+// the watcher knows the movie moves.
+Actions playingShown() {
+    return Actions()
+        .setTarget(std::string("/") + LessonControls::kToggleName)
+        .gotoFrame(0)
+        .setTarget(std::string("/") + LessonControls::kWatcherName)
+        .gotoFrame(1)
+        .setTarget("");
+}
 
 // The look of the controls: the caption's cream and orange, the window's ink.
 constexpr Rgba kPanelFill = rgb(0xfffaf0), kPanelEdge = rgb(0xe3a53b);
@@ -130,15 +145,30 @@ LessonControls::LessonControls(Timeline& t, int steps) : steps_(steps), t_(&t) {
     e.lineWidth = 1, e.line = kPanelEdge;
     panel_ = t.shape(panel);
 
-    restart_ = button("restart", layout_.restart, Actions().gotoFrame(0).play().bytes());
+    restart_ = button("restart", layout_.restart, Actions().gotoFrame(0).play().then(playingShown()).bytes());
 
     // Play/pause: a sprite of two frames, each stopped on itself, the first
     // holding the pause button, the second the play button. The buttons move
-    // the sprite to the other frame and stop or play the movie's own timeline.
-    const int pause =
-        button("pause", layout_.playPause, Actions().gotoFrame(1).setTarget("/").stop().setTarget("").bytes());
-    const int play =
-        button("play", layout_.playPause, Actions().gotoFrame(0).setTarget("/").play().setTarget("").bytes());
+    // the sprite to the other frame, stop or play the movie's own timeline and
+    // set the watcher (below) to match.
+    const int pause = button("pause", layout_.playPause,
+                             Actions()
+                                 .gotoFrame(1)
+                                 .setTarget("/")
+                                 .stop()
+                                 .setTarget(std::string("/") + kWatcherName)
+                                 .gotoFrame(0)
+                                 .setTarget("")
+                                 .bytes());
+    const int play = button("play", layout_.playPause,
+                            Actions()
+                                .gotoFrame(0)
+                                .setTarget("/")
+                                .play()
+                                .setTarget(std::string("/") + kWatcherName)
+                                .gotoFrame(1)
+                                .setTarget("")
+                                .bytes());
     Symbol toggle;
     toggle.frames.resize(2);
     toggle.frames[0].layers[1] = Placement{pause};
@@ -146,6 +176,49 @@ LessonControls::LessonControls(Timeline& t, int steps) : steps_(steps), t_(&t) {
     toggle.frames[1].layers[1] = Placement{play};
     toggle.frames[1].actions = Actions().stop().bytes();
     toggle_ = t.add(std::move(toggle));
+
+    // The watcher keeps the play/pause key true to the movie's timeline, with
+    // timeline actions of the first generation only (see frameActions). Its
+    // two stopped frames are its two states, still and moving; each holds a
+    // sprite named "k" of its own kind, so that the one call every frame makes
+    // ("k", go to your second frame) does what the state calls for: from still,
+    // it turns the watcher to moving; from moving, it shows the pause button.
+    const std::string watcher = std::string("/") + kWatcherName;
+    auto probe = [&](Actions onCall) {
+        Symbol k;
+        k.frames.resize(2);
+        k.frames[0].actions = Actions().stop().bytes();
+        // The probe goes back to its first frame first: it may be replaced by
+        // what it does next.
+        k.frames[1].actions = Actions().gotoFrame(0).then(onCall).bytes();
+        return t.add(std::move(k));
+    };
+    const int fromStill = probe(Actions().setTarget(watcher).gotoFrame(1).setTarget(""));
+    const int fromMoving = probe(Actions().setTarget(std::string("/") + kToggleName).gotoFrame(0).setTarget(""));
+    Symbol w;
+    w.frames.resize(2);
+    for (int i = 0; i < 2; ++i) {
+        Placement k{i == 0 ? fromStill : fromMoving};
+        k.name = kProbeName;
+        w.frames[std::size_t(i)].layers[1] = k;
+        w.frames[std::size_t(i)].actions = Actions().stop().bytes();
+    }
+    watcher_ = t.add(std::move(w));
+    // The countdown: every frame sends it back to its start and plays it; one
+    // tick of the player's clock without a frame of the movie's timeline takes
+    // it to its last frame, which shows the play button and sets the watcher
+    // to still.
+    Symbol c;
+    c.frames.resize(3);
+    c.frames[2].actions = Actions()
+                              .setTarget(std::string("/") + kToggleName)
+                              .gotoFrame(1)
+                              .setTarget(watcher)
+                              .gotoFrame(0)
+                              .setTarget("")
+                              .stop()
+                              .bytes();
+    countdown_ = t.add(std::move(c));
 
     for (int i = 0; i < steps; ++i) {
         const Rect& m = layout_.marks[std::size_t(i)];
@@ -156,7 +229,7 @@ LessonControls::LessonControls(Timeline& t, int steps) : steps_(steps), t_(&t) {
         hit.rect(m.x - 1, m.y - 3, m.w + 2, m.h + 6, kInk);
         b.parts = {
             {t.shape(up), kUpState, 1}, {t.shape(over), kOverState | kDownState, 2}, {t.shape(hit), kHitState, 3}};
-        b.actions = {{kClick, Actions().gotoLabel(stepLabel(i + 1)).play().bytes()}};
+        b.actions = {{kClick, Actions().gotoLabel(stepLabel(i + 1)).play().then(playingShown()).bytes()}};
         marks_.push_back(t.add(std::move(b)));
         Drawing lit = keyDrawing(m, kAccent, rgb(0xb3560f));
         lit_.push_back(t.shape(lit));
@@ -195,7 +268,8 @@ void LessonControls::placeOn(Frame& f, int position) {
                         const std::string& label) {
         auto it = cache.find(label);
         if (it == cache.end())
-            it = cache.emplace(label, button(icon, r, Actions().gotoLabel(label).play().bytes())).first;
+            it = cache.emplace(label, button(icon, r, Actions().gotoLabel(label).play().then(playingShown()).bytes()))
+                     .first;
         return it->second;
     };
     int d = kControlsDepth;
@@ -206,13 +280,26 @@ void LessonControls::placeOn(Frame& f, int position) {
     toggle.name = kToggleName;
     f.layers[d++] = toggle;
     f.layers[d++] = Placement{goButton(next_, "next", layout_.next, nextOf(position))};
+    Placement watcher{watcher_};
+    watcher.name = kWatcherName;
+    f.layers[d++] = watcher;
+    Placement countdown{countdown_};
+    countdown.name = kCountdownName;
+    f.layers[d++] = countdown;
     const int marks = kControlsDepth + 10;
     for (std::size_t i = 0; i < marks_.size(); ++i) f.layers[marks + int(i)] = Placement{marks_[i]};
     if (position >= 1 && position <= steps_) f.layers[marks + kMaxSteps] = Placement{lit_[std::size_t(position - 1)]};
 }
 
 std::vector<std::uint8_t> LessonControls::frameActions() {
-    return Actions().setTarget(kToggleName).gotoFrame(0).setTarget("").bytes();
+    return Actions()
+        .setTarget(std::string("/") + kWatcherName + "/" + kProbeName)
+        .gotoFrame(1)
+        .setTarget(std::string("/") + kCountdownName)
+        .gotoFrame(0)
+        .play()
+        .setTarget("")
+        .bytes();
 }
 
 }  // namespace lessons

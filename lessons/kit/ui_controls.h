@@ -57,9 +57,17 @@ public:
     // aim at the positions either side; the mark of a step is lit.
     void placeOn(Frame& f, int position);
 
-    // What every frame of the movie runs: the play/pause sprite shows the
-    // pause button, since a frame is only entered while the movie plays.
+    // The play/pause button shows the movie's real state, however it was
+    // stopped or started (its own keys, the player's "Lire", a step of
+    // "Avancer" or "Reculer"): the pause button once the movie's timeline has
+    // moved on two frames running, the play button after a tick of the
+    // player's clock without a frame. A watcher sprite (its states, still and
+    // moving) and a countdown sprite do it; this is what every frame of the
+    // movie runs to drive them.
     static std::vector<std::uint8_t> frameActions();
+    static constexpr const char* kWatcherName = "veille";
+    static constexpr const char* kProbeName = "k";
+    static constexpr const char* kCountdownName = "compte";
 
     // The label "previous" and "next" go to from a position.
     std::string previousOf(int position) const;
@@ -70,7 +78,7 @@ private:
     int steps_;
     Timeline* t_;
     ui::ControlsLayout layout_;
-    int panel_ = -1, restart_ = -1, toggle_ = -1;
+    int panel_ = -1, restart_ = -1, toggle_ = -1, watcher_ = -1, countdown_ = -1;
     std::vector<int> marks_, lit_;
     std::map<std::string, int> previous_, next_;  // by the label they go to
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 
 namespace lessons::ui {
 
@@ -12,7 +13,8 @@ constexpr double kTreeTop = 98, kTreeRow = 19;
 // Left edge of the tree's rows and x of the line joining them.
 double treeLeft() { return treePanel().x + 6; }
 double treeTrunk() { return treePanel().x + 10; }
-double treeIndent(const TreeItem& it) { return it.icon == "part" ? 0 : 12; }
+constexpr Rgba kTreeLine = rgb(0xb5bfcc);
+double treeIndent(const TreeItem& it) { return it.icon == "part" ? 0 : it.under.empty() ? 12 : 30; }
 
 void treeIcon(Drawing& d, const std::string& icon, double x, double y) {
     if (icon == "part")
@@ -44,6 +46,10 @@ bool treeItemRect(const std::vector<TreeItem>& items, const std::string& name, R
 }
 
 void drawTree(Drawing& d, TextBlock& t, const std::vector<TreeItem>& items, const std::string& selected) {
+    // The part's own items hang from the trunk; a feature's items hang from a
+    // branch under the feature's icon, which ends at the last of them.
+    double trunkEnd = kTreeTop + 17;
+    std::map<std::string, double> branchEnd;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const TreeItem& it = items[i];
         const double y = kTreeTop + kTreeRow * double(i), ind = treeIndent(it);
@@ -51,13 +57,28 @@ void drawTree(Drawing& d, TextBlock& t, const std::vector<TreeItem>& items, cons
             Element& e = d.rect(treeLeft() + ind + 15, y, textW(it.name, kMenuFont) + 6, 17, kSelect);
             e.lineWidth = 1, e.line = kSelectEdge;
         }
-        if (ind > 0) d.line(P(treeTrunk(), y + 8.5), P(treeLeft() + ind, y + 8.5), 0.8, rgb(0xb5bfcc));
+        if (it.icon != "part" && it.under.empty()) {
+            d.line(P(treeTrunk(), y + 8.5), P(treeLeft() + ind, y + 8.5), 0.8, kTreeLine);
+            trunkEnd = y + 8.5;
+        } else if (!it.under.empty()) {
+            const double branch = treeLeft() + 12 + 7;
+            d.line(P(branch, y + 8.5), P(treeLeft() + ind, y + 8.5), 0.8, kTreeLine);
+            branchEnd[it.under] = y + 8.5;
+        }
         treeIcon(d, it.icon, treeLeft() + ind + 1, y + 3);
         t.add(it.name, treeLeft() + ind + 18, y + 13, kMenuFont, kInk, it.icon == "part");
     }
-    if (items.size() > 1)
-        d.line(P(treeTrunk(), kTreeTop + 17), P(treeTrunk(), kTreeTop + kTreeRow * double(items.size() - 1) + 8.5), 0.8,
-               rgb(0xb5bfcc));
+    if (items.size() > 1) d.line(P(treeTrunk(), kTreeTop + 17), P(treeTrunk(), trunkEnd), 0.8, kTreeLine);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        auto end = branchEnd.find(items[i].name);
+        if (end == branchEnd.end()) continue;
+        const double y = kTreeTop + kTreeRow * double(i);
+        d.line(P(treeLeft() + 12 + 7, y + 16), P(treeLeft() + 12 + 7, end->second), 0.8, kTreeLine);
+        // The open triangle on the trunk, pointing down: the feature is unfolded.
+        const double cx = treeTrunk(), cy = y + 8.5;
+        Element& tri = d.polygon({P(cx - 3.5, cy - 2), P(cx + 3.5, cy - 2), P(cx, cy + 2.5)}, rgb(0x4a5566));
+        tri.lineWidth = 0.6, tri.line = rgb(0x4a5566);
+    }
 }
 
 namespace {
@@ -153,6 +174,16 @@ Rect dialogFrame(const Dialog& g, double& fieldsTop) {
     for (const Field& f : g.fields) h += fieldHeight(f);
     if (!g.buttons.empty()) h += 34;
     h += 6;
+    if (g.anchored) {
+        // Under the dimension's text, its left edge at the text's; above it
+        // when the graphics area has no room below. Never over the text.
+        const Rect ga = graphicsArea(), a = g.anchor;
+        const double w = 170;  // as narrow as OK and Annuler allow: it covers little of the sketch
+        const double x = std::clamp(a.x - 6, ga.x + 4, ga.x + ga.w - w - 4);
+        double y = a.y + a.h + 4;
+        if (y + h > ga.y + ga.h - 4) y = a.y - 4 - h;
+        return {x, std::max(y, ga.y + 4), w, h};
+    }
     if (g.centred) {
         const Rect ga = graphicsArea();
         const double w = 340;

@@ -1,7 +1,10 @@
 #include "lessons/kit/verbs.h"
 
+#include "lessons/kit/part_view.h"
+
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace lessons {
 
@@ -130,10 +133,19 @@ void close(Composer& co, const Command& c, bool intro) {
 }
 
 void dialog(Composer& co, const Command& c, bool intro) {
-    need(c, 1, 2);
+    need(c, 1, 3);
     co.state.menu.reset();
-    co.state.dialog = ui::Dialog{c.args[0], {}, {}, c.args.size() == 2 && c.args[1] == "centred", ""};
-    if (c.args.size() == 2 && c.args[1] != "centred") throw SourceError(c.line, "« dialog » : TITRE [centred]");
+    ui::Dialog g{c.args[0], {}, {}, c.args.size() == 2 && c.args[1] == "centred", ""};
+    if (c.args.size() == 3 && c.args[1] == "dim") {
+        // The value box of the dimension just placed on that sketch, at its text.
+        sketchState(co, c, c.args[2]);
+        if (!lastDimensionLabel(co.state, co.model, c.args[2], g.anchor))
+            throw SourceError(c.line, "« dialog … dim » : l’esquisse " + c.args[2] + " ne montre aucune cote");
+        g.anchored = true;
+    } else if (c.args.size() != 1 && !g.centred) {
+        throw SourceError(c.line, "« dialog » : TITRE [centred | dim ESQUISSE]");
+    }
+    co.state.dialog = g;
 }
 
 void dialogRow(Composer& co, const Command& c, bool intro) {
@@ -226,20 +238,41 @@ void view(Composer& co, const Command& c, bool intro) {
     orientAt(co, c, intro, nearestYaw(yaw, co.state.yaw), pitch, 1);
 }
 
+// Sets the orientation at once (a starting state, or a key's pose); turning
+// the view in front of the viewer is `drag`'s, under the moving pointer.
 void orient(Composer& co, const Command& c, bool intro) {
-    need(c, 2, 3);
-    const double yaw = num(c.args[0], c.line), pitch = num(c.args[1], c.line);
-    orientAt(co, c, intro, yaw, pitch, 2);
+    need(c, 2);
+    co.state.yaw = num(c.args[0], c.line);
+    co.state.pitch = num(c.args[1], c.line);
 }
 
-void turn(Composer& co, const Command& c, bool intro) {
-    need(c, 2);
+// The view turns only under a moving pointer, as the rotation tool (or the
+// middle button) turns it: the pointer drags from where it is to X Y while the
+// view turns by TURN degrees about the vertical and TILT degrees up or down,
+// both at the same pace. The drag starts and ends in the graphics area.
+void drag(Composer& co, const Command& c, bool intro) {
+    need(c, 5);
     timed(c, intro);
-    const double deg = num(c.args[0], c.line), secs = num(c.args[1], c.line);
-    const double y0 = co.state.yaw;
-    const int n = std::max(1, co.frames(secs));
+    const Pt from = co.state.pointer, to{num(c.args[0], c.line), num(c.args[1], c.line)};
+    const ui::Rect g = ui::graphicsArea();
+    if (!g.contains(from) || !g.contains(to))
+        throw SourceError(c.line, "« drag » : le pointeur glisse dans la zone graphique, de bout en bout");
+    if (std::hypot(to.x - from.x, to.y - from.y) < 8)
+        throw SourceError(c.line, "« drag » : le pointeur doit se déplacer pour tourner la vue");
+    const double turn = num(c.args[2], c.line), tilt = num(c.args[3], c.line);
+    const double y0 = co.state.yaw, p0 = co.state.pitch;
+    const int n = std::max(1, co.frames(num(c.args[4], c.line)));
     for (int i = 1; i <= n; ++i) {
-        co.state.yaw = y0 + deg * double(i) / n;
+        const double u = double(i) / n;
+        co.state.pointer = {from.x + (to.x - from.x) * u, from.y + (to.y - from.y) * u};
+        // The view follows every second frame, as a program redraws a heavy
+        // model while it is dragged: half the part's pictures, the pointer
+        // still moving on every frame.
+        if (i % 2 == 0 || i == n) {
+            co.state.yaw = y0 + turn * u;
+            co.state.pitch = std::clamp(p0 + tilt * u, -89.0, 89.0);
+        }
+        co.state.rest = 0;
         co.emit();
     }
     co.state.yaw = std::fmod(co.state.yaw, 360.0);
@@ -259,6 +292,7 @@ void sketch(Composer& co, const Command& c, bool intro) {
         ss.defined = false;
         ss.drawn = 0;
         ss.dims.clear();
+        ss.relations.clear();
     } else if (c.args[1] == "defined") {
         ss.defined = true;
     } else {
@@ -330,6 +364,46 @@ void dimangle(Composer& co, const Command& c, bool intro) {
     ss.dims.push_back({a, b, 'g', c.args[4], apex});
 }
 
+// `relation SKETCH KIND ELEMENT...`: the glyph of a sketch relation beside
+// each element it binds (segments for horizontal, vertical, symmetric and
+// tangent; vertices for coincident and fixed, -1 the origin or a circle's
+// centre). `relation SKETCH auto` marks every horizontal and vertical segment
+// and a vertex on the origin.
+void relation(Composer& co, const Command& c, bool intro) {
+    if (c.args.size() < 2) throw SourceError(c.line, "« relation » : ESQUISSE TYPE ÉLÉMENT…");
+    SketchState& ss = sketchState(co, c, c.args[0]);
+    const SketchInfo& k = co.model.sketches.at(c.args[0]);
+    const std::string& kind = c.args[1];
+    const int n = int(k.pts.size());
+    if (kind == "auto") {
+        need(c, 2);
+        for (int i = 0; i < k.segments() && !k.circle; ++i) {
+            const Pt a = k.pts[std::size_t(i)], b = k.pts[std::size_t(i + 1) % k.pts.size()];
+            if (std::abs(a.y - b.y) < 1e-9 && std::abs(a.x - b.x) > 1e-9) ss.relations.push_back({"horizontal", {i}});
+            if (std::abs(a.x - b.x) < 1e-9 && std::abs(a.y - b.y) > 1e-9) ss.relations.push_back({"vertical", {i}});
+        }
+        for (int i = 0; i < n && !k.circle; ++i)
+            if (std::hypot(k.pts[std::size_t(i)].x, k.pts[std::size_t(i)].y) < 1e-9) ss.relations.push_back({"coincident", {i}});
+        if (k.circle && std::hypot(k.centre.x, k.centre.y) < 1e-9) ss.relations.push_back({"coincident", {-1}});
+        return;
+    }
+    static const std::set<std::string> onSegments{"horizontal", "vertical", "symmetric", "tangent"};
+    static const std::set<std::string> onVertices{"coincident", "fixed"};
+    if (!onSegments.count(kind) && !onVertices.count(kind))
+        throw SourceError(c.line, "relation inconnue : " + kind +
+                                      " (horizontal, vertical, coincident, symmetric, tangent, fixed ou auto)");
+    if (c.args.size() < 3) throw SourceError(c.line, "« relation » : il faut au moins un élément");
+    SketchState::Relation r{kind, {}};
+    const int last = onSegments.count(kind) ? k.segments() - 1 : n - 1;
+    for (std::size_t i = 2; i < c.args.size(); ++i) {
+        const int e = int(num(c.args[i], c.line));
+        if (e < -1 || e > last || (e == -1 && onSegments.count(kind)))
+            throw SourceError(c.line, "« relation » : élément hors de l'esquisse : " + c.args[i]);
+        r.elements.push_back(e);
+    }
+    ss.relations.push_back(std::move(r));
+}
+
 void undim(Composer& co, const Command& c, bool intro) {
     need(c, 1);
     sketchState(co, c, c.args[0]).dims.clear();
@@ -354,17 +428,39 @@ void edge(Composer& co, const Command& c, bool intro) {
     }
 }
 
+// `tree add FEATURE feature SKETCH` lists the sketch under its feature, as the
+// package does once a feature is made from a sketch: the sketch leaves its
+// own row (if it had one) and follows the feature, one level in.
 void tree(Composer& co, const Command& c, bool intro) {
-    need(c, 2, 3);
+    need(c, 2, 4);
+    std::vector<ui::TreeItem>& t = co.state.tree;
+    auto has = [&](const std::string& n) {
+        return std::any_of(t.begin(), t.end(), [&](const ui::TreeItem& it) { return it.name == n; });
+    };
     if (c.args[0] == "add") {
-        co.state.tree.push_back({c.args[1], c.args.size() == 3 ? c.args[2] : "feature"});
-    } else if (c.args[0] == "remove") {
-        std::erase_if(co.state.tree, [&](const ui::TreeItem& t) { return t.name == c.args[1]; });
+        if (has(c.args[1])) throw SourceError(c.line, "« " + c.args[1] + " » est déjà dans l'arbre");
+        const std::string icon = c.args.size() >= 3 ? c.args[2] : "feature";
+        if (c.args.size() == 4) {
+            if (icon != "feature") throw SourceError(c.line, "seule une fonction (feature) a une esquisse sous elle");
+            const std::string& sketch = c.args[3];
+            std::erase_if(t, [&](const ui::TreeItem& it) { return it.name == sketch; });
+            t.push_back({c.args[1], icon, ""});
+            t.push_back({sketch, "sketch", c.args[1]});
+        } else {
+            t.push_back({c.args[1], icon, ""});
+        }
+    } else if (c.args[0] == "remove" && c.args.size() == 2) {
+        // A feature goes with what is listed under it.
+        const std::string name = c.args[1];
+        std::erase_if(t, [&](const ui::TreeItem& it) { return it.name == name || it.under == name; });
     } else if (c.args[0] == "rename" && c.args.size() == 3) {
-        for (ui::TreeItem& t : co.state.tree)
-            if (t.name == c.args[1]) t.name = c.args[2];
+        for (ui::TreeItem& it : t) {
+            if (it.name == c.args[1]) it.name = c.args[2];
+            if (it.under == c.args[1]) it.under = c.args[2];
+        }
     } else {
-        throw SourceError(c.line, "« tree » : add NOM [icône], remove NOM ou rename ANCIEN NOUVEAU");
+        throw SourceError(c.line,
+                          "« tree » : add NOM [icône [ESQUISSE]], remove NOM ou rename ANCIEN NOUVEAU");
     }
 }
 
@@ -448,13 +544,19 @@ void key(Composer& co, const Command& c, bool intro) {
     co.state.playhead = t;
 }
 
+// Plays the keys back as the time line's play button does: from the first key
+// to the last in as many seconds as the time line shows between them. An
+// optional argument states that duration and must agree with it.
 void playanim(Composer& co, const Command& c, bool intro) {
-    need(c, 1);
+    need(c, 0, 1);
     timed(c, intro);
     if (co.state.poses.size() < 2) throw SourceError(c.line, "« playanim » demande au moins deux positions clés");
     const double t0 = co.state.poses.begin()->first, t1 = co.state.poses.rbegin()->first;
-    const int n = std::max(1, co.frames(num(c.args[0], c.line)));
-    for (int i = 0; i <= n; ++i) {
+    if (c.args.size() == 1 && std::abs(num(c.args[0], c.line) - (t1 - t0)) > 1e-6)
+        throw SourceError(c.line, "« playanim » : l'animation dure " + c.args[0] +
+                                      " s mais la ligne du temps en montre " + std::to_string(int(std::lround(t1 - t0))));
+    const int n = std::max(1, co.frames(t1 - t0));
+    for (int i = 1; i <= n; ++i) {
         const double t = t0 + (t1 - t0) * double(i) / n;
         auto hi = co.state.poses.lower_bound(t);
         if (hi == co.state.poses.end()) --hi;
@@ -468,6 +570,39 @@ void playanim(Composer& co, const Command& c, bool intro) {
     }
 }
 
+// `movekey FROM TO S`: the pointer takes the key at FROM seconds and drags it
+// along the time line to TO; the key, its pose and the playhead go with it.
+void movekey(Composer& co, const Command& c, bool intro) {
+    need(c, 3);
+    timed(c, intro);
+    const double from = num(c.args[0], c.line), to = num(c.args[1], c.line);
+    if (!co.state.timeline) throw SourceError(c.line, "« movekey » : la ligne du temps n'est pas affichée");
+    auto key = std::find_if(co.state.keys.begin(), co.state.keys.end(), [&](double k) { return std::abs(k - from) < 1e-6; });
+    if (key == co.state.keys.end() || !co.state.poses.count(from))
+        throw SourceError(c.line, "« movekey » : pas de clé à " + c.args[0] + " s");
+    if (to < 0 || to > co.state.tlLength)
+        throw SourceError(c.line, "« movekey » : " + c.args[1] + " s est hors de la ligne du temps");
+    for (double k : co.state.keys)
+        if (k != from && std::abs(k - to) < 1e-6) throw SourceError(c.line, "« movekey » : une clé est déjà à " + c.args[1] + " s");
+    const std::size_t index = std::size_t(key - co.state.keys.begin());
+    const std::pair<double, double> pose = co.state.poses.at(from);
+    co.state.poses.erase(from);
+    // The pointer keeps the hold it took on the key.
+    const Pt grip{co.state.pointer.x - ui::timelineX(from, co.state.tlLength), co.state.pointer.y};
+    co.click();  // the button goes down on the key
+    const int n = std::max(1, co.frames(num(c.args[2], c.line)));
+    for (int i = 1; i <= n; ++i) {
+        const double t = from + (to - from) * Composer::ease(double(i) / n);
+        co.state.keys[index] = t;
+        co.state.playhead = t;
+        co.state.pointer = {ui::timelineX(t, co.state.tlLength) + grip.x, grip.y};
+        co.state.rest = 0;
+        co.emit();
+    }
+    co.state.keys[index] = to;
+    co.state.poses[to] = pose;
+}
+
 }  // namespace
 
 Verb findVerb(const std::string& name) {
@@ -478,12 +613,13 @@ Verb findVerb(const std::string& name) {
         {"field", dialogRow},   {"choice", dialogRow},  {"check", dialogRow},   {"info", dialogRow},
         {"section", dialogRow}, {"buttons", buttons},   {"set", set},           {"tick", tick},
         {"part", part},         {"grow", grow},         {"display", display},   {"view", view},
-        {"orient", orient},     {"turn", turn},         {"sketch", sketch},     {"draw", draw},
+        {"orient", orient},     {"drag", drag},         {"sketch", sketch},     {"draw", draw},
         {"dim", dim},           {"dimx", dimx},         {"dimdia", dimdia},     {"dimangle", dimangle},
         {"undim", undim},       {"plane", plane},       {"edge", edge},         {"tree", tree},
         {"status", status},     {"toolbar", toolbar},   {"note", note},         {"document", document},
         {"desktop", desktop},   {"docname", docname},   {"timeline", timeline}, {"playhead", playhead},
-        {"key", key},           {"playanim", playanim},
+        {"key", key},           {"playanim", playanim}, {"movekey", movekey},
+        {"relation", relation},
     };
     auto it = verbs.find(name);
     return it == verbs.end() ? nullptr : it->second;

@@ -1,4 +1,5 @@
 #include "lessons/kit/composer.h"
+#include "lessons/kit/ui.h"
 
 #include <gtest/gtest.h>
 
@@ -107,12 +108,67 @@ TEST(Compose, IdenticalPicturesShareOneSymbol) {
     EXPECT_EQ(t.frames[s1 + 3].layers, t.frames[s1 + 10].layers);
 }
 
-TEST(Compose, TurningThePartMakesANewPictureEachFrame) {
-    const Timeline t = compose(script("part bloc\nstep \"Un\"\n  turn 90 1\n"));
+// The part's picture is the placement at the part's depth (just above the tree's).
+int partSymbol(const Timeline& t, std::size_t frame) {
+    auto it = t.frames[frame].layers.find(11);
+    return it == t.frames[frame].layers.end() ? -1 : it->second.symbol;
+}
+
+TEST(Compose, TheViewTurnsOnlyWhileThePointerDragsAcrossIt) {
+    const Timeline t = compose(script("part bloc\nstep \"Un\"\n  place at 400 250\n  wait 1\n"
+                                      "  drag 520 220 90 -20 1\n  wait 1\n"));
     const std::size_t s1 = labels(t)[1].first;
-    int changes = 0;
-    for (std::size_t f = s1 + 1; f < s1 + 12; ++f) changes += !(t.frames[f].layers == t.frames[f - 1].layers);
-    EXPECT_EQ(changes, 11);
+    int turned = 0;
+    for (std::size_t f = s1 + 1; f < labels(t)[2].first; ++f) {
+        if (partSymbol(t, f) == partSymbol(t, f - 1)) continue;
+        ++turned;
+        const Placement now = pointerAt(t, f), before = pointerAt(t, f - 1);
+        EXPECT_TRUE(now.tx != before.tx || now.ty != before.ty) << "the part turned under a still pointer, frame " << f;
+    }
+    EXPECT_EQ(turned, 6);  // a new picture every second frame for the second the drag lasts
+    // The drag ends where it was told to, the pointer moving in step with the turn.
+    const Placement end = pointerAt(t, s1 + 12 + 11);
+    EXPECT_DOUBLE_EQ(end.tx, 520);
+    EXPECT_DOUBLE_EQ(end.ty, 220);
+    const Placement half = pointerAt(t, s1 + 12 + 5);
+    EXPECT_DOUBLE_EQ(half.tx, 460);
+
+    // No turning without a drag, nor a drag outside the graphics area or that stands still.
+    EXPECT_THROW(compose(script("part bloc\nstep \"Un\"\n  turn 90 1\n")), SourceError);
+    EXPECT_THROW(compose(script("part bloc\nstep \"Un\"\n  orient 90 10 1\n")), SourceError);
+    EXPECT_THROW(compose(script("part bloc\nstep \"Un\"\n  place at 100 250\n  drag 520 250 90 0 1\n")),
+                 SourceError);
+    EXPECT_THROW(compose(script("part bloc\nstep \"Un\"\n  place at 400 250\n  drag 403 250 90 0 1\n")),
+                 SourceError);
+}
+
+TEST(Compose, TheAnimationPlaysInTheTimeItsTimeLineShowsAndAKeyIsDraggedAlongIt) {
+    const std::string keys = "  timeline on 10\n  orient 35 25\n  key 0\n  orient 125 25\n  key 4\n"
+                             "  orient 35 25\n  key 10\n";
+    const Timeline t = compose(script("part bloc\nstep \"Un\"\n" + keys + "  playanim\n"));
+    const auto l = labels(t);
+    EXPECT_EQ(l[2].first - l[1].first, 120u) << "ten seconds at twelve frames a second";
+    EXPECT_NO_THROW(compose(script("part bloc\nstep \"Un\"\n" + keys + "  playanim 10\n")));
+    EXPECT_THROW(compose(script("part bloc\nstep \"Un\"\n" + keys + "  playanim 6\n")), SourceError);
+
+    // The key goes from 4 s to 5 s under the pointer, which stays on it.
+    const Timeline m = compose(script("part bloc\nstep \"Un\"\n" + keys + "  point key 4 1\n  movekey 4 5 1\n"));
+    const std::size_t s1 = labels(m)[1].first;
+    // The pointer's own depth: the ripple of the press is moved too, and is
+    // unscaled on one of its frames.
+    auto pointerOn = [&](std::size_t f) { return m.frames[f].layers.at(101); };
+    const Placement onKey = pointerOn(s1 + 11);  // where "point key 4" left it
+    EXPECT_NEAR(onKey.tx, ui::timelineX(4, 10), 6);
+    double last = onKey.tx;
+    for (std::size_t f = s1 + 12; f < s1 + 24; ++f) {
+        const Placement p = pointerOn(f);
+        EXPECT_DOUBLE_EQ(p.ty, onKey.ty) << f;
+        EXPECT_GE(p.tx, last) << f;
+        last = p.tx;
+    }
+    EXPECT_NEAR(last - onKey.tx, ui::timelineX(5, 10) - ui::timelineX(4, 10), 1e-9) << "one second along";
+    for (const char* bad : {"  movekey 3 5 1\n", "  movekey 4 12 1\n", "  movekey 4 10 1\n"})
+        EXPECT_THROW(compose(script("part bloc\nstep \"Un\"\n" + keys + bad)), SourceError) << bad;
 }
 
 TEST(Compose, ErrorsNameTheLine) {

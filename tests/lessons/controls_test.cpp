@@ -98,7 +98,14 @@ TEST(ComposedControls, EveryFrameCarriesTheControlsAndLightsOnlyItsOwnStep) {
         if (f.label.rfind("etape", 0) == 0) step = std::stoi(f.label.substr(5));
         if (f.label == "resume") summary = true;
         EXPECT_EQ(f.actions, LessonControls::frameActions()) << i;
-        for (int d = kControlsDepth; d < kControlsDepth + 5; ++d) ASSERT_TRUE(f.layers.count(d)) << i << " " << d;
+        for (int d = kControlsDepth; d < kControlsDepth + 7; ++d) ASSERT_TRUE(f.layers.count(d)) << i << " " << d;
+        // The watcher and the countdown the frames drive: the same two named sprites throughout.
+        EXPECT_EQ(f.layers.at(kControlsDepth + 5).name, LessonControls::kWatcherName);
+        EXPECT_EQ(f.layers.at(kControlsDepth + 6).name, LessonControls::kCountdownName);
+        for (int d : {kControlsDepth + 5, kControlsDepth + 6}) {
+            EXPECT_TRUE(t.symbols[std::size_t(f.layers.at(d).symbol)].isSprite());
+            EXPECT_EQ(f.layers.at(d).symbol, t.frames[0].layers.at(d).symbol);
+        }
         EXPECT_EQ(f.layers.at(kControlsDepth + 3).name, LessonControls::kToggleName);
         EXPECT_TRUE(t.symbols[std::size_t(f.layers.at(kControlsDepth + 3).symbol)].isSprite());
         for (int m = 0; m < 4; ++m) EXPECT_TRUE(f.layers.count(kControlsDepth + 10 + m)) << i << " mark " << m;
@@ -167,9 +174,56 @@ TEST_F(PlayedControls, ThePlayersOwnPlayResumesAMoviePausedByItsButton) {
     ASSERT_FALSE(player.playing());
     const int held = player.currentFrame();
     player.play();  // what the player control's "Lire" does
-    ticks(1);
+    ticks(2);
+    EXPECT_EQ(player.currentFrame(), held + 2);
+    EXPECT_EQ(toggleFrame(), 1);  // once it has moved on, the pause button again
+    ticks(20);
+    EXPECT_EQ(toggleFrame(), 1);
+}
+
+// The player's own "Lire" (stop), "Avancer" and "Reculer" leave the movie's
+// timeline stopped while the player's clock runs on for its sprites.
+TEST_F(PlayedControls, AMovieStoppedByThePlayerShowsThePlayButton) {
+    ticks(20);
+    ASSERT_EQ(toggleFrame(), 1);
+    player.stop();
+    ticks(2);
+    EXPECT_EQ(toggleFrame(), 2);
+    player.play();
+    ticks(2);
+    EXPECT_EQ(toggleFrame(), 1);
+    // A step while it plays stops it: the play button.
+    player.forward();
+    ticks(3);
+    EXPECT_FALSE(player.playing());
+    EXPECT_EQ(toggleFrame(), 2);
+}
+
+TEST_F(PlayedControls, StepsOnAPausedMovieKeepThePlayButton) {
+    ticks(20);
+    click(layout.playPause);
+    const int held = player.currentFrame();
+    for (int i = 0; i < 3; ++i) {
+        player.forward();  // "Avancer"
+        EXPECT_EQ(toggleFrame(), 2) << "at once";
+        ticks(3);
+        EXPECT_EQ(toggleFrame(), 2) << "and on the ticks after";
+    }
+    player.back();  // "Reculer", twice: the player's clock runs on between two choices of its menu
+    ticks(6);
+    EXPECT_EQ(toggleFrame(), 2);
+    player.back();
+    EXPECT_EQ(toggleFrame(), 2);
+    ticks(3);
+    EXPECT_EQ(toggleFrame(), 2);
     EXPECT_EQ(player.currentFrame(), held + 1);
-    EXPECT_EQ(toggleFrame(), 1);  // the next frame shows the pause button again
+    EXPECT_FALSE(player.playing());
+    // The play button still plays it, and the pause button shows at once.
+    click(layout.playPause);
+    EXPECT_EQ(toggleFrame(), 1);
+    ticks(1);
+    EXPECT_EQ(toggleFrame(), 1);
+    EXPECT_EQ(player.currentFrame(), held + 2);
 }
 
 TEST_F(PlayedControls, NextAndPreviousGoStepByStepAndKeepPlaying) {

@@ -25,12 +25,12 @@ TEST(Verbs, EveryCommandOfTheSourceFormatHasItsFunctionAndNoOtherNameDoes) {
     const char* documented[] = {"wait",     "point",  "place",    "click",    "rclick",  "dblclick", "pointer",
                                 "menu",     "popup",  "close",    "dialog",   "section", "field",    "choice",
                                 "check",    "info",   "buttons",  "set",      "tick",    "part",     "grow",
-                                "display",  "view",   "orient",   "turn",     "sketch",  "draw",     "dim",
+                                "display",  "view",   "orient",   "drag",     "sketch",  "draw",     "dim",
                                 "dimx",     "dimdia", "dimangle", "undim",    "plane",   "select",   "edge",
                                 "tree",     "status", "docname",  "document", "desktop", "toolbar",  "note",
-                                "timeline", "key",    "playhead", "playanim"};
+                                "timeline", "key",    "playhead", "playanim", "movekey", "relation"};
     for (const char* name : documented) EXPECT_NE(findVerb(name), nullptr) << name;
-    for (const char* name : {"", "Wait", "frobnicate", "step", "solid", "camera", "clicks"})
+    for (const char* name : {"", "Wait", "frobnicate", "step", "solid", "camera", "clicks", "turn"})
         EXPECT_EQ(findVerb(name), nullptr) << name;
     // Right and left clicks look the same; the dialog's rows are one verb.
     EXPECT_EQ(findVerb("rclick"), findVerb("click"));
@@ -213,4 +213,170 @@ TEST(SketchVerbs, AFullyDefinedSketchTurnsBlackUntilItIsEmptiedAgain) {
     run(co, "draw", {"l", "1"});
     EXPECT_EQ(strokes(black), 0u);
     EXPECT_THROW(run(co, "sketch", {"l", "noir"}), SourceError);
+}
+
+namespace {
+
+// The elements of a drawing outlined in a colour.
+int outlinedIn(const Drawing& d, Rgba colour) {
+    int n = 0;
+    for (const Element& e : d.elements) n += e.line == colour && e.lineWidth > 0;
+    return n;
+}
+
+bool overlaps(const ui::Rect& a, const ui::Rect& b) {
+    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+
+}  // namespace
+
+TEST(SketchVerbs, RelationGlyphsStandBesideTheirElementsWhileTheSketchShows) {
+    const Script s = script("sketch l plane=front profile=0,0;10,0;10,10\nsketch c plane=top circle=0,0,20\n");
+    Composer co(s);
+    const Rgba glyphEdge = rgb(0x4c8f46);
+    auto glyphs = [&] {
+        Drawing d;
+        TextBlock t;
+        drawPart(d, t, co.state, co.model);
+        return outlinedIn(d, glyphEdge);
+    };
+    run(co, "sketch", {"l", "on"});
+    EXPECT_EQ(glyphs(), 0);
+    // The bottom is horizontal, the right side vertical, the first corner on the origin.
+    run(co, "relation", {"l", "auto"});
+    const auto& rel = co.state.sketches["l"].relations;
+    ASSERT_EQ(rel.size(), 3u);
+    EXPECT_EQ(rel[0].kind, "horizontal");
+    EXPECT_EQ(rel[0].elements, std::vector<int>{0});
+    EXPECT_EQ(rel[1].kind, "vertical");
+    EXPECT_EQ(rel[1].elements, std::vector<int>{1});
+    EXPECT_EQ(rel[2].kind, "coincident");
+    EXPECT_EQ(glyphs(), 3);
+    run(co, "relation", {"l", "symmetric", "0", "1"});
+    EXPECT_EQ(glyphs(), 5);  // one beside each element
+    // A glyph beside a segment stands off its middle, clear of the segment.
+    {
+        StageState only = co.state;
+        only.sketches["l"].relations = {{"horizontal", {0}}};
+        Drawing d;
+        TextBlock t;
+        drawPart(d, t, only, co.model);
+        const Camera cam = co.camera();
+        const Pt a = cam.project({0, 0, 0}), b = cam.project({10, 0, 0});
+        for (const Element& e : d.elements)
+            if (e.line == glyphEdge) {
+                // The glyph's box: its first corner, 11 px a side.
+                const Pt corner = e.contours.at(0).start;
+                const Pt c{corner.x + 5.5, corner.y + 5.5};
+                const Pt m{(a.x + b.x) / 2, (a.y + b.y) / 2};
+                const double off = std::hypot(c.x - m.x, c.y - m.y);
+                EXPECT_GE(off, 8) << "the box leaves the segment visible";
+                EXPECT_LE(off, 16) << "and stays beside it";
+            }
+    }
+    run(co, "sketch", {"l", "off"});
+    EXPECT_EQ(glyphs(), 0);
+    run(co, "sketch", {"l", "on"});
+    EXPECT_EQ(glyphs(), 5);
+    run(co, "sketch", {"l", "empty"});
+    EXPECT_EQ(glyphs(), 0);
+    run(co, "sketch", {"c", "on"});
+    run(co, "relation", {"c", "auto"});
+    EXPECT_EQ(co.state.sketches["c"].relations.size(), 1u) << "the centre on the origin";
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"l", "parallel", "0"},
+                                                                                     {"l", "horizontal", "3"},
+                                                                                     {"l", "horizontal", "-1"},
+                                                                                     {"l", "fixed"},
+                                                                                     {"x", "auto"}})
+        EXPECT_THROW(run(co, "relation", bad), SourceError) << bad[1];
+}
+
+TEST(SketchVerbs, TheValueBoxOfADimensionHangsFromItsText) {
+    const Script s = script("sketch l plane=front profile=0,0;30,0;30,10;0,10\n");
+    Composer co(s);
+    run(co, "sketch", {"l", "on"});
+    EXPECT_THROW(run(co, "dialog", {"Cote", "dim", "l"}), SourceError) << "no dimension yet";
+    const ui::Rect g = ui::graphicsArea();
+    for (const std::string seg : {"0", "1", "2"}) {
+        run(co, "dim", {"l", seg, "12"});
+        ui::Rect label;
+        ASSERT_TRUE(lastDimensionLabel(co.state, co.model, "l", label));
+        run(co, "dialog", {"Cote", "dim", "l"});
+        run(co, "field", {"Valeur", "12,00 mm"});
+        ASSERT_TRUE(co.state.dialog && co.state.dialog->anchored);
+        const ui::Rect box = ui::dialogBox(*co.state.dialog);
+        EXPECT_FALSE(overlaps(box, label)) << "the box leaves the dimension's text readable, segment " << seg;
+        // Right against the text, above or below it.
+        const double gap = std::min(std::abs(box.y - (label.y + label.h)), std::abs(label.y - (box.y + box.h)));
+        EXPECT_LE(gap, 5) << seg;
+        EXPECT_NEAR(box.x, std::clamp(label.x - 6, g.x + 4, g.x + g.w - box.w - 4), 1e-9) << seg;
+        EXPECT_GE(box.y, g.y);
+        EXPECT_LE(box.y + box.h, g.y + g.h);
+        // Two different dimensions, two different places.
+        if (seg == "1") {
+            run(co, "dim", {"l", "0", "12"});
+            ui::Rect other;
+            ASSERT_TRUE(lastDimensionLabel(co.state, co.model, "l", other));
+            EXPECT_FALSE(std::abs(other.x - label.x) < 1 && std::abs(other.y - label.y) < 1);
+        }
+    }
+    EXPECT_THROW(run(co, "dialog", {"Cote", "ailleurs", "l"}), SourceError);
+}
+
+TEST(TreeVerbs, ASketchUsedByAFeatureIsListedUnderIt) {
+    const Script s = script("");
+    Composer co(s);
+    run(co, "tree", {"add", "Esquisse1", "sketch"});
+    run(co, "tree", {"add", "Extrusion1", "feature", "Esquisse1"});
+    run(co, "tree", {"add", "Enlèvement1", "feature", "Esquisse2"});  // a sketch made on the way
+    const std::vector<ui::TreeItem>& t = co.state.tree;
+    ASSERT_EQ(t.size(), 9u);
+    EXPECT_EQ(t[5].name, "Extrusion1");
+    EXPECT_EQ(t[6].name, "Esquisse1");
+    EXPECT_EQ(t[6].under, "Extrusion1");
+    EXPECT_EQ(t[8].under, "Enlèvement1");
+    ui::Rect feature, sketch, plane;
+    ASSERT_TRUE(ui::treeItemRect(t, "Extrusion1", feature));
+    ASSERT_TRUE(ui::treeItemRect(t, "Esquisse1", sketch));
+    ASSERT_TRUE(ui::treeItemRect(t, "Plan de face", plane));
+    EXPECT_EQ(feature.x, plane.x);
+    EXPECT_GT(sketch.x, feature.x + 10) << "one level in";
+    EXPECT_GT(sketch.y, feature.y);
+    // Each feature with a sketch under it shows its open triangle, the others none.
+    auto triangles = [&] {
+        Drawing d;
+        TextBlock txt;
+        ui::drawTree(d, txt, co.state.tree, "");
+        int n = 0;
+        for (const Element& e : d.elements) n += e.filled && e.fill == rgb(0x4a5566) && e.line == rgb(0x4a5566);
+        return n;
+    };
+    EXPECT_EQ(triangles(), 2);
+    run(co, "tree", {"rename", "Extrusion1", "Base"});
+    EXPECT_EQ(t[6].under, "Base");
+    run(co, "tree", {"remove", "Base"});  // with its sketch
+    EXPECT_EQ(t.size(), 7u);
+    EXPECT_EQ(triangles(), 1);
+    EXPECT_THROW(run(co, "tree", {"add", "Enlèvement1"}), SourceError) << "already there";
+    EXPECT_THROW(run(co, "tree", {"add", "Coque1", "sketch", "Esquisse3"}), SourceError);
+}
+
+TEST(TimelineVerbs, AKeyDraggedAlongTheTimeLineTakesItsPoseWithIt) {
+    const Script s = script("solid bloc box w=40 h=20 d=30\n");
+    Composer co(s);
+    run(co, "part", {"bloc"});
+    run(co, "timeline", {"on", "10"});
+    run(co, "orient", {"35", "25"});
+    run(co, "key", {"0"});
+    run(co, "orient", {"125", "-30"});
+    run(co, "key", {"4"});
+    EXPECT_THROW(run(co, "movekey", {"2", "5", "1"}), SourceError) << "no key at 2 s";
+    run(co, "movekey", {"4", "5", "1"});
+    EXPECT_EQ(co.state.keys, (std::vector<double>{0, 5}));
+    ASSERT_EQ(co.state.poses.count(5), 1u);
+    EXPECT_EQ(co.state.poses.count(4), 0u);
+    EXPECT_EQ(co.state.poses.at(5), std::make_pair(125.0, -30.0));
+    EXPECT_DOUBLE_EQ(co.state.playhead, 5);
+    run(co, "timeline", {"off"});
+    EXPECT_THROW(run(co, "movekey", {"5", "6", "1"}), SourceError) << "no time line";
 }

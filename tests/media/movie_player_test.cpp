@@ -583,6 +583,51 @@ TEST_F(PlayerTest, ALessonPausedByItsOwnButtonHoldsAndLireResumesIt) {
     EXPECT_TRUE(d->host().errors().empty());
 }
 
+// The menu's "Avancer", "Reculer" and "Lire" on a lesson: the movie's own
+// play/pause key shows the play button while the movie stands still.
+TEST_F(PlayerTest, ALessonSteppedFromTheMenuShowsItsPlayButton) {
+    if (!QFile::exists(QStringLiteral(TK_APP_DIR) + "/creer_coque.swf")) GTEST_SKIP() << "lesson movies not built";
+    start(QStringLiteral(TK_APP_DIR "\\creer_coque.swf"));
+    const lessons::ui::Rect key = lessons::ui::controlsLayout(1).playPause;
+    const QPoint toggle(10 + int(key.centre().x), 5 + int(key.centre().y));
+    auto shown = [&] {
+        const swf::Timeline* t = player().player()->root().child(lessons::LessonControls::kToggleName);
+        return t ? t->currentFrame() : 0;  // 1: the pause button, 2: the play button
+    };
+    d->advance(1500);
+    ASSERT_EQ(shown(), 1);
+    d->click(toggle.x(), toggle.y());
+    ASSERT_FALSE(player().playing());
+    const int held = player().currentFrame();
+    choose(4);  // Avancer
+    d->advance(500);
+    EXPECT_EQ(player().currentFrame(), held + 1);
+    EXPECT_EQ(shown(), 2) << "a stopped movie offers to play";
+    choose(5);  // Reculer
+    d->advance(500);
+    choose(5);
+    d->advance(500);
+    EXPECT_EQ(player().currentFrame(), held - 1);
+    EXPECT_EQ(shown(), 2);
+    // Its own key still plays it.
+    d->click(toggle.x(), toggle.y());
+    EXPECT_TRUE(player().playing());
+    d->advance(500);
+    EXPECT_EQ(shown(), 1);
+    // Stopped by the menu, or stepped while it played: the play button too.
+    choose(0);  // Lire
+    d->advance(500);
+    EXPECT_EQ(shown(), 2);
+    choose(0);
+    d->advance(500);
+    EXPECT_EQ(shown(), 1);
+    choose(4);
+    d->advance(500);
+    EXPECT_FALSE(player().playing());
+    EXPECT_EQ(shown(), 2);
+    EXPECT_TRUE(d->host().errors().empty());
+}
+
 TEST_F(PlayerTest, AMovieWithSoundPlaysOnWithoutAnAudioDevice) {
     start(movieFile("s.swf", mediatest::soundMovie(20)));
     EXPECT_TRUE(player().hasAudio());
