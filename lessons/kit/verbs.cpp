@@ -383,7 +383,8 @@ void relation(Composer& co, const Command& c, bool intro) {
             if (std::abs(a.x - b.x) < 1e-9 && std::abs(a.y - b.y) > 1e-9) ss.relations.push_back({"vertical", {i}});
         }
         for (int i = 0; i < n && !k.circle; ++i)
-            if (std::hypot(k.pts[std::size_t(i)].x, k.pts[std::size_t(i)].y) < 1e-9) ss.relations.push_back({"coincident", {i}});
+            if (std::hypot(k.pts[std::size_t(i)].x, k.pts[std::size_t(i)].y) < 1e-9)
+                ss.relations.push_back({"coincident", {i}});
         if (k.circle && std::hypot(k.centre.x, k.centre.y) < 1e-9) ss.relations.push_back({"coincident", {-1}});
         return;
     }
@@ -459,8 +460,7 @@ void tree(Composer& co, const Command& c, bool intro) {
             if (it.under == c.args[1]) it.under = c.args[2];
         }
     } else {
-        throw SourceError(c.line,
-                          "« tree » : add NOM [icône [ESQUISSE]], remove NOM ou rename ANCIEN NOUVEAU");
+        throw SourceError(c.line, "« tree » : add NOM [icône [ESQUISSE]], remove NOM ou rename ANCIEN NOUVEAU");
     }
 }
 
@@ -554,7 +554,8 @@ void playanim(Composer& co, const Command& c, bool intro) {
     const double t0 = co.state.poses.begin()->first, t1 = co.state.poses.rbegin()->first;
     if (c.args.size() == 1 && std::abs(num(c.args[0], c.line) - (t1 - t0)) > 1e-6)
         throw SourceError(c.line, "« playanim » : l'animation dure " + c.args[0] +
-                                      " s mais la ligne du temps en montre " + std::to_string(int(std::lround(t1 - t0))));
+                                      " s mais la ligne du temps en montre " +
+                                      std::to_string(int(std::lround(t1 - t0))));
     const int n = std::max(1, co.frames(t1 - t0));
     for (int i = 1; i <= n; ++i) {
         const double t = t0 + (t1 - t0) * double(i) / n;
@@ -577,13 +578,15 @@ void movekey(Composer& co, const Command& c, bool intro) {
     timed(c, intro);
     const double from = num(c.args[0], c.line), to = num(c.args[1], c.line);
     if (!co.state.timeline) throw SourceError(c.line, "« movekey » : la ligne du temps n'est pas affichée");
-    auto key = std::find_if(co.state.keys.begin(), co.state.keys.end(), [&](double k) { return std::abs(k - from) < 1e-6; });
+    auto key =
+        std::find_if(co.state.keys.begin(), co.state.keys.end(), [&](double k) { return std::abs(k - from) < 1e-6; });
     if (key == co.state.keys.end() || !co.state.poses.count(from))
         throw SourceError(c.line, "« movekey » : pas de clé à " + c.args[0] + " s");
     if (to < 0 || to > co.state.tlLength)
         throw SourceError(c.line, "« movekey » : " + c.args[1] + " s est hors de la ligne du temps");
     for (double k : co.state.keys)
-        if (k != from && std::abs(k - to) < 1e-6) throw SourceError(c.line, "« movekey » : une clé est déjà à " + c.args[1] + " s");
+        if (k != from && std::abs(k - to) < 1e-6)
+            throw SourceError(c.line, "« movekey » : une clé est déjà à " + c.args[1] + " s");
     const std::size_t index = std::size_t(key - co.state.keys.begin());
     const std::pair<double, double> pose = co.state.poses.at(from);
     co.state.poses.erase(from);
@@ -618,8 +621,7 @@ Verb findVerb(const std::string& name) {
         {"undim", undim},       {"plane", plane},       {"edge", edge},         {"tree", tree},
         {"status", status},     {"toolbar", toolbar},   {"note", note},         {"document", document},
         {"desktop", desktop},   {"docname", docname},   {"timeline", timeline}, {"playhead", playhead},
-        {"key", key},           {"playanim", playanim}, {"movekey", movekey},
-        {"relation", relation},
+        {"key", key},           {"playanim", playanim}, {"movekey", movekey},   {"relation", relation},
     };
     auto it = verbs.find(name);
     return it == verbs.end() ? nullptr : it->second;

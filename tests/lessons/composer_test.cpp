@@ -115,8 +115,9 @@ int partSymbol(const Timeline& t, std::size_t frame) {
 }
 
 TEST(Compose, TheViewTurnsOnlyWhileThePointerDragsAcrossIt) {
-    const Timeline t = compose(script("part bloc\nstep \"Un\"\n  place at 400 250\n  wait 1\n"
-                                      "  drag 520 220 90 -20 1\n  wait 1\n"));
+    const Timeline t =
+        compose(script("part bloc\nstep \"Un\"\n  place at 400 250\n  wait 1\n"
+                       "  drag 520 220 90 -20 1\n  wait 1\n"));
     const std::size_t s1 = labels(t)[1].first;
     int turned = 0;
     for (std::size_t f = s1 + 1; f < labels(t)[2].first; ++f) {
@@ -136,15 +137,14 @@ TEST(Compose, TheViewTurnsOnlyWhileThePointerDragsAcrossIt) {
     // No turning without a drag, nor a drag outside the graphics area or that stands still.
     EXPECT_THROW(compose(script("part bloc\nstep \"Un\"\n  turn 90 1\n")), SourceError);
     EXPECT_THROW(compose(script("part bloc\nstep \"Un\"\n  orient 90 10 1\n")), SourceError);
-    EXPECT_THROW(compose(script("part bloc\nstep \"Un\"\n  place at 100 250\n  drag 520 250 90 0 1\n")),
-                 SourceError);
-    EXPECT_THROW(compose(script("part bloc\nstep \"Un\"\n  place at 400 250\n  drag 403 250 90 0 1\n")),
-                 SourceError);
+    EXPECT_THROW(compose(script("part bloc\nstep \"Un\"\n  place at 100 250\n  drag 520 250 90 0 1\n")), SourceError);
+    EXPECT_THROW(compose(script("part bloc\nstep \"Un\"\n  place at 400 250\n  drag 403 250 90 0 1\n")), SourceError);
 }
 
 TEST(Compose, TheAnimationPlaysInTheTimeItsTimeLineShowsAndAKeyIsDraggedAlongIt) {
-    const std::string keys = "  timeline on 10\n  orient 35 25\n  key 0\n  orient 125 25\n  key 4\n"
-                             "  orient 35 25\n  key 10\n";
+    const std::string keys =
+        "  timeline on 10\n  orient 35 25\n  key 0\n  orient 125 25\n  key 4\n"
+        "  orient 35 25\n  key 10\n";
     const Timeline t = compose(script("part bloc\nstep \"Un\"\n" + keys + "  playanim\n"));
     const auto l = labels(t);
     EXPECT_EQ(l[2].first - l[1].first, 120u) << "ten seconds at twelve frames a second";
