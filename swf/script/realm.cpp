@@ -37,6 +37,9 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
 #ifdef SWF_SCRIPT_HAVE_DATE
     installDate(*this);
 #endif
+#ifdef SWF_SCRIPT_HAVE_XML
+    installXml(*this);
+#endif
 }
 
 FunctionObject* Realm::makeFunction(NativeFn call, NativeFn construct) {
@@ -82,7 +85,8 @@ void Realm::trace(Tracer& t) const {
     for (const Object* o : {static_cast<const Object*>(objectCtor), static_cast<const Object*>(functionCtor),
                             static_cast<const Object*>(arrayCtor), static_cast<const Object*>(stringCtor),
                             static_cast<const Object*>(numberCtor), static_cast<const Object*>(booleanCtor),
-                            static_cast<const Object*>(dateCtor), static_cast<const Object*>(errorCtor)})
+                            static_cast<const Object*>(dateCtor), static_cast<const Object*>(errorCtor),
+                            static_cast<const Object*>(xmlNodeCtor), static_cast<const Object*>(xmlCtor)})
         t.mark(o);
 }
 

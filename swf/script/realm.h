@@ -42,6 +42,8 @@ public:
     FunctionObject* booleanCtor = nullptr;
     FunctionObject* dateCtor = nullptr;
     FunctionObject* errorCtor = nullptr;
+    FunctionObject* xmlNodeCtor = nullptr;
+    FunctionObject* xmlCtor = nullptr;
 
     // A native function object (its prototype is Function.prototype).
     FunctionObject* makeFunction(NativeFn call, NativeFn construct = nullptr);

@@ -23,6 +23,7 @@ void installString(Realm& realm);     // String (builtins/string.cpp)
 void installNumber(Realm& realm);     // Number (builtins/number.cpp)
 void installMath(Realm& realm);       // Math (builtins/math.cpp)
 void installDate(Realm& realm);       // Date (builtins/date.cpp)
+void installXml(Realm& realm);       // XMLNode, XML (builtins/xml.cpp)
 void installMovieClip(Realm& realm);  // MovieClip's timeline methods (builtins/movieclip.cpp)
 
 }  // namespace swf::script
