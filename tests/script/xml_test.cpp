@@ -163,6 +163,58 @@ TEST(Xml, RearrangesTheTree) {
     });
 }
 
+TEST(Xml, NamespacesIdsAndSockets) {
+    runTable({
+        {"prefixes resolve through the declarations of the node and its ancestors",
+         8,
+         [](Asm& a) {
+             newXml(a, "x", "<p:a xmlnsq='d2' xmlns:p='u1'><b xmlns='d1'/></p:a>");
+             a.push({"a"}).getVariable("x").getMember("firstChild").record(op::SetVariable);
+             a.push({"b"}).getVariable("a").getMember("firstChild").record(op::SetVariable);
+             traceMembers(a, "a", {"prefix"});
+             traceMembers(a, "a", {"localName"});
+             traceMembers(a, "a", {"namespaceURI"});
+             // "xmlnsq" declares the default namespace, and comes first in a's text
+             traceMembers(a, "b", {"namespaceURI"});
+             a.push({"p", 1}).callMethod("b", "getNamespaceForPrefix").trace();
+             a.push({"u1", 1}).callMethod("b", "getPrefixForNamespace").trace();
+             a.push({"d2", 1}).callMethod("b", "getPrefixForNamespace").trace();
+             a.push({"nowhere", 1}).callMethod("b", "getPrefixForNamespace").trace();
+             traceMembers(a, "x", {"namespaceURI"});
+         },
+         {"p", "a", "u1", "d1", "u1", "p", "", "null", "null"}},
+        {"idMap gathers parsed elements by id, across parses",
+         8,
+         [](Asm& a) {
+             newXml(a, "x", "<a id='one'><b id='two'/></a>");
+             a.getVariable("x").getMember("idMap").getMember("two").getVariable("x").getMember("firstChild");
+             a.getMember("firstChild").record(op::StrictEquals).trace();
+             parseAndStatus(a, "x", "<c id='three'/>");
+             a.getVariable("x").getMember("idMap").getMember("one").getMember("nodeName").trace();
+             a.getVariable("x").getMember("idMap").getMember("three").getMember("nodeName").trace();
+         },
+         {"true", "0", "a", "c"}},
+        {"idMap belongs to version 8",
+         7,
+         [](Asm& a) {
+             newXml(a, "x", "<a id='one'/>");
+             a.getVariable("x").getMember("idMap").trace();
+         },
+         {"undefined"}},
+        {"an XMLSocket cannot connect; its onData hands onXML a parsed document",
+         7,
+         [](Asm& a) {
+             a.push({"s", 0, "XMLSocket"}).record(op::NewObject).record(op::SetVariable);
+             a.push({80, "localhost", 2}).callMethod("s", "connect").trace();
+             Asm onXml;
+             onXml.push({"doc"}).record(op::GetVariable).getMember("firstChild").getMember("nodeName").trace();
+             a.getVariable("s").push({"onXML"}).defineFunction("", {"doc"}, onXml).record(op::SetMember);
+             a.push({"<hello/>", 1}).callMethod("s", "onData").record(op::Pop);
+         },
+         {"false", "hello"}},
+    });
+}
+
 // Runs `text` through parseXML on a machine with these limits; true when it
 // ended without passing a bound.
 bool parseHostile(const std::string& text, Limits limits, TestHost& host, std::size_t& heapAfter) {

@@ -45,6 +45,7 @@ public:
     std::vector<Object*> children;
     Object* attributes = nullptr;
     ArrayObject* childArray = nullptr;  // childNodes, made on first read, rebuilt when the children change
+    Object* idMap = nullptr;            // documents: the elements parsed with an `id` attribute, by id
 
     void trace(Tracer& t) const override {
         t.mark(self);
@@ -54,6 +55,7 @@ public:
         for (Object* c : children) t.mark(c);
         t.mark(attributes);
         t.mark(childArray);
+        t.mark(idMap);
     }
     std::size_t extraBytes() const override { return children.capacity() * sizeof(Object*); }
 };
@@ -317,9 +319,14 @@ private:
         }
         // Written last to first: for..in lists the newest first, so the
         // attributes enumerate (and print) in the order of the text.
-        for (auto it = attrs.rbegin(); it != attrs.rend(); ++it)
-            if (!n->attributes->findOwn(it->first, m_.caseSensitive()))
-                n->attributes->define(m_.heap(), it->first, m_.str(std::move(it->second)), 0, m_.caseSensitive());
+        for (auto it = attrs.rbegin(); it != attrs.rend(); ++it) {
+            if (n->attributes->findOwn(it->first, m_.caseSensitive())) continue;
+            if (it->first == "id") {
+                if (!doc_->idMap) doc_->idMap = m_.newObject();
+                doc_->idMap->define(m_.heap(), it->second, Value::object(n->self), 0, m_.caseSensitive());
+            }
+            n->attributes->define(m_.heap(), it->first, m_.str(std::move(it->second)), 0, m_.caseSensitive());
+        }
         i = k;
         return kOk;
     }
@@ -525,6 +532,68 @@ Value getLocalName(Machine& m, Value self, std::span<const Value>) {
     return colon == std::string_view::npos ? n->name : m.str(name.substr(colon + 1));
 }
 
+// An attribute that declares a namespace: "xmlns" followed by ":prefix"
+// declares that prefix; "xmlns" followed by anything else, the default one ("").
+bool declaresNamespace(std::string_view attr, std::string_view& prefix) {
+    if (!attr.starts_with("xmlns")) return false;
+    std::string_view rest = attr.substr(5);
+    prefix = rest.size() > 1 && rest[0] == ':' ? rest.substr(1) : std::string_view();
+    return true;
+}
+
+// Walks the node and its ancestors, each one's namespace declarations in
+// text order, until `match(prefix, uri)` says stop; returns the declaration's attribute value.
+template <class Match>
+Value findNamespace(Machine& m, XmlNode* n, Match match) {
+    std::size_t steps = 0;
+    for (XmlNode* p = n; p; p = nodeOf(p->parent)) {
+        if ((++steps & 255) == 0) m.chargeSteps(256);
+        if (!p->attributes) continue;
+        for (const std::string& key : m.enumerate(p->attributes)) {
+            std::string_view prefix;
+            if (!declaresNamespace(key, prefix)) continue;
+            Value uri = m.get(p->attributes, key);
+            if (match(prefix, uri)) return Value::string(m.toStr(uri));
+        }
+    }
+    return Value::null();
+}
+
+std::string prefixOfName(XmlNode* n) {
+    if (!n->name.isString()) return {};
+    std::string_view name = n->name.str();
+    std::size_t colon = name.find(':');
+    return std::string(colon == std::string_view::npos ? std::string_view() : name.substr(0, colon));
+}
+
+Value getNamespaceUri(Machine& m, Value self, std::span<const Value>) {
+    XmlNode* n = nodeOf(self);
+    if (!n) return Value();
+    if (!n->name.isString()) return Value::null();
+    std::string want = prefixOfName(n);
+    return findNamespace(m, n, [&](std::string_view prefix, Value) { return prefix == want; });
+}
+
+Value namespaceForPrefix(Machine& m, Value self, std::span<const Value> args) {
+    XmlNode* n = nodeOf(self);
+    if (!n) return Value();
+    std::string want = args.empty() ? std::string() : m.toString(args[0]);
+    return findNamespace(m, n, [&](std::string_view prefix, Value) { return prefix == want; });
+}
+
+Value prefixForNamespace(Machine& m, Value self, std::span<const Value> args) {
+    XmlNode* n = nodeOf(self);
+    if (!n) return Value();
+    std::string want = args.empty() ? std::string() : m.toString(args[0]);
+    std::string found;
+    Value uri = findNamespace(m, n, [&](std::string_view prefix, Value v) {
+        if (m.toString(v) != want) return false;
+        found = prefix;
+        return true;
+    });
+    return uri.isNull() ? uri : m.str(found);
+}
+
 Value appendChild(Machine& m, Value self, std::span<const Value> args) {
     XmlNode* n = nodeOf(self);
     XmlNode* child = args.empty() ? nullptr : nodeOf(args[0]);
@@ -638,6 +707,20 @@ Value createTextNode(Machine& m, Value, std::span<const Value> args) {
     return Value::object(makeNode(m, kText, text)->self);
 }
 
+// The id map survives new parses, which add to it.
+Value getIdMap(Machine& m, Value self, std::span<const Value>) {
+    XmlNode* doc = nodeOf(self);
+    if (!doc) return Value();
+    if (!doc->idMap) doc->idMap = m.newObject();
+    return Value::object(doc->idMap);
+}
+
+Value setIdMap(Machine&, Value self, std::span<const Value> args) {
+    XmlNode* doc = nodeOf(self);
+    if (doc && !args.empty() && args[0].isObject()) doc->idMap = args[0].o;
+    return Value();
+}
+
 Value zero(Machine&, Value, std::span<const Value>) { return Value::number(0); }
 Value nothing(Machine&, Value, std::span<const Value>) { return Value(); }
 Value refuse(Machine&, Value, std::span<const Value>) { return Value::boolean(false); }
@@ -657,6 +740,17 @@ Value onData(Machine& m, Value self, std::span<const Value> args) {
     return Value();
 }
 
+// XMLSocket: this engine opens no connection, so connect() fails at once.
+Value socketConnect(Machine&, Value, std::span<const Value>) { return Value::boolean(false); }
+
+// onData(text) parses the text into a new XML document for onXML.
+Value socketOnData(Machine& m, Value self, std::span<const Value> args) {
+    Value doc = m.construct(Value::object(m.realm().xmlCtor), args.empty() ? args : args.first(1));
+    std::vector<Value> one{doc};
+    m.callMethod(self, "onXML", one);
+    return Value();
+}
+
 }  // namespace
 
 void installXml(Realm& realm) {
@@ -666,6 +760,7 @@ void installXml(Realm& realm) {
     static constexpr Realm::Method nodeMethods[] = {
         {"appendChild", appendChild},   {"cloneNode", cloneNode},   {"hasChildNodes", hasChildNodes},
         {"insertBefore", insertBefore}, {"removeNode", removeNode}, {"toString", nodeToString},
+        {"getNamespaceForPrefix", namespaceForPrefix}, {"getPrefixForNamespace", prefixForNamespace},
     };
     realm.defineMethods(nodeProto, nodeMethods);
     struct Accessor {
@@ -686,6 +781,7 @@ void installXml(Realm& realm) {
         {"attributes", getAttributes, setAttributes},
         {"prefix", getPrefix, nullptr},
         {"localName", getLocalName, nullptr},
+        {"namespaceURI", getNamespaceUri, nullptr},
     };
     for (const Accessor& a : accessors) realm.defineAccessor(nodeProto, a.name, a.get, a.set);
 
@@ -707,6 +803,16 @@ void installXml(Realm& realm) {
     realm.defineMethods(xmlProto, xmlMethods);
     realm.defineValue(xmlProto, "contentType", m.str("application/x-www-form-urlencoded"));
     realm.defineValue(xmlProto, "ignoreWhite", Value::boolean(false));
+    realm.defineAccessor(xmlProto, "idMap", getIdMap, setIdMap, kBuiltinFlags | OnlyV8);
+
+    FunctionObject* socketCtor = realm.defineClass("XMLSocket", nothing, nullptr, nullptr);
+    static constexpr Realm::Method socketMethods[] = {
+        {"connect", socketConnect},
+        {"send", nothing},
+        {"close", nothing},
+        {"onData", socketOnData},
+    };
+    realm.defineMethods(prototypeOf(m, socketCtor), socketMethods);
 }
 
 }  // namespace swf::script
