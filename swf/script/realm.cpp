@@ -40,6 +40,12 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
 #ifdef SWF_SCRIPT_HAVE_XML
     installXml(*this);
 #endif
+#ifdef SWF_SCRIPT_HAVE_BROADCASTER
+    installBroadcaster(*this);
+#endif
+#ifdef SWF_SCRIPT_HAVE_GEOM
+    installGeom(*this);
+#endif
 }
 
 FunctionObject* Realm::makeFunction(NativeFn call, NativeFn construct) {

@@ -24,6 +24,8 @@ void installNumber(Realm& realm);     // Number (builtins/number.cpp)
 void installMath(Realm& realm);       // Math (builtins/math.cpp)
 void installDate(Realm& realm);       // Date (builtins/date.cpp)
 void installXml(Realm& realm);       // XMLNode, XML (builtins/xml.cpp)
+void installBroadcaster(Realm& realm);  // AsBroadcaster, Camera, ContextMenu, TextSnapshot (builtins/broadcaster.cpp)
+void installGeom(Realm& realm);         // the flash.geom package (builtins/geom.cpp)
 void installMovieClip(Realm& realm);  // MovieClip's timeline methods (builtins/movieclip.cpp)
 
 }  // namespace swf::script

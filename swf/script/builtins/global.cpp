@@ -2,6 +2,7 @@
 // unescape, setInterval, clearInterval, setTimeout, clearTimeout,
 // ASSetPropFlags; and the values NaN and Infinity.
 #include <cmath>
+#include <iterator>
 
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/machine.h"
@@ -204,12 +205,20 @@ Value setPropFlags(Machine& m, Value, std::span<const Value> args) {
     return Value();
 }
 
-// ASnative(family, index): a built-in function by its numbers; Math's only so far.
+// ASnative(family, index): a built-in function by its numbers; Math's
+// (200) and Object.prototype's methods (101) so far.
 Value asNativeFn(Machine& m, Value, std::span<const Value> args) {
     if (args.size() < 2) return Value();
     double family = m.toNumber(args[0]);
     double index = m.toNumber(args[1]);
     if (family == 200) return Value::object(m.realm().makeFunction(mathNative(index)));
+    if (family == 101) {
+        static constexpr const char* objectMethods[] = {"watch",   "unwatch",        "addProperty",  "valueOf",
+                                                        "toString", "hasOwnProperty", "isPrototypeOf", "isPropertyEnumerable"};
+        if (!(index >= 0 && index < std::size(objectMethods))) return Value();
+        const Property* p = m.realm().objectProto->findOwn(objectMethods[static_cast<std::size_t>(index)], false);
+        return p ? p->value : Value();
+    }
     return Value();
 }
 
