@@ -285,7 +285,11 @@ Value Machine::invoke(FunctionObject* fn, Value thisValue, std::span<const Value
         else
             activation->define(heap_, param.name->text, v, 0, cs);
     }
-    FrameGuard guard(frames_, stack_, &f);
+    // Called from running actions, a function leaves what it did not pop
+    // on the caller's stack, under its result, as the reference player does
+    // (a native calling script gets a clean stack back).
+    bool keepStack = nativeDepth_ == 0 && !frames_.empty();
+    FrameGuard guard(frames_, stack_, &f, keepStack);
     f.stackBase = stack_.size();
     execute(f, code.begin, code.end);
     return f.result;

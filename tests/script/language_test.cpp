@@ -291,5 +291,32 @@ TEST(Language, FrameActionsShareTheStack) {
     EXPECT_TRUE(host.warnings.empty());
 }
 
+TEST(Language, FunctionsShareTheCallersStack) {
+    // function f() { push "a"; ConstantPool ["c"]; push pool[0] } leaves two values
+    Asm body;
+    body.push({Const{0}}).constantPool({"c"}).push({Const{0}});
+    Asm comparator;
+    comparator.push({"junk"}).push({0}).record(op::Return);
+    runTable({
+        {"what a function leaves stays under its result; its pool stays its own",
+         6,
+         [&](Asm& a) {
+             a.constantPool({"a"}).defineFunction("f", {}, body).constantPool({"b"});
+             a.push({Const{0}}).push({0, "f"}).record(op::CallFunction).record(op::Pop).push({Const{0}});
+             a.record(op::Add2).record(op::Add2).record(op::Add2).trace();
+         },
+         {"bacb"}},
+        {"a function a native calls leaves nothing behind",
+         6,
+         [&](Asm& a) {
+             a.push({"marker"});
+             a.push({"arr", 2, 1, 2}).record(op::InitArray).record(op::SetVariable);
+             a.defineFunction("cmp", {"x", "y"}, comparator).push({"cmp"}).record(op::GetVariable);
+             a.push({1}).callMethod("arr", "sort").record(op::Pop).trace();
+         },
+         {"marker"}},
+    });
+}
+
 }  // namespace
 }  // namespace swf::script
