@@ -63,6 +63,9 @@ public:
     // A constructor with its prototype: ctor.prototype = proto, proto.constructor = ctor,
     // and _global[name] = ctor. `proto` may be null: a fresh object inheriting Object.prototype.
     FunctionObject* defineClass(std::string_view name, NativeFn call, NativeFn construct, Object* proto);
+    // The same, with these native methods on the prototype.
+    FunctionObject* defineClass(std::string_view name, NativeFn call, NativeFn construct, Object* proto,
+                                std::span<const Method> methods);
 
     // A plain object inheriting Object.prototype.
     Object* newObject();

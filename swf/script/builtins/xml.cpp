@@ -805,14 +805,13 @@ void installXml(Realm& realm) {
     realm.defineValue(xmlProto, "ignoreWhite", Value::boolean(false));
     realm.defineAccessor(xmlProto, "idMap", getIdMap, setIdMap, kBuiltinFlags | OnlyV8);
 
-    FunctionObject* socketCtor = realm.defineClass("XMLSocket", nothing, nullptr, nullptr);
     static constexpr Realm::Method socketMethods[] = {
         {"connect", socketConnect},
         {"send", nothing},
         {"close", nothing},
         {"onData", socketOnData},
     };
-    realm.defineMethods(prototypeOf(m, socketCtor), socketMethods);
+    realm.defineClass("XMLSocket", nothing, nullptr, nullptr, socketMethods);
 }
 
 }  // namespace swf::script
