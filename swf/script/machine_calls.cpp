@@ -84,7 +84,7 @@ std::uint32_t Machine::execCalls(Frame& f, const Record& r, std::uint32_t pc, st
         }
         Value fn;
         Object* holder = nullptr;
-        if (!find(o, n, fn)) fn = Value();
+        if (!find(o, n, fn)) fn = get(o, n);  // a missing method may come from __resolve
         if (fn.isObject() && fn.o->isFunction()) {
             if (!lookup(o, n, &holder)) holder = nullptr;
             push(invoke(static_cast<FunctionObject*>(fn.o), obj.isObject() ? obj : Value::object(o), args, holder));

@@ -46,6 +46,9 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
 #ifdef SWF_SCRIPT_HAVE_GEOM
     installGeom(*this);
 #endif
+#ifdef SWF_SCRIPT_HAVE_LOADVARS
+    installLoadVars(*this);
+#endif
 }
 
 FunctionObject* Realm::makeFunction(NativeFn call, NativeFn construct) {

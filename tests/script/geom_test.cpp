@@ -104,6 +104,29 @@ TEST(Geom, Matrix) {
          {"undefined", "(a=14, b=0, c=0, d=22, tx=700, ty=1100)", "undefined",
           "(a=-7, b=3, c=5, d=-2, tx=8, ty=-5)", "(x=18, y=23)", "(x=7, y=10)",
           "(a=3, b=2, c=7, d=5, tx=16, ty=16)", "undefined", "(a=1, b=0, c=0, d=1, tx=0, ty=0)"}},
+        {"copied onto a plain object, the methods lean on the object's own methods",
+         8,
+         [](Asm& a) {
+             a.push({"o", "a", 3, "b", 2, "c", 5, "d", 3, "tx", 5, "ty", 5, 6}).record(op::InitObject);
+             a.record(op::SetVariable);
+             for (const char* name : {"rotate", "translate", "invert", "createBox", "toString"}) {
+                 a.getVariable("o").push({name}).getVariable("flash").getMember("geom").getMember("Matrix");
+                 a.getMember("prototype").getMember(name).record(op::SetMember);
+             }
+             // rotate goes through this.concat, which a plain object lacks
+             a.push({1, 1}).callMethod("o", "rotate").record(op::Pop);
+             a.push({0}).callMethod("o", "toString").trace();
+             a.push({1, 1, 2}).callMethod("o", "translate").record(op::Pop);
+             a.getVariable("o").getMember("tx").trace();
+             // invert's translation comes from this.deltaTransformPoint
+             a.push({0}).callMethod("o", "invert").record(op::Pop);
+             a.push({0}).callMethod("o", "toString").trace();
+             // createBox only sets the translation on it
+             a.push({9, 8, 0, 1, 1, 5}).callMethod("o", "createBox").record(op::Pop);
+             a.push({0}).callMethod("o", "toString").trace();
+         },
+         {"(a=3, b=2, c=5, d=3, tx=5, ty=5)", "6", "(a=-3, b=2, c=5, d=-3, tx=NaN, ty=NaN)",
+          "(a=-3, b=2, c=5, d=-3, tx=8, ty=9)"}},
         {"createBox and createGradientBox; the constructor fills any object",
          8,
          [](Asm& a) {

@@ -318,5 +318,39 @@ TEST(Language, FunctionsShareTheCallersStack) {
     });
 }
 
+TEST(Language, ResolveForMissingMembers) {
+    Asm resolver;
+    resolver.push({"from "}).getVariable("n").record(op::Add2).record(op::Return);
+    Asm handsOutG;
+    handsOutG.getVariable("g").record(op::Return);
+    Asm g;
+    g.push({"ran"}).record(op::Return);
+    runTable({
+        {"a number or a plain object as __resolve: the chain is searched on, or the search ends",
+         7,
+         [&](Asm& a) {
+             a.push({"P"}).defineFunction("", {}, Asm()).record(op::SetVariable);
+             a.getVariable("P").getMember("prototype").push({"__resolve"}).defineFunction("", {"n"}, resolver);
+             a.record(op::SetMember);
+             a.push({"o", 0, "P"}).record(op::NewObject).record(op::SetVariable);
+             a.getVariable("o").getMember("zz").trace();
+             a.getVariable("o").push({"__resolve", 42}).record(op::SetMember);
+             a.getVariable("o").getMember("zz").trace();
+             a.getVariable("o").push({"__resolve", 0}).record(op::InitObject).record(op::SetMember);
+             a.getVariable("o").getMember("zz").trace();
+         },
+         {"from zz", "from zz", "undefined"}},
+        {"a missing method is asked of __resolve and called on the object",
+         7,
+         [&](Asm& a) {
+             a.push({"g"}).defineFunction("", {}, g).record(op::SetVariable);
+             a.push({"o", 0}).record(op::InitObject).record(op::SetVariable);
+             a.getVariable("o").push({"__resolve"}).defineFunction("", {"n"}, handsOutG).record(op::SetMember);
+             a.push({0}).callMethod("o", "go").trace();
+         },
+         {"ran"}},
+    });
+}
+
 }  // namespace
 }  // namespace swf::script

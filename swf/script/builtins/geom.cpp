@@ -198,8 +198,9 @@ Value matrixToString(Machine& m, Value self, std::span<const Value>) {
 
 Value matrixClone(Machine& m, Value self, std::span<const Value>) {
     if (!self.isObject()) return Value();
+    Object* o = self.o;
     Value args[6];
-    for (int i = 0; i < 6; ++i) args[i] = m.get(self.o, kMatrixFields[i]);
+    for (int i = 0; i < 6; ++i) args[i] = m.get(o, kMatrixFields[i]);
     return m.construct(geomClass(m, "Matrix"), args);
 }
 
@@ -210,65 +211,87 @@ Value matrixIdentity(Machine& m, Value self, std::span<const Value>) {
 
 Value matrixTranslate(Machine& m, Value self, std::span<const Value> args) {
     if (!self.isObject()) return Value();
-    m.set(self.o, "tx", Value::number(num(m, self.o, "tx") + m.toNumber(arg(args, 0))));
-    m.set(self.o, "ty", Value::number(num(m, self.o, "ty") + m.toNumber(arg(args, 1))));
+    Object* o = self.o;
+    m.set(o, "tx", Value::number(num(m, o, "tx") + m.toNumber(arg(args, 0))));
+    m.set(o, "ty", Value::number(num(m, o, "ty") + m.toNumber(arg(args, 1))));
+    return Value();
+}
+
+// rotate and scale hand a new Matrix to this.concat: copied onto an object
+// without a concat method they do nothing, as the reference player's.
+Value concatWith(Machine& m, Value self, const Affine& t) {
+    Value fields[] = {Value::number(t.a), Value::number(t.b), Value::number(t.c),
+                      Value::number(t.d), Value::number(t.tx), Value::number(t.ty)};
+    Value other = m.construct(geomClass(m, "Matrix"), fields);
+    m.callMethod(self, "concat", std::span<const Value>(&other, 1));
     return Value();
 }
 
 Value matrixScale(Machine& m, Value self, std::span<const Value> args) {
     if (!self.isObject()) return Value();
-    double sx = m.toNumber(arg(args, 0)), sy = m.toNumber(arg(args, 1));
-    writeAffine(m, self.o, then(readAffine(m, self.o), {sx, 0, 0, sy, 0, 0}));
-    return Value();
+    return concatWith(m, self, {m.toNumber(arg(args, 0)), 0, 0, m.toNumber(arg(args, 1)), 0, 0});
 }
 
 Value matrixRotate(Machine& m, Value self, std::span<const Value> args) {
     if (!self.isObject()) return Value();
     double q = m.toNumber(arg(args, 0));
     double c = std::cos(q), s = std::sin(q);
-    writeAffine(m, self.o, then(readAffine(m, self.o), {c, s, -s, c, 0, 0}));
-    return Value();
+    return concatWith(m, self, {c, s, -s, c, 0, 0});
 }
 
 Value matrixConcat(Machine& m, Value self, std::span<const Value> args) {
     Value other = arg(args, 0);
     if (!self.isObject() || !other.isObject()) return Value();
-    writeAffine(m, self.o, then(readAffine(m, self.o), readAffine(m, other.o)));
+    Object* o = self.o;
+    writeAffine(m, o, then(readAffine(m, o), readAffine(m, other.o)));
     return Value();
 }
 
 Value matrixInvert(Machine& m, Value self, std::span<const Value>) {
     if (!self.isObject()) return Value();
-    Affine t = readAffine(m, self.o);
+    Object* o = self.o;
+    Affine t = readAffine(m, o);
     double det = t.a * t.d - t.b * t.c;
-    Affine r{t.d / det, -t.b / det, -t.c / det, t.a / det, 0, 0};
-    r.tx = -(r.a * t.tx + r.c * t.ty);
-    r.ty = -(r.b * t.tx + r.d * t.ty);
-    writeAffine(m, self.o, r);
+    if (det == 0) {  // no inverse: the identity
+        writeAffine(m, o, {1, 0, 0, 1, 0, 0});
+        return Value();
+    }
+    writeAffine(m, o, {t.d / det, -t.b / det, -t.c / det, t.a / det, t.tx, t.ty});
+    // The translation comes from this.deltaTransformPoint of the old one,
+    // so an object without that method gets NaN there.
+    Value moved = newPoint(m, Value::number(t.tx), Value::number(t.ty));
+    Value p = m.callMethod(self, "deltaTransformPoint", std::span<const Value>(&moved, 1));
+    m.set(o, "tx", Value::number(-m.toNumber(field(m, p, "x"))));
+    m.set(o, "ty", Value::number(-m.toNumber(field(m, p, "y"))));
     return Value();
 }
 
-double orZero(Machine& m, Value v) { return v.isUndefined() ? 0 : m.toNumber(v); }
+// An optional argument: 0 when left out, as given otherwise.
+Value given(std::span<const Value> args, std::size_t i) { return i < args.size() ? args[i] : Value::number(0); }
 
-// createBox(scaleX, scaleY, rotation, tx, ty)
+// createBox(scaleX, scaleY, rotation, tx, ty): this.identity(), this.rotate,
+// this.scale, then the translation; an object lacking those methods only
+// gets the translation, as with the reference player.
 Value matrixCreateBox(Machine& m, Value self, std::span<const Value> args) {
     if (!self.isObject()) return Value();
-    double sx = m.toNumber(arg(args, 0)), sy = m.toNumber(arg(args, 1)), q = m.toNumber(arg(args, 2));
-    double c = std::cos(q), s = std::sin(q);
-    writeAffine(m, self.o, {sx * c, sy * s, -sx * s, sy * c, orZero(m, arg(args, 3)), orZero(m, arg(args, 4))});
+    m.callMethod(self, "identity", {});
+    Value rotation = arg(args, 2);
+    m.callMethod(self, "rotate", std::span<const Value>(&rotation, 1));
+    Value scales[] = {arg(args, 0), arg(args, 1)};
+    m.callMethod(self, "scale", scales);
+    m.set(self.o, "tx", given(args, 3));
+    m.set(self.o, "ty", given(args, 4));
     return Value();
 }
 
-// createGradientBox(width, height, rotation, tx, ty): the gradient square
-// (1638.4 units wide) fitted to the box.
+// createGradientBox(width, height, rotation, tx, ty): this.createBox for the
+// gradient square (1638.4 units wide) fitted to the box.
 Value matrixCreateGradientBox(Machine& m, Value self, std::span<const Value> args) {
     if (!self.isObject()) return Value();
-    double w = m.toNumber(arg(args, 0)) / 1638.4, h = m.toNumber(arg(args, 1)) / 1638.4;
-    double q = orZero(m, arg(args, 2));
-    double c = std::cos(q), s = std::sin(q);
-    double tx = orZero(m, arg(args, 3)) + m.toNumber(arg(args, 0)) / 2;
-    double ty = orZero(m, arg(args, 4)) + m.toNumber(arg(args, 1)) / 2;
-    writeAffine(m, self.o, {w * c, h * s, -w * s, h * c, tx, ty});
+    double width = m.toNumber(arg(args, 0)), height = m.toNumber(arg(args, 1));
+    Value box[] = {Value::number(width / 1638.4), Value::number(height / 1638.4), given(args, 2),
+                   plus(m, given(args, 3), Value::number(width / 2)), plus(m, given(args, 4), Value::number(height / 2))};
+    m.callMethod(self, "createBox", box);
     return Value();
 }
 

@@ -96,51 +96,12 @@ Value isFiniteFn(Machine& m, Value, std::span<const Value> args) {
 
 Value escapeFn(Machine& m, Value, std::span<const Value> args) {
     if (args.empty()) return Value();
-    std::string s = m.toString(args[0]);
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    for (char ch : s) {
-        auto c = static_cast<unsigned char>(ch);
-        if (c == 0) break;
-        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
-            out += ch;
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return m.str(std::move(out));
+    return m.str(escapeText(m.toString(args[0])));
 }
 
 Value unescapeFn(Machine& m, Value, std::span<const Value> args) {
     if (args.empty()) return Value();
-    std::string s = m.toString(args[0]);
-    std::string out;
-    for (std::size_t i = 0; i < s.size();) {
-        char c = s[i];
-        if (c == '+') {
-            out += ' ';
-            ++i;
-        } else if (c == '%') {
-            int a = i + 1 < s.size() ? digitValue(s[i + 1]) : 99;
-            int b = i + 2 < s.size() ? digitValue(s[i + 2]) : 99;
-            if (a < 16 && b < 16) {
-                char byte = static_cast<char>(a * 16 + b);
-                if (byte == 0) break;
-                out += byte;
-                i += 3;
-            } else if (a >= 16) {
-                i += 2;  // "%" and a character that is not a digit
-            } else {
-                i += 3;  // one good digit then a bad one: both are dropped
-            }
-        } else {
-            out += c;
-            ++i;
-        }
-    }
-    return m.str(std::move(out));
+    return m.str(unescapeText(m.toString(args[0])));
 }
 
 Value timer(Machine& m, std::span<const Value> args, bool repeat) {
@@ -223,6 +184,51 @@ Value asNativeFn(Machine& m, Value, std::span<const Value> args) {
 }
 
 }  // namespace
+
+std::string escapeText(std::string_view s) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char ch : s) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c == 0) break;
+        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            out += ch;
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string unescapeText(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size();) {
+        char c = s[i];
+        if (c == '+') {
+            out += ' ';
+            ++i;
+        } else if (c == '%') {
+            int a = i + 1 < s.size() ? digitValue(s[i + 1]) : 99;
+            int b = i + 2 < s.size() ? digitValue(s[i + 2]) : 99;
+            if (a < 16 && b < 16) {
+                char byte = static_cast<char>(a * 16 + b);
+                if (byte == 0) break;
+                out += byte;
+                i += 3;
+            } else if (a >= 16) {
+                i += 2;  // "%" and a character that is not a digit
+            } else {
+                i += 3;  // one good digit then a bad one: both are dropped
+            }
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
 
 void installGlobal(Realm& realm) {
     Object* g = realm.global;
