@@ -92,6 +92,18 @@ TEST(Broadcaster, PlaceholdersAndVersions) {
              a.getVariable("flash").getMember("geom").getMember("Transform").record(op::TypeOf).trace();
          },
          {"undefined", "function"}},
+        {"ASSetNative numbers the names from the first index; an empty name skips one",
+         6,
+         [](Asm& a) {
+             a.push({"d", 1234, 1, "Date"}).record(op::NewObject).record(op::SetVariable);
+             a.push({15, ",t", 103}).getVariable("d").push({4, "ASSetNative"}).record(op::CallFunction);
+             a.record(op::Pop);
+             a.push({0}).callMethod("d", "t").trace();
+             a.getVariable("d").push({"g", 16, 103, 2, "ASnative"}).record(op::CallFunction).record(op::SetMember);
+             a.push({0}).callMethod("d", "g").trace();
+             a.push({99, 103, 2, "ASnative"}).record(op::CallFunction).record(op::TypeOf).trace();
+         },
+         {"1234", "1234", "undefined"}},
         {"ASnative(101, 5) is hasOwnProperty",
          6,
          [](Asm& a) {

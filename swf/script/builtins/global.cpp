@@ -166,19 +166,62 @@ Value setPropFlags(Machine& m, Value, std::span<const Value> args) {
     return Value();
 }
 
-// ASnative(family, index): a built-in function by its numbers; Math's
-// (200) and Object.prototype's methods (101) so far.
+// The methods a prototype holds under native numbers (ASnative(family, index)).
+struct NativeFamily {
+    double family;
+    Object* Realm::*proto;
+    std::span<const char* const> names;
+};
+constexpr const char* kObjectMethods[] = {"watch",    "unwatch",        "addProperty",   "valueOf",
+                                          "toString", "hasOwnProperty", "isPrototypeOf", "isPropertyEnumerable"};
+constexpr const char* kDateMethods[] = {
+    "getFullYear", "getYear",    "getMonth",    "getDate",         "getDay",     "getHours",          "getMinutes",
+    "getSeconds",  "getMilliseconds", "setFullYear", "setMonth", "setDate",    "setHours",          "setMinutes",
+    "setSeconds",  "setMilliseconds", "getTime",     "setTime",  "getTimezoneOffset", "toString", "setYear"};
+constexpr NativeFamily kFamilies[] = {
+    {101, &Realm::objectProto, kObjectMethods},
+    {103, &Realm::dateProto, kDateMethods},
+};
+
+// ASnative(family, index): a built-in function by its numbers: Math's (200)
+// and the methods of Object.prototype (101) and Date.prototype (103).
+Value nativeByNumber(Machine& m, double family, double index) {
+    if (family == 200) return Value::object(m.realm().makeFunction(mathNative(index)));
+    for (const NativeFamily& f : kFamilies) {
+        if (f.family != family) continue;
+        if (!(index >= 0 && index < static_cast<double>(f.names.size()))) return Value();
+        const Property* p = (m.realm().*f.proto)->findOwn(f.names[static_cast<std::size_t>(index)], false);
+        return p ? p->value : Value();
+    }
+    return Value();
+}
+
 Value asNativeFn(Machine& m, Value, std::span<const Value> args) {
     if (args.size() < 2) return Value();
     double family = m.toNumber(args[0]);
-    double index = m.toNumber(args[1]);
-    if (family == 200) return Value::object(m.realm().makeFunction(mathNative(index)));
-    if (family == 101) {
-        static constexpr const char* objectMethods[] = {"watch",   "unwatch",        "addProperty",  "valueOf",
-                                                        "toString", "hasOwnProperty", "isPrototypeOf", "isPropertyEnumerable"};
-        if (!(index >= 0 && index < std::size(objectMethods))) return Value();
-        const Property* p = m.realm().objectProto->findOwn(objectMethods[static_cast<std::size_t>(index)], false);
-        return p ? p->value : Value();
+    return nativeByNumber(m, family, m.toNumber(args[1]));
+}
+
+// ASSetNative(object, family, "name1,name2,...", first): object[name_k] is
+// ASnative(family, first + k); an empty name skips its number.
+Value asSetNativeFn(Machine& m, Value, std::span<const Value> args) {
+    if (args.size() < 3 || !args[0].isObject()) return Value();
+    Object* o = args[0].o;
+    double family = m.toNumber(args[1]);
+    std::string names = m.toString(args[2]);
+    double index = args.size() > 3 ? m.toNumber(args[3]) : 0;
+    std::size_t start = 0;
+    while (start <= names.size()) {
+        std::size_t comma = names.find(',', start);
+        if (comma == std::string::npos) comma = names.size();
+        m.chargeSteps(1);
+        if (comma > start) {
+            Value fn = nativeByNumber(m, family, index);
+            o->define(m.heap(), std::string_view(names).substr(start, comma - start), fn, kBuiltinFlags,
+                      m.caseSensitive());
+        }
+        index += 1;
+        start = comma + 1;
     }
     return Value();
 }
@@ -237,7 +280,7 @@ void installGlobal(Realm& realm) {
         {"isNaN", isNaNFn},           {"isFinite", isFiniteFn},       {"escape", escapeFn},
         {"unescape", unescapeFn},     {"setInterval", setIntervalFn}, {"clearInterval", clearTimerFn},
         {"setTimeout", setTimeoutFn}, {"clearTimeout", clearTimerFn}, {"ASSetPropFlags", setPropFlags},
-        {"ASnative", asNativeFn},
+        {"ASnative", asNativeFn},       {"ASSetNative", asSetNativeFn},
     };
     realm.defineMethods(g, methods);
     realm.defineValue(g, "NaN", Value::number(NAN));
