@@ -84,7 +84,7 @@ std::uint32_t Machine::execCalls(Frame& f, const Record& r, std::uint32_t pc, st
         }
         Value fn;
         Object* holder = nullptr;
-        if (!find(o, n, fn)) fn = Value();
+        if (!find(o, n, fn)) fn = get(o, n);  // a missing method may come from __resolve
         if (fn.isObject() && fn.o->isFunction()) {
             if (!lookup(o, n, &holder)) holder = nullptr;
             push(invoke(static_cast<FunctionObject*>(fn.o), obj.isObject() ? obj : Value::object(o), args, holder));
@@ -285,7 +285,11 @@ Value Machine::invoke(FunctionObject* fn, Value thisValue, std::span<const Value
         else
             activation->define(heap_, param.name->view(), v, 0, cs);
     }
-    FrameGuard guard(frames_, stack_, &f);
+    // Called from running actions, a function leaves what it did not pop
+    // on the caller's stack, under its result, as the reference player does
+    // (a native calling script gets a clean stack back).
+    bool keepStack = nativeDepth_ == 0 && !frames_.empty();
+    FrameGuard guard(frames_, stack_, &f, keepStack);
     f.stackBase = stack_.size();
     execute(f, code.begin, code.end);
     return f.result;

@@ -74,10 +74,22 @@ Value Machine::get(Object* o, std::string_view name) {
     if (find(o, name, v)) return v;
     // A missing member is asked of the object's __resolve function, when it has one.
     if (!o || equalNames(name, "__resolve", caseSensitive())) return Value();
-    Value resolver;
-    if (find(o, "__resolve", resolver) && resolver.isObject() && resolver.o->isFunction()) {
-        Value args[1] = {str(name)};
-        return call(resolver, Value::object(o), args);
+    // The resolver is the first __resolve along the chain holding a
+    // function. A number or a clip there is passed over; any other object,
+    // or a getter, ends the search with nothing (as the reference player).
+    bool cs = caseSensitive();
+    std::size_t depth = 0;
+    for (Object* cur = o; cur; cur = cur->proto()) {
+        if (++depth > limits_.maxPrototypeDepth) stopScript("chaîne de prototypes trop longue ou circulaire");
+        Property* p = cur->findOwn("__resolve", cs);
+        if (!p || !visibleIn(p->flags, version_)) continue;
+        if (p->accessor()) return Value();
+        Value resolver = p->value;
+        if (resolver.isObject() && resolver.o->isFunction()) {
+            Value args[1] = {str(name)};
+            return call(resolver, Value::object(o), args);
+        }
+        if (resolver.isObject() && resolver.o->kind() != Object::Kind::Stage) return Value();
     }
     return Value();
 }

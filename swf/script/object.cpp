@@ -111,6 +111,7 @@ void Object::trace(Tracer& t) const {
         t.markValue(w.userData);
     }
     for (Object* i : interfaces_) t.mark(i);
+    t.mark(nativeData_);
 }
 
 std::size_t Object::extraBytes() const {

@@ -107,6 +107,12 @@ public:
 
     std::vector<Watcher>& watchers() { return watchers_; }
 
+    // Data a built-in class keeps beside the properties (an XML node's
+    // tree links): set by the class's constructor on whatever object `new`
+    // made, so script subclasses of the class get it too.
+    Cell* nativeData() const { return nativeData_; }
+    void setNativeData(Cell* data) { nativeData_ = data; }
+
     // Hooks for objects whose properties are partly computed (arrays,
     // clips). They see the name as written; return true when they handled it.
     virtual bool getVirtual(Machine&, std::string_view name, Value& out) { return false; }
@@ -132,6 +138,7 @@ private:
     std::vector<Property> props_;
     std::vector<Watcher> watchers_;
     std::vector<Object*> interfaces_;
+    Cell* nativeData_ = nullptr;
     // Built once an object has many properties: folded or exact name → slot.
     std::unique_ptr<std::unordered_map<std::string, std::uint32_t>> index_;
     bool indexCs_ = true;

@@ -37,6 +37,18 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
 #ifdef SWF_SCRIPT_HAVE_DATE
     installDate(*this);
 #endif
+#ifdef SWF_SCRIPT_HAVE_XML
+    installXml(*this);
+#endif
+#ifdef SWF_SCRIPT_HAVE_BROADCASTER
+    installBroadcaster(*this);
+#endif
+#ifdef SWF_SCRIPT_HAVE_GEOM
+    installGeom(*this);
+#endif
+#ifdef SWF_SCRIPT_HAVE_LOADVARS
+    installLoadVars(*this);
+#endif
 }
 
 FunctionObject* Realm::makeFunction(NativeFn call, NativeFn construct) {
@@ -73,17 +85,30 @@ FunctionObject* Realm::defineClass(std::string_view name, NativeFn call, NativeF
     return ctor;
 }
 
+FunctionObject* Realm::defineClass(std::string_view name, NativeFn call, NativeFn construct, Object* proto,
+                                   std::span<const Method> methods) {
+    FunctionObject* ctor = defineClass(name, call, construct, proto);
+    defineMethods(static_cast<Object*>(ctor->findOwn("prototype", true)->value.o), methods);
+    return ctor;
+}
+
 Object* Realm::newObject() { return heap.make<Object>(objectProto); }
 
+// Every prototype and constructor the realm keeps, for the collector.
+namespace {
+constexpr Object* Realm::*kPrototypes[] = {
+    &Realm::global,    &Realm::objectProto,  &Realm::functionProto, &Realm::arrayProto, &Realm::stringProto,
+    &Realm::numberProto, &Realm::booleanProto, &Realm::dateProto,   &Realm::errorProto, &Realm::movieClipProto,
+};
+constexpr FunctionObject* Realm::*kConstructors[] = {
+    &Realm::objectCtor, &Realm::functionCtor, &Realm::arrayCtor, &Realm::stringCtor,  &Realm::numberCtor,
+    &Realm::booleanCtor, &Realm::dateCtor,    &Realm::errorCtor, &Realm::xmlNodeCtor, &Realm::xmlCtor,
+};
+}  // namespace
+
 void Realm::trace(Tracer& t) const {
-    for (const Object* o : {global, objectProto, functionProto, arrayProto, stringProto, numberProto, booleanProto,
-                            dateProto, errorProto, movieClipProto})
-        t.mark(o);
-    for (const Object* o : {static_cast<const Object*>(objectCtor), static_cast<const Object*>(functionCtor),
-                            static_cast<const Object*>(arrayCtor), static_cast<const Object*>(stringCtor),
-                            static_cast<const Object*>(numberCtor), static_cast<const Object*>(booleanCtor),
-                            static_cast<const Object*>(dateCtor), static_cast<const Object*>(errorCtor)})
-        t.mark(o);
+    for (Object* Realm::*field : kPrototypes) t.mark(this->*field);
+    for (FunctionObject* Realm::*field : kConstructors) t.mark(this->*field);
 }
 
 }  // namespace swf::script

@@ -42,6 +42,8 @@ public:
     FunctionObject* booleanCtor = nullptr;
     FunctionObject* dateCtor = nullptr;
     FunctionObject* errorCtor = nullptr;
+    FunctionObject* xmlNodeCtor = nullptr;
+    FunctionObject* xmlCtor = nullptr;
 
     // A native function object (its prototype is Function.prototype).
     FunctionObject* makeFunction(NativeFn call, NativeFn construct = nullptr);
@@ -61,6 +63,9 @@ public:
     // A constructor with its prototype: ctor.prototype = proto, proto.constructor = ctor,
     // and _global[name] = ctor. `proto` may be null: a fresh object inheriting Object.prototype.
     FunctionObject* defineClass(std::string_view name, NativeFn call, NativeFn construct, Object* proto);
+    // The same, with these native methods on the prototype.
+    FunctionObject* defineClass(std::string_view name, NativeFn call, NativeFn construct, Object* proto,
+                                std::span<const Method> methods);
 
     // A plain object inheriting Object.prototype.
     Object* newObject();

@@ -291,5 +291,66 @@ TEST(Language, FrameActionsShareTheStack) {
     EXPECT_TRUE(host.warnings.empty());
 }
 
+TEST(Language, FunctionsShareTheCallersStack) {
+    // function f() { push "a"; ConstantPool ["c"]; push pool[0] } leaves two values
+    Asm body;
+    body.push({Const{0}}).constantPool({"c"}).push({Const{0}});
+    Asm comparator;
+    comparator.push({"junk"}).push({0}).record(op::Return);
+    runTable({
+        {"what a function leaves stays under its result; its pool stays its own",
+         6,
+         [&](Asm& a) {
+             a.constantPool({"a"}).defineFunction("f", {}, body).constantPool({"b"});
+             a.push({Const{0}}).push({0, "f"}).record(op::CallFunction).record(op::Pop).push({Const{0}});
+             a.record(op::Add2).record(op::Add2).record(op::Add2).trace();
+         },
+         {"bacb"}},
+        {"a function a native calls leaves nothing behind",
+         6,
+         [&](Asm& a) {
+             a.push({"marker"});
+             a.push({"arr", 2, 1, 2}).record(op::InitArray).record(op::SetVariable);
+             a.defineFunction("cmp", {"x", "y"}, comparator).push({"cmp"}).record(op::GetVariable);
+             a.push({1}).callMethod("arr", "sort").record(op::Pop).trace();
+         },
+         {"marker"}},
+    });
+}
+
+TEST(Language, ResolveForMissingMembers) {
+    Asm resolver;
+    resolver.push({"from "}).getVariable("n").record(op::Add2).record(op::Return);
+    Asm handsOutG;
+    handsOutG.getVariable("g").record(op::Return);
+    Asm g;
+    g.push({"ran"}).record(op::Return);
+    runTable({
+        {"a number or a plain object as __resolve: the chain is searched on, or the search ends",
+         7,
+         [&](Asm& a) {
+             a.push({"P"}).defineFunction("", {}, Asm()).record(op::SetVariable);
+             a.getVariable("P").getMember("prototype").push({"__resolve"}).defineFunction("", {"n"}, resolver);
+             a.record(op::SetMember);
+             a.push({"o", 0, "P"}).record(op::NewObject).record(op::SetVariable);
+             a.getVariable("o").getMember("zz").trace();
+             a.getVariable("o").push({"__resolve", 42}).record(op::SetMember);
+             a.getVariable("o").getMember("zz").trace();
+             a.getVariable("o").push({"__resolve", 0}).record(op::InitObject).record(op::SetMember);
+             a.getVariable("o").getMember("zz").trace();
+         },
+         {"from zz", "from zz", "undefined"}},
+        {"a missing method is asked of __resolve and called on the object",
+         7,
+         [&](Asm& a) {
+             a.push({"g"}).defineFunction("", {}, g).record(op::SetVariable);
+             a.push({"o", 0}).record(op::InitObject).record(op::SetVariable);
+             a.getVariable("o").push({"__resolve"}).defineFunction("", {"n"}, handsOutG).record(op::SetMember);
+             a.push({0}).callMethod("o", "go").trace();
+         },
+         {"ran"}},
+    });
+}
+
 }  // namespace
 }  // namespace swf::script

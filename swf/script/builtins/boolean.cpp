@@ -35,12 +35,11 @@ Value valueOf(Machine& m, Value self, std::span<const Value>) { return primitive
 }  // namespace
 
 void installBoolean(Realm& realm) {
-    realm.booleanCtor = realm.defineClass("Boolean", booleanCall, booleanConstruct, realm.booleanProto);
     static constexpr Realm::Method methods[] = {
         {"toString", toStringMethod},
         {"valueOf", valueOf},
     };
-    realm.defineMethods(realm.booleanProto, methods);
+    realm.booleanCtor = realm.defineClass("Boolean", booleanCall, booleanConstruct, realm.booleanProto, methods);
 }
 
 }  // namespace swf::script

@@ -3,11 +3,19 @@
 // functions to the realm (Realm::defineClass, defineMethod...).
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "swf/script/object.h"
 
 namespace swf::script {
 
 class Realm;
+
+// escape() and unescape() on raw text: %XX for every byte but letters and
+// digits; back again, with "+" as a space (builtins/global.cpp).
+std::string escapeText(std::string_view s);
+std::string unescapeText(std::string_view s);
 
 // Math's function of native number `index` (ASnative(200, index)).
 NativeFn mathNative(double index);
@@ -23,6 +31,10 @@ void installString(Realm& realm);     // String (builtins/string.cpp)
 void installNumber(Realm& realm);     // Number (builtins/number.cpp)
 void installMath(Realm& realm);       // Math (builtins/math.cpp)
 void installDate(Realm& realm);       // Date (builtins/date.cpp)
+void installXml(Realm& realm);       // XMLNode, XML (builtins/xml.cpp)
+void installBroadcaster(Realm& realm);  // AsBroadcaster, Camera, ContextMenu, TextSnapshot (builtins/broadcaster.cpp)
+void installGeom(Realm& realm);         // the flash.geom package (builtins/geom.cpp)
+void installLoadVars(Realm& realm);     // LoadVars (builtins/loadvars.cpp)
 void installMovieClip(Realm& realm);  // MovieClip's timeline methods (builtins/movieclip.cpp)
 
 }  // namespace swf::script

@@ -34,12 +34,11 @@ Value apply(Machine& m, Value self, std::span<const Value> args) {
 }  // namespace
 
 void installFunction(Realm& realm) {
-    realm.functionCtor = realm.defineClass("Function", functionCall, nullptr, realm.functionProto);
     static constexpr Realm::Method methods[] = {
         {"call", call},
         {"apply", apply},
     };
-    realm.defineMethods(realm.functionProto, methods);
+    realm.functionCtor = realm.defineClass("Function", functionCall, nullptr, realm.functionProto, methods);
 }
 
 }  // namespace swf::script

@@ -2,6 +2,7 @@
 // unescape, setInterval, clearInterval, setTimeout, clearTimeout,
 // ASSetPropFlags; and the values NaN and Infinity.
 #include <cmath>
+#include <iterator>
 
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/machine.h"
@@ -95,51 +96,12 @@ Value isFiniteFn(Machine& m, Value, std::span<const Value> args) {
 
 Value escapeFn(Machine& m, Value, std::span<const Value> args) {
     if (args.empty()) return Value();
-    std::string s = m.toString(args[0]);
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    for (char ch : s) {
-        auto c = static_cast<unsigned char>(ch);
-        if (c == 0) break;
-        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
-            out += ch;
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return m.str(std::move(out));
+    return m.str(escapeText(m.toString(args[0])));
 }
 
 Value unescapeFn(Machine& m, Value, std::span<const Value> args) {
     if (args.empty()) return Value();
-    std::string s = m.toString(args[0]);
-    std::string out;
-    for (std::size_t i = 0; i < s.size();) {
-        char c = s[i];
-        if (c == '+') {
-            out += ' ';
-            ++i;
-        } else if (c == '%') {
-            int a = i + 1 < s.size() ? digitValue(s[i + 1]) : 99;
-            int b = i + 2 < s.size() ? digitValue(s[i + 2]) : 99;
-            if (a < 16 && b < 16) {
-                char byte = static_cast<char>(a * 16 + b);
-                if (byte == 0) break;
-                out += byte;
-                i += 3;
-            } else if (a >= 16) {
-                i += 2;  // "%" and a character that is not a digit
-            } else {
-                i += 3;  // one good digit then a bad one: both are dropped
-            }
-        } else {
-            out += c;
-            ++i;
-        }
-    }
-    return m.str(std::move(out));
+    return m.str(unescapeText(m.toString(args[0])));
 }
 
 Value timer(Machine& m, std::span<const Value> args, bool repeat) {
@@ -204,16 +166,112 @@ Value setPropFlags(Machine& m, Value, std::span<const Value> args) {
     return Value();
 }
 
-// ASnative(family, index): a built-in function by its numbers; Math's only so far.
+// The methods a prototype holds under native numbers (ASnative(family, index)).
+struct NativeFamily {
+    double family;
+    Object* Realm::*proto;
+    std::span<const char* const> names;
+};
+constexpr const char* kObjectMethods[] = {"watch",    "unwatch",        "addProperty",   "valueOf",
+                                          "toString", "hasOwnProperty", "isPrototypeOf", "isPropertyEnumerable"};
+constexpr const char* kDateMethods[] = {
+    "getFullYear", "getYear",    "getMonth",    "getDate",         "getDay",     "getHours",          "getMinutes",
+    "getSeconds",  "getMilliseconds", "setFullYear", "setMonth", "setDate",    "setHours",          "setMinutes",
+    "setSeconds",  "setMilliseconds", "getTime",     "setTime",  "getTimezoneOffset", "toString", "setYear"};
+constexpr NativeFamily kFamilies[] = {
+    {101, &Realm::objectProto, kObjectMethods},
+    {103, &Realm::dateProto, kDateMethods},
+};
+
+// ASnative(family, index): a built-in function by its numbers: Math's (200)
+// and the methods of Object.prototype (101) and Date.prototype (103).
+Value nativeByNumber(Machine& m, double family, double index) {
+    if (family == 200) return Value::object(m.realm().makeFunction(mathNative(index)));
+    for (const NativeFamily& f : kFamilies) {
+        if (f.family != family) continue;
+        if (!(index >= 0 && index < static_cast<double>(f.names.size()))) return Value();
+        const Property* p = (m.realm().*f.proto)->findOwn(f.names[static_cast<std::size_t>(index)], false);
+        return p ? p->value : Value();
+    }
+    return Value();
+}
+
 Value asNativeFn(Machine& m, Value, std::span<const Value> args) {
     if (args.size() < 2) return Value();
     double family = m.toNumber(args[0]);
-    double index = m.toNumber(args[1]);
-    if (family == 200) return Value::object(m.realm().makeFunction(mathNative(index)));
+    return nativeByNumber(m, family, m.toNumber(args[1]));
+}
+
+// ASSetNative(object, family, "name1,name2,...", first): object[name_k] is
+// ASnative(family, first + k); an empty name skips its number.
+Value asSetNativeFn(Machine& m, Value, std::span<const Value> args) {
+    if (args.size() < 3 || !args[0].isObject()) return Value();
+    Object* o = args[0].o;
+    double family = m.toNumber(args[1]);
+    std::string names = m.toString(args[2]);
+    double index = args.size() > 3 ? m.toNumber(args[3]) : 0;
+    std::size_t start = 0;
+    while (start <= names.size()) {
+        std::size_t comma = names.find(',', start);
+        if (comma == std::string::npos) comma = names.size();
+        m.chargeSteps(1);
+        if (comma > start) {
+            Value fn = nativeByNumber(m, family, index);
+            o->define(m.heap(), std::string_view(names).substr(start, comma - start), fn, kBuiltinFlags,
+                      m.caseSensitive());
+        }
+        index += 1;
+        start = comma + 1;
+    }
     return Value();
 }
 
 }  // namespace
+
+std::string escapeText(std::string_view s) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char ch : s) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c == 0) break;
+        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            out += ch;
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string unescapeText(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size();) {
+        char c = s[i];
+        if (c == '+') {
+            out += ' ';
+            ++i;
+        } else if (c == '%') {
+            int a = i + 1 < s.size() ? digitValue(s[i + 1]) : 99;
+            int b = i + 2 < s.size() ? digitValue(s[i + 2]) : 99;
+            if (a < 16 && b < 16) {
+                char byte = static_cast<char>(a * 16 + b);
+                if (byte == 0) break;
+                out += byte;
+                i += 3;
+            } else if (a >= 16) {
+                i += 2;  // "%" and a character that is not a digit
+            } else {
+                i += 3;  // one good digit then a bad one: both are dropped
+            }
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
 
 void installGlobal(Realm& realm) {
     Object* g = realm.global;
@@ -222,7 +280,7 @@ void installGlobal(Realm& realm) {
         {"isNaN", isNaNFn},           {"isFinite", isFiniteFn},       {"escape", escapeFn},
         {"unescape", unescapeFn},     {"setInterval", setIntervalFn}, {"clearInterval", clearTimerFn},
         {"setTimeout", setTimeoutFn}, {"clearTimeout", clearTimerFn}, {"ASSetPropFlags", setPropFlags},
-        {"ASnative", asNativeFn},
+        {"ASnative", asNativeFn},       {"ASSetNative", asSetNativeFn},
     };
     realm.defineMethods(g, methods);
     realm.defineValue(g, "NaN", Value::number(NAN));
