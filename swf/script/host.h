@@ -118,6 +118,10 @@ public:
 
     // ---- the outside world
     virtual void getUrl(std::string_view url, std::string_view window, int method) {}
+    // Loading another movie into a clip or a level replaces what it shows
+    // once the file is read (from the next frame on); an empty url unloads.
+    virtual void loadMovie(ClipHandle target, std::string_view url) {}
+    virtual void loadMovieNum(int level, std::string_view url) {}
     virtual void stopSounds() {}
     virtual void toggleQuality() {}
     virtual void trace(std::string_view line) {}
