@@ -96,9 +96,9 @@ public:
         case P::Visible: return o.visible;
         case P::Width: return obj && t->parent() ? displayWidth(t->parent()->dictionary(), o) : 0.0;
         case P::Height: return obj && t->parent() ? displayHeight(t->parent()->dictionary(), o) : 0.0;
-        case P::CurrentFrame: return double(t->currentFrame());
+        case P::CurrentFrame: return double(currentFrame(h));
         case P::TotalFrames:
-        case P::FramesLoaded: return double(t->frameCount());
+        case P::FramesLoaded: return double(t->frames().scriptFrameCount());
         case P::Name: return t->parent() ? nameOf(t) : rootObject_.name;
         case P::Target: return targetPath(h, false);
         case P::Quality: return quality_;
@@ -223,13 +223,15 @@ public:
     void prevFrame(script::ClipHandle h) override {
         if (Timeline* t = timeline(h)) go(t, t->currentFrame() - 1, false);
     }
+    // Scripts see no frame beyond the count they read (a sprite declared
+    // without frames is at frame 0).
     int currentFrame(script::ClipHandle h) override {
         Timeline* t = timeline(h);
-        return t ? t->currentFrame() : 0;
+        return t ? std::min(t->currentFrame(), std::max(t->frames().scriptFrameCount(), 0)) : 0;
     }
     int totalFrames(script::ClipHandle h) override {
         Timeline* t = timeline(h);
-        return t ? t->frameCount() : 0;
+        return t ? t->frames().scriptFrameCount() : 0;
     }
     void loadMovie(script::ClipHandle h, std::string_view url) override {
         if (Timeline* t = timeline(h)) queueLoad(t, 0, url);
@@ -785,6 +787,8 @@ void Timeline::step(bool loop) {
     if (playing_) {
         if (current_ < frameCount()) {
             enterFrame(current_ + 1);
+        } else if (frames_->endsUnfinished()) {
+            // The frame the tags after the last ShowFrame make: it waits there.
         } else if (loop && frameCount() > 1) {
             // Back to frame 1 as a goto there: what frame 1 placed stays.
             rebuildTo(1);

@@ -561,4 +561,32 @@ TEST(SwfScriptClips, ADepthPastTheInt32RangeWrapsOntoTheClipsAlreadyThere) {
     EXPECT_EQ(run->traces, (std::vector<std::string>{"undefined", "_level0.b"}));
 }
 
+// --- Frames as scripts count them --------------------------------------------------------
+
+TEST(SwfFrameCounts, TagsAfterTheLastShowFrameRunOnceAndSpritesWithoutFramesCountTheirDeclaredOnes) {
+    MovieData m;
+    // Sprites without a ShowFrame: their declared count is what scripts read.
+    m.tags.push_back(sprite(1, {}, 0));
+    m.tags.push_back(sprite(2, {}, 2));
+    PlaceObject zero = place(1, 1);
+    zero.name = "zero";
+    PlaceObject two = place(2, 2);
+    two.name = "deux";
+    m.tags.push_back(zero);
+    m.tags.push_back(two);
+    Asm counts;
+    for (const char* clip : {"zero", "deux", "this"})
+        for (const char* prop : {"_currentframe", "_totalframes", "_framesloaded"})
+            counts.getVariable(clip).getMember(prop).trace();
+    m.tags.push_back(DoAction{counts.bytes()});
+    m.tags.push_back(ShowFrame{});
+    // A frame without its ShowFrame: played once, then the movie waits there.
+    m.tags.push_back(traceAction("fin sans image"));
+    auto run = start(std::move(m));
+    for (int i = 0; i < 4; ++i) run->player->tick();
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"0", "0", "0", "1", "2", "2", "1", "1", "1", "fin sans image"}));
+    EXPECT_EQ(run->player->currentFrame(), 2);
+    EXPECT_EQ(run->player->frameCount(), 2);
+}
+
 }  // namespace
