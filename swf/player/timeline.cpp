@@ -7,6 +7,7 @@
 #include <limits>
 #include <random>
 
+#include "swf/format/action_builder.h"
 #include "swf/format/reader.h"
 #include "swf/player/display_properties.h"
 
@@ -234,10 +235,16 @@ public:
         return t ? t->frames().scriptFrameCount() : 0;
     }
     void loadMovie(script::ClipHandle h, std::string_view url) override {
-        if (Timeline* t = timeline(h)) queueLoad(t, 0, url);
+        if (Timeline* t = timeline(h)) queueLoad(t, 0, url, false);
     }
     void loadMovieNum(int level, std::string_view url) override {
-        if (level >= 0 && level <= kMaxLevel) queueLoad(nullptr, level, url);
+        if (level >= 0 && level <= kMaxLevel) queueLoad(nullptr, level, url, false);
+    }
+    void loadVariables(script::ClipHandle h, std::string_view url) override {
+        if (Timeline* t = timeline(h)) queueLoad(t, 0, url, true);
+    }
+    void loadVariablesNum(int level, std::string_view url) override {
+        if (level >= 0 && level <= kMaxLevel) queueLoad(nullptr, level, url, true);
     }
     void stopSounds() override {
         if (ctx_.mixer) ctx_.mixer->stopAll();
@@ -279,9 +286,9 @@ private:
         return static_cast<std::uint16_t>(d);
     }
     static constexpr int kMaxLevel = 1000;
-    void queueLoad(const Timeline* target, int level, std::string_view url) {
+    void queueLoad(const Timeline* target, int level, std::string_view url, bool variables) {
         if (ctx_.loads.size() >= ctx_.maxPendingLoads) return;
-        ctx_.loads.push_back({target, level, std::string(url)});
+        ctx_.loads.push_back({target, level, std::string(url), variables});
     }
     DisplayObject rootObject_;
     std::string quality_ = "HIGH";
@@ -482,6 +489,59 @@ std::shared_ptr<const LoadedMovie> fetchMovie(PlayerContext& ctx, const std::str
     return loaded;
 }
 
+// "a=1&b=deux+mots&c=%C3%A9t%C3%A9" → its pairs, decoded ('+' is a space).
+std::vector<std::pair<std::string, std::string>> decodeVariables(const Bytes& text) {
+    auto hex = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    auto decode = [&](std::string_view s) {
+        std::string out;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (s[i] == '+') {
+                out += ' ';
+            } else if (s[i] == '%' && i + 2 < s.size() && hex(s[i + 1]) >= 0 && hex(s[i + 2]) >= 0) {
+                out += static_cast<char>(hex(s[i + 1]) * 16 + hex(s[i + 2]));
+                i += 2;
+            } else {
+                out += s[i];
+            }
+        }
+        return out;
+    };
+    std::vector<std::pair<std::string, std::string>> out;
+    std::string_view all(reinterpret_cast<const char*>(text.data()), text.size());
+    while (!all.empty()) {
+        std::size_t amp = all.find('&');
+        std::string_view pair = all.substr(0, amp);
+        all = amp == std::string_view::npos ? std::string_view() : all.substr(amp + 1);
+        std::size_t eq = pair.find('=');
+        if (eq == std::string_view::npos || eq == 0) continue;
+        out.emplace_back(decode(pair.substr(0, eq)), decode(pair.substr(eq + 1)));
+    }
+    return out;
+}
+
+// Sets the variables of a text file on a clip, as a script would.
+void loadVariablesInto(PlayerContext& ctx, Timeline* target, const std::string& url) {
+    if (!ctx.fetch) return;
+    std::optional<Bytes> text = ctx.fetch(url, std::min(ctx.maxLoadBytes, ctx.loadBudget));
+    if (!text) {
+        std::fprintf(stderr, "swf : les variables de « %s » n'ont pas pu être lues.\n", url.c_str());
+        return;
+    }
+    ctx.loadBudget -= std::min(ctx.loadBudget, text->size());
+    ActionBuilder set;
+    for (const auto& [name, value] : decodeVariables(*text)) {
+        // Plain names only: a path would reach other clips. A push record holds at most 64 KiB.
+        if (name.find_first_of("/:.") != std::string::npos || name.size() + value.size() > 60000) continue;
+        set.setVariable(name, value);
+    }
+    runScriptOn(ctx, set.bytes(), target);
+}
+
 }  // namespace
 
 void runLoads(PlayerContext& ctx) {
@@ -496,6 +556,10 @@ void runLoads(PlayerContext& ctx) {
             target = ctx.root;
         } else if (auto it = ctx.levels.find(load.level); it != ctx.levels.end()) {
             target = it->second.get();
+        }
+        if (load.variables) {
+            if (target) loadVariablesInto(ctx, target, load.url);
+            continue;
         }
         std::shared_ptr<const LoadedMovie> movie;
         if (!load.url.empty()) {

@@ -72,6 +72,7 @@ struct PlayerContext {
         const Timeline* target = nullptr;
         int level = 0;
         std::string url;
+        bool variables = false;  // a text of variables, not a movie
     };
     std::vector<PendingLoad> loads;
     std::size_t maxPendingLoads = 64;

@@ -115,15 +115,23 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
         Value window = pop(f);
         Value url = pop(f);
         constexpr std::uint32_t kLoadTarget = 0x40, kLoadVariables = 0x80;
-        if (r.a & kLoadVariables) break;  // variables from files are not read
+        const bool variables = (r.a & kLoadVariables) != 0;
         std::string where = window.isObject() ? std::string() : toString(window);
         if (int level; !window.isObject() && levelNumber(where, level)) {
-            host_.loadMovieNum(level, toString(url));
-        } else if (r.a & kLoadTarget) {
+            if (variables)
+                host_.loadVariablesNum(level, toString(url));
+            else
+                host_.loadMovieNum(level, toString(url));
+        } else if (r.a & (kLoadTarget | kLoadVariables)) {
             // The window names the clip to load into, as a path or the clip itself.
             Object* o = window.isObject() ? window.o : resolvePath(f, f.target, where);
-            if (o && o->kind() == Object::Kind::Stage && static_cast<StageObject*>(o)->alive())
-                host_.loadMovie(static_cast<StageObject*>(o)->clip(), toString(url));
+            if (o && o->kind() == Object::Kind::Stage && static_cast<StageObject*>(o)->alive()) {
+                ClipHandle c = static_cast<StageObject*>(o)->clip();
+                if (variables)
+                    host_.loadVariables(c, toString(url));
+                else
+                    host_.loadMovie(c, toString(url));
+            }
         } else {
             host_.getUrl(toString(url), where, static_cast<int>(r.a & 3));
         }

@@ -589,4 +589,18 @@ TEST(SwfFrameCounts, TagsAfterTheLastShowFrameRunOnceAndSpritesWithoutFramesCoun
     EXPECT_EQ(run->player->frameCount(), 2);
 }
 
+TEST(SwfLoadMovie, VariablesFromATextFileLandOnTheClipOrLevelDecodedAndPathsAreRefused) {
+    std::string text = "nom=Deux+mots&accent=%C3%A9t%C3%A9&vide=&=sans-nom&_root.ailleurs=non&bout=%4";
+    Asm load;
+    getUrl2(load, "vars.txt", "_level0", 0x80);
+    getUrl2(load, "vars.txt", "boite", 0xC0);
+    Asm show;
+    for (const char* v : {"nom", "accent", "vide", "ailleurs", "bout", "boite.nom"}) show.traceVariable(v);
+    auto run = start(boxMovie({DoAction{load.bytes()}}, {DoAction{show.bytes()}}));
+    run->player->setAssetFetcher(memoryFiles({{"vars.txt", Bytes(text.begin(), text.end())}}));
+    run->player->tick();
+    EXPECT_EQ(run->traces,
+              (std::vector<std::string>{"Deux mots", "été", "", "undefined", "%4", "Deux mots"}));
+}
+
 }  // namespace
