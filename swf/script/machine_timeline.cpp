@@ -162,11 +162,21 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
     }
     case action::SetTarget: retarget(r.s1->text); break;
     case action::SetTarget2: {
+        // A clip aims by its target path (the first clip of that name
+        // wins), other values by their text (an object's toString runs).
         Value v = pop(f);
-        if (v.isObject())
-            retarget(v.o);
-        else
-            retarget(toString(v));
+        if (v.isObject() && v.o->kind() == Object::Kind::Stage) {
+            auto* clip = static_cast<StageObject*>(v.o);
+            if (clip->alive()) {
+                std::string path = clipPath(clip, true);
+                retarget(std::string_view(path));
+            } else {
+                retarget(v.o);
+            }
+        } else {
+            std::string path = toString(v);
+            retarget(std::string_view(path));
+        }
         break;
     }
     case action::GetProperty: {

@@ -603,4 +603,21 @@ TEST(SwfLoadMovie, VariablesFromATextFileLandOnTheClipOrLevelDecodedAndPathsAreR
               (std::vector<std::string>{"Deux mots", "été", "", "undefined", "%4", "Deux mots"}));
 }
 
+TEST(SwfTellTarget, AClipAimsByItsPathAndOtherValuesByTheirText) {
+    Asm a;
+    // Two clips of the same name: the second, aimed at, is found by its path as the first.
+    a.push({1, "pareil", 2}).callMethod("this", "createEmptyMovieClip").storeRegister(1).record(action::Pop);
+    a.push({ActionBuilder::Register{1}, "x", "premier"}).record(action::SetMember);
+    a.push({2, "pareil", 2}).callMethod("this", "createEmptyMovieClip").storeRegister(2).record(action::Pop);
+    a.push({ActionBuilder::Register{2}, "x", "second"}).record(action::SetMember);
+    a.push({ActionBuilder::Register{2}}).record(action::SetTarget2).traceVariable("x").setTarget("");
+    // An object aims by what its toString gives.
+    a.push({"o", 0}).record(action::InitObject).record(action::DefineLocal);
+    a.getVariable("o").push({"toString"}).defineFunction("", {}, Asm().push({"pareil"}).record(action::Return));
+    a.record(action::SetMember);
+    a.getVariable("o").record(action::SetTarget2).traceVariable("x").setTarget("");
+    auto run = start(boxMovie({DoAction{a.bytes()}}));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"premier", "premier"}));
+}
+
 }  // namespace
