@@ -29,9 +29,10 @@ bool isTimelineTag(const Tag& t) {
 
 // --- FrameIndex ---------------------------------------------------------------
 
-FrameIndex FrameIndex::build(const std::vector<Tag>& tags) {
+FrameIndex FrameIndex::build(const std::vector<Tag>& tags, int declaredFrames) {
     FrameIndex fi;
     fi.tags = &tags;
+    fi.declaredFrames = std::max(declaredFrames, 0);
     std::size_t begin = 0;
     for (std::size_t i = 0; i < tags.size(); ++i) {
         if (std::holds_alternative<ShowFrame>(tags[i])) {
@@ -43,6 +44,7 @@ FrameIndex FrameIndex::build(const std::vector<Tag>& tags) {
     }
     // Display-list changes after the last ShowFrame still make a frame, as
     // they would show in a movie cut short.
+    fi.shownFrames = static_cast<int>(fi.frames.size());
     bool trailing = std::any_of(tags.begin() + static_cast<std::ptrdiff_t>(begin), tags.end(), isTimelineTag);
     if (trailing || fi.frames.empty()) fi.frames.push_back({begin, tags.size()});
     return fi;
@@ -59,7 +61,7 @@ int FrameIndex::frameOfLabel(const std::string& label) const {
 
 Dictionary::Dictionary(const MovieData& movie) {
     collect(movie.tags);
-    root_ = FrameIndex::build(movie.tags);
+    root_ = FrameIndex::build(movie.tags, movie.header.frameCount);
     for (const auto& t : movie.tags)
         if (auto* u = std::get_if<UnknownTag>(&t); u && u->code == code::ExportAssets)
             if (auto ex = parseExportAssets(u->data))
@@ -86,7 +88,7 @@ void Dictionary::collect(const std::vector<Tag>& tags) {
         } else if (auto* sp = std::get_if<DefineSprite>(&t)) {
             if (!defined(sp->id)) {
                 sprites_.emplace(sp->id, sp);
-                spriteFrames_.emplace(sp->id, FrameIndex::build(sp->tags));
+                spriteFrames_.emplace(sp->id, FrameIndex::build(sp->tags, sp->frameCount));
             }
         } else if (auto* f = std::get_if<DefineFont>(&t)) {
             add(fonts_, f->id, f);

@@ -31,7 +31,15 @@ struct FrameIndex {
     const std::vector<Tag>* tags = nullptr;
     std::vector<Range> frames;                        // at least one frame
     std::vector<std::pair<std::string, int>> labels;  // lower-cased label, 1-based frame
-    static FrameIndex build(const std::vector<Tag>& tags);
+    int shownFrames = 0;     // frames ended by a ShowFrame; the tags after the last make one more
+    int declaredFrames = 0;  // the count the sprite's (or movie's) header gives
+    // Tags after the last ShowFrame of a timeline that has shown frames:
+    // playing reaches that frame once and stays there, as a movie still loading.
+    bool endsUnfinished() const { return shownFrames > 0 && int(frames.size()) > shownFrames; }
+    // The frame count scripts read (_totalframes, _framesloaded): the shown
+    // frames, or the declared count when none is shown.
+    int scriptFrameCount() const { return shownFrames > 0 ? shownFrames : declaredFrames; }
+    static FrameIndex build(const std::vector<Tag>& tags, int declaredFrames = 1);
     int frameOfLabel(const std::string& label) const;  // 0 when unknown; case-insensitive
 };
 

@@ -192,12 +192,16 @@ struct Resolver {
         std::unordered_map<std::uint16_t, std::uint16_t> idHere;
         std::vector<std::pair<std::uint16_t, std::uint16_t>> extraNames;  // one character under a second id
         std::vector<std::uint16_t> queue;
+        // The names imported stay names here: scripts attach them, and a
+        // movie importing this one may import them in turn.
+        ExportAssets names;
         for (const auto& a : imp.assets) {
             auto e = exported.find(a.name);
             if (e == exported.end()) {
                 warn("« " + a.name + " » n'est pas exporté par « " + url + " »");
                 continue;
             }
+            names.assets.push_back(a);
             if (idHere.emplace(e->second, a.id).second)
                 queue.push_back(e->second);
             else if (idHere[e->second] != a.id)
@@ -247,6 +251,7 @@ struct Resolver {
                 }
             out.push_back(std::move(copy));
         }
+        if (!names.assets.empty()) out.push_back(UnknownTag{code::ExportAssets, encodeExportAssets(names)});
     }
 };
 

@@ -45,6 +45,7 @@ Player::Player(std::shared_ptr<const MovieData> movie, std::function<void(std::s
 }
 
 Player::~Player() {
+    ctx_.levels.clear();
     root_.reset();  // before the context it counts against
     ctx_.graveyard.clear();
     ctx_.machine.reset();
@@ -117,7 +118,14 @@ double Player::frameIntervalMs() const {
 
 void Player::tick() {
     ++ctx_.tick;
+    runLoads(ctx_);
+    dispatchEnterFrame(ctx_);
     root_->step(looping_);
+    // Levels loaded above the movie play on their own, and loop.
+    std::vector<Timeline*> levels;
+    for (auto& [n, t] : ctx_.levels) levels.push_back(t.get());
+    for (Timeline* t : levels)
+        if (ctx_.alive(t)) t->step(true);
     if (ctx_.machine) {
         ctx_.machine->advanceClock(ctx_.frameMs);
         ctx_.machine->runTimers();
@@ -147,12 +155,12 @@ struct ButtonSeen {
     QTransform world;  // button coordinates to stage twips
 };
 
-void collectButtons(const Dictionary& dict, Timeline& owner, const QTransform& parent, int nesting,
-                    std::vector<ButtonSeen>& out) {
+void collectButtons(Timeline& owner, const QTransform& parent, int nesting, std::vector<ButtonSeen>& out) {
+    const Dictionary& dict = owner.dictionary();
     if (nesting > 32) return;
     for (const auto& [depth, obj] : owner.displayList()) {
         QTransform t = toTransform(obj.matrix) * parent;
-        if (obj.sprite) collectButtons(dict, *obj.sprite, t, nesting + 1, out);
+        if (obj.sprite) collectButtons(*obj.sprite, t, nesting + 1, out);
         if (obj.button)
             if (const DefineButton* def = dict.button(obj.characterId))
                 out.push_back({obj.button.get(), def, &owner, t});
@@ -162,7 +170,7 @@ void collectButtons(const Dictionary& dict, Timeline& owner, const QTransform& p
 
 bool Player::pointer(QPointF stage, bool pressed) {
     std::vector<ButtonSeen> buttons;
-    collectButtons(*dictionary_, *root_, QTransform(), 0, buttons);
+    collectButtons(*root_, QTransform(), 0, buttons);
     // The topmost button under the pointer is the one it is over.
     const ButtonSeen* top = nullptr;
     for (auto it = buttons.rbegin(); it != buttons.rend() && !top; ++it) {
@@ -170,7 +178,7 @@ bool Player::pointer(QPointF stage, bool pressed) {
         QTransform inv = it->world.inverted(&ok);
         if (!ok) continue;
         QPointF local = inv.map(stage);
-        if (hitTest(*it->def, local, [&](std::uint16_t id, QPointF p) { return dictionary_->hits(id, p); })) top = &*it;
+        if (hitTest(*it->def, local, [&](std::uint16_t id, QPointF p) { return it->owner->dictionary().hits(id, p); })) top = &*it;
     }
     overButton_ = top != nullptr;
     // State changes first; scripts may change the display lists, so they run
@@ -187,8 +195,8 @@ bool Player::pointer(QPointF stage, bool pressed) {
     for (const auto& p : pending) {
         int sound = ButtonStateMachine::soundIndex(p.transition);
         if (sound >= 0)
-            if (const DefineButtonSound* bs = dictionary_->buttonSound(p.def->id))
-                if (std::uint16_t id = bs->soundId[sound]) ctx_.startSound(id, bs->info[sound]);
+            if (const DefineButtonSound* bs = p.owner->dictionary().buttonSound(p.def->id))
+                if (std::uint16_t id = bs->soundId[sound]) ctx_.startSound(id, bs->info[sound], &p.owner->dictionary());
         for (const ButtonCondAction* a : actionsFor(*p.def, p.transition)) {
             if (!ctx_.alive(p.owner)) break;
             runScriptOn(ctx_, a->actions, p.owner);

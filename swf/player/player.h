@@ -45,6 +45,15 @@ public:
     // messages uses the constructor that takes the sink.
     void setTraceSink(std::function<void(std::string_view)> sink) { ctx_.trace = std::move(sink); }
     bool looping() const { return looping_; }
+    // Where scripts' loadMovie and loadMovieNum read movies (see imports.h:
+    // localFileFetcher reads beside the movie only). Without one, every load
+    // fails with a message on standard error and the movie plays on.
+    void setAssetFetcher(AssetFetcher fetch) { ctx_.fetch = std::move(fetch); }
+    // A level loaded above the movie (_level1...), or null.
+    const Timeline* level(int n) const {
+        auto it = ctx_.levels.find(n);
+        return it == ctx_.levels.end() ? nullptr : it->second.get();
+    }
     void play();
     void stop();
     bool playing() const;

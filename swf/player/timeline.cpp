@@ -7,6 +7,8 @@
 #include <limits>
 #include <random>
 
+#include "swf/format/action_builder.h"
+#include "swf/format/reader.h"
 #include "swf/player/display_properties.h"
 
 namespace swf {
@@ -44,6 +46,11 @@ public:
     }
 
     script::ClipHandle root() override { return handle(ctx_.root); }
+    script::ClipHandle level(int n) override {
+        if (n == 0) return root();
+        auto it = ctx_.levels.find(n);
+        return it != ctx_.levels.end() && it->second ? handle(it->second.get()) : 0;
+    }
     script::ClipHandle parent(script::ClipHandle h) override {
         Timeline* t = timeline(h);
         return t && t->parent() ? handle(t->parent()) : 0;
@@ -55,17 +62,22 @@ public:
     }
     std::vector<std::pair<std::string, script::ClipHandle>> children(script::ClipHandle h) override {
         std::vector<std::pair<std::string, script::ClipHandle>> out;
+        // for..in lists the topmost instance first.
         if (Timeline* t = timeline(h))
-            for (const auto& [depth, obj] : t->displayList())
-                if (obj.sprite && !obj.name.empty()) out.emplace_back(obj.name, handle(obj.sprite.get()));
+            for (auto it = t->displayList().rbegin(); it != t->displayList().rend(); ++it)
+                if (it->second.sprite && !it->second.name.empty())
+                    out.emplace_back(it->second.name, handle(it->second.sprite.get()));
         return out;
     }
     bool alive(script::ClipHandle h) override { return timeline(h) != nullptr; }
     std::string targetPath(script::ClipHandle h, bool dotted) override {
         std::string path;
-        for (Timeline* t = timeline(h); t && t->parent(); t = t->parent())
-            path = (dotted ? "." : "/") + nameOf(t) + path;
-        if (dotted) return "_level0" + path;
+        Timeline* t = timeline(h);
+        for (; t && t->parent(); t = t->parent()) path = (dotted ? "." : "/") + nameOf(t) + path;
+        int level = t ? t->level() : 0;
+        if (dotted) return "_level" + std::to_string(level) + path;
+        // The movie's own level is "/"; the others start with their name.
+        if (level != 0) return "_level" + std::to_string(level) + path;
         return path.empty() ? "/" : path;
     }
     script::HostValue getProperty(script::ClipHandle h, script::DisplayProperty p) override {
@@ -83,11 +95,11 @@ public:
         case P::Rotation: return displayRotation(o);
         case P::Alpha: return displayAlpha(o);
         case P::Visible: return o.visible;
-        case P::Width: return obj && t->parent() ? displayWidth(*ctx_.dictionary, o) : 0.0;
-        case P::Height: return obj && t->parent() ? displayHeight(*ctx_.dictionary, o) : 0.0;
-        case P::CurrentFrame: return double(t->currentFrame());
+        case P::Width: return obj && t->parent() ? displayWidth(t->parent()->dictionary(), o) : 0.0;
+        case P::Height: return obj && t->parent() ? displayHeight(t->parent()->dictionary(), o) : 0.0;
+        case P::CurrentFrame: return double(currentFrame(h));
         case P::TotalFrames:
-        case P::FramesLoaded: return double(t->frameCount());
+        case P::FramesLoaded: return double(t->frames().scriptFrameCount());
         case P::Name: return t->parent() ? nameOf(t) : rootObject_.name;
         case P::Target: return targetPath(h, false);
         case P::Quality: return quality_;
@@ -136,10 +148,10 @@ public:
         case P::Alpha: setDisplayAlpha(*obj, n); break;
         case P::Visible: setDisplayVisible(*obj, n); break;
         case P::Width:
-            if (t->parent()) setDisplayWidth(*ctx_.dictionary, *obj, n);
+            if (t->parent()) setDisplayWidth(t->parent()->dictionary(), *obj, n);
             break;
         case P::Height:
-            if (t->parent()) setDisplayHeight(*ctx_.dictionary, *obj, n);
+            if (t->parent()) setDisplayHeight(t->parent()->dictionary(), *obj, n);
             break;
         case P::Name:
             if (const auto* s = std::get_if<std::string>(&v)) obj->name = *s;
@@ -150,9 +162,9 @@ public:
     script::ClipHandle attachMovie(script::ClipHandle h, std::string_view exportName, std::string_view name,
                                    int depth) override {
         Timeline* t = timeline(h);
-        std::uint16_t id = ctx_.dictionary->exported(exportName);
+        std::uint16_t id = t ? t->dictionary().exported(exportName) : 0;
         auto key = listDepth(depth);
-        if (!t || !id || !key || !ctx_.dictionary->sprite(id)) return 0;
+        if (!t || !id || !key || !t->dictionary().sprite(id)) return 0;
         return handle(t->placeByScript(*key, id, std::string(name)));
     }
     script::ClipHandle createEmptyMovieClip(script::ClipHandle h, std::string_view name, int depth) override {
@@ -212,13 +224,27 @@ public:
     void prevFrame(script::ClipHandle h) override {
         if (Timeline* t = timeline(h)) go(t, t->currentFrame() - 1, false);
     }
+    // Scripts see no frame beyond the count they read (a sprite declared
+    // without frames is at frame 0).
     int currentFrame(script::ClipHandle h) override {
         Timeline* t = timeline(h);
-        return t ? t->currentFrame() : 0;
+        return t ? std::min(t->currentFrame(), std::max(t->frames().scriptFrameCount(), 0)) : 0;
     }
     int totalFrames(script::ClipHandle h) override {
         Timeline* t = timeline(h);
-        return t ? t->frameCount() : 0;
+        return t ? t->frames().scriptFrameCount() : 0;
+    }
+    void loadMovie(script::ClipHandle h, std::string_view url) override {
+        if (Timeline* t = timeline(h)) queueLoad(t, 0, url, false);
+    }
+    void loadMovieNum(int level, std::string_view url) override {
+        if (level >= 0 && level <= kMaxLevel) queueLoad(nullptr, level, url, false);
+    }
+    void loadVariables(script::ClipHandle h, std::string_view url) override {
+        if (Timeline* t = timeline(h)) queueLoad(t, 0, url, true);
+    }
+    void loadVariablesNum(int level, std::string_view url) override {
+        if (level >= 0 && level <= kMaxLevel) queueLoad(nullptr, level, url, true);
     }
     void stopSounds() override {
         if (ctx_.mixer) ctx_.mixer->stopAll();
@@ -259,14 +285,23 @@ private:
         if (d < 0 || d > 65535) return std::nullopt;
         return static_cast<std::uint16_t>(d);
     }
+    static constexpr int kMaxLevel = 1000;
+    void queueLoad(const Timeline* target, int level, std::string_view url, bool variables) {
+        if (ctx_.loads.size() >= ctx_.maxPendingLoads) return;
+        ctx_.loads.push_back({target, level, std::string(url), variables});
+    }
     DisplayObject rootObject_;
     std::string quality_ = "HIGH";
     bool focusRect_ = true;
     double soundBufTime_ = 5;
     static std::string nameOf(const Timeline* t) {
         if (const Timeline* p = t->parent())
-            for (const auto& [depth, obj] : p->displayList())
+            for (const auto& [depth, obj] : p->displayList()) {
                 if (obj.sprite.get() == t) return obj.name;
+                if (obj.button)
+                    for (const auto& [i, sprite] : obj.button->sprites)
+                        if (sprite.get() == t) return obj.button->names[i];
+            }
         return "";
     }
     void go(Timeline* t, int frame, bool andPlay) {
@@ -321,6 +356,110 @@ void runScriptOn(PlayerContext& ctx, std::span<const std::uint8_t> actions, Time
     runTouched(ctx, runScript(ctx, actions, target), nullptr);
 }
 
+namespace {
+
+constexpr std::uint32_t kLoadEvent = 0x1, kEnterFrameEvent = 0x2, kKeyPressEvent = 0x20000;
+
+// Runs the onClipEvent handlers of `t` that answer `event`.
+void fireClipEvent(PlayerContext& ctx, Timeline* t, std::uint32_t event) {
+    Timeline* parent = t->parent();
+    const DisplayObject* obj = parent ? parent->objectOf(t) : nullptr;
+    if (!obj || !obj->clipActions) return;
+    std::shared_ptr<const ClipActions> actions = obj->clipActions;  // the handlers may replace the object
+    for (const ClipAction& a : *actions) {
+        if (!ctx.alive(t)) return;
+        if (a.events & event) runScriptOn(ctx, a.actions, t);
+    }
+}
+
+// Calls the method `name` of the clip's object when it has one, with the
+// clip as the timeline of plain calls; then the frames it sent clips to.
+void callClipMethod(PlayerContext& ctx, Timeline* t, std::string_view name) {
+    if (!ctx.machine || !ctx.alive(t)) return;
+    auto& host = static_cast<ScriptHost&>(*ctx.scriptHost);
+    std::vector<Timeline*> outer = std::move(host.touched);
+    host.touched.clear();
+    host.running.push_back(t);
+    ctx.machine->callMethodIfPresent(ctx.machine->clipObject(ScriptHost::handle(t)), name, {});
+    host.running.pop_back();
+    std::vector<Timeline*> mine = std::move(host.touched);
+    host.touched = std::move(outer);
+    runTouched(ctx, mine, nullptr);
+}
+
+// The clips under `t` in the order enterFrame reaches them: the topmost
+// first, each one's children before it.
+void collectClips(PlayerContext& ctx, const Timeline& t, int nesting, std::vector<Timeline*>& out) {
+    if (nesting > ctx.maxNesting) return;
+    const DisplayList& list = t.displayList();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        const DisplayObject& obj = it->second;
+        if (obj.bornTick == ctx.tick) continue;  // placed during this very tick
+        if (obj.button)
+            for (auto s = obj.button->sprites.rbegin(); s != obj.button->sprites.rend(); ++s) {
+                collectClips(ctx, *s->second, nesting + 1, out);
+                out.push_back(s->second.get());
+            }
+        if (obj.sprite) {
+            collectClips(ctx, *obj.sprite, nesting + 1, out);
+            out.push_back(obj.sprite.get());
+        }
+    }
+}
+
+}  // namespace
+
+ClipActions parseClipActions(const PlaceObject& p, int version) {
+    ClipActions out;
+    if (!p.hasClipActions) return out;
+    const Bytes& b = p.tail;
+    std::size_t i = 0;
+    if (p.version >= 3) {
+        // What PlaceObject3 keeps before the handlers.
+        if (p.extraFlags3 & 0x01) return out;  // a filter list, not read
+        if (p.extraFlags3 & 0x02) i += 1;      // blend mode
+        if (p.extraFlags3 & 0x04) i += 1;      // bitmap caching
+        if (p.extraFlags3 & 0x20) i += 1;      // visibility
+        if (p.extraFlags3 & 0x40) i += 4;      // background colour
+    }
+    auto read = [&](std::size_t n, std::uint32_t& v) {
+        if (i > b.size() || b.size() - i < n) return false;
+        v = 0;
+        for (std::size_t k = 0; k < n; ++k) v |= std::uint32_t(b[i + k]) << (8 * k);
+        i += n;
+        return true;
+    };
+    // Event flags are 16 bits wide up to version 5, 32 from 6 on.
+    const std::size_t flagBytes = version >= 6 ? 4 : 2;
+    std::uint32_t unused = 0;
+    if (!read(2, unused) || !read(flagBytes, unused)) return out;
+    for (;;) {
+        std::uint32_t events = 0, size = 0;
+        if (!read(flagBytes, events) || events == 0 || !read(4, size) || size > b.size() - i) break;
+        std::size_t begin = i + ((events & kKeyPressEvent) && size > 0 ? 1 : 0);  // the key code comes first
+        out.push_back({events, Bytes(b.begin() + std::ptrdiff_t(begin), b.begin() + std::ptrdiff_t(i + size))});
+        i += size;
+    }
+    return out;
+}
+
+void dispatchEnterFrame(PlayerContext& ctx) {
+    if (!ctx.machine) return;
+    std::vector<Timeline*> clips;
+    auto level = [&](Timeline* t) {
+        if (!t) return;
+        collectClips(ctx, *t, 0, clips);
+        clips.push_back(t);
+    };
+    level(ctx.root);
+    for (auto& [n, t] : ctx.levels) level(t.get());
+    for (Timeline* t : clips) {
+        if (!ctx.alive(t)) continue;
+        fireClipEvent(ctx, t, kEnterFrameEvent);
+        callClipMethod(ctx, t, "onEnterFrame");
+    }
+}
+
 void startScripts(PlayerContext& ctx) {
     static const std::vector<Tag> noTags;
     ctx.emptyFrames = FrameIndex::build(noTags);
@@ -328,10 +467,136 @@ void startScripts(PlayerContext& ctx) {
     ctx.machine = std::make_unique<script::Machine>(*ctx.scriptHost, ctx.version);
 }
 
+namespace {
+
+// The movie at `url`, read through the context's fetcher; null (with a
+// French message on standard error) when it cannot be had.
+std::shared_ptr<const LoadedMovie> fetchMovie(PlayerContext& ctx, const std::string& url) {
+    auto fail = [&](const char* why) -> std::shared_ptr<const LoadedMovie> {
+        std::fprintf(stderr, "swf : le film « %s » n'a pas pu être chargé (%s).\n", url.c_str(), why);
+        return nullptr;
+    };
+    if (!ctx.fetch) return fail("aucun accès aux fichiers");
+    std::size_t most = std::min(ctx.maxLoadBytes, ctx.loadBudget);
+    std::optional<Bytes> bytes = ctx.fetch(url, most);
+    if (!bytes) return fail("fichier absent, illisible, hors du dossier du film ou trop grand");
+    ctx.loadBudget -= std::min(ctx.loadBudget, bytes->size());
+    ReadResult r = read(*bytes);
+    if (!r.ok()) return fail("ce n'est pas un film lisible");
+    auto loaded = std::make_shared<LoadedMovie>();
+    loaded->movie = std::make_shared<const MovieData>(std::move(*r.movie));
+    loaded->dictionary = std::make_unique<Dictionary>(*loaded->movie);
+    return loaded;
+}
+
+// "a=1&b=deux+mots&c=%C3%A9t%C3%A9" → its pairs, decoded ('+' is a space).
+std::vector<std::pair<std::string, std::string>> decodeVariables(const Bytes& text) {
+    auto hex = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    auto decode = [&](std::string_view s) {
+        std::string out;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (s[i] == '+') {
+                out += ' ';
+            } else if (s[i] == '%' && i + 2 < s.size() && hex(s[i + 1]) >= 0 && hex(s[i + 2]) >= 0) {
+                out += static_cast<char>(hex(s[i + 1]) * 16 + hex(s[i + 2]));
+                i += 2;
+            } else {
+                out += s[i];
+            }
+        }
+        return out;
+    };
+    std::vector<std::pair<std::string, std::string>> out;
+    std::string_view all(reinterpret_cast<const char*>(text.data()), text.size());
+    while (!all.empty()) {
+        std::size_t amp = all.find('&');
+        std::string_view pair = all.substr(0, amp);
+        all = amp == std::string_view::npos ? std::string_view() : all.substr(amp + 1);
+        std::size_t eq = pair.find('=');
+        if (eq == std::string_view::npos || eq == 0) continue;
+        out.emplace_back(decode(pair.substr(0, eq)), decode(pair.substr(eq + 1)));
+    }
+    return out;
+}
+
+// Sets the variables of a text file on a clip, as a script would.
+void loadVariablesInto(PlayerContext& ctx, Timeline* target, const std::string& url) {
+    if (!ctx.fetch) return;
+    std::optional<Bytes> text = ctx.fetch(url, std::min(ctx.maxLoadBytes, ctx.loadBudget));
+    if (!text) {
+        std::fprintf(stderr, "swf : les variables de « %s » n'ont pas pu être lues.\n", url.c_str());
+        return;
+    }
+    ctx.loadBudget -= std::min(ctx.loadBudget, text->size());
+    ActionBuilder set;
+    for (const auto& [name, value] : decodeVariables(*text)) {
+        // Plain names only: a path would reach other clips. A push record holds at most 64 KiB.
+        if (name.find_first_of("/:.") != std::string::npos || name.size() + value.size() > 60000) continue;
+        set.setVariable(name, value);
+    }
+    runScriptOn(ctx, set.bytes(), target);
+}
+
+}  // namespace
+
+void runLoads(PlayerContext& ctx) {
+    std::vector<PlayerContext::PendingLoad> loads = std::move(ctx.loads);
+    ctx.loads.clear();
+    for (const auto& load : loads) {
+        Timeline* target = nullptr;
+        if (load.target) {
+            if (!ctx.alive(load.target)) continue;  // the clip left the stage meanwhile
+            target = const_cast<Timeline*>(load.target);
+        } else if (load.level == 0) {
+            target = ctx.root;
+        } else if (auto it = ctx.levels.find(load.level); it != ctx.levels.end()) {
+            target = it->second.get();
+        }
+        if (load.variables) {
+            if (target) loadVariablesInto(ctx, target, load.url);
+            continue;
+        }
+        std::shared_ptr<const LoadedMovie> movie;
+        if (!load.url.empty()) {
+            movie = fetchMovie(ctx, load.url);
+            if (!movie) continue;  // what was shown stays
+        }
+        // What the clip showed leaves: its onUnload handler runs first.
+        if (target && ctx.machine)
+            ctx.machine->callMethodIfPresent(ctx.machine->clipObject(ScriptHost::handle(target)), "onUnload", {});
+        if (target && !ctx.alive(target)) continue;
+        if (!target && !movie) continue;  // unloading a level that is not there
+        if (!target) {
+            auto level = std::make_unique<Timeline>(ctx.emptyFrames, ctx, 0, nullptr);
+            level->setLevel(load.level);
+            target = level.get();
+            ctx.levels[load.level] = std::move(level);
+        } else if (!movie && !target->parent() && target->level() != 0) {
+            // An unloaded level is gone, not empty.
+            auto it = ctx.levels.find(target->level());
+            markDead(ctx, *it->second);
+            ctx.graveyard.push_back(std::move(it->second));
+            ctx.levels.erase(it);
+            continue;
+        }
+        target->loadContent(std::move(movie));
+    }
+}
+
 // --- Timeline -----------------------------------------------------------------------
 
 Timeline::Timeline(const FrameIndex& frames, PlayerContext& context, int nesting, Timeline* parent)
-    : frames_(&frames), ctx_(&context), nesting_(nesting), parent_(parent) {
+    : frames_(&frames),
+      ctx_(&context),
+      dict_(parent ? parent->dict_ : context.dictionary),
+      loaded_(parent ? parent->loaded_ : nullptr),
+      nesting_(nesting),
+      parent_(parent) {
     ctx_->live.insert(this);
     if (!parent_ && !ctx_->root) ctx_->root = this;
     if (parent_) {
@@ -392,6 +657,21 @@ void Timeline::reset() {
     runQueuedActions();
 }
 
+void Timeline::loadContent(std::shared_ptr<const LoadedMovie> movie) {
+    clear();
+    loaded_ = std::move(movie);
+    if (loaded_) {
+        frames_ = &loaded_->dictionary->rootFrames();
+        dict_ = loaded_->dictionary.get();
+    } else {
+        frames_ = &ctx_->emptyFrames;
+    }
+    current_ = 1;
+    playing_ = true;
+    enterFrame(1);
+    runQueuedActions();
+}
+
 void Timeline::applyFrameTags(int frame) {
     const auto& range = frames_->frames[static_cast<std::size_t>(frame - 1)];
     const auto& tags = *frames_->tags;
@@ -446,7 +726,7 @@ void Timeline::rebuildTo(int frame) {
 
 Timeline* Timeline::placeByScript(std::uint16_t depth, std::uint16_t characterId, const std::string& name,
                                   const Matrix& matrix, const ColorTransform& cx) {
-    const FrameIndex* fi = characterId ? ctx_->dictionary->spriteFrames(characterId) : &ctx_->emptyFrames;
+    const FrameIndex* fi = characterId ? dict_->spriteFrames(characterId) : &ctx_->emptyFrames;
     if (!fi || nesting_ + 1 > ctx_->maxNesting) return nullptr;
     if (auto it = list_.find(depth); it != list_.end()) {
         discard(it->second);
@@ -480,11 +760,12 @@ bool Timeline::removeByScript(const Timeline* child) {
     return false;
 }
 
-void PlayerContext::startSound(std::uint16_t soundId, const SoundInfo& info) const {
+void PlayerContext::startSound(std::uint16_t soundId, const SoundInfo& info, const Dictionary* from) const {
     if (!mixer) return;
+    if (!from) from = dictionary;
     if (info.syncStop)
         mixer->start(soundId, nullptr, info);
-    else if (auto pcm = dictionary->soundPcm(soundId))
+    else if (auto pcm = from->soundPcm(soundId))
         mixer->start(soundId, pcm, info);
 }
 
@@ -495,7 +776,7 @@ void Timeline::startSounds(int frame) {
     for (std::size_t i = range.begin; i < range.end; ++i) {
         auto* s = std::get_if<StartSound>(&tags[i]);
         // StartSound2 names its sound by class, for later script versions.
-        if (s && s->version == 1) ctx_->startSound(s->soundId, s->info);
+        if (s && s->version == 1) ctx_->startSound(s->soundId, s->info, dict_);
     }
 }
 
@@ -517,7 +798,7 @@ void Timeline::runQueuedActions() {
         // A frame's DoInitAction tags run once, before its DoAction tags, on the movie.
         for (std::size_t i = range.begin; i < range.end && ctx_->alive(this); ++i)
             if (auto* init = std::get_if<DoInitAction>(&tags[i]))
-                if (ctx_->initActionsRun.insert(init).second)
+                if (ctx_->initActionsRun.insert({dict_, init->spriteId}).second)
                     runScriptOn(*ctx_, init->actions, ctx_->root ? ctx_->root : this);
         // Scripts run in the order of the frame's tags: a sprite placed by the
         // frame runs its first frame's scripts where its PlaceObject stands,
@@ -544,6 +825,11 @@ void Timeline::runQueuedActions() {
     }
     for (Timeline* t : placed)
         if (ctx_->alive(t)) t->runQueuedActions();
+    // A placed sprite's onClipEvent(load) handlers run once its first frame's scripts have.
+    if (!loadEventDone_ && parent_ && ctx_->alive(this)) {
+        loadEventDone_ = true;
+        fireClipEvent(*ctx_, this, kLoadEvent);
+    }
 }
 
 void Timeline::runActions(const DoAction& action) { runTouched(*ctx_, runScript(*ctx_, action.actions, this), this); }
@@ -565,6 +851,8 @@ void Timeline::step(bool loop) {
     if (playing_) {
         if (current_ < frameCount()) {
             enterFrame(current_ + 1);
+        } else if (frames_->endsUnfinished()) {
+            // The frame the tags after the last ShowFrame make: it waits there.
         } else if (loop && frameCount() > 1) {
             // Back to frame 1 as a goto there: what frame 1 placed stays.
             rebuildTo(1);
@@ -584,7 +872,7 @@ void Timeline::stepForced() {
 }
 
 std::unique_ptr<Timeline> Timeline::instantiate(std::uint16_t characterId) {
-    const FrameIndex* fi = ctx_->dictionary->spriteFrames(characterId);
+    const FrameIndex* fi = dict_->spriteFrames(characterId);
     if (!fi || nesting_ + 1 > ctx_->maxNesting) return nullptr;
     return std::make_unique<Timeline>(*fi, *ctx_, nesting_ + 1, this);
 }
@@ -594,10 +882,13 @@ void Timeline::place(const PlaceObject& p, std::size_t tagIndex) {
     bool fresh = p.version <= 1 || !p.move || it == list_.end();
     auto attach = [&](DisplayObject& obj) {
         obj.sprite = instantiate(obj.characterId);
-        if (const DefineButton* b = ctx_->dictionary->button(obj.characterId)) {
+        if (const DefineButton* b = dict_->button(obj.characterId)) {
             obj.button = std::make_unique<ButtonInstance>(b->trackAsMenu);
             for (std::size_t i = 0; i < b->records.size(); ++i)
-                if (auto s = instantiate(b->records[i].characterId)) obj.button->sprites.emplace(i, std::move(s));
+                if (auto s = instantiate(b->records[i].characterId)) {
+                    obj.button->sprites.emplace(i, std::move(s));
+                    obj.button->names[i] = "instance" + std::to_string(++ctx_->instanceCount);
+                }
         }
     };
     if (fresh) {
@@ -631,7 +922,12 @@ void Timeline::place(const PlaceObject& p, std::size_t tagIndex) {
         obj.colorTransform = p.colorTransform.value_or(ColorTransform{});
         obj.ratio = p.ratio.value_or(0);
         obj.name = p.name.value_or(std::string());
+        if (obj.name.empty() && (dict_->spriteFrames(obj.characterId) || dict_->button(obj.characterId)))
+            obj.name = "instance" + std::to_string(++ctx_->instanceCount);
         obj.clipDepth = p.clipDepth.value_or(0);
+        if (p.hasClipActions)
+            if (ClipActions actions = parseClipActions(p, ctx_->version); !actions.empty())
+                obj.clipActions = std::make_shared<const ClipActions>(std::move(actions));
         obj.bornTick = ctx_->tick;
         ++ctx_->liveObjects;
         auto& slot = list_[p.depth];

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -16,11 +17,19 @@
 #include "swf/player/audio_mixer.h"
 #include "swf/player/button.h"
 #include "swf/player/dictionary.h"
+#include "swf/player/imports.h"
 #include "swf/script/machine.h"
 
 namespace swf {
 
 class Timeline;
+
+// A movie loaded into a clip or a level: the file and its own characters.
+// The timelines showing it share it and keep it alive.
+struct LoadedMovie {
+    std::shared_ptr<const MovieData> movie;
+    std::unique_ptr<Dictionary> dictionary;
+};
 
 // What all timelines of one player share: the dictionary, the budget against
 // self-placing sprites and display-list floods, the script variables, the
@@ -50,7 +59,27 @@ struct PlayerContext {
     std::unique_ptr<script::Host> scriptHost;
     std::unique_ptr<script::Machine> machine;
     double frameMs = 1000.0 / 12;                    // the movie clock's step, for getTimer and intervals
-    std::unordered_set<const void*> initActionsRun;  // DoInitAction tags run (each runs once)
+    // The sprites whose DoInitAction ran, by dictionary: each sprite's init
+    // actions run once, whichever tag (or sprite) holds them.
+    std::set<std::pair<const Dictionary*, std::uint16_t>> initActionsRun;
+    // Where loadMovie reads files (none: every load fails); at most this many bytes a file.
+    AssetFetcher fetch;
+    std::size_t maxLoadBytes = 64u << 20;
+    std::size_t loadBudget = 256u << 20;  // bytes all loads of the player's life may read
+    // Loads and unloads asked by scripts, done at the start of the next tick
+    // in the order asked: into a clip (target) or a level (target null).
+    struct PendingLoad {
+        const Timeline* target = nullptr;
+        int level = 0;
+        std::string url;
+        bool variables = false;  // a text of variables, not a movie
+    };
+    std::vector<PendingLoad> loads;
+    std::size_t maxPendingLoads = 64;
+    // Unnamed sprite and button instances are named "instance1", "instance2"...
+    std::uint64_t instanceCount = 0;
+    // The levels above the movie's own (_level1...), by number.
+    std::map<int, std::unique_ptr<Timeline>> levels;
     // Where trace() messages go; dropped when empty.
     std::function<void(std::string_view)> trace;
     std::unordered_set<const Timeline*> live;
@@ -59,8 +88,20 @@ struct PlayerContext {
     std::vector<std::unique_ptr<Timeline>> graveyard;
     bool alive(const Timeline* t) const { return t && live.count(t) > 0; }
     // Starts (or, with syncStop, stops) an event sound in the mixer.
-    void startSound(std::uint16_t soundId, const SoundInfo& info) const;
+    void startSound(std::uint16_t soundId, const SoundInfo& info, const Dictionary* from = nullptr) const;
 };
+
+// An event handler a PlaceObject tag attaches to a sprite instance
+// (onClipEvent): the events it answers (Load 0x1, EnterFrame 0x2, ...) and
+// its action bytes.
+struct ClipAction {
+    std::uint32_t events = 0;
+    Bytes actions;
+};
+using ClipActions = std::vector<ClipAction>;
+// The handlers of a PlaceObject tag (those after filters are not read);
+// empty when it has none or they do not decode. Bounded by the tag's size.
+ClipActions parseClipActions(const PlaceObject& p, int version);
 
 // A button instance: its pointer state and the timelines of the sprites its
 // state records show (by record index).
@@ -68,6 +109,7 @@ struct ButtonInstance {
     explicit ButtonInstance(bool trackAsMenu) : machine(trackAsMenu) {}
     ButtonStateMachine machine;
     std::map<std::size_t, std::unique_ptr<Timeline>> sprites;
+    std::map<std::size_t, std::string> names;  // the instance names of those sprites
 };
 
 // One entry of a display list.
@@ -79,6 +121,7 @@ struct DisplayObject {
     std::uint16_t ratio = 0;
     std::string name;
     std::uint16_t clipDepth = 0;             // non-zero: masks depths (depth, clipDepth]
+    std::shared_ptr<const ClipActions> clipActions;  // onClipEvent handlers, when the tag has some
     std::unique_ptr<Timeline> sprite;        // the instance's own timeline for sprites
     std::unique_ptr<ButtonInstance> button;  // the instance's state for buttons
     std::uint64_t bornTick = 0;
@@ -135,6 +178,14 @@ public:
     void runQueuedActions();
 
     Timeline* parent() const { return parent_; }
+    // The characters this timeline's tags refer to: the movie's, or a loaded movie's.
+    const Dictionary& dictionary() const { return *dict_; }
+    // The level a timeline without a parent shows (0 for the movie's own).
+    int level() const { return level_; }
+    void setLevel(int n) { level_ = n; }
+    // Shows another movie from its first frame (its scripts run), in place
+    // of everything this timeline showed; null shows nothing (one empty frame).
+    void loadContent(std::shared_ptr<const LoadedMovie> movie);
     // The sprite instance named `name` (case-insensitive) on this timeline's
     // display list, or null.
     Timeline* child(std::string_view name) const;
@@ -177,12 +228,16 @@ private:
 
     const FrameIndex* frames_;
     PlayerContext* ctx_;
+    const Dictionary* dict_;
+    std::shared_ptr<const LoadedMovie> loaded_;
+    int level_ = 0;
     int nesting_;
     Timeline* parent_;
     int current_ = 1;
     bool playing_ = true;
     DisplayList list_;
     std::vector<int> pendingActionFrames_;
+    bool loadEventDone_ = false;  // the Load handlers ran (after the first frame's scripts)
     DisplayList rewinding_;  // during rebuildTo: the objects before it, still to reuse
 };
 
@@ -191,5 +246,11 @@ private:
 void runScriptOn(PlayerContext& ctx, std::span<const std::uint8_t> actions, Timeline* target);
 // Makes the context's action machine (once the movie's version is known).
 void startScripts(PlayerContext& ctx);
+// Does the loads and unloads scripts asked for since the last call.
+void runLoads(PlayerContext& ctx);
+// The enterFrame event of every clip alive: its onClipEvent(enterFrame)
+// handlers, then its onEnterFrame method; children before their parent,
+// the topmost first, each level's movie last.
+void dispatchEnterFrame(PlayerContext& ctx);
 
 }  // namespace swf

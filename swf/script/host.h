@@ -118,6 +118,14 @@ public:
 
     // ---- the outside world
     virtual void getUrl(std::string_view url, std::string_view window, int method) {}
+    // Loading another movie into a clip or a level replaces what it shows
+    // once the file is read (from the next frame on); an empty url unloads.
+    virtual void loadMovie(ClipHandle target, std::string_view url) {}
+    virtual void loadMovieNum(int level, std::string_view url) {}
+    // Variables read from a url-encoded text file ("a=1&b=deux") set on a
+    // clip or a level's movie, from the next frame on.
+    virtual void loadVariables(ClipHandle target, std::string_view url) {}
+    virtual void loadVariablesNum(int level, std::string_view url) {}
     virtual void stopSounds() {}
     virtual void toggleQuality() {}
     virtual void trace(std::string_view line) {}

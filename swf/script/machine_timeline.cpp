@@ -30,6 +30,12 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
         if (!std::isfinite(i) || i < 0 || i >= static_cast<int>(DisplayProperty::Count)) return nullptr;
         return displayPropertyName(static_cast<DisplayProperty>(static_cast<int>(i)));
     };
+    // GetProperty and SetProperty: the clip and property name under the value (if any).
+    auto clipProperty = [&]() -> std::pair<Object*, const char*> {
+        Value index = pop(f);
+        Value target = pop(f);
+        return {clipFor(f, target), propertyName(index)};
+    };
     // "path:frame" names the clip before the colon; `s` keeps the frame.
     auto clipOfFrame = [&](std::string& s, ClipHandle clip) -> ClipHandle {
         std::size_t colon = s.rfind(':');
@@ -39,15 +45,27 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
         return o && o->kind() == Object::Kind::Stage ? static_cast<StageObject*>(o)->clip() : 0;
     };
     // SetTarget: the timeline, scope and `this` of what follows.
+    auto deadClip = [](Object* o) {
+        return o && o->kind() == Object::Kind::Stage && !static_cast<StageObject*>(o)->alive();
+    };
     auto retarget = [&](std::variant<Object*, std::string_view> to) {
         Object* t = nullptr;
+        // Aimed at no clip, or at one that left the stage: in the movies of
+        // version 10 and later the commands and names reach the movie's
+        // root; in older movies, no one. A path read from a clip that left
+        // the stage leads nowhere.
+        bool toRoot = version_ >= 10;
         if (auto* o = std::get_if<Object*>(&to))
             t = *o;
         else if (std::string_view path = std::get<std::string_view>(to); path.empty())
             t = f.original;
+        else if (deadClip(f.original))
+            toRoot = false;
         else
             t = resolvePath(f, f.original, path);
-        if (!t) t = newObject();  // aimed at no clip: timeline commands reach no one
+        if ((!t || deadClip(t)) && toRoot)
+            if (ClipHandle root = host_.root()) t = clipObject(root);
+        if (!t) t = newObject();
         f.target = t;
         f.scope = heap_.make<Scope>(t, nullptr);
         f.thisValue = Value::object(t);
@@ -87,11 +105,36 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
         if (ClipHandle c = timeline(f)) host_.gotoLabel(c, r.s1->view(), false);
         break;
     case action::GotoFrame2: gotoValue(timeline(f), pop(f), r.b, r.a != 0); break;
-    case action::GetUrl: host_.getUrl(r.s1->view(), r.s2->view(), 0); break;
+    case action::GetUrl:
+        if (int level; levelNumber(r.s2->view(), level))
+            host_.loadMovieNum(level, r.s1->view());
+        else
+            host_.getUrl(r.s1->view(), r.s2->view(), 0);
+        break;
     case action::GetUrl2: {
         Value window = pop(f);
         Value url = pop(f);
-        host_.getUrl(toString(url), toString(window), static_cast<int>(r.a & 3));
+        constexpr std::uint32_t kLoadTarget = 0x40, kLoadVariables = 0x80;
+        const bool variables = (r.a & kLoadVariables) != 0;
+        std::string where = window.isObject() ? std::string() : toString(window);
+        if (int level; !window.isObject() && levelNumber(where, level)) {
+            if (variables)
+                host_.loadVariablesNum(level, toString(url));
+            else
+                host_.loadMovieNum(level, toString(url));
+        } else if (r.a & (kLoadTarget | kLoadVariables)) {
+            // The window names the clip to load into, as a path or the clip itself.
+            Object* o = window.isObject() ? window.o : resolvePath(f, f.target, where);
+            if (o && o->kind() == Object::Kind::Stage && static_cast<StageObject*>(o)->alive()) {
+                ClipHandle c = static_cast<StageObject*>(o)->clip();
+                if (variables)
+                    host_.loadVariables(c, toString(url));
+                else
+                    host_.loadMovie(c, toString(url));
+            }
+        } else {
+            host_.getUrl(toString(url), where, static_cast<int>(r.a & 3));
+        }
         break;
     }
     case action::WaitForFrame:
@@ -119,27 +162,31 @@ std::uint32_t Machine::execTimeline(Frame& f, const Record& r, std::uint32_t pc,
     }
     case action::SetTarget: retarget(r.s1->view()); break;
     case action::SetTarget2: {
+        // A clip aims by its target path (the first clip of that name
+        // wins), other values by their text (an object's toString runs).
         Value v = pop(f);
-        if (v.isObject())
-            retarget(v.o);
-        else
-            retarget(toString(v));
+        if (v.isObject() && v.o->kind() == Object::Kind::Stage) {
+            auto* clip = static_cast<StageObject*>(v.o);
+            if (clip->alive()) {
+                std::string path = clipPath(clip, true);
+                retarget(std::string_view(path));
+            } else {
+                retarget(v.o);
+            }
+        } else {
+            std::string path = toString(v);
+            retarget(std::string_view(path));
+        }
         break;
     }
     case action::GetProperty: {
-        Value index = pop(f);
-        Value target = pop(f);
-        Object* o = clipFor(f, target);
-        const char* name = propertyName(index);
+        auto [o, name] = clipProperty();
         push(o && name ? get(o, name) : Value());
         break;
     }
     case action::SetProperty: {
         Value value = pop(f);
-        Value index = pop(f);
-        Value target = pop(f);
-        Object* o = clipFor(f, target);
-        if (const char* name = propertyName(index); o && name) set(o, name, value);
+        if (auto [o, name] = clipProperty(); o && name) set(o, name, value);
         break;
     }
     case action::CloneSprite: {

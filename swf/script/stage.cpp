@@ -13,6 +13,8 @@ Value fromHost(Machine& m, const HostValue& v) {
     return Value();
 }
 
+}  // namespace
+
 bool levelNumber(std::string_view name, int& n) {
     if (name.size() <= 6 || !equalNames(name.substr(0, 6), "_level", false)) return false;
     n = 0;
@@ -22,8 +24,6 @@ bool levelNumber(std::string_view name, int& n) {
     }
     return true;
 }
-
-}  // namespace
 
 bool StageObject::getVirtual(Machine& m, std::string_view name, Value& out) {
     if (!alive() || name.empty()) return false;

@@ -10,6 +10,9 @@
 
 namespace swf::script {
 
+// "_level3" → 3 (the prefix in any case); false for any other name.
+bool levelNumber(std::string_view name, int& n);
+
 class StageObject final : public Object {
 public:
     StageObject(Object* proto, ClipHandle clip) : Object(proto, Kind::Stage), clip_(clip) {}

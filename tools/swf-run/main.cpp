@@ -102,6 +102,8 @@ int main(int argc, char** argv) {
         std::fputc('\n', stdout);
     };
     swf::Player player(movie, trace);
+    // Movies the scripts load come from beside this one, too.
+    player.setAssetFetcher(swf::localFileFetcher(folder));
     for (int f = 1; f < frames; ++f) player.tick();
     std::fflush(stdout);
 

@@ -1,7 +1,7 @@
 // MovieClip.prototype: the timeline methods (play, stop, gotoAndPlay,
 // gotoAndStop, nextFrame, prevFrame) and the clips scripts make and take away
 // (attachMovie, createEmptyMovieClip, duplicateMovieClip, removeMovieClip,
-// getDepth). The rest of the stage classes come with the events work.
+// getDepth, loadMovie, unloadMovie). The rest of the stage classes come with the events work.
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -75,8 +75,10 @@ Value prevFrame(Machine& m, Value self, std::span<const Value>) {
 std::optional<int> depthArg(Machine& m, std::span<const Value> args, std::size_t i) {
     if (args.size() <= i) return std::nullopt;
     double d = m.toNumber(args[i]);
-    if (!std::isfinite(d) || d < -16384 || d > 2130690045) return std::nullopt;
-    return static_cast<int>(std::trunc(d));
+    if (!std::isfinite(d)) return std::nullopt;
+    std::int32_t depth = toInt32(d);  // wraps: 2^32 is depth 0
+    if (depth < -16384 || depth > 2130690045) return std::nullopt;
+    return depth;
 }
 
 // The new clip's object, with the initialising object's properties copied on.
@@ -123,6 +125,18 @@ Value getDepth(Machine& m, Value self, std::span<const Value>) {
     return d ? Value::number(*d) : Value();
 }
 
+// loadMovie(url): another movie takes the clip's place from the next frame on.
+Value loadMovie(Machine& m, Value self, std::span<const Value> args) {
+    ClipHandle c = clipOf(m, self);
+    if (c && !args.empty()) m.host().loadMovie(c, m.toString(args[0]));
+    return Value();
+}
+
+Value unloadMovie(Machine& m, Value self, std::span<const Value>) {
+    if (ClipHandle c = clipOf(m, self)) m.host().loadMovie(c, "");
+    return Value();
+}
+
 }  // namespace
 
 void installMovieClip(Realm& realm) {
@@ -139,6 +153,8 @@ void installMovieClip(Realm& realm) {
     realm.defineMethod(realm.movieClipProto, "duplicateMovieClip", duplicateMovieClip);
     realm.defineMethod(realm.movieClipProto, "removeMovieClip", removeMovieClip);
     realm.defineMethod(realm.movieClipProto, "getDepth", getDepth);
+    realm.defineMethod(realm.movieClipProto, "loadMovie", loadMovie);
+    realm.defineMethod(realm.movieClipProto, "unloadMovie", unloadMovie);
 }
 
 }  // namespace swf::script

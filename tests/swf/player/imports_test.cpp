@@ -96,7 +96,7 @@ TEST(SwfImports, ImportedSpritePlaysUnderTheImportingIdWithItsInitActionsFirst) 
     main.tags.push_back(ShowFrame{});
 
     auto warnings = resolveImports(main, memoryFetcher({{"biblio.swf", write(libraryMovie())}}));
-    EXPECT_TRUE(warnings.empty()) << warnings.front();
+    EXPECT_TRUE(warnings.empty()) << ::testing::PrintToString(warnings);
 
     auto movie = std::make_shared<const MovieData>(main);
     std::vector<std::string> traces;
@@ -195,6 +195,22 @@ TEST(SwfImports, TheLocalFetcherStaysInsideTheMoviesFolder) {
     EXPECT_FALSE(fetch("", 100).has_value());
     fs::remove_all(dir);
     fs::remove(dir.parent_path() / "swf-imports-dehors.swf");
+}
+
+TEST(SwfImports, ANameImportedFromAMovieThatImportsItItselfCanBeAttached) {
+    // relais.swf only imports "boite"; the movie imports it from relais.swf
+    // under id 40 and attaches it by that name.
+    MovieData relay;
+    relay.tags = {importTag("biblio.swf", {{5, "boite"}}), ShowFrame{}};
+    MovieData m;
+    m.tags.push_back(importTag("relais.swf", {{40, "boite"}}));
+    m.tags.push_back(
+        Asm().push({1, "copie", "boite", 3}).callMethod("_root", "attachMovie").record(action::Pop).doAction());
+    m.tags.push_back(ShowFrame{});
+    auto warnings = resolveImports(
+        m, memoryFetcher({{"biblio.swf", write(libraryMovie())}, {"relais.swf", write(relay)}}));
+    EXPECT_TRUE(warnings.empty()) << ::testing::PrintToString(warnings);
+    EXPECT_EQ(play(m), (std::vector<std::string>{"init de la boite", "cadre de la boite"}));
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +17,8 @@
 #include "swf/player/player.h"
 #include "swf/format/action_builder.h"
 #include "swf/format/codes.h"
+#include "swf/format/writer.h"
+#include "swf/player/imports.h"
 #include "tests/support/test_movies.h"
 
 namespace {
@@ -313,6 +318,295 @@ TEST(SwfPlacement, PlacingOntoAnOccupiedDepthFailsAndSaysSoWhileMovingWithTheSam
     const DisplayObject& o = run->player->displayList().at(1);
     EXPECT_EQ(o.characterId, 3);
     EXPECT_EQ(o.matrix.translateX, 240);
+}
+
+// --- Movies loaded into clips and levels ----------------------------------------------
+
+// Files served from memory, as a fetcher serves them from the movie's folder.
+AssetFetcher memoryFiles(std::map<std::string, Bytes> files) {
+    return [files = std::move(files)](const std::string& path, std::size_t maxBytes) -> std::optional<Bytes> {
+        auto it = files.find(path);
+        if (it == files.end() || it->second.size() > maxBytes) return std::nullopt;
+        return it->second;
+    };
+}
+
+Bytes movieBytes(std::vector<Tag> tags) {
+    MovieData m;
+    m.tags = std::move(tags);
+    return write(m);
+}
+
+// GetURL2 with its flags: 0x40 names a clip to load into.
+Asm& getUrl2(Asm& a, const char* url, const char* window, std::uint8_t flags) {
+    return a.push({url, window}).record(action::GetUrl2, Bytes{flags});
+}
+
+Asm& traceOwnPath(Asm& a) { return a.getVariable("this").record(action::TargetPath).trace(); }
+
+TEST(SwfLoadMovie, AClipShowsTheLoadedMovieFromTheNextTickWithItsOwnCharactersAndUnloadsEmpty) {
+    // The loaded movie's sprite 10 is its own, not the root's sprite of that id.
+    Asm child;
+    traceOwnPath(child);
+    Bytes file = movieBytes({sprite(10, {traceAction("sprite du film chargé"), ShowFrame{}}), place(1, 10),
+                             DoAction{child.bytes()}, ShowFrame{}});
+    Asm load;
+    getUrl2(load, "enfant.swf", "boite", 0x40).traceValue("demandé");
+    Asm unload;
+    unload.traceValue("racine 2").push({0}).callMethod("boite", "unloadMovie").record(action::Pop);
+    auto run = start(boxMovie({DoAction{load.bytes()}}, {DoAction{unload.bytes()}}));
+    run->player->setLooping(false);
+    run->player->setAssetFetcher(memoryFiles({{"enfant.swf", file}}));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"demandé"}));  // loading waits for the next tick
+
+    run->player->tick();
+    EXPECT_EQ(run->traces,
+              (std::vector<std::string>{"demandé", "sprite du film chargé", "_level0.boite", "racine 2"}));
+    const Timeline* clip = box(*run->player).sprite.get();
+    ASSERT_TRUE(clip);
+    EXPECT_NE(&clip->dictionary(), &run->player->dictionary());
+    ASSERT_EQ(clip->displayList().size(), 1u);
+    ASSERT_TRUE(clip->displayList().at(1).sprite);
+    EXPECT_EQ(&clip->displayList().at(1).sprite->dictionary(), &clip->dictionary());
+
+    run->player->tick();  // the unloadMovie of frame 2: the same clip, now empty
+    EXPECT_EQ(box(*run->player).sprite.get(), clip);
+    EXPECT_TRUE(clip->displayList().empty());
+}
+
+TEST(SwfLoadMovie, LevelsLoadByNumberAndUnloadingOneRunsItsOnUnloadAndTakesItAway) {
+    Asm child;
+    child.getVariable("this").push({"onUnload"}).defineFunction("", {}, Asm().traceValue("parti"));
+    child.record(action::SetMember);
+    traceOwnPath(child);
+    Bytes file = movieBytes({DoAction{child.bytes()}, ShowFrame{}});
+    Asm probe;  // _level2 reads as a clip once loaded
+    probe.getVariable("_level2").record(action::TargetPath).trace();
+    auto run = start(boxMovie({Asm().getUrl("niveau.swf", "_level2").doAction()},
+                              {DoAction{probe.bytes()}, Asm().getUrl("", "_level2").doAction()}));
+    run->player->setLooping(false);
+    run->player->setAssetFetcher(memoryFiles({{"niveau.swf", file}}));
+    EXPECT_EQ(run->player->level(2), nullptr);
+
+    run->player->tick();
+    ASSERT_NE(run->player->level(2), nullptr);
+    EXPECT_EQ(run->player->level(2)->level(), 2);
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"_level2", "_level2"}));
+
+    run->player->tick();
+    EXPECT_EQ(run->player->level(2), nullptr);
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"_level2", "_level2", "parti"}));
+}
+
+TEST(SwfLoadMovie, FilesThatCannotBeHadLeaveTheStageAsItWasAndTheMoviePlaysOn) {
+    auto dir = std::filesystem::temp_directory_path() / "swf-load-movie-test";
+    std::filesystem::create_directories(dir / "dossier");
+    Bytes good = movieBytes({traceAction("bon"), ShowFrame{}});
+    std::ofstream(dir / "dossier" / "bon.swf", std::ios::binary).write(reinterpret_cast<const char*>(good.data()),
+                                                                         std::streamsize(good.size()));
+    std::ofstream(dir / "dossier" / "abime.swf", std::ios::binary) << "ceci n'est pas un film";
+    std::ofstream(dir / "hors.swf", std::ios::binary).write(reinterpret_cast<const char*>(good.data()),
+                                                            std::streamsize(good.size()));
+    Asm loads;
+    loads.getUrl("http://exemple.fr/bon.swf", "_level1")
+        .getUrl("../hors.swf", "_level2")
+        .getUrl("absent.swf", "_level3")
+        .getUrl("abime.swf", "_level4")
+        .getUrl("file:///etc/passwd", "_level5");
+    getUrl2(loads, "absent.swf", "boite", 0x40);
+    loads.getUrl("bon.swf", "_level6");
+    auto run = start(boxMovie({DoAction{loads.bytes()}}, {traceAction("racine 2")}));
+    run->player->setAssetFetcher(localFileFetcher(dir / "dossier"));
+    run->player->tick();
+    for (int n = 1; n <= 5; ++n) EXPECT_EQ(run->player->level(n), nullptr) << n;
+    ASSERT_NE(run->player->level(6), nullptr);
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"bon", "racine 2"}));
+    // The clip a load failed for shows what it showed.
+    ASSERT_TRUE(box(*run->player).sprite);
+    EXPECT_EQ(box(*run->player).sprite->displayList().size(), 1u);
+
+    // Without a fetcher nothing loads.
+    auto bare = start(boxMovie({Asm().getUrl("bon.swf", "_level1").doAction()}));
+    bare->player->tick();
+    EXPECT_EQ(bare->player->level(1), nullptr);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(SwfScriptOrder, InitActionsRunOncePerSpriteWhicheverTagOrSpriteHoldsThem) {
+    MovieData m;
+    m.tags.push_back(sprite(1, {ShowFrame{}}));
+    // Sprite 2 holds init actions for sprite 1 too: they do not run again.
+    m.tags.push_back(sprite(2, {DoInitAction{1, Asm().traceValue("encore").bytes()}, ShowFrame{}}));
+    m.tags.push_back(DoInitAction{1, Asm().traceValue("init 1").bytes()});
+    m.tags.push_back(place(1, 2));
+    m.tags.push_back(DoInitAction{1, Asm().traceValue("deuxième").bytes()});
+    m.tags.push_back(ShowFrame{});
+    auto run = start(std::move(m));
+    run->player->tick();
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"init 1"}));
+}
+
+// --- Clip events and instance names ----------------------------------------------------
+
+// onClipEvent handlers as a PlaceObject tag of a version 6+ movie carries them:
+// reserved word, all events, then (events, size, actions) records up to a zero.
+Bytes clipActionBytes(std::vector<std::pair<std::uint32_t, Bytes>> handlers, bool terminated = true) {
+    Bytes out{0, 0};
+    auto u32 = [&](std::uint32_t v) {
+        for (int k = 0; k < 4; ++k) out.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+    };
+    std::uint32_t all = 0;
+    for (auto& [events, code] : handlers) all |= events;
+    u32(all);
+    for (auto& [events, code] : handlers) {
+        u32(events);
+        u32(static_cast<std::uint32_t>(code.size()));
+        out.insert(out.end(), code.begin(), code.end());
+    }
+    if (terminated) u32(0);
+    return out;
+}
+
+TEST(SwfClipEvents, LoadRunsAfterTheFirstFrameAndEnterFrameEveryTickChildrenBeforeTheRoot) {
+    MovieData m;
+    m.tags.push_back(sprite(10, {traceAction("sprite image 1"), ShowFrame{}}));
+    PlaceObject p = place(1, 10);
+    p.name = "boite";
+    p.hasClipActions = true;
+    p.tail = clipActionBytes({{0x1, Asm().traceValue("load").bytes()},
+                              {0x2, Asm().push({"_name"}).record(action::GetVariable).trace().bytes()}});
+    m.tags.push_back(p);
+    Asm root;
+    root.getVariable("this").push({"onEnterFrame"}).defineFunction("", {}, Asm().traceValue("racine"));
+    root.record(action::SetMember);
+    m.tags.push_back(DoAction{root.bytes()});
+    m.tags.push_back(ShowFrame{});
+    auto run = start(std::move(m));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"sprite image 1", "load"}));  // no enterFrame yet
+    run->player->tick();
+    run->player->tick();
+    EXPECT_EQ(run->traces,
+              (std::vector<std::string>{"sprite image 1", "load", "boite", "racine", "boite", "racine"}));
+}
+
+TEST(SwfClipEvents, HandlersCutShortKeepThoseBeforeAndVersion5FlagsAreSixteenBits) {
+    PlaceObject p = place(1, 10);
+    p.hasClipActions = true;
+    Bytes good = Asm().traceValue("a").bytes();
+    p.tail = clipActionBytes({{0x2, good}, {0x1, good}}, false);
+    p.tail.insert(p.tail.end(), {0x40, 0, 0, 0, 0xff, 0xff});  // a record whose size runs past the tag
+    ClipActions six = parseClipActions(p, 6);
+    ASSERT_EQ(six.size(), 2u);
+    EXPECT_EQ(six[0].events, 0x2u);
+    EXPECT_EQ(six[1].actions, good);
+
+    // Version 5: two bytes of flags; the key code of a key press handler is not code.
+    p.tail = {0, 0, 0x01, 0, 0x01, 0, 3, 0, 0, 0, 0x06, 0x07, 0x00, 0, 0};
+    ClipActions five = parseClipActions(p, 5);
+    ASSERT_EQ(five.size(), 1u);
+    EXPECT_EQ(five[0].actions, (Bytes{0x06, 0x07, 0x00}));
+    p.tail = {0, 0};
+    EXPECT_TRUE(parseClipActions(p, 8).empty());
+    p.hasClipActions = false;
+    p.tail = clipActionBytes({{0x2, good}});
+    EXPECT_TRUE(parseClipActions(p, 8).empty());
+}
+
+TEST(SwfClipNames, UnnamedInstancesGetNumberedNamesAndForInListsTheTopmostFirst) {
+    MovieData m;
+    m.tags.push_back(sprite(10, {ShowFrame{}}));
+    m.tags.push_back(place(1, 10));
+    PlaceObject named = place(2, 10);
+    named.name = "nommé";
+    m.tags.push_back(named);
+    m.tags.push_back(place(3, 10));
+    Asm a;
+    a.getVariable("this").record(action::Enumerate2);
+    a.label("boucle").storeRegister(0).push({ActionBuilder::Null{}}).record(action::Equals2).jumpIf("fin");
+    a.push({ActionBuilder::Register{0}}).trace().jump("boucle").label("fin");
+    m.tags.push_back(DoAction{a.bytes()});
+    m.tags.push_back(ShowFrame{});
+    auto run = start(std::move(m));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"instance2", "nommé", "instance1"}));
+}
+
+TEST(SwfTellTarget, AMissingTargetReachesTheRootFromVersion10AndNoOneBefore) {
+    for (int version : {8, 10}) {
+        Asm a;
+        a.setTarget("absent").gotoFrame(1).setTarget("");
+        MovieData m = boxMovie({DoAction{a.bytes()}, Asm().stop().doAction()});
+        m.header.version = static_cast<std::uint8_t>(version);
+        auto run = start(std::move(m));
+        EXPECT_EQ(run->player->currentFrame(), version >= 10 ? 2 : 1) << version;
+    }
+}
+
+TEST(SwfScriptClips, ADepthPastTheInt32RangeWrapsOntoTheClipsAlreadyThere) {
+    Asm a;
+    a.push({0, "a", 2}).callMethod("this", "createEmptyMovieClip").record(action::Pop);
+    a.push({4294967296.0, "b", 2}).callMethod("this", "createEmptyMovieClip").record(action::Pop);
+    a.getVariable("a").trace().getVariable("b").trace();
+    auto run = start(boxMovie({DoAction{a.bytes()}}));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"undefined", "_level0.b"}));
+}
+
+// --- Frames as scripts count them --------------------------------------------------------
+
+TEST(SwfFrameCounts, TagsAfterTheLastShowFrameRunOnceAndSpritesWithoutFramesCountTheirDeclaredOnes) {
+    MovieData m;
+    // Sprites without a ShowFrame: their declared count is what scripts read.
+    m.tags.push_back(sprite(1, {}, 0));
+    m.tags.push_back(sprite(2, {}, 2));
+    PlaceObject zero = place(1, 1);
+    zero.name = "zero";
+    PlaceObject two = place(2, 2);
+    two.name = "deux";
+    m.tags.push_back(zero);
+    m.tags.push_back(two);
+    Asm counts;
+    for (const char* clip : {"zero", "deux", "this"})
+        for (const char* prop : {"_currentframe", "_totalframes", "_framesloaded"})
+            counts.getVariable(clip).getMember(prop).trace();
+    m.tags.push_back(DoAction{counts.bytes()});
+    m.tags.push_back(ShowFrame{});
+    // A frame without its ShowFrame: played once, then the movie waits there.
+    m.tags.push_back(traceAction("fin sans image"));
+    auto run = start(std::move(m));
+    for (int i = 0; i < 4; ++i) run->player->tick();
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"0", "0", "0", "1", "2", "2", "1", "1", "1", "fin sans image"}));
+    EXPECT_EQ(run->player->currentFrame(), 2);
+    EXPECT_EQ(run->player->frameCount(), 2);
+}
+
+TEST(SwfLoadMovie, VariablesFromATextFileLandOnTheClipOrLevelDecodedAndPathsAreRefused) {
+    std::string text = "nom=Deux+mots&accent=%C3%A9t%C3%A9&vide=&=sans-nom&_root.ailleurs=non&bout=%4";
+    Asm load;
+    getUrl2(load, "vars.txt", "_level0", 0x80);
+    getUrl2(load, "vars.txt", "boite", 0xC0);
+    Asm show;
+    for (const char* v : {"nom", "accent", "vide", "ailleurs", "bout", "boite.nom"}) show.traceVariable(v);
+    auto run = start(boxMovie({DoAction{load.bytes()}}, {DoAction{show.bytes()}}));
+    run->player->setAssetFetcher(memoryFiles({{"vars.txt", Bytes(text.begin(), text.end())}}));
+    run->player->tick();
+    EXPECT_EQ(run->traces,
+              (std::vector<std::string>{"Deux mots", "été", "", "undefined", "%4", "Deux mots"}));
+}
+
+TEST(SwfTellTarget, AClipAimsByItsPathAndOtherValuesByTheirText) {
+    Asm a;
+    // Two clips of the same name: the second, aimed at, is found by its path as the first.
+    a.push({1, "pareil", 2}).callMethod("this", "createEmptyMovieClip").storeRegister(1).record(action::Pop);
+    a.push({ActionBuilder::Register{1}, "x", "premier"}).record(action::SetMember);
+    a.push({2, "pareil", 2}).callMethod("this", "createEmptyMovieClip").storeRegister(2).record(action::Pop);
+    a.push({ActionBuilder::Register{2}, "x", "second"}).record(action::SetMember);
+    a.push({ActionBuilder::Register{2}}).record(action::SetTarget2).traceVariable("x").setTarget("");
+    // An object aims by what its toString gives.
+    a.push({"o", 0}).record(action::InitObject).record(action::DefineLocal);
+    a.getVariable("o").push({"toString"}).defineFunction("", {}, Asm().push({"pareil"}).record(action::Return));
+    a.record(action::SetMember);
+    a.getVariable("o").record(action::SetTarget2).traceVariable("x").setTarget("");
+    auto run = start(boxMovie({DoAction{a.bytes()}}));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"premier", "premier"}));
 }
 
 }  // namespace
