@@ -178,7 +178,8 @@ bool Player::pointer(QPointF stage, bool pressed) {
         QTransform inv = it->world.inverted(&ok);
         if (!ok) continue;
         QPointF local = inv.map(stage);
-        if (hitTest(*it->def, local, [&](std::uint16_t id, QPointF p) { return it->owner->dictionary().hits(id, p); })) top = &*it;
+        if (hitTest(*it->def, local, [&](std::uint16_t id, QPointF p) { return it->owner->dictionary().hits(id, p); }))
+            top = &*it;
     }
     overButton_ = top != nullptr;
     // State changes first; scripts may change the display lists, so they run

@@ -58,7 +58,7 @@ struct PlayerContext {
     // host first: the machine refers to it and goes first).
     std::unique_ptr<script::Host> scriptHost;
     std::unique_ptr<script::Machine> machine;
-    double frameMs = 1000.0 / 12;                    // the movie clock's step, for getTimer and intervals
+    double frameMs = 1000.0 / 12;  // the movie clock's step, for getTimer and intervals
     // The sprites whose DoInitAction ran, by dictionary: each sprite's init
     // actions run once, whichever tag (or sprite) holds them.
     std::set<std::pair<const Dictionary*, std::uint16_t>> initActionsRun;
@@ -120,10 +120,10 @@ struct DisplayObject {
     ColorTransform colorTransform;
     std::uint16_t ratio = 0;
     std::string name;
-    std::uint16_t clipDepth = 0;             // non-zero: masks depths (depth, clipDepth]
+    std::uint16_t clipDepth = 0;                     // non-zero: masks depths (depth, clipDepth]
     std::shared_ptr<const ClipActions> clipActions;  // onClipEvent handlers, when the tag has some
-    std::unique_ptr<Timeline> sprite;        // the instance's own timeline for sprites
-    std::unique_ptr<ButtonInstance> button;  // the instance's state for buttons
+    std::unique_ptr<Timeline> sprite;                // the instance's own timeline for sprites
+    std::unique_ptr<ButtonInstance> button;          // the instance's state for buttons
     std::uint64_t bornTick = 0;
     // The index of the PlaceObject tag that placed it in its timeline's tags.
     std::size_t placedBy = 0;
@@ -238,7 +238,7 @@ private:
     DisplayList list_;
     std::vector<int> pendingActionFrames_;
     bool loadEventDone_ = false;  // the Load handlers ran (after the first frame's scripts)
-    DisplayList rewinding_;  // during rebuildTo: the objects before it, still to reuse
+    DisplayList rewinding_;       // during rebuildTo: the objects before it, still to reuse
 };
 
 // Runs a script outside any frame (a button's action list) with `target` as

@@ -134,7 +134,8 @@ void installBroadcaster(Realm& realm) {
         Object* o = realm.newObject();
         on->define(realm.heap, name, Value::object(o), DontEnum, cs);
         shareMethods(o);
-        o->define(realm.heap, "_listeners", Value::object(realm.heap.make<ArrayObject>(realm.arrayProto)), DontEnum, cs);
+        o->define(realm.heap, "_listeners", Value::object(realm.heap.make<ArrayObject>(realm.arrayProto)), DontEnum,
+                  cs);
     };
     for (const char* name : {"Key", "Mouse", "Stage"}) broadcasterObject(realm.global, name);
     if (!realm.global->findOwn("System", cs))
@@ -146,16 +147,16 @@ void installBroadcaster(Realm& realm) {
         shareMethods(loader->findOwn("prototype", true)->value.o);
     }
 
-    static constexpr const char* camera[] = {"setMode", "setMotionLevel", "setQuality", "setCursor",
-                                             "setKeyFrameInterval", "setLoopback"};
+    static constexpr const char* camera[] = {"setMode",   "setMotionLevel",      "setQuality",
+                                             "setCursor", "setKeyFrameInterval", "setLoopback"};
     placeholderClass(realm, "Camera", camera);
     static constexpr const char* contextMenu[] = {"copy", "hideBuiltInItems"};
     placeholderClass(realm, "ContextMenu", contextMenu);
     static constexpr const char* contextMenuItem[] = {"copy"};
     placeholderClass(realm, "ContextMenuItem", contextMenuItem);
-    static constexpr const char* snapshot[] = {"findText",        "getCount", "getSelected",       "getSelectedText",
-                                               "getText",         "setSelectColor", "hitTestTextNearPos",
-                                               "setSelected",     "getTextRunInfo"};
+    static constexpr const char* snapshot[] = {"findText",           "getCount",    "getSelected",
+                                               "getSelectedText",    "getText",     "setSelectColor",
+                                               "hitTestTextNearPos", "setSelected", "getTextRunInfo"};
     placeholderClass(realm, "TextSnapshot", snapshot);
 
     // Clips have a `transform` member; on the prototype itself it reads undefined.

@@ -30,9 +30,7 @@ Value plus(Machine& m, Value a, Value b) {
 double num(Machine& m, Object* o, const char* name) { return m.toNumber(m.get(o, name)); }
 
 // o[name] for any value: strings, numbers and booleans read their prototype's members.
-Value field(Machine& m, Value o, const char* name) {
-    return o.isUndefined() || o.isNull() ? Value() : m.get(o, name);
-}
+Value field(Machine& m, Value o, const char* name) { return o.isUndefined() || o.isNull() ? Value() : m.get(o, name); }
 
 // _global.flash.geom[name], as installed (raw reads: scripts cannot redirect it).
 Value geomClass(Machine& m, const char* name) {
@@ -104,7 +102,8 @@ Value pointClone(Machine& m, Value self, std::span<const Value>) {
 
 Value pointEquals(Machine& m, Value self, std::span<const Value> args) {
     Value p = arg(args, 0);
-    if (!self.isObject() || !p.isObject() || !m.instanceOf(p, geomClass(m, "Point").isObject() ? geomClass(m, "Point").o : nullptr))
+    if (!self.isObject() || !p.isObject() ||
+        !m.instanceOf(p, geomClass(m, "Point").isObject() ? geomClass(m, "Point").o : nullptr))
         return Value::boolean(false);
     return Value::boolean(Machine::strictEquals(m.get(self.o, "x"), m.get(p.o, "x")) &&
                           Machine::strictEquals(m.get(self.o, "y"), m.get(p.o, "y")));
@@ -177,8 +176,8 @@ void writeAffine(Machine& m, Object* o, const Affine& t) {
 
 // t followed by u (u applied after t).
 Affine then(const Affine& t, const Affine& u) {
-    return {t.a * u.a + t.b * u.c,         t.a * u.b + t.b * u.d,         t.c * u.a + t.d * u.c,
-            t.c * u.b + t.d * u.d,         t.tx * u.a + t.ty * u.c + u.tx, t.tx * u.b + t.ty * u.d + u.ty};
+    return {t.a * u.a + t.b * u.c, t.a * u.b + t.b * u.d,          t.c * u.a + t.d * u.c,
+            t.c * u.b + t.d * u.d, t.tx * u.a + t.ty * u.c + u.tx, t.tx * u.b + t.ty * u.d + u.ty};
 }
 
 // new Matrix(): the identity; with arguments, the fields take them as they are.
@@ -220,7 +219,7 @@ Value matrixTranslate(Machine& m, Value self, std::span<const Value> args) {
 // rotate and scale hand a new Matrix to this.concat: copied onto an object
 // without a concat method they do nothing, as the reference player's.
 Value concatWith(Machine& m, Value self, const Affine& t) {
-    Value fields[] = {Value::number(t.a), Value::number(t.b), Value::number(t.c),
+    Value fields[] = {Value::number(t.a), Value::number(t.b),  Value::number(t.c),
                       Value::number(t.d), Value::number(t.tx), Value::number(t.ty)};
     Value other = m.construct(geomClass(m, "Matrix"), fields);
     m.callMethod(self, "concat", std::span<const Value>(&other, 1));
@@ -290,7 +289,8 @@ Value matrixCreateGradientBox(Machine& m, Value self, std::span<const Value> arg
     if (!self.isObject()) return Value();
     double width = m.toNumber(arg(args, 0)), height = m.toNumber(arg(args, 1));
     Value box[] = {Value::number(width / 1638.4), Value::number(height / 1638.4), given(args, 2),
-                   plus(m, given(args, 3), Value::number(width / 2)), plus(m, given(args, 4), Value::number(height / 2))};
+                   plus(m, given(args, 3), Value::number(width / 2)),
+                   plus(m, given(args, 4), Value::number(height / 2))};
     m.callMethod(self, "createBox", box);
     return Value();
 }
@@ -329,8 +329,9 @@ void installGeom(Realm& realm) {
     member("Transform", realm.defineClass({}, nothing, nullptr, nullptr));
 
     static constexpr Realm::Method pointMethods[] = {
-        {"add", pointAdd},       {"subtract", pointSubtract},   {"clone", pointClone},   {"equals", pointEquals},
-        {"normalize", pointNormalize}, {"offset", pointOffset}, {"toString", pointToString},
+        {"add", pointAdd},           {"subtract", pointSubtract},   {"clone", pointClone},
+        {"equals", pointEquals},     {"normalize", pointNormalize}, {"offset", pointOffset},
+        {"toString", pointToString},
     };
     // Point's members show in for..in, as the reference player's do.
     FunctionObject* point = realm.defineClass({}, pointCall, nullptr, nullptr);

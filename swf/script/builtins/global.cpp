@@ -175,9 +175,10 @@ struct NativeFamily {
 constexpr const char* kObjectMethods[] = {"watch",    "unwatch",        "addProperty",   "valueOf",
                                           "toString", "hasOwnProperty", "isPrototypeOf", "isPropertyEnumerable"};
 constexpr const char* kDateMethods[] = {
-    "getFullYear", "getYear",    "getMonth",    "getDate",         "getDay",     "getHours",          "getMinutes",
-    "getSeconds",  "getMilliseconds", "setFullYear", "setMonth", "setDate",    "setHours",          "setMinutes",
-    "setSeconds",  "setMilliseconds", "getTime",     "setTime",  "getTimezoneOffset", "toString", "setYear"};
+    "getFullYear",       "getYear",    "getMonth",        "getDate",         "getDay",   "getHours",
+    "getMinutes",        "getSeconds", "getMilliseconds", "setFullYear",     "setMonth", "setDate",
+    "setHours",          "setMinutes", "setSeconds",      "setMilliseconds", "getTime",  "setTime",
+    "getTimezoneOffset", "toString",   "setYear"};
 constexpr NativeFamily kFamilies[] = {
     {101, &Realm::objectProto, kObjectMethods},
     {103, &Realm::dateProto, kDateMethods},
@@ -280,7 +281,7 @@ void installGlobal(Realm& realm) {
         {"isNaN", isNaNFn},           {"isFinite", isFiniteFn},       {"escape", escapeFn},
         {"unescape", unescapeFn},     {"setInterval", setIntervalFn}, {"clearInterval", clearTimerFn},
         {"setTimeout", setTimeoutFn}, {"clearTimeout", clearTimerFn}, {"ASSetPropFlags", setPropFlags},
-        {"ASnative", asNativeFn},       {"ASSetNative", asSetNativeFn},
+        {"ASnative", asNativeFn},     {"ASSetNative", asSetNativeFn},
     };
     realm.defineMethods(g, methods);
     realm.defineValue(g, "NaN", Value::number(NAN));

@@ -69,11 +69,16 @@ Value zero(Machine&, Value, std::span<const Value>) { return Value::number(0); }
 
 void installLoadVars(Realm& realm) {
     static constexpr Realm::Method methods[] = {
-        {"toString", toStringMethod}, {"decode", decode},
-        {"load", refuse},             {"send", refuse},
-        {"sendAndLoad", refuse},      {"addRequestHeader", nothing},
-        {"getBytesLoaded", zero},     {"getBytesTotal", zero},
-        {"onData", onData},           {"onLoad", nothing},
+        {"toString", toStringMethod},
+        {"decode", decode},
+        {"load", refuse},
+        {"send", refuse},
+        {"sendAndLoad", refuse},
+        {"addRequestHeader", nothing},
+        {"getBytesLoaded", zero},
+        {"getBytesTotal", zero},
+        {"onData", onData},
+        {"onLoad", nothing},
     };
     FunctionObject* ctor = realm.defineClass("LoadVars", nothing, nullptr, nullptr, methods);
     realm.defineValue(static_cast<Object*>(ctor->findOwn("prototype", true)->value.o), "contentType",

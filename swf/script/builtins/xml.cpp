@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "swf/script/utf8.h"
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/machine.h"
 
@@ -134,24 +135,6 @@ void removeAllChildren(Machine& m, XmlNode* n) {
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Replaces the five named entities and numeric references; anything else stays as written.
 std::string decodeEntities(std::string_view s) {
     std::string out;
@@ -168,18 +151,23 @@ std::string decodeEntities(std::string_view s) {
         }
         std::string_view ent = s.substr(i + 1, semi - i - 1);
         std::string rep;
-        if (ent == "lt") rep = "<";
-        else if (ent == "gt") rep = ">";
-        else if (ent == "amp") rep = "&";
-        else if (ent == "quot") rep = "\"";
-        else if (ent == "apos") rep = "'";
+        if (ent == "lt")
+            rep = "<";
+        else if (ent == "gt")
+            rep = ">";
+        else if (ent == "amp")
+            rep = "&";
+        else if (ent == "quot")
+            rep = "\"";
+        else if (ent == "apos")
+            rep = "'";
         else if (ent.size() > 1 && ent[0] == '#') {
             bool hex = ent[1] == 'x' || ent[1] == 'X';
             std::string_view digits = ent.substr(hex ? 2 : 1);
             std::uint32_t cp = 0;
             bool ok = !digits.empty();
             for (char c : digits) {
-                int d = (c >= '0' && c <= '9') ? c - '0'
+                int d = (c >= '0' && c <= '9')          ? c - '0'
                         : hex && (c >= 'a' && c <= 'f') ? c - 'a' + 10
                         : hex && (c >= 'A' && c <= 'F') ? c - 'A' + 10
                                                         : -1;
@@ -441,7 +429,8 @@ Value getName(Machine&, Value self, std::span<const Value>) {
 
 Value setName(Machine& m, Value self, std::span<const Value> args) {
     XmlNode* n = nodeOf(self);
-    if (n && !args.empty()) n->name = args[0].isNull() || args[0].isUndefined() ? Value::null() : m.str(m.toString(args[0]));
+    if (n && !args.empty())
+        n->name = args[0].isNull() || args[0].isUndefined() ? Value::null() : m.str(m.toString(args[0]));
     return Value();
 }
 
@@ -758,9 +747,14 @@ void installXml(Realm& realm) {
     realm.xmlNodeCtor = realm.defineClass("XMLNode", xmlNodeCall, nullptr, nullptr);
     Object* nodeProto = prototypeOf(m, realm.xmlNodeCtor);
     static constexpr Realm::Method nodeMethods[] = {
-        {"appendChild", appendChild},   {"cloneNode", cloneNode},   {"hasChildNodes", hasChildNodes},
-        {"insertBefore", insertBefore}, {"removeNode", removeNode}, {"toString", nodeToString},
-        {"getNamespaceForPrefix", namespaceForPrefix}, {"getPrefixForNamespace", prefixForNamespace},
+        {"appendChild", appendChild},
+        {"cloneNode", cloneNode},
+        {"hasChildNodes", hasChildNodes},
+        {"insertBefore", insertBefore},
+        {"removeNode", removeNode},
+        {"toString", nodeToString},
+        {"getNamespaceForPrefix", namespaceForPrefix},
+        {"getPrefixForNamespace", prefixForNamespace},
     };
     realm.defineMethods(nodeProto, nodeMethods);
     struct Accessor {
