@@ -1,0 +1,30 @@
+// Internal to the player: what timeline.cpp needs of the script side of
+// timelines (timeline_scripts.cpp).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "swf/player/timeline.h"
+
+namespace swf {
+
+// The handle the action machine knows a timeline by.
+inline script::ClipHandle scriptHandle(const Timeline* t) { return reinterpret_cast<script::ClipHandle>(t); }
+
+// Runs one action list with `target` as its timeline; returns the timelines
+// it sent elsewhere.
+std::vector<Timeline*> runScript(PlayerContext& ctx, std::span<const std::uint8_t> actions, Timeline* target);
+// The new frames of timelines a script sent elsewhere run at once, within
+// the depth bound; deeper sends wait for those timelines' next step.
+void runTouched(PlayerContext& ctx, const std::vector<Timeline*>& touched, const Timeline* self);
+// Takes a timeline and everything under it out of the live set.
+void markDead(PlayerContext& ctx, const Timeline& t);
+
+// The onClipEvent(load) event.
+inline constexpr std::uint32_t kLoadEvent = 0x1;
+// Runs the onClipEvent handlers of `t` that answer `event`.
+void fireClipEvent(PlayerContext& ctx, Timeline* t, std::uint32_t event);
+
+}  // namespace swf
