@@ -101,9 +101,9 @@ TEST(Geom, Matrix) {
              traceCall(a, "k", "identity", {});
              a.getVariable("k").trace();
          },
-         {"undefined", "(a=14, b=0, c=0, d=22, tx=700, ty=1100)", "undefined",
-          "(a=-7, b=3, c=5, d=-2, tx=8, ty=-5)", "(x=18, y=23)", "(x=7, y=10)",
-          "(a=3, b=2, c=7, d=5, tx=16, ty=16)", "undefined", "(a=1, b=0, c=0, d=1, tx=0, ty=0)"}},
+         {"undefined", "(a=14, b=0, c=0, d=22, tx=700, ty=1100)", "undefined", "(a=-7, b=3, c=5, d=-2, tx=8, ty=-5)",
+          "(x=18, y=23)", "(x=7, y=10)", "(a=3, b=2, c=7, d=5, tx=16, ty=16)", "undefined",
+          "(a=1, b=0, c=0, d=1, tx=0, ty=0)"}},
         {"copied onto a plain object, the methods lean on the object's own methods",
          8,
          [](Asm& a) {

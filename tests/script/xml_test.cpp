@@ -66,8 +66,8 @@ TEST(Xml, ParsesAndPrintsAgain) {
          8,
          [](Asm& a) {
              newXml(a, "x", "<a><b/></a>");
-             for (const char* bad : {"<a>", "</a>", "<a></b>", "<a x=\"1></a>", "<!-- open", "<a", "<![CDATA[x",
-                                     "<?xml", "<!DOCTYPE"})
+             for (const char* bad :
+                  {"<a>", "</a>", "<a></b>", "<a x=\"1></a>", "<!-- open", "<a", "<![CDATA[x", "<?xml", "<!DOCTYPE"})
                  parseAndStatus(a, "x", bad);
              parseAndStatus(a, "x", "<c/>");
              a.getVariable("x").trace();
@@ -269,7 +269,8 @@ TEST(Xml, HostileDocumentsAreBounded) {
     }
     {
         // unterminated pieces end the parse with a status, never a read past the text
-        for (const char* cut : {"<", "<a ", "<a x", "<a x=", "<a x='", "</", "<!", "<?", "<!--", "&", "&#99999999999;"}) {
+        for (const char* cut :
+             {"<", "<a ", "<a x", "<a x=", "<a x='", "</", "<!", "<?", "<!--", "&", "&#99999999999;"}) {
             TestHost host;
             std::size_t heap = 0;
             EXPECT_TRUE(parseHostile(cut, limits, host, heap)) << cut;

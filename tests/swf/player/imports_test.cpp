@@ -207,8 +207,8 @@ TEST(SwfImports, ANameImportedFromAMovieThatImportsItItselfCanBeAttached) {
     m.tags.push_back(
         Asm().push({1, "copie", "boite", 3}).callMethod("_root", "attachMovie").record(action::Pop).doAction());
     m.tags.push_back(ShowFrame{});
-    auto warnings = resolveImports(
-        m, memoryFetcher({{"biblio.swf", write(libraryMovie())}, {"relais.swf", write(relay)}}));
+    auto warnings =
+        resolveImports(m, memoryFetcher({{"biblio.swf", write(libraryMovie())}, {"relais.swf", write(relay)}}));
     EXPECT_TRUE(warnings.empty()) << ::testing::PrintToString(warnings);
     EXPECT_EQ(play(m), (std::vector<std::string>{"init de la boite", "cadre de la boite"}));
 }

@@ -360,8 +360,7 @@ TEST(SwfLoadMovie, AClipShowsTheLoadedMovieFromTheNextTickWithItsOwnCharactersAn
     EXPECT_EQ(run->traces, (std::vector<std::string>{"demandé"}));  // loading waits for the next tick
 
     run->player->tick();
-    EXPECT_EQ(run->traces,
-              (std::vector<std::string>{"demandé", "sprite du film chargé", "_level0.boite", "racine 2"}));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"demandé", "sprite du film chargé", "_level0.boite", "racine 2"}));
     const Timeline* clip = box(*run->player).sprite.get();
     ASSERT_TRUE(clip);
     EXPECT_NE(&clip->dictionary(), &run->player->dictionary());
@@ -402,11 +401,11 @@ TEST(SwfLoadMovie, FilesThatCannotBeHadLeaveTheStageAsItWasAndTheMoviePlaysOn) {
     auto dir = std::filesystem::temp_directory_path() / "swf-load-movie-test";
     std::filesystem::create_directories(dir / "dossier");
     Bytes good = movieBytes({traceAction("bon"), ShowFrame{}});
-    std::ofstream(dir / "dossier" / "bon.swf", std::ios::binary).write(reinterpret_cast<const char*>(good.data()),
-                                                                         std::streamsize(good.size()));
+    std::ofstream(dir / "dossier" / "bon.swf", std::ios::binary)
+        .write(reinterpret_cast<const char*>(good.data()), std::streamsize(good.size()));
     std::ofstream(dir / "dossier" / "abime.swf", std::ios::binary) << "ceci n'est pas un film";
-    std::ofstream(dir / "hors.swf", std::ios::binary).write(reinterpret_cast<const char*>(good.data()),
-                                                            std::streamsize(good.size()));
+    std::ofstream(dir / "hors.swf", std::ios::binary)
+        .write(reinterpret_cast<const char*>(good.data()), std::streamsize(good.size()));
     Asm loads;
     loads.getUrl("http://exemple.fr/bon.swf", "_level1")
         .getUrl("../hors.swf", "_level2")
@@ -485,8 +484,7 @@ TEST(SwfClipEvents, LoadRunsAfterTheFirstFrameAndEnterFrameEveryTickChildrenBefo
     EXPECT_EQ(run->traces, (std::vector<std::string>{"sprite image 1", "load"}));  // no enterFrame yet
     run->player->tick();
     run->player->tick();
-    EXPECT_EQ(run->traces,
-              (std::vector<std::string>{"sprite image 1", "load", "boite", "racine", "boite", "racine"}));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"sprite image 1", "load", "boite", "racine", "boite", "racine"}));
 }
 
 TEST(SwfClipEvents, HandlersCutShortKeepThoseBeforeAndVersion5FlagsAreSixteenBits) {
@@ -588,8 +586,7 @@ TEST(SwfLoadMovie, VariablesFromATextFileLandOnTheClipOrLevelDecodedAndPathsAreR
     auto run = start(boxMovie({DoAction{load.bytes()}}, {DoAction{show.bytes()}}));
     run->player->setAssetFetcher(memoryFiles({{"vars.txt", Bytes(text.begin(), text.end())}}));
     run->player->tick();
-    EXPECT_EQ(run->traces,
-              (std::vector<std::string>{"Deux mots", "été", "", "undefined", "%4", "Deux mots"}));
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"Deux mots", "été", "", "undefined", "%4", "Deux mots"}));
 }
 
 TEST(SwfTellTarget, AClipAimsByItsPathAndOtherValuesByTheirText) {
