@@ -112,11 +112,6 @@ void FunctionCalls(benchmark::State& state) {
 }
 
 void StringBuilding(benchmark::State& state) {
-    Asm p;
-    p.setVariable("s", "");
-    Asm body = loop(
-        20000, [](Asm& a) { a.push({"s"}).getVariable("s").push({"ab"}).record(op::Add2).record(op::SetVariable); });
-    p.setVariable("s", "");
     runProgram(state, [] {
         Asm q;
         q.setVariable("s", "").setVariable("i", 0).label("top");
