@@ -61,7 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     limits.maxHeapBytes = 16u << 20;
     limits.maxStringBytes = 1u << 20;
     limits.maxDenseArray = 1u << 16;
+    limits.collectStepCells = 8;  // cycles spread over many calls, so the calls run between steps
     Machine m(host, 5 + data[0] % 4, limits);
+    m.heap().setVerify(true);  // aborts on a live cell the incremental marking missed
     Dice dice{data[1] * 2654435761u + static_cast<std::uint32_t>(size)};
     std::span<const std::uint8_t> actions(data + 2, size - 2);
 
@@ -103,6 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (Value& a : args) a = pool[dice.next() % poolSize];
             Value self = dice.next() % 3 == 0 ? pool[dice.next() % poolSize] : Value::object(plain);
             m.callFunction(fn, self, args);
+            m.collectStep();
         }
     }
 

@@ -131,7 +131,7 @@ void Player::tick() {
         ctx_.machine->runTimers();
     }
     settle();
-    if (ctx_.machine) ctx_.machine->collectGarbage();
+    if (ctx_.machine) ctx_.machine->collectStep();
 }
 
 void Player::advance(double elapsedMs) {

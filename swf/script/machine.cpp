@@ -271,8 +271,20 @@ void Machine::collectGarbage() {
     heap_.collect([this](Tracer& t) { markRoots(t); });
 }
 
+void Machine::collectStep() {
+    if (nativeDepth_ > 0) return;
+    if (runDepth_ == 0) stack_.clear();
+    if (heap_.cycleUnderWay() || heap_.allocatedSinceCycle())
+        heap_.step([this](Tracer& t) { markRoots(t); }, limits_.collectStepCells);
+}
+
 void Machine::safePoint() {
-    if (heap_.wantsCollection() && nativeDepth_ == 0) collectGarbage();
+    if (nativeDepth_ == 0 && heap_.wantsCollection()) {
+        if (heap_.overBudget())
+            collectGarbage();  // everything that can go, before the script is stopped
+        else
+            heap_.step([this](Tracer& t) { markRoots(t); }, limits_.collectStepCells);
+    }
     if (heap_.overBudget()) stopScript("mémoire des scripts épuisée");
 }
 

@@ -4,7 +4,7 @@
 //
 // For the player: runActions() for DoAction/DoInitAction/button actions,
 // callFunction() for handlers, clipObject()/clipRemoved() for the stage,
-// advanceClock()/runTimers() each frame, collectGarbage() between frames.
+// advanceClock()/runTimers() each frame, collectStep() between frames.
 // For natives: the conversions, get/set, call/construct, and the ways to
 // throw (ScriptError) or to stop the script (LimitError through limits).
 #pragma once
@@ -41,6 +41,7 @@ struct Limits {
     std::size_t maxWithDepth = 16;           // nested With blocks (as the reference player)
     std::size_t maxTimers = 10'000;
     std::size_t maxNativeStack = 6u << 20;  // bytes of C++ stack nested runs may use
+    std::size_t collectStepCells = 32768;   // cells traced or freed in one step of the collector
 };
 
 // A script exception (Throw, or a native that throws): unwinds to the
@@ -88,9 +89,14 @@ public:
     void advanceClock(double ms);
     void runTimers();
     double clock() const { return clockMs_; }
-    // Frees unreachable objects and drops the values frame actions left on
-    // the stack (the player calls this between frames).
+    // Frees every unreachable object at once, and drops the values frame
+    // actions left on the stack.
     void collectGarbage();
+    // Between frames: drops the stack's leftovers and takes one short step
+    // of the incremental collector when anything was allocated since its
+    // last cycle or a cycle is under way (a few milliseconds at most, what
+    // the heap's size).
+    void collectStep();
     // Objects the host keeps alive (for instance handlers it will call).
     void addRoot(Object* o);
     void removeRoot(Object* o);
@@ -137,7 +143,7 @@ public:
     bool has(Object* o, std::string_view name);
     bool remove(Object* o, std::string_view name);
     // The property found along the chain (raw), with the object that holds it.
-    Property* lookup(Object* o, std::string_view name, Object** holder = nullptr);
+    const Property* lookup(Object* o, std::string_view name, Object** holder = nullptr);
     // Names for..in lists, in the reference player's order.
     std::vector<std::string> enumerate(Object* o);
 
@@ -209,7 +215,7 @@ private:
     void setVariable(Frame& f, std::string_view name, Value v);
     Object* resolvePath(Frame& f, Object* base, std::string_view path);
     Object* clipFor(Frame& f, Value target);
-    Value accessorGet(Object* self, Property& p, std::string_view name);
+    Value accessorGet(Object* self, const Property& p, std::string_view name);
     std::string clipPath(StageObject* clip, bool dotted);
 
     Host& host_;

@@ -69,7 +69,7 @@ std::uint32_t Machine::execCalls(Frame& f, const Record& r, std::uint32_t pc, st
             auto* s = static_cast<SuperObject*>(obj.o);
             Object* above = s->holder ? s->holder->proto() : nullptr;
             Object* holder = nullptr;
-            Property* p = above ? lookup(above, n, &holder) : nullptr;
+            const Property* p = above ? lookup(above, n, &holder) : nullptr;
             Value fn = p ? (p->accessor() ? get(obj.o, n) : p->value) : Value();
             if (fn.isObject() && fn.o->isFunction())
                 push(invoke(static_cast<FunctionObject*>(fn.o), s->thisValue, args, holder));

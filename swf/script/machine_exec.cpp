@@ -9,6 +9,8 @@
 //   machine_timeline.cpp   timeline commands, clip properties, trace, time
 #include <cmath>
 
+#include <utility>
+
 #include "swf/script/machine_internal.h"
 #include "swf/script/utf8.h"
 
@@ -299,7 +301,7 @@ void Machine::execute(Frame& f, std::uint32_t begin, std::uint32_t end) {
             Value name = pop(f);
             Value obj = pop(f);
             if (!obj.isObject()) break;
-            if (obj.o->kind() == Object::Kind::Array && name.isNumber() && obj.o->watchers().empty() &&
+            if (obj.o->kind() == Object::Kind::Array && name.isNumber() && std::as_const(*obj.o).watchers().empty() &&
                 obj.o->propertyCount() == 0) {
                 double d = name.n;
                 if (d >= 0 && d < 4294967295.0 && d == std::floor(d)) {

@@ -3,16 +3,17 @@
 // order for..in lists names in.
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 #include "swf/script/machine_internal.h"
 
 namespace swf::script {
 
-Property* Machine::lookup(Object* o, std::string_view name, Object** holder) {
+const Property* Machine::lookup(Object* o, std::string_view name, Object** holder) {
     bool cs = caseSensitive();
     std::size_t depth = 0;
     for (Object* cur = o; cur; cur = cur->proto()) {
-        if (Property* p = cur->findOwn(name, cs); p && visibleIn(p->flags, version_)) {
+        if (const Property* p = std::as_const(*cur).findOwn(name, cs); p && visibleIn(p->flags, version_)) {
             if (holder) *holder = cur;
             return p;
         }
@@ -21,7 +22,7 @@ Property* Machine::lookup(Object* o, std::string_view name, Object** holder) {
     return nullptr;
 }
 
-Value Machine::accessorGet(Object* self, Property& p, std::string_view name) {
+Value Machine::accessorGet(Object* self, const Property& p, std::string_view name) {
     Object* getter = p.getter;
     Value raw = p.value;
     for (const auto& [obj, n] : busyAccessors_)
@@ -44,7 +45,7 @@ bool Machine::find(Object* o, std::string_view name, Value& out) {
         auto* s = static_cast<SuperObject*>(o);
         Object* above = s->holder ? s->holder->proto() : nullptr;
         Object* holder = nullptr;
-        Property* p = above ? lookup(above, name, &holder) : nullptr;
+        const Property* p = above ? lookup(above, name, &holder) : nullptr;
         if (!p) return false;
         if (p->accessor() && s->thisValue.isObject())
             out = accessorGet(s->thisValue.o, *p, name);
@@ -59,7 +60,7 @@ bool Machine::find(Object* o, std::string_view name, Value& out) {
     }
     std::size_t depth = 0;
     for (Object* cur = o; cur; cur = cur->proto()) {
-        if (Property* p = cur->findOwn(name, cs); p && visibleIn(p->flags, version_)) {
+        if (const Property* p = std::as_const(*cur).findOwn(name, cs); p && visibleIn(p->flags, version_)) {
             out = p->accessor() ? accessorGet(o, *p, name) : p->value;
             return true;
         }
@@ -81,7 +82,7 @@ Value Machine::get(Object* o, std::string_view name) {
     std::size_t depth = 0;
     for (Object* cur = o; cur; cur = cur->proto()) {
         if (++depth > limits_.maxPrototypeDepth) stopScript("chaîne de prototypes trop longue ou circulaire");
-        Property* p = cur->findOwn("__resolve", cs);
+        const Property* p = std::as_const(*cur).findOwn("__resolve", cs);
         if (!p || !visibleIn(p->flags, version_)) continue;
         if (p->accessor()) return Value();
         Value resolver = p->value;
@@ -127,9 +128,9 @@ void Machine::set(Object* o, std::string_view name, Value v) {
         return;
     }
     // A watcher sees the old and new values and decides what is stored.
-    if (!o->watchers().empty()) {
-        for (std::size_t i = 0; i < o->watchers().size(); ++i) {
-            Watcher w = o->watchers()[i];
+    if (const Object& reading = *o; !reading.watchers().empty()) {
+        for (std::size_t i = 0; i < reading.watchers().size(); ++i) {
+            Watcher w = reading.watchers()[i];
             if (!equalNames(w.name, name, cs)) continue;
             bool busy = false;
             for (const auto& [obj, n] : busyAccessors_)
@@ -138,7 +139,7 @@ void Machine::set(Object* o, std::string_view name, Value v) {
             // While the watcher runs, the property reads and writes its stored
             // value directly (no getter, setter or watcher).
             // The old value is the stored one, inherited getters included.
-            Property* stored = lookup(o, name);
+            const Property* stored = lookup(o, name);
             Value old = stored ? stored->value : get(o, name);
             Value args[4] = {str(w.name), old, v, w.userData};
             busyAccessors_.emplace_back(o, "\x01" + w.name);
@@ -156,12 +157,12 @@ void Machine::set(Object* o, std::string_view name, Value v) {
     if (o->setVirtual(*this, name, v)) return;
     std::size_t depth = 0;
     for (Object* cur = o; cur; cur = cur->proto()) {
-        Property* p = cur->findOwn(name, cs);
+        const Property* p = std::as_const(*cur).findOwn(name, cs);
         if (p && p->accessor()) {
             // A getter or setter (or watcher) writing its own property stores the value.
             for (const auto& [obj, n] : busyAccessors_)
                 if (obj == o && equalNames(n, name, cs)) {
-                    p->value = v;
+                    cur->store(*p, v);
                     return;
                 }
             Object* setter = p->setter;
@@ -175,12 +176,13 @@ void Machine::set(Object* o, std::string_view name, Value v) {
             }
             busyAccessors_.pop_back();
             // Then the value itself is kept, for reads made while the getter runs.
-            if (Property* again = cur->findOwn(name, cs); again && again->accessor()) again->value = v;
+            if (const Property* again = std::as_const(*cur).findOwn(name, cs); again && again->accessor())
+                cur->store(*again, v);
             return;
         }
         if (p && cur == o) {
             if (p->flags & ReadOnly) return;
-            p->value = v;
+            o->store(*p, v);
             return;
         }
         if (p) break;  // a plain property of a prototype: the object gets its own
@@ -193,7 +195,7 @@ bool Machine::has(Object* o, std::string_view name) {
     bool cs = caseSensitive();
     std::size_t depth = 0;
     for (Object* cur = o; cur; cur = cur->proto()) {
-        if (Property* p = cur->findOwn(name, cs); p && visibleIn(p->flags, version_)) return true;
+        if (const Property* p = std::as_const(*cur).findOwn(name, cs); p && visibleIn(p->flags, version_)) return true;
         if (cur->hasVirtual(*this, name)) return true;
         if (++depth > limits_.maxPrototypeDepth) stopScript("chaîne de prototypes trop longue ou circulaire");
     }
@@ -215,7 +217,7 @@ std::vector<std::string> Machine::enumerate(Object* o) {
     for (Object* cur = o; cur; cur = cur->proto()) {
         std::vector<std::pair<std::uint32_t, std::string>> names;
         std::vector<std::string> hidden;
-        for (const Property& p : cur->properties()) {
+        for (const Property& p : std::as_const(*cur).properties()) {
             if (p.dead) continue;
             if ((p.flags & DontEnum) || !visibleIn(p.flags, version_))
                 hidden.push_back(p.name);

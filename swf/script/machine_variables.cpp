@@ -3,6 +3,8 @@
 // members, build arrays and objects, and link classes.
 #include <cmath>
 
+#include <utility>
+
 #include "swf/script/machine_internal.h"
 
 namespace swf::script {
@@ -90,7 +92,7 @@ Value Machine::getVariable(Frame& f, std::string_view name) {
     Value out;
     if (name.size() == 9 && f.callee && equalNames(name, "arguments", cs) &&
         !(f.callee->code->v2 && (f.callee->code->flags & (SuppressArguments | PreloadArguments))) &&
-        !f.activation->findOwn(name, cs))
+        !std::as_const(*f.activation).findOwn(name, cs))
         return Value::object(argumentsOf(f));
     for (Scope* s = f.scope; s; s = s->parent)
         if (find(s->object, name, out)) return out;
@@ -160,7 +162,7 @@ std::uint32_t Machine::execVariables(Frame& f, const Record& r, std::uint32_t pc
             // In frame code a With object that owns the name takes the value.
             Object* into = f.target;
             for (Scope* s = f.scope; s && s->isWith; s = s->parent)
-                if (s->object->findOwn(name, cs) || s->object->hasVirtual(*this, name)) {
+                if (std::as_const(*s->object).findOwn(name, cs) || s->object->hasVirtual(*this, name)) {
                     into = s->object;
                     break;
                 }
@@ -171,7 +173,7 @@ std::uint32_t Machine::execVariables(Frame& f, const Record& r, std::uint32_t pc
     case action::DefineLocal2: {
         std::string name = toString(pop(f));
         Object* into = f.activation ? f.activation : f.target;
-        if (!into->findOwn(name, cs)) into->define(heap_, name, Value(), 0, cs);
+        if (!std::as_const(*into).findOwn(name, cs)) into->define(heap_, name, Value(), 0, cs);
         break;
     }
     case action::Delete: {
@@ -189,7 +191,7 @@ std::uint32_t Machine::execVariables(Frame& f, const Record& r, std::uint32_t pc
                 done = true;
             }
         if (!done) {
-            if (realm_->global->findOwn(name, cs))
+            if (std::as_const(*realm_->global).findOwn(name, cs))
                 push(Value::boolean(remove(realm_->global, name)));
             else
                 push(Value::boolean(false));

@@ -1,6 +1,7 @@
 #include "swf/script/object.h"
 
 #include <cmath>
+#include <utility>
 
 #include "swf/script/machine.h"
 
@@ -8,7 +9,15 @@ namespace swf::script {
 
 namespace {
 constexpr std::size_t kIndexThreshold = 12;
+
+// The collector's barrier for storing `v` in `holder` (heap.h).
+void storingValue(Cell& holder, const Value& v) {
+    if (v.type == Type::String)
+        holder.storing(v.s);
+    else if (v.type == Type::Object)
+        holder.storing(v.o);
 }
+}  // namespace
 
 bool visibleIn(std::uint16_t flags, int version) {
     if ((flags & OnlyV6) && version < 6) return false;
@@ -29,22 +38,27 @@ void Object::reindex(bool cs) {
 }
 
 Property* Object::findOwn(std::string_view name, bool cs) {
+    written();
+    return const_cast<Property*>(std::as_const(*this).findOwn(name, cs));
+}
+
+const Property* Object::findOwn(std::string_view name, bool cs) const {
+    // The same search without the write barrier (reindexing only rebuilds the
+    // name index, which holds no references).
+    auto* self = const_cast<Object*>(this);
     if (index_) {
-        if (indexCs_ != cs) reindex(cs);
+        if (indexCs_ != cs) self->reindex(cs);
         auto it = cs ? index_->find(std::string(name)) : index_->find(foldName(name));
         return it == index_->end() ? nullptr : &props_[it->second];
     }
-    for (Property& p : props_)
+    for (const Property& p : props_)
         if (!p.dead && equalNames(p.name, name, cs)) return &p;
     return nullptr;
 }
 
-const Property* Object::findOwn(std::string_view name, bool cs) const {
-    return const_cast<Object*>(this)->findOwn(name, cs);
-}
-
 Property& Object::define(Heap& heap, std::string_view name, Value value, std::uint16_t flags, bool cs) {
-    if (Property* p = findOwn(name, cs)) {
+    storingValue(*this, value);
+    if (auto* p = const_cast<Property*>(std::as_const(*this).findOwn(name, cs))) {
         p->value = value;
         p->getter = p->setter = nullptr;
         p->flags = flags;
@@ -65,8 +79,14 @@ Property& Object::define(Heap& heap, std::string_view name, Value value, std::ui
     return props_.back();
 }
 
+void Object::store(const Property& p, Value value) {
+    storingValue(*this, value);
+    const_cast<Property&>(p).value = value;
+}
+
 Property& Object::defineAccessor(Heap& heap, std::string_view name, Object* getter, Object* setter, std::uint16_t flags,
                                  bool cs) {
+    written();  // callers may go on to write the property's value through the reference
     Property& p = define(heap, name, Value(), flags, cs);
     p.getter = getter;
     p.setter = setter;
@@ -173,7 +193,7 @@ void ArrayObject::setLength(Machine& m, double n) {
     if (len < length_) {
         // Far-away elements past the new length go too.
         std::vector<std::string> drop;
-        for (const Property& p : properties()) {
+        for (const Property& p : std::as_const(*this).properties()) {
             std::uint32_t i;
             if (!p.dead && parseIndex(p.name, i) && i >= len) drop.push_back(p.name);
         }
@@ -184,17 +204,18 @@ void ArrayObject::setLength(Machine& m, double n) {
 
 bool ArrayObject::has(Machine& m, std::uint32_t i) {
     if (i < dense_.size()) return serials_[i] != 0;
-    return findOwn(indexName(i), true) != nullptr;
+    return std::as_const(*this).findOwn(indexName(i), true) != nullptr;
 }
 
 Value ArrayObject::get(Machine& m, std::uint32_t i) {
     if (i < dense_.size()) return dense_[i];
     if (i >= length_) return Value();
-    if (const Property* p = findOwn(indexName(i), true)) return p->value;
+    if (const Property* p = std::as_const(*this).findOwn(indexName(i), true)) return p->value;
     return Value();
 }
 
 void ArrayObject::set(Machine& m, std::uint32_t i, Value v) {
+    storingValue(*this, v);
     if (i < dense_.size()) {
         dense_[i] = v;
         if (!serials_[i]) serials_[i] = nextSerial();

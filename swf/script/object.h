@@ -86,13 +86,25 @@ public:
     Kind kind() const { return kind_; }
     bool isFunction() const { return kind_ == Kind::Function; }
     Object* proto() const { return proto_; }
-    void setProto(Object* p) { proto_ = p; }
+    void setProto(Object* p) {
+        written();
+        proto_ = p;
+    }
     // The class interfaces this constructor's instances implement (ImplementsOp).
-    std::vector<Object*>& interfaces() { return interfaces_; }
+    // The non-const accessors below may be written through, so they pass the
+    // collector's write barrier (heap.h); read through a const Object where
+    // nothing is written.
+    std::vector<Object*>& interfaces() {
+        written();
+        return interfaces_;
+    }
+    const std::vector<Object*>& interfaces() const { return interfaces_; }
 
     // Own properties, raw (no getters, no clips). `cs`: names compare case-sensitively.
     Property* findOwn(std::string_view name, bool cs);
     const Property* findOwn(std::string_view name, bool cs) const;
+    // Writes the value of an own property found with findOwn (no read-only check).
+    void store(const Property& p, Value value);
     // Adds or replaces an own property's value and flags (no read-only check).
     Property& define(Heap& heap, std::string_view name, Value value, std::uint16_t flags = 0, bool cs = true);
     // Adds or replaces an own getter/setter pair.
@@ -101,17 +113,27 @@ public:
     // Removes an own property; false when absent or protected.
     bool remove(std::string_view name, bool cs, bool force = false);
     // Own properties in creation order (dead slots skipped by the caller: check `dead`).
-    std::vector<Property>& properties() { return props_; }
+    std::vector<Property>& properties() {
+        written();
+        return props_;
+    }
     const std::vector<Property>& properties() const { return props_; }
     std::size_t propertyCount() const { return props_.size() - deadCount_; }
 
-    std::vector<Watcher>& watchers() { return watchers_; }
+    std::vector<Watcher>& watchers() {
+        written();
+        return watchers_;
+    }
+    const std::vector<Watcher>& watchers() const { return watchers_; }
 
     // Data a built-in class keeps beside the properties (an XML node's
     // tree links): set by the class's constructor on whatever object `new`
     // made, so script subclasses of the class get it too.
     Cell* nativeData() const { return nativeData_; }
-    void setNativeData(Cell* data) { nativeData_ = data; }
+    void setNativeData(Cell* data) {
+        written();
+        nativeData_ = data;
+    }
 
     // Hooks for objects whose properties are partly computed (arrays,
     // clips). They see the name as written; return true when they handled it.
@@ -224,5 +246,19 @@ public:
     bool getVirtual(Machine&, std::string_view name, Value& out) override;  // String's length
     void trace(Tracer& t) const override;
 };
+
+// Every change of what these refer to goes through Cell::written() (the
+// accessors above, ArrayObject::set); a Scope never changes; functions and
+// wrapped primitives are given their references as they are made.
+template <>
+struct CompleteBarrier<Object> : std::true_type {};
+template <>
+struct CompleteBarrier<ArrayObject> : std::true_type {};
+template <>
+struct CompleteBarrier<FunctionObject> : std::true_type {};
+template <>
+struct CompleteBarrier<PrimitiveObject> : std::true_type {};
+template <>
+struct CompleteBarrier<Scope> : std::true_type {};
 
 }  // namespace swf::script

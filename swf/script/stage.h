@@ -29,4 +29,7 @@ private:
     ClipHandle clip_;
 };
 
+template <>
+struct CompleteBarrier<StageObject> : std::true_type {};  // changes only through Object's accessors
+
 }  // namespace swf::script

@@ -44,6 +44,9 @@ private:
     std::size_t size_;
 };
 
+template <>
+struct CompleteBarrier<Str> : std::true_type {};  // refers to no cell
+
 enum class Type : std::uint8_t { Undefined, Null, Boolean, Number, String, Object };
 
 // A value: 16 bytes, copied freely; strings and objects point into the heap.
