@@ -36,5 +36,9 @@ void installBroadcaster(Realm& realm);  // AsBroadcaster, Camera, ContextMenu, T
 void installGeom(Realm& realm);         // the flash.geom package (builtins/geom.cpp)
 void installLoadVars(Realm& realm);     // LoadVars (builtins/loadvars.cpp)
 void installMovieClip(Realm& realm);    // MovieClip's timeline methods (builtins/movieclip.cpp)
+void installSystem(Realm& realm);       // System: capabilities, security, Product (builtins/system.cpp)
+
+// What $version and System.capabilities.version say ("LNX 9,0,0,0").
+const char* playerVersionString();
 
 }  // namespace swf::script
