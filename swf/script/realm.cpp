@@ -50,6 +50,7 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
     installLoadVars(*this);
 #endif
     installSystem(*this);
+    installColorTransform(*this);
 }
 
 FunctionObject* Realm::makeFunction(NativeFn call, NativeFn construct) {
