@@ -1,5 +1,6 @@
-// System (security, capabilities, Product, $version) and how the names of
-// the stage's own objects (_global, _parent, _root) resolve as variables.
+// System (security, capabilities, Product, $version), Error's message kept
+// as given, and how the names of the stage's own objects (_global, _parent,
+// _root) resolve as variables.
 #include <gtest/gtest.h>
 
 #include "tests/script/action_table.h"
@@ -78,6 +79,29 @@ TEST(System, CapabilitiesAndVersion) {
              a.record(op::StrictEquals).trace();
          },
          {"function", "function", "true"}},
+    });
+}
+
+TEST(Error, MessageKeptAsGiven) {
+    runTable({
+        {"an object message stays an object, and toString answers it unconverted",
+         7,
+         [](Asm& a) {
+             a.push({"e", 0, "Object"}).record(op::NewObject).push({1, "Error"}).record(op::NewObject);
+             a.record(op::SetVariable);
+             a.getVariable("e").getMember("message").record(op::TypeOf).trace();
+             a.push({0}).callMethod("e", "toString").record(op::TypeOf).trace();
+             a.push({"e", 7.5, 1, "Error"}).record(op::NewObject).record(op::SetVariable);
+             a.push({0}).callMethod("e", "toString").record(op::TypeOf).trace();
+         },
+         {"object", "object", "number"}},
+        {"without a message the prototype's text shows; called without new, Error makes nothing",
+         7,
+         [](Asm& a) {
+             a.push({0, "Error"}).record(op::NewObject).trace();
+             a.push({"x", 1, "Error"}).record(op::CallFunction).record(op::TypeOf).trace();
+         },
+         {"Error", "undefined"}},
     });
 }
 
