@@ -51,6 +51,7 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
 #endif
     installSystem(*this);
     installColorTransform(*this);
+    installColor(*this);
 }
 
 FunctionObject* Realm::makeFunction(NativeFn call, NativeFn construct) {
