@@ -257,6 +257,30 @@ public:
     }
 
 private:
+    // Colour transforms in the script's units: the display object keeps 8.8 fixed multipliers.
+    std::optional<script::ColorTransformValue> colorTransform(script::ClipHandle h) override {
+        Timeline* t = timeline(h);
+        const DisplayObject* o = t ? objectFor(t) : nullptr;
+        if (!o) return std::nullopt;
+        const ColorTransform& c = o->colorTransform;
+        return script::ColorTransformValue{c.multR / 256.0, c.multG / 256.0, c.multB / 256.0, c.multA / 256.0,
+                                           double(c.addR),  double(c.addG),  double(c.addB),  double(c.addA)};
+    }
+    void setColorTransform(script::ClipHandle h, const script::ColorTransformValue& v) override {
+        Timeline* t = timeline(h);
+        DisplayObject* o = t ? objectFor(t) : nullptr;
+        if (!o) return;
+        // Out-of-range values wrap to 16 bits, as the reference player's do.
+        auto fixed = [](double d) -> std::int16_t {
+            if (!std::isfinite(d)) return 0;
+            return static_cast<std::int16_t>(static_cast<std::uint16_t>(
+                static_cast<std::int64_t>(std::fmod(std::trunc(d), 65536.0)) & 0xFFFF));
+        };
+        ColorTransform& c = o->colorTransform;
+        c.multR = fixed(v.redMul * 256), c.multG = fixed(v.greenMul * 256), c.multB = fixed(v.blueMul * 256);
+        c.multA = fixed(v.alphaMul * 256);
+        c.addR = fixed(v.redAdd), c.addG = fixed(v.greenAdd), c.addB = fixed(v.blueAdd), c.addA = fixed(v.alphaAdd);
+    }
     static double number(const script::HostValue& v) {
         if (const double* d = std::get_if<double>(&v)) return *d;
         if (const bool* b = std::get_if<bool>(&v)) return *b ? 1.0 : 0.0;

@@ -52,6 +52,13 @@ const char* displayPropertyName(DisplayProperty p);
 // reference player's GetProperty, but reads as a boolean by member access).
 using HostValue = std::variant<std::monostate, double, std::string, bool>;
 
+// A clip's colour transform as scripts see it: a multiplier (1 leaves the
+// channel as it is) and an offset (in 0..255 units) per channel.
+struct ColorTransformValue {
+    double redMul = 1, greenMul = 1, blueMul = 1, alphaMul = 1;
+    double redAdd = 0, greenAdd = 0, blueAdd = 0, alphaAdd = 0;
+};
+
 struct DragBounds {
     double left = 0, top = 0, right = 0, bottom = 0;
 };
@@ -79,6 +86,9 @@ public:
     // ---- display properties
     virtual HostValue getProperty(ClipHandle clip, DisplayProperty p) { return {}; }
     virtual void setProperty(ClipHandle clip, DisplayProperty p, const HostValue& v) {}
+    // The clip's colour transform (Color, Transform); nullopt when the stage keeps none for it.
+    virtual std::optional<ColorTransformValue> colorTransform(ClipHandle clip) { return std::nullopt; }
+    virtual void setColorTransform(ClipHandle clip, const ColorTransformValue& ct) {}
 
     // ---- timeline commands (frames 0-based)
     virtual void play(ClipHandle clip) {}

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "swf/script/builtins/builtins.h"
 #include "swf/script/machine_internal.h"
 
 namespace swf::script {
@@ -156,6 +157,8 @@ StageObject* Machine::clipObject(ClipHandle clip) {
     if (it != clips_.end()) return it->second;
     auto* o = heap_.make<StageObject>(realm_->movieClipProto, clip);
     clips_.emplace(clip, o);
+    // The main movie's clip carries the player's version as a variable of its own.
+    if (clip == host_.root()) o->define(heap_, "$version", str(playerVersionString()), 0, caseSensitive());
     return o;
 }
 

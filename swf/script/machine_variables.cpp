@@ -94,8 +94,23 @@ Value Machine::getVariable(Frame& f, std::string_view name) {
         !(f.callee->code->v2 && (f.callee->code->flags & (SuppressArguments | PreloadArguments))) &&
         !std::as_const(*f.activation).findOwn(name, cs))
         return Value::object(argumentsOf(f));
-    for (Scope* s = f.scope; s; s = s->parent)
-        if (find(s->object, name, out)) return out;
+    // _global, _parent, _root and _levelN name the stage's own objects: a
+    // scope object answers them only by its own member or as a clip, never
+    // through its prototypes (MovieClip.prototype._global set by a movie
+    // does not hide the global object).
+    int levelIgnored = 0;
+    const bool stageName = name.size() >= 5 && name[0] == '_' &&
+                           (equalNames(name, "_global", cs) || equalNames(name, "_parent", cs) ||
+                            equalNames(name, "_root", cs) || levelNumber(name, levelIgnored));
+    for (Scope* s = f.scope; s; s = s->parent) {
+        if (!stageName) {
+            if (find(s->object, name, out)) return out;
+            continue;
+        }
+        if (Property* p = s->object->findOwn(name, cs); p && visibleIn(p->flags, version_))
+            return p->accessor() ? accessorGet(s->object, *p, name) : p->value;
+        if (s->object->getVirtual(*this, name, out)) return out;
+    }
     // A variable named _global (set by the movie) hides the global object.
     if (name.size() == 7 && version_ >= 6 && equalNames(name, "_global", cs)) return Value::object(realm_->global);
     if (version_ >= 5 && find(realm_->global, name, out)) return out;  // version 4 movies see no globals

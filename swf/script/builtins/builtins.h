@@ -36,5 +36,11 @@ void installBroadcaster(Realm& realm);  // AsBroadcaster, Camera, ContextMenu, T
 void installGeom(Realm& realm);         // the flash.geom package (builtins/geom.cpp)
 void installLoadVars(Realm& realm);     // LoadVars (builtins/loadvars.cpp)
 void installMovieClip(Realm& realm);    // MovieClip's timeline methods (builtins/movieclip.cpp)
+void installColorTransform(Realm& realm);  // flash.geom.ColorTransform (builtins/color_transform.cpp)
+void installColor(Realm& realm);        // Color, through Host::colorTransform (builtins/color.cpp)
+void installSystem(Realm& realm);       // System: capabilities, security, Product (builtins/system.cpp)
+
+// What $version and System.capabilities.version say ("LNX 9,0,0,0").
+const char* playerVersionString();
 
 }  // namespace swf::script

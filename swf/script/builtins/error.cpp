@@ -6,15 +6,18 @@ namespace swf::script {
 
 namespace {
 
+// `new Error(message)` keeps the message as given (an object stays an
+// object); Error(...) called as a plain function makes nothing.
 Value errorCall(Machine& m, Value self, std::span<const Value> args) {
-    Object* e = self.isObject() && self.o != m.realm().global ? self.o : m.heap().make<Object>(m.realm().errorProto);
-    if (!args.empty() && !args[0].isUndefined()) e->define(m.heap(), "message", args[0], 0, m.caseSensitive());
-    return Value::object(e);
+    if (!self.isObject() || self.o == m.realm().global) return Value();
+    if (!args.empty() && !args[0].isUndefined()) self.o->define(m.heap(), "message", args[0], 0, m.caseSensitive());
+    return Value::object(self.o);
 }
 
+// toString answers the message itself, unconverted.
 Value toStringMethod(Machine& m, Value self, std::span<const Value>) {
     if (!self.isObject()) return m.str("Error");
-    return Value::string(m.toStr(m.get(self.o, "message")));
+    return m.get(self.o, "message");
 }
 
 }  // namespace

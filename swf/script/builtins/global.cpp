@@ -286,6 +286,9 @@ void installGlobal(Realm& realm) {
     realm.defineMethods(g, methods);
     realm.defineValue(g, "NaN", Value::number(NAN));
     realm.defineValue(g, "Infinity", Value::number(INFINITY));
+    // The reference player's global object carries a hidden `o` holding
+    // null: a movie reading an undeclared `o` sees null, not undefined.
+    realm.defineValue(g, "o", Value::null(), DontEnum);
 }
 
 }  // namespace swf::script
