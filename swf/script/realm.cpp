@@ -49,6 +49,9 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
 #ifdef SWF_SCRIPT_HAVE_LOADVARS
     installLoadVars(*this);
 #endif
+#ifdef SWF_SCRIPT_HAVE_BITMAPDATA
+    installBitmapData(*this);
+#endif
 }
 
 FunctionObject* Realm::makeFunction(NativeFn call, NativeFn construct) {

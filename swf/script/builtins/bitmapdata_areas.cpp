@@ -1,0 +1,99 @@
+// BitmapData's methods over areas of one bitmap: floodFill, scroll and
+// getColorBoundsRect. Each visits every pixel at most a bounded number of
+// times and charges the script's step bound for it, so a script cannot make
+// one call run long.
+#include <algorithm>
+#include <vector>
+
+#include "swf/script/builtins/bitmapdata.h"
+#include "swf/script/machine.h"
+#include "swf/script/realm.h"
+
+namespace swf::script {
+
+namespace {
+
+// floodFill(x, y, color): the 4-connected area of the colour at (x, y)
+// takes `color`. An explicit list of pixels to visit, each pixel entering
+// it at most once, so memory stays within the bitmap's own size.
+Value floodFill(Machine& m, Value self, std::span<const Value> args) {
+    BitmapCell* b = liveBitmapOf(self);
+    if (!b || args.size() < 3) return Value::number(-1);
+    int x = toPixelInt(m, args[0]), y = toPixelInt(m, args[1]);
+    std::uint32_t fill = toStored(*b, toColor(m, args[2]));
+    if (!b->contains(x, y)) return Value::number(0);
+    std::uint32_t target = b->at(x, y);
+    if (target == fill) return Value::number(0);
+    m.chargeSteps(b->pixels.size() / 64 + 1);
+    std::vector<std::uint32_t> todo;
+    todo.push_back(static_cast<std::uint32_t>(y) * b->width + x);
+    b->pixels[todo.back()] = fill;
+    while (!todo.empty()) {
+        std::uint32_t at = todo.back();
+        todo.pop_back();
+        int px = static_cast<int>(at % b->width), py = static_cast<int>(at / b->width);
+        const int next[4][2] = {{px - 1, py}, {px + 1, py}, {px, py - 1}, {px, py + 1}};
+        for (const auto& n : next) {
+            if (!b->contains(n[0], n[1]) || b->at(n[0], n[1]) != target) continue;
+            b->at(n[0], n[1]) = fill;  // marked when queued: queued once
+            todo.push_back(static_cast<std::uint32_t>(n[1]) * b->width + n[0]);
+        }
+    }
+    return Value::number(0);
+}
+
+// scroll(x, y): the pixels move by (x, y); what is uncovered keeps its old pixels.
+Value scroll(Machine& m, Value self, std::span<const Value> args) {
+    BitmapCell* b = liveBitmapOf(self);
+    if (!b || args.size() < 2) return Value::number(-1);
+    int dx = toPixelInt(m, args[0]), dy = toPixelInt(m, args[1]);
+    if (dx >= b->width || -dx >= b->width || dy >= b->height || -dy >= b->height) return Value::number(0);
+    m.chargeSteps(b->pixels.size() / 64 + 1);
+    std::vector<std::uint32_t> old = b->pixels;
+    for (int y = 0; y < b->height; ++y) {
+        int sy = y - dy;
+        if (sy < 0 || sy >= b->height) continue;
+        for (int x = 0; x < b->width; ++x) {
+            int sx = x - dx;
+            if (sx >= 0 && sx < b->width) b->at(x, y) = old[static_cast<std::size_t>(sy) * b->width + sx];
+        }
+    }
+    return Value::number(0);
+}
+
+// getColorBoundsRect(mask, color, findColor = true): the smallest rectangle
+// holding every pixel whose straight ARGB under `mask` is (or, with
+// findColor false, is not) `color`; an empty rectangle when none is.
+Value getColorBoundsRect(Machine& m, Value self, std::span<const Value> args) {
+    BitmapCell* b = liveBitmapOf(self);
+    if (!b || args.size() < 2) return Value::number(-1);
+    std::uint32_t mask = toColor(m, args[0]), color = toColor(m, args[1]) & mask;
+    bool find = args.size() < 3 || m.toBoolean(args[2]);
+    m.chargeSteps(b->pixels.size() / 64 + 1);
+    int x0 = b->width, y0 = b->height, x1 = -1, y1 = -1;
+    for (int y = 0; y < b->height; ++y) {
+        for (int x = 0; x < b->width; ++x) {
+            std::uint32_t p = b->transparent ? unpremultiply(b->at(x, y)) : b->at(x, y) | 0xFF000000u;
+            if (((p & mask) == color) != find) continue;
+            x0 = std::min(x0, x);
+            y0 = std::min(y0, y);
+            x1 = std::max(x1, x);
+            y1 = std::max(y1, y);
+        }
+    }
+    if (x1 < 0) return makeRectangle(m, 0, 0, 0, 0);
+    return makeRectangle(m, x0, y0, x1 - x0 + 1, y1 - y0 + 1);
+}
+
+}  // namespace
+
+void installBitmapAreaMethods(Realm& realm, Object* proto) {
+    static constexpr Realm::Method methods[] = {
+        {"floodFill", floodFill},
+        {"scroll", scroll},
+        {"getColorBoundsRect", getColorBoundsRect},
+    };
+    realm.defineMethods(proto, methods);
+}
+
+}  // namespace swf::script
