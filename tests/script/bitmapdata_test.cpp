@@ -50,6 +50,10 @@ TEST(BitmapData, ColourConversions) {
     EXPECT_EQ(premultiply(0xAABBCCDDu), 0xAA7D8893u);
     // A half rounds down on the way out (147 * 255 / 170 = 220.5 gives 220).
     EXPECT_EQ(unpremultiply(0xAA7D8893u), 0xAABBCCDCu);
+    // Read back through an 8.8 reciprocal of the alpha: 207 at alpha 247
+    // reads 213 although 207 * 255 / 247 is 213.7, 37 at alpha 194 reads 49.
+    EXPECT_EQ(unpremultiply(0xF7CFCFCFu), 0xF7D5D5D5u);
+    EXPECT_EQ(unpremultiply(0xC2252525u), 0xC2313131u);
     // The smallest alpha keeps white white.
     EXPECT_EQ(unpremultiply(premultiply(0x01FFFFFFu)), 0x01FFFFFFu);
     // Every alpha keeps a grey within one step through a round trip.
@@ -377,6 +381,35 @@ TEST(BitmapData, CompareAnswersTheDifferences) {
              a.push({0, 1, 2, Reg{1}, "getPixel32"}).record(op::CallMethod).trace();
          },
          {"-987104", "2147483647"}},
+    });
+}
+
+TEST(BitmapData, ColorTransform) {
+    runTable({
+        {"a ColorTransform keeps its fields; the identity without arguments",
+         8,
+         [](Asm& a) {
+             make(a, "id", "geom", "ColorTransform", {});
+             a.getVariable("id").trace();
+             make(a, "t", "geom", "ColorTransform", {0, 0, 0, 10, 1, 1, 0.5, 2});
+             a.getVariable("t").getMember("greenMultiplier").trace();
+             a.getVariable("t").getMember("alphaOffset").trace();
+         },
+         {"(redMultiplier=1, greenMultiplier=1, blueMultiplier=1, alphaMultiplier=1, redOffset=0, greenOffset=0, "
+          "blueOffset=0, alphaOffset=0)",
+          "0.5", "0"}},
+        {"colorTransform scales and offsets inside the rectangle, within 0..255",
+         8,
+         [](Asm& a) {
+             bitmap(a, "b", {double(0xFF804020u), false, 2, 2});
+             make(a, "r", "geom", "Rectangle", {1, 2, 0, 0});  // the top row
+             make(a, "t", "geom", "ColorTransform", {0, 0, 10, 300, 1, 1, 0.5, 2});
+             a.getVariable("t").getVariable("r").push({2}).callMethod("b", "colorTransform").record(op::Pop);
+             call(a, "b", "getPixel", {0, 1});  // red 0x80 * 2 + 300, green 0x40 / 2 + 10, blue 0x20
+             call(a, "b", "getPixel", {1, 1});  // the row below, untouched
+             a.push({5}).getVariable("r").push({2}).callMethod("b", "colorTransform").trace();
+         },
+         {"16722464", "8405024", "-1"}},
     });
 }
 

@@ -57,7 +57,7 @@ Value wrapBitmap(Machine& m, BitmapCell* cell);
 // A new flash.geom.Rectangle.
 Value makeRectangle(Machine& m, double x, double y, double width, double height);
 
-// Straight ARGB to premultiplied (rounded to nearest) and back (halves go down).
+// Straight ARGB to premultiplied (rounded to nearest) and back (through an 8.8 reciprocal).
 std::uint32_t premultiply(std::uint32_t argb);
 std::uint32_t unpremultiply(std::uint32_t premultiplied);
 // The colour as `b` stores it: opaque bitmaps force the alpha to 0xFF.

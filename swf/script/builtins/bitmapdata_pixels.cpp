@@ -149,7 +149,8 @@ Value copyPixels(Machine& m, Value self, std::span<const Value> args) {
             if (alpha) {
                 int px = ax + ox + i, py = ay + oy + j;
                 if (!alpha->contains(px, py)) continue;
-                p = scaleBy(p, alpha->at(px, py) >> 24);
+                std::uint32_t k = alpha->at(px, py) >> 24;
+                p = scaleBy(p, k + (k >> 7));  // 255 keeps the pixel whole
             }
             store(*dst, to.x + i, to.y + j, p, merge);
         }
