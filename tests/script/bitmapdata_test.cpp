@@ -413,6 +413,57 @@ TEST(BitmapData, ColorTransform) {
     });
 }
 
+TEST(BitmapData, ThresholdAndPaletteMap) {
+    runTable({
+        {"threshold counts and colours the matches, copies the rest when asked",
+         8,
+         [](Asm& a) {
+             bitmap(a, "s", {double(0xFF000010u), false, 1, 2});  // 2 x 1
+             call(a, "s", "setPixel", {0x000080, 0, 1}, false);   // (1, 0): blue 0x80
+             bitmap(a, "d", {double(0xFF000000u), false, 1, 2});
+             make(a, "r", "geom", "Rectangle", {1, 2, 0, 0});
+             make(a, "p", "geom", "Point", {0, 0});
+             // threshold(s, r, p, ">", 0x40, 0xFFFF0000, 0xFF, true)
+             a.push({true, 0xFF, double(0xFFFF0000u), 0x40, ">"}).getVariable("p").getVariable("r");
+             a.getVariable("s").push({8}).callMethod("d", "threshold").trace();
+             call(a, "d", "getPixel", {0, 1});  // matched: red
+             call(a, "d", "getPixel", {0, 0});  // copied: 0x10
+             a.push({0, "<>"}).getVariable("p").getVariable("r").getVariable("s").push({5});
+             a.callMethod("d", "threshold").trace();  // an unknown operation matches nothing
+         },
+         {"1", "16711680", "16", "0"}},
+        {"paletteMap sums the entries; a channel without a table keeps its value",
+         8,
+         [](Asm& a) {
+             bitmap(a, "s", {double(0xFF102030u), false, 1, 1});
+             bitmap(a, "d", {double(0xFF000000u), false, 1, 1});
+             make(a, "r", "geom", "Rectangle", {1, 1, 0, 0});
+             make(a, "p", "geom", "Point", {0, 0});
+             // red[0x10] = 0x000700: the red channel's entry lands in green.
+             a.push({"red", 0}).record(op::InitArray).record(op::SetVariable);
+             a.getVariable("red").push({16, 0x000700}).record(op::SetMember);
+             a.push({Undef{}, Undef{}}).getVariable("red").getVariable("p").getVariable("r").getVariable("s");
+             a.push({6}).callMethod("d", "paletteMap").record(op::Pop);
+             call(a, "d", "getPixel", {0, 0});  // red entry 0x0700, green 0x20 kept, blue 0x30 kept
+         },
+         {"10032"}},
+        {"a plain object is no ColorTransform; a second dispose answers -1",
+         8,
+         [](Asm& a) {
+             bitmap(a, "b", {double(0xFF112233u), false, 1, 1});
+             a.push({"redMultiplier", 0, "greenMultiplier", 0, 2}).record(op::InitObject).storeRegister(1);
+             a.record(op::Pop);
+             a.push({Reg{1}}).getVariable("b").getMember("rectangle").push({2});
+             a.callMethod("b", "colorTransform").trace();
+             call(a, "b", "getPixel", {0, 0});
+             call(a, "b", "dispose", {});
+             call(a, "b", "dispose", {});
+             call(a, "b", "hitTest", {});
+         },
+         {"-1", "1122867", "undefined", "-1", "-1"}},
+    });
+}
+
 TEST(BitmapData, DrawBitmapInsideClipRect) {
     runTable({
         {"translated source, only inside the clip rectangle",

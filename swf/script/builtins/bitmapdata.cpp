@@ -164,8 +164,12 @@ Value getRectangle(Machine& m, Value self, std::span<const Value>) {
     return makeRectangle(m, 0, 0, b->width, b->height);
 }
 
+// dispose(): a second one answers -1, as every call on a disposed bitmap.
 Value dispose(Machine&, Value self, std::span<const Value>) {
-    if (BitmapCell* b = bitmapOf(self)) b->dispose();
+    BitmapCell* b = bitmapOf(self);
+    if (!b) return Value();
+    if (b->disposed) return Value::number(-1);
+    b->dispose();
     return Value();
 }
 
@@ -220,6 +224,11 @@ Object* packageObject(Realm& realm, Object* parent, const char* name, std::uint1
 }
 
 }  // namespace
+
+bool isGeomInstance(Machine& m, Value v, const char* cls) {
+    Value ctor = packageMember(m, "geom", cls);
+    return v.isObject() && ctor.isObject() && m.instanceOf(v, ctor.o);
+}
 
 Value makeRectangle(Machine& m, double x, double y, double width, double height) {
     Value fields[] = {Value::number(x), Value::number(y), Value::number(width), Value::number(height)};

@@ -54,6 +54,8 @@ BitmapCell* makeBitmap(Machine& m, int width, int height, bool transparent, std:
 // A new BitmapData object around `cell` (flash.display.BitmapData.prototype).
 Value wrapBitmap(Machine& m, BitmapCell* cell);
 
+// True when `v` is an instance of flash.geom[cls].
+bool isGeomInstance(Machine& m, Value v, const char* cls);
 // A new flash.geom.Rectangle.
 Value makeRectangle(Machine& m, double x, double y, double width, double height);
 

@@ -88,11 +88,12 @@ Value getColorBoundsRect(Machine& m, Value self, std::span<const Value> args) {
 
 // colorTransform(rect, transform): inside the rectangle, each channel of
 // straight colour becomes channel * multiplier + offset, kept within 0..255.
+// Only a ColorTransform counts: a plain object with the same fields changes nothing.
 Value colorTransform(Machine& m, Value self, std::span<const Value> args) {
     BitmapCell* b = liveBitmapOf(self);
     if (!b || args.size() < 2) return Value::number(-1);
     std::optional<PixelRect> rect = readRect(m, args[0]);
-    if (!rect || !args[1].isObject()) return Value::number(-1);
+    if (!rect || !isGeomInstance(m, args[1], "ColorTransform")) return Value::number(-1);
     Object* t = args[1].o;
     // Blue, green, red, alpha: the order of the bytes in a pixel.
     const char* multipliers[] = {"blueMultiplier", "greenMultiplier", "redMultiplier", "alphaMultiplier"};

@@ -1,13 +1,16 @@
 // BitmapData's pixel methods: reading and writing single pixels, fillRect,
-// clone, copyPixels and draw of another BitmapData.
+// clone, and the calls between two bitmaps: copyPixels, merge, copyChannel,
+// compare, threshold, paletteMap and draw of another BitmapData.
 //
 // The reference player answers a call it cannot do with a negative number
 // instead of undefined, and the tests print it: -1 for too few arguments or
 // a disposed bitmap, -2 for a source that is not a BitmapData, -3 for a
 // disposed source, -4 for a rectangle that lacks a field. A call that works
-// answers 0 (getPixel and getPixel32 answer the colour).
+// answers 0 (getPixel and getPixel32 answer the colour; merge and
+// copyChannel answer -1 all the same).
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "swf/script/builtins/bitmapdata.h"
 #include "swf/script/machine.h"
@@ -293,6 +296,94 @@ Value compare(Machine& m, Value self, std::span<const Value> args) {
     return wrapBitmap(m, out);
 }
 
+// threshold(source, rect, point, operation, threshold, color = 0,
+// mask = 0xFFFFFFFF, copySource = false): where the source's straight ARGB
+// under the mask compares true with the threshold under the mask, the
+// destination takes `color`; elsewhere it takes the source pixel when
+// copySource is set. Answers how many pixels matched; 0 for an unknown
+// operation.
+Value threshold(Machine& m, Value self, std::span<const Value> args) {
+    BitmapCell *dst = nullptr, *src = nullptr;
+    Region r;
+    if (double code = twoBitmapCall(m, self, args, 5, dst, src, r); code != 0) return fail(code);
+    std::string op = m.toString(args[3]);
+    std::uint32_t mask = args.size() > 6 ? toColor(m, args[6]) : 0xFFFFFFFFu;
+    std::uint32_t limit = toColor(m, args[4]) & mask;
+    std::uint32_t color = args.size() > 5 ? toColor(m, args[5]) : 0;
+    bool copySource = args.size() > 7 && m.toBoolean(args[7]);
+    auto test = [&](std::uint32_t v) {
+        if (op == "<") return v < limit;
+        if (op == "<=") return v <= limit;
+        if (op == ">") return v > limit;
+        if (op == ">=") return v >= limit;
+        if (op == "==") return v == limit;
+        if (op == "!=") return v != limit;
+        return false;
+    };
+    // With the source and the destination one bitmap, the source is read as it was.
+    std::vector<std::uint32_t> before;
+    if (src == dst) before = src->pixels;
+    double matched = 0;
+    for (int j = 0; j < r.height; ++j) {
+        for (int i = 0; i < r.width; ++i) {
+            int sx = r.sx + i, sy = r.sy + j;
+            std::uint32_t sp = src == dst ? before[static_cast<std::size_t>(sy) * src->width + sx] : src->at(sx, sy);
+            std::uint32_t v = src->transparent ? unpremultiply(sp) : sp | 0xFF000000u;
+            if (test(v & mask)) {
+                dst->at(r.dx + i, r.dy + j) = toStored(*dst, color);
+                ++matched;
+            } else if (copySource) {
+                dst->at(r.dx + i, r.dy + j) = toStored(*dst, v);
+            }
+        }
+    }
+    return Value::number(matched);
+}
+
+// paletteMap(source, rect, point, red, green, blue, alpha): each channel of
+// the source's straight colour picks an entry of its array; the entries are
+// added into the new ARGB. A channel without an array keeps its value.
+Value paletteMap(Machine& m, Value self, std::span<const Value> args) {
+    BitmapCell *dst = nullptr, *src = nullptr;
+    Region r;
+    if (double code = twoBitmapCall(m, self, args, 3, dst, src, r); code != 0) return fail(code);
+    // Blue, green, red, alpha, as the bytes of a pixel; 256 entries each.
+    std::vector<std::uint32_t> table[4];
+    const std::size_t argument[4] = {5, 4, 3, 6};
+    for (int c = 0; c < 4; ++c) {
+        Value list = arg(args, argument[c]);
+        if (!list.isObject()) continue;
+        table[c].resize(256);
+        for (int i = 0; i < 256; ++i) table[c][i] = toColor(m, m.get(list.o, std::to_string(i)));
+    }
+    std::vector<std::uint32_t> before;
+    if (src == dst) before = src->pixels;
+    for (int j = 0; j < r.height; ++j) {
+        for (int i = 0; i < r.width; ++i) {
+            int sx = r.sx + i, sy = r.sy + j;
+            std::uint32_t sp = src == dst ? before[static_cast<std::size_t>(sy) * src->width + sx] : src->at(sx, sy);
+            std::uint32_t v = src->transparent ? unpremultiply(sp) : sp | 0xFF000000u;
+            std::uint32_t out = 0;
+            for (int c = 0; c < 4; ++c) {
+                std::uint32_t channel = (v >> (c * 8)) & 0xFF;
+                out += table[c].empty() ? channel << (c * 8) : table[c][channel];
+            }
+            dst->at(r.dx + i, r.dy + j) = toStored(*dst, out);
+        }
+    }
+    return Value();
+}
+
+// What is not done yet: hitTest, pixelDissolve, perlinNoise, and the
+// filters (applyFilter, generateFilterRect: no filter engine). These only
+// give the answer of a call on a disposed bitmap or with too few arguments
+// (-1); any other call changes nothing and answers undefined.
+template <std::size_t Needed>
+Value notDoneYet(Machine&, Value self, std::span<const Value> args) {
+    if (!liveBitmapOf(self) || args.size() < Needed) return fail(kFailArguments);
+    return Value();
+}
+
 struct Affine {
     double a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
 };
@@ -343,12 +434,24 @@ Value draw(Machine& m, Value self, std::span<const Value> args) {
 
 void installBitmapPixelMethods(Realm& realm, Object* proto) {
     static constexpr Realm::Method methods[] = {
-        {"getPixel", getPixel},     {"getPixel32", getPixel32},
-        {"setPixel", setPixel},     {"setPixel32", setPixel32},
-        {"fillRect", fillRect},     {"clone", clone},
-        {"copyPixels", copyPixels}, {"draw", draw},
-        {"merge", merge},           {"copyChannel", copyChannel},
+        {"getPixel", getPixel},
+        {"getPixel32", getPixel32},
+        {"setPixel", setPixel},
+        {"setPixel32", setPixel32},
+        {"fillRect", fillRect},
+        {"clone", clone},
+        {"copyPixels", copyPixels},
+        {"draw", draw},
+        {"merge", merge},
+        {"copyChannel", copyChannel},
         {"compare", compare},
+        {"threshold", threshold},
+        {"paletteMap", paletteMap},
+        {"hitTest", notDoneYet<2>},
+        {"pixelDissolve", notDoneYet<3>},
+        {"perlinNoise", notDoneYet<3>},
+        {"applyFilter", notDoneYet<4>},
+        {"generateFilterRect", notDoneYet<2>},
     };
     realm.defineMethods(proto, methods);
 }
