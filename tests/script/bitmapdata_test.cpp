@@ -522,3 +522,36 @@ TEST(BitmapData, BudgetRefusesWhatDoesNotFit) {
 
 }  // namespace
 }  // namespace swf::script
+
+namespace swf::script {
+namespace {
+
+using namespace test;
+
+TEST(BitmapData, EndlessBigBitmapsMeetTheStepBound) {
+    TestHost host;
+    Machine m(host, 8);
+    Asm a;
+    // while (true) { b = new BitmapData(2880, 2880); b.floodFill(0, 0, 0); }
+    a.label("loop");
+    bitmap(a, "b", {2880, 2880});
+    call(a, "b", "floodFill", {0, 0, 0}, false);
+    a.jump("loop");
+    std::vector<std::uint8_t> bytes = a.bytes();
+    RunResult r = m.runActions(bytes, host.root());
+    EXPECT_EQ(r.end, RunResult::End::LimitReached);
+    ASSERT_FALSE(host.warnings.empty());
+    EXPECT_LE(m.heap().bytes(), m.heap().budget());
+    // The next run works.
+    host.warnings.clear();
+    Asm b;
+    bitmap(b, "c", {2, 2});
+    b.getVariable("c").getMember("width").trace();
+    std::vector<std::uint8_t> next = b.bytes();
+    m.runActions(next, host.root());
+    ASSERT_FALSE(host.traces.empty());
+    EXPECT_EQ(host.traces.back(), "2");
+}
+
+}  // namespace
+}  // namespace swf::script

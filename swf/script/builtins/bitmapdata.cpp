@@ -58,6 +58,8 @@ BitmapCell* makeBitmap(Machine& m, int width, int height, bool transparent, std:
     std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(std::uint32_t);
     Heap& heap = m.heap();
     if (heap.bytes() + bytes + sizeof(BitmapCell) > heap.budget()) return nullptr;
+    // Filling the pixels is work: a loop making big bitmaps meets the step bound.
+    m.chargeSteps(bytes / 64 + 1);
     auto* cell = heap.make<BitmapCell>();
     cell->width = width;
     cell->height = height;
