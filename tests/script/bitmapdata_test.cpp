@@ -464,6 +464,35 @@ TEST(BitmapData, ThresholdAndPaletteMap) {
     });
 }
 
+TEST(BitmapData, HitTest) {
+    runTable({
+        {"points, rectangles and bitmaps against the alpha threshold",
+         8,
+         [](Asm& a) {
+             // A 4 x 4 bitmap at (10, 10), clear but for its pixel (2, 2).
+             bitmap(a, "b", {0, true, 4, 4});
+             call(a, "b", "setPixel32", {double(0x80FFFFFFu), 2, 2}, false);
+             make(a, "at", "geom", "Point", {10, 10});
+             make(a, "hit", "geom", "Point", {12, 12});
+             make(a, "miss", "geom", "Point", {11, 11});
+             a.getVariable("hit").push({0x80}).getVariable("at").push({3}).callMethod("b", "hitTest").trace();
+             a.getVariable("hit").push({0x81}).getVariable("at").push({3}).callMethod("b", "hitTest").trace();
+             a.getVariable("miss").push({1}).getVariable("at").push({3}).callMethod("b", "hitTest").trace();
+             make(a, "r", "geom", "Rectangle", {2, 2, 11, 11});  // (11, 11) to (12, 12)
+             a.getVariable("r").push({1}).getVariable("at").push({3}).callMethod("b", "hitTest").trace();
+             // An opaque 1 x 1 bitmap at (12, 12), then at (13, 13).
+             bitmap(a, "o", {false, 1, 1});
+             a.push({1}).getVariable("hit").getVariable("o").push({1}).getVariable("at").push({5});
+             a.callMethod("b", "hitTest").trace();
+             make(a, "beside", "geom", "Point", {13, 13});
+             a.push({1}).getVariable("beside").getVariable("o").push({1}).getVariable("at").push({5});
+             a.callMethod("b", "hitTest").trace();
+             a.push({1}).getVariable("at").push({2}).callMethod("b", "hitTest").trace();
+         },
+         {"true", "false", "false", "true", "true", "false", "-1"}},
+    });
+}
+
 TEST(BitmapData, DrawBitmapInsideClipRect) {
     runTable({
         {"translated source, only inside the clip rectangle",

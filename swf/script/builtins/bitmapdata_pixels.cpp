@@ -374,7 +374,7 @@ Value paletteMap(Machine& m, Value self, std::span<const Value> args) {
     return Value();
 }
 
-// What is not done yet: hitTest, pixelDissolve, perlinNoise, and the
+// What is not done yet: pixelDissolve, perlinNoise, and the
 // filters (applyFilter, generateFilterRect: no filter engine). These only
 // give the answer of a call on a disposed bitmap or with too few arguments
 // (-1); any other call changes nothing and answers undefined.
@@ -447,7 +447,7 @@ void installBitmapPixelMethods(Realm& realm, Object* proto) {
         {"compare", compare},
         {"threshold", threshold},
         {"paletteMap", paletteMap},
-        {"hitTest", notDoneYet<2>},
+
         {"pixelDissolve", notDoneYet<3>},
         {"perlinNoise", notDoneYet<3>},
         {"applyFilter", notDoneYet<4>},
