@@ -511,6 +511,17 @@ TEST(BitmapData, DrawBitmapInsideClipRect) {
              pixel32(a, "dest", 10, 10);  // past the clip
          },
          {"-16776961", "-65536", "-65536", "-16776961"}},
+        {"through a colour transform: half the red, a blue offset",
+         8,
+         [](Asm& a) {
+             bitmap(a, "dest", {double(0xFF000000u), false, 2, 2});
+             bitmap(a, "src", {double(0xFFFF0000u), false, 2, 2});
+             make(a, "ct", "geom", "ColorTransform", {0, 64, 0, 0, 1, 1, 1, 0.5});
+             a.push({Null{}, Null{}}).getVariable("ct").push({Null{}}).getVariable("src").push({5});
+             a.callMethod("dest", "draw").record(op::Pop);
+             call(a, "dest", "getPixel", {1, 1});  // red 0x7F, blue 0x40
+         },
+         {"8323136"}},
     });
 }
 

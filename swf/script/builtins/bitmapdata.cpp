@@ -9,6 +9,7 @@
 // reference player refuses a side over 2880 pixels, `new` giving undefined.
 #include "swf/script/builtins/bitmapdata.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -230,6 +231,29 @@ Object* packageObject(Realm& realm, Object* parent, const char* name, std::uint1
 bool isGeomInstance(Machine& m, Value v, const char* cls) {
     Value ctor = packageMember(m, "geom", cls);
     return v.isObject() && ctor.isObject() && m.instanceOf(v, ctor.o);
+}
+
+std::uint32_t ChannelTransform::apply(std::uint32_t argb) const {
+    std::uint32_t out = 0;
+    for (int c = 0; c < 4; ++c) {
+        double v = ((argb >> (c * 8)) & 0xFF) * multiply[c] + add[c];
+        out |= static_cast<std::uint32_t>(std::clamp(v, 0.0, 255.0)) << (c * 8);
+    }
+    return out;
+}
+
+std::optional<ChannelTransform> readColorTransform(Machine& m, Value v) {
+    if (!isGeomInstance(m, v, "ColorTransform")) return std::nullopt;
+    const char* multipliers[] = {"blueMultiplier", "greenMultiplier", "redMultiplier", "alphaMultiplier"};
+    const char* offsets[] = {"blueOffset", "greenOffset", "redOffset", "alphaOffset"};
+    ChannelTransform t;
+    for (int c = 0; c < 4; ++c) {
+        t.multiply[c] = m.toNumber(m.get(v.o, multipliers[c]));
+        t.add[c] = m.toNumber(m.get(v.o, offsets[c]));
+        if (!std::isfinite(t.multiply[c])) t.multiply[c] = 0;
+        if (!std::isfinite(t.add[c])) t.add[c] = 0;
+    }
+    return t;
 }
 
 Value makeRectangle(Machine& m, double x, double y, double width, double height) {

@@ -56,6 +56,17 @@ Value wrapBitmap(Machine& m, BitmapCell* cell);
 
 // True when `v` is an instance of flash.geom[cls].
 bool isGeomInstance(Machine& m, Value v, const char* cls);
+// The multipliers and offsets of a ColorTransform, by the byte order of a
+// pixel (blue, green, red, alpha).
+struct ChannelTransform {
+    double multiply[4] = {1, 1, 1, 1};
+    double add[4] = {0, 0, 0, 0};
+    // Straight ARGB through the transform, each channel kept within 0..255.
+    std::uint32_t apply(std::uint32_t argb) const;
+};
+// The transform of a flash.geom.ColorTransform; nothing for any other value.
+std::optional<ChannelTransform> readColorTransform(Machine& m, Value v);
+
 // A new flash.geom.Rectangle.
 Value makeRectangle(Machine& m, double x, double y, double width, double height);
 

@@ -93,28 +93,14 @@ Value colorTransform(Machine& m, Value self, std::span<const Value> args) {
     BitmapCell* b = liveBitmapOf(self);
     if (!b || args.size() < 2) return Value::number(-1);
     std::optional<PixelRect> rect = readRect(m, args[0]);
-    if (!rect || !isGeomInstance(m, args[1], "ColorTransform")) return Value::number(-1);
-    Object* t = args[1].o;
-    // Blue, green, red, alpha: the order of the bytes in a pixel.
-    const char* multipliers[] = {"blueMultiplier", "greenMultiplier", "redMultiplier", "alphaMultiplier"};
-    const char* offsets[] = {"blueOffset", "greenOffset", "redOffset", "alphaOffset"};
-    double k[4], add[4];
-    for (int c = 0; c < 4; ++c) {
-        k[c] = m.toNumber(m.get(t, multipliers[c]));
-        add[c] = m.toNumber(m.get(t, offsets[c]));
-        if (!std::isfinite(k[c])) k[c] = 0;
-        if (!std::isfinite(add[c])) add[c] = 0;
-    }
+    std::optional<ChannelTransform> t = readColorTransform(m, args[1]);
+    if (!rect || !t) return Value::number(-1);
     PixelRect r = clipTo(*b, *rect);
     m.chargeSteps(static_cast<std::size_t>(r.width) * r.height / 64 + 1);
     for (int y = r.y; y < r.y + r.height; ++y) {
         for (int x = r.x; x < r.x + r.width; ++x) {
             std::uint32_t p = b->transparent ? unpremultiply(b->at(x, y)) : b->at(x, y) | 0xFF000000u;
-            std::uint32_t out = 0;
-            for (int c = 0; c < 4; ++c) {
-                double v = ((p >> (c * 8)) & 0xFF) * k[c] + add[c];
-                out |= static_cast<std::uint32_t>(std::clamp(v, 0.0, 255.0)) << (c * 8);
-            }
+            std::uint32_t out = t->apply(p);
             b->at(x, y) = toStored(*b, out);
         }
     }

@@ -402,14 +402,16 @@ Affine readMatrix(Machine& m, Value v) {
 
 // draw(source, matrix, colorTransform, blendMode, clipRect, smoothing) of
 // another BitmapData: each destination pixel takes the source pixel its
-// centre maps back to (nearest), over what is there, inside clipRect.
-// Clips need the stage's drawing and are left alone.
+// centre maps back to (nearest), through the colour transform, over what is
+// there, inside clipRect. Blend modes and smoothing are not done; clips need
+// the stage's drawing and are left alone.
 Value draw(Machine& m, Value self, std::span<const Value> args) {
     BitmapCell* dst = liveBitmapOf(self);
     if (!dst || args.empty()) return fail(kFailArguments);
     BitmapCell* src = liveBitmapOf(args[0]);
     if (!src) return Value();
     Affine t = readMatrix(m, arg(args, 1));
+    std::optional<ChannelTransform> colours = readColorTransform(m, arg(args, 2));
     PixelRect area{0, 0, dst->width, dst->height};
     if (std::optional<PixelRect> clip = readRect(m, arg(args, 4))) area = clipTo(*dst, *clip);
     double det = t.a * t.d - t.b * t.c;
@@ -424,6 +426,7 @@ Value draw(Machine& m, Value self, std::span<const Value> args) {
             if (sx < 0 || sy < 0 || sx >= src->width || sy >= src->height) continue;
             std::uint32_t p = src->at(static_cast<int>(sx), static_cast<int>(sy));
             if (!src->transparent) p |= 0xFF000000u;
+            if (colours) p = premultiply(colours->apply(unpremultiply(p)));
             store(*dst, x, y, p, true);
         }
     }
