@@ -52,6 +52,9 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
     installSystem(*this);
     installColorTransform(*this);
     installColor(*this);
+#ifdef SWF_SCRIPT_HAVE_BITMAPDATA
+    installBitmapData(*this);
+#endif
 }
 
 FunctionObject* Realm::makeFunction(NativeFn call, NativeFn construct) {
