@@ -36,5 +36,8 @@ void installBroadcaster(Realm& realm);  // AsBroadcaster, Camera, ContextMenu, T
 void installGeom(Realm& realm);         // the flash.geom package (builtins/geom.cpp)
 void installLoadVars(Realm& realm);     // LoadVars (builtins/loadvars.cpp)
 void installMovieClip(Realm& realm);    // MovieClip's timeline methods (builtins/movieclip.cpp)
+void installTextFormat(Realm& realm);   // TextFormat (builtins/textformat.cpp)
+void installTextField(Realm& realm);    // TextField, MovieClip.createTextField (builtins/textfield.cpp)
+void installSelection(Realm& realm);    // Selection (builtins/selection.cpp)
 
 }  // namespace swf::script
