@@ -337,8 +337,9 @@ private:
         if (!obj) return;
         double n = number(v);
         switch (p) {
-        case P::X: setDisplayX(*obj, n); break;
-        case P::Y: setDisplayY(*obj, n); break;
+        // A field's position is kept in whole twips, cut toward zero.
+        case P::X: setDisplayX(*obj, std::trunc(n * 20) / 20); break;
+        case P::Y: setDisplayY(*obj, std::trunc(n * 20) / 20); break;
         case P::XScale: setDisplayXScale(*obj, n); break;
         case P::YScale: setDisplayYScale(*obj, n); break;
         case P::Rotation: setDisplayRotation(*obj, n); break;

@@ -169,6 +169,27 @@ TEST(Selection, FocusMovesSendKillSetAndListenerEvents) {
     (void)a;
 }
 
+TEST(TextFieldClass, PrototypeFromVersion6AndMembersReadNothingOffTheStage) {
+    auto build = [](Asm& a) {
+        a.getVariable("TextField").getMember("prototype").record(op::TypeOf).trace();
+        a.push({"o", 0, "TextField"}).record(op::NewObject).record(op::SetVariable);
+        a.getVariable("o").getMember("text").record(op::TypeOf).trace();
+        a.getVariable("o").push({"text", "x"}).record(op::SetMember);
+        a.getVariable("o").getMember("text").record(op::TypeOf).trace();
+        a.getVariable("TextField").getMember("getFontList").record(op::TypeOf).trace();
+    };
+    runTable({
+        {"version 5 has no prototype to read: new makes a plain object",
+         5,
+         build,
+         {"undefined", "undefined", "string", "function"}},
+        {"version 6 reads the prototype; an object that is no field keeps nothing",
+         6,
+         build,
+         {"object", "undefined", "undefined", "function"}},
+    });
+}
+
 TEST(Selection, Version5HasNoListenersAndNewGivesNothing) {
     runTable({
         {"Selection is an object with its methods; addListener only from version 6",

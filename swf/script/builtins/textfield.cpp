@@ -370,6 +370,8 @@ void installTextField(Realm& realm) {
         {"getDepth", getDepth},
         {"replaceText", replaceText},
     };
+    // Version 5 scripts see no TextField.prototype (fields still have their members).
+    if (Property* p = ctor->findOwn("prototype", true)) p->flags |= OnlyV6;
     realm.defineMethods(realm.textFieldProto, methods);
     bool cs = realm.machine.caseSensitive();
     if (const Property* b = realm.global->findOwn("AsBroadcaster", cs); b && b->value.isObject())
