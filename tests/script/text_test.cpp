@@ -137,6 +137,8 @@ TEST(Selection, FocusMovesSendKillSetAndListenerEvents) {
     host.add(host.root(), "b");
     Machine m(host, 8);
     Asm s;
+    s.push({"_level0.a", 1}).callMethod("Selection", "setFocus").trace();  // not enabled: refused
+    for (const char* clip : {"a", "b"}) s.getVariable(clip).push({"focusEnabled", true}).record(op::SetMember);
     auto handler = [&](const char* clip, const char* event) {
         Asm body;
         body.push({std::string(clip) + "." + event + " "}).getVariable("x").record(op::Add2).trace();
@@ -162,7 +164,7 @@ TEST(Selection, FocusMovesSendKillSetAndListenerEvents) {
     s.push({0}).callMethod("Selection", "getFocus").trace();
     m.runActions(s.bytes(), host.root());
     EXPECT_EQ(host.traces,
-              (std::vector<std::string>{"null", "a.onSetFocus null", "L null > _level0.a", "true", "true",
+              (std::vector<std::string>{"false", "null", "a.onSetFocus null", "L null > _level0.a", "true", "true",
                                         "a.onKillFocus _level0.b", "b.onSetFocus _level0.a", "L _level0.a > _level0.b",
                                         "true", "_level0.b", "-1", "false", "L _level0.b > null", "true", "null"}));
     EXPECT_TRUE(host.warnings.empty());

@@ -71,6 +71,9 @@ Value setFocus(Machine& m, Value self, std::span<const Value> args) {
     if (!args[0].isNullish()) {
         next = targetOf(m, args[0]);
         if (!next || !next->alive()) return Value::boolean(false);
+        // A clip takes the focus only when a script enabled it; text fields always can.
+        if (!m.host().textField(next->clip()) && !m.toBoolean(m.get(next, "focusEnabled")))
+            return Value::boolean(false);
     }
     StageObject* old = focusedObject(*c);
     if (old == next) return Value::boolean(next != nullptr);
