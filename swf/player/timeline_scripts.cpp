@@ -463,7 +463,7 @@ void syncTextVariables(PlayerContext& ctx) {
     for (const auto& [field, owner] : ctx.textFields)
         if (!field->variable().empty()) bound.push_back(field);
     for (const TextField* f : bound)
-        if (ctx.textFields.count(f)) script::syncTextVariable(*ctx.machine, scriptHandle(f));
+        if (ctx.textFields.count(f)) script::refreshTextVariable(*ctx.machine, scriptHandle(f));
 }
 
 void runScriptOn(PlayerContext& ctx, std::span<const std::uint8_t> actions, Timeline* target) {

@@ -62,8 +62,11 @@ class Machine;
 // field's text when there is some.
 void syncTextVariable(Machine& m, ClipHandle field);
 // What a field placed on the stage starts with: its object, a broadcaster
-// listing itself, showing its bound variable.
+// listing itself, showing its bound variable. This and refreshTextVariable
+// (syncTextVariable for the stage) run as handlers do: a script error or a
+// bound passed inside stops there.
 void textFieldPlaced(Machine& m, ClipHandle field);
+void refreshTextVariable(Machine& m, ClipHandle field);
 
 // The device-font metric text fields and TextFormat.getTextExtent measure
 // with when no embedded font applies: `size` in pixels.

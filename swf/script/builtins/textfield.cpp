@@ -345,18 +345,42 @@ void syncTextVariable(Machine& m, ClipHandle field) {
     if (!now || *now != text) f->set(member, text);
 }
 
-void textFieldPlaced(Machine& m, ClipHandle field) {
-    if (!m.host().textField(field)) return;
-    // Every field is a broadcaster whose first listener is itself.
-    StageObject* o = m.clipObject(field);
+namespace {
+
+// The placing work as a native, so that the stage can run it as it runs
+// handlers: a getter or watcher it reaches that throws or passes a bound
+// stops there, not in the player.
+Value placedNative(Machine& m, Value self, std::span<const Value>) {
+    ClipHandle field = handleOf(self);
+    if (!field) return Value();
     bool cs = m.caseSensitive();
-    if (o && !o->findOwn("_listeners", cs)) {
+    // Every field is a broadcaster whose first listener is itself.
+    if (!self.o->findOwn("_listeners", cs)) {
         ArrayObject* list = m.newArray();
-        list->push(m, Value::object(o));
-        o->define(m.heap(), "_listeners", Value::object(list), DontEnum, cs);
+        list->push(m, self);
+        self.o->define(m.heap(), "_listeners", Value::object(list), DontEnum, cs);
     }
     syncTextVariable(m, field);
+    return Value();
 }
+
+Value syncNative(Machine& m, Value self, std::span<const Value>) {
+    if (ClipHandle field = handleOf(self)) syncTextVariable(m, field);
+    return Value();
+}
+
+void runGuarded(Machine& m, ClipHandle field, NativeFn fn) {
+    if (!m.host().textField(field)) return;
+    StageObject* o = m.clipObject(field);
+    if (!o) return;
+    m.callFunction(Value::object(m.realm().makeFunction(fn)), Value::object(o), {});
+}
+
+}  // namespace
+
+void refreshTextVariable(Machine& m, ClipHandle field) { runGuarded(m, field, syncNative); }
+
+void textFieldPlaced(Machine& m, ClipHandle field) { runGuarded(m, field, placedNative); }
 
 void installTextField(Realm& realm) {
     FunctionObject* ctor = realm.defineClass("TextField", nothing, nullptr, realm.textFieldProto);

@@ -151,6 +151,24 @@ TEST(TextFieldScript, CreateTextFieldPlacesAFieldScriptsCanRemove) {
     EXPECT_EQ(v7->traces[1], "_level0.neuf");
 }
 
+TEST(TextFieldScript, BoundVariableFollowsBothWays) {
+    DefineEditText bound = plainField();
+    bound.variableName = "v";
+    Asm a;
+    a.getVariable("v").trace();  // the field gave the variable its text as it was placed
+    a.setVariable("v", "depuis la variable");
+    traceMember(a, "champ", "text");
+    setMember(a, "champ", "text", "depuis le champ");
+    a.getVariable("v").trace();
+    auto run = runWithField(bound, a);
+    for (int i = 0; i < 3; ++i) run->player->tick();  // the once-a-frame sync keeps the field as the script left it
+    ASSERT_GE(run->traces.size(), 3u);
+    EXPECT_EQ(run->traces[0], "original");
+    EXPECT_EQ(run->traces[1], "depuis la variable");
+    EXPECT_EQ(run->traces[2], "depuis le champ");
+    EXPECT_EQ(run->traces.size(), 3u);
+}
+
 TEST(TextFieldModel, HtmlParsingIsBoundedAndSurvivesBrokenMarkup) {
     script::TextFormatData base;
     base.size = 12;
