@@ -216,3 +216,42 @@ TEST(TextFieldModel, TextIsBoundedAndFormatsStayFewUnderManyChanges) {
 }
 
 }  // namespace
+
+namespace {
+
+// HTML in, HTML out: the paragraph settings, lists and links a field keeps.
+TEST(TextFieldModel, HtmlRoundTripsParagraphSettingsListsAndLinks) {
+    struct Case {
+        const char* in;
+        const char* text;
+        const char* html;
+    };
+    const std::string f =
+        "<FONT FACE=\"Times New Roman\" SIZE=\"12\" COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">";
+    const Case cases[] = {
+        {"<textformat leftmargin='1' rightmargin='2' indent='3' leading='4'>a</textformat>", "a",
+         "<TEXTFORMAT LEFTMARGIN=\"1\" RIGHTMARGIN=\"2\" INDENT=\"3\" LEADING=\"4\"><P ALIGN=\"LEFT\">"},
+        {"<li>un</li><li>deux</li>", "un\rdeux", "<LI>"},
+        {"<a href='http://x' target='_blank'>lien</a>", "lien", "<A HREF=\"http://x\" TARGET=\"_blank\">lien</A>"},
+        {"<p>un</p><p align='right'>deux</p>", "un\rdeux", "<P ALIGN=\"RIGHT\">"},
+        {"a<br>b", "a\rb", "a</FONT></P><P ALIGN=\"LEFT\">"},
+        {"<u>s</u>&lt;&#x41;&gt;", "s<A>", "<U>s</U>&lt;A&gt;"},
+    };
+    for (const Case& c : cases) {
+        TextField field(Rect{0, 2000, 0, 400});
+        field.set("html", true);
+        field.setHtmlText(c.in);
+        EXPECT_EQ(field.text(), c.text) << c.in;
+        const std::string html = field.htmlText();
+        EXPECT_NE(html.find(c.html), std::string::npos) << c.in << " gave " << html;
+        EXPECT_NE(html.find(f), std::string::npos) << c.in << " gave " << html;
+        // What the getter prints reads back to the same text.
+        TextField again(Rect{0, 2000, 0, 400});
+        again.set("html", true);
+        again.setHtmlText(html);
+        EXPECT_EQ(again.text(), c.text) << html;
+        EXPECT_EQ(again.htmlText(), html);
+    }
+}
+
+}  // namespace
