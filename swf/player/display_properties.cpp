@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "swf/player/shape_tessellator.h"
+#include "swf/player/text_field.h"
 
 namespace swf {
 
@@ -138,6 +139,7 @@ void setDisplayVisible(DisplayObject& obj, double v) {
 std::optional<QRectF> characterBounds(const Dictionary& dict, const DisplayObject& obj, int depth) {
     auto rect = [](const Rect& r) { return QRectF(QPointF(r.xmin, r.ymin), QPointF(r.xmax, r.ymax)).normalized(); };
     std::uint16_t id = obj.characterId;
+    if (obj.text) return rect(obj.text->bounds());
     if (const DefineShape* s = dict.shape(id)) return rect(s->bounds);
     if (const DefineMorphShape* m = dict.morph(id)) return rect(m->startBounds);
     if (const DefineText* t = dict.text(id)) return toTransform(t->matrix).mapRect(rect(t->bounds));

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "swf/player/shape_tessellator.h"
+#include "swf/player/timeline_scripts.h"
 
 namespace swf {
 
@@ -131,6 +132,7 @@ void Player::tick() {
         ctx_.machine->runTimers();
     }
     settle();
+    syncTextVariables(ctx_);
     if (ctx_.machine) ctx_.machine->collectStep();
 }
 

@@ -10,6 +10,7 @@
 #include "swf/format/action_builder.h"
 #include "swf/format/reader.h"
 #include "swf/player/display_properties.h"
+#include "swf/player/text_field.h"
 #include "swf/player/timeline_scripts.h"
 
 namespace swf {
@@ -65,6 +66,10 @@ void Timeline::discard(DisplayObject& obj) {
         ctx_->graveyard.push_back(std::move(t));
     };
     retire(std::move(obj.sprite));
+    if (obj.text) {
+        forgetTextField(*ctx_, obj.text.get());
+        obj.text.reset();
+    }
     if (obj.button) {
         for (auto& [i, s] : obj.button->sprites) retire(std::move(s));
         obj.button.reset();
@@ -82,6 +87,50 @@ DisplayObject* Timeline::objectOf(const Timeline* child) {
     for (auto& [depth, obj] : list_)
         if (obj.sprite.get() == child) return &obj;
     return nullptr;
+}
+
+TextField* Timeline::textChild(std::string_view name) const {
+    for (const auto& [depth, obj] : list_)
+        if (obj.text && sameName(obj.name, name)) return obj.text.get();
+    return nullptr;
+}
+
+DisplayObject* Timeline::objectOf(const TextField* field) {
+    for (auto& [depth, obj] : list_)
+        if (obj.text.get() == field) return &obj;
+    return nullptr;
+}
+
+TextField* Timeline::placeTextField(std::uint16_t depth, const std::string& name, const Rect& bounds, double x,
+                                    double y) {
+    if (auto it = list_.find(depth); it != list_.end()) {
+        discard(it->second);
+        list_.erase(it);
+        --ctx_->liveObjects;
+    }
+    if (ctx_->liveObjects >= ctx_->maxObjects) return nullptr;
+    DisplayObject obj;
+    obj.depth = depth;
+    obj.name = name;
+    obj.matrix = Matrix::translate(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+    obj.bornTick = ctx_->tick;
+    obj.placedBy = kPlacedByScript;
+    obj.text = std::make_unique<TextField>(bounds);
+    ctx_->textFields[obj.text.get()] = this;
+    ++ctx_->liveObjects;
+    DisplayObject& slot = list_[depth] = std::move(obj);
+    return slot.text.get();
+}
+
+bool Timeline::removeText(const TextField* field) {
+    for (auto it = list_.begin(); it != list_.end(); ++it) {
+        if (it->second.text.get() != field) continue;
+        discard(it->second);
+        list_.erase(it);
+        --ctx_->liveObjects;
+        return true;
+    }
+    return false;
 }
 
 Timeline* Timeline::child(std::string_view name) const {
@@ -323,6 +372,11 @@ void Timeline::place(const PlaceObject& p, std::size_t tagIndex) {
     bool fresh = p.version <= 1 || !p.move || it == list_.end();
     auto attach = [&](DisplayObject& obj) {
         obj.sprite = instantiate(obj.characterId);
+        if (const DefineEditText* e = dict_->editText(obj.characterId)) {
+            obj.text = std::make_unique<TextField>(*e, dict_);
+            ctx_->textFields[obj.text.get()] = this;
+            bindTextVariable(*ctx_, obj.text.get());
+        }
         if (const DefineButton* b = dict_->button(obj.characterId)) {
             obj.button = std::make_unique<ButtonInstance>(b->trackAsMenu);
             for (std::size_t i = 0; i < b->records.size(); ++i)
@@ -363,7 +417,8 @@ void Timeline::place(const PlaceObject& p, std::size_t tagIndex) {
         obj.colorTransform = p.colorTransform.value_or(ColorTransform{});
         obj.ratio = p.ratio.value_or(0);
         obj.name = p.name.value_or(std::string());
-        if (obj.name.empty() && (dict_->spriteFrames(obj.characterId) || dict_->button(obj.characterId)))
+        if (obj.name.empty() && (dict_->spriteFrames(obj.characterId) || dict_->button(obj.characterId) ||
+                                 dict_->editText(obj.characterId)))
             obj.name = "instance" + std::to_string(++ctx_->instanceCount);
         obj.clipDepth = p.clipDepth.value_or(0);
         if (p.hasClipActions)

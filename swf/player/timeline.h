@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -23,6 +24,7 @@
 namespace swf {
 
 class Timeline;
+class TextField;  // text_field.h
 
 // A movie loaded into a clip or a level: the file and its own characters.
 // The timelines showing it share it and keep it alive.
@@ -83,6 +85,8 @@ struct PlayerContext {
     // Where trace() messages go; dropped when empty.
     std::function<void(std::string_view)> trace;
     std::unordered_set<const Timeline*> live;
+    // The text fields on the stage and the timeline each one is on.
+    std::unordered_map<const TextField*, Timeline*> textFields;
     // Sprite timelines taken off a display list while scripts may still run
     // on them; destroyed once the current player operation ends.
     std::vector<std::unique_ptr<Timeline>> graveyard;
@@ -124,6 +128,7 @@ struct DisplayObject {
     std::shared_ptr<const ClipActions> clipActions;  // onClipEvent handlers, when the tag has some
     std::unique_ptr<Timeline> sprite;                // the instance's own timeline for sprites
     std::unique_ptr<ButtonInstance> button;          // the instance's state for buttons
+    std::unique_ptr<TextField> text;                 // the field's state for edit text
     std::uint64_t bornTick = 0;
     // The index of the PlaceObject tag that placed it in its timeline's tags.
     std::size_t placedBy = 0;
@@ -209,6 +214,13 @@ public:
     // Takes a script-placed object off the list; false when `child` is no
     // sprite of this list or the timeline placed it.
     bool removeByScript(const Timeline* child);
+    // Text fields: the one named `name` (case-insensitive), the entry
+    // showing `field`, a new empty one placed by a script at a list depth
+    // (bounds in twips, at x, y in twips), and taking one away.
+    TextField* textChild(std::string_view name) const;
+    DisplayObject* objectOf(const TextField* field);
+    TextField* placeTextField(std::uint16_t depth, const std::string& name, const Rect& bounds, double x, double y);
+    bool removeText(const TextField* field);
 
 private:
     friend class Player;

@@ -5,12 +5,14 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <random>
 
 #include "swf/format/action_builder.h"
 #include "swf/format/reader.h"
 #include "swf/player/display_properties.h"
+#include "swf/player/text_field.h"
 #include "swf/player/timeline.h"
 #include "swf/player/timeline_scripts.h"
 
@@ -40,25 +42,40 @@ public:
         return it != ctx_.levels.end() && it->second ? handle(it->second.get()) : 0;
     }
     script::ClipHandle parent(script::ClipHandle h) override {
+        if (TextField* f = field(h)) return handle(ctx_.textFields[f]);
         Timeline* t = timeline(h);
         return t && t->parent() ? handle(t->parent()) : 0;
     }
     script::ClipHandle child(script::ClipHandle h, std::string_view name, bool) override {
         Timeline* t = timeline(h);
         Timeline* c = t ? t->child(name) : nullptr;
+        if (!c && t) {
+            if (TextField* f = t->textChild(name)) return scriptHandle(f);
+        }
         return c ? handle(c) : 0;
     }
     std::vector<std::pair<std::string, script::ClipHandle>> children(script::ClipHandle h) override {
         std::vector<std::pair<std::string, script::ClipHandle>> out;
         // for..in lists the topmost instance first.
         if (Timeline* t = timeline(h))
-            for (auto it = t->displayList().rbegin(); it != t->displayList().rend(); ++it)
+            for (auto it = t->displayList().rbegin(); it != t->displayList().rend(); ++it) {
                 if (it->second.sprite && !it->second.name.empty())
                     out.emplace_back(it->second.name, handle(it->second.sprite.get()));
+                else if (it->second.text && !it->second.name.empty())
+                    out.emplace_back(it->second.name, scriptHandle(it->second.text.get()));
+            }
         return out;
     }
-    bool alive(script::ClipHandle h) override { return timeline(h) != nullptr; }
+    bool alive(script::ClipHandle h) override { return timeline(h) != nullptr || field(h) != nullptr; }
     std::string targetPath(script::ClipHandle h, bool dotted) override {
+        if (TextField* f = field(h)) {
+            Timeline* owner = ctx_.textFields[f];
+            const DisplayObject* obj = owner->objectOf(f);
+            std::string base = targetPath(handle(owner), dotted);
+            std::string name = obj ? obj->name : std::string();
+            if (dotted) return base + "." + name;
+            return base == "/" ? "/" + name : base + "/" + name;
+        }
         std::string path;
         Timeline* t = timeline(h);
         for (; t && t->parent(); t = t->parent()) path = (dotted ? "." : "/") + nameOf(t) + path;
@@ -70,6 +87,7 @@ public:
     }
     script::HostValue getProperty(script::ClipHandle h, script::DisplayProperty p) override {
         using P = script::DisplayProperty;
+        if (TextField* f = field(h)) return fieldProperty(f, p);
         Timeline* t = timeline(h);
         if (!t) return {};
         const DisplayObject* obj = objectFor(t);
@@ -101,6 +119,10 @@ public:
     }
     void setProperty(script::ClipHandle h, script::DisplayProperty p, const script::HostValue& v) override {
         using P = script::DisplayProperty;
+        if (TextField* f = field(h)) {
+            setFieldProperty(f, p, v);
+            return;
+        }
         Timeline* t = timeline(h);
         if (!t) return;
         double n = number(v);
@@ -175,10 +197,18 @@ public:
     }
     void cloneSprite(script::ClipHandle h, std::string_view name, int depth) override { duplicateClip(h, name, depth); }
     void removeSprite(script::ClipHandle h) override {
+        if (TextField* f = field(h)) {
+            ctx_.textFields[f]->removeText(f);
+            return;
+        }
         Timeline* t = timeline(h);
         if (t && t->parent()) t->parent()->removeByScript(t);
     }
     std::optional<int> depthOf(script::ClipHandle h) override {
+        if (TextField* f = field(h)) {
+            const DisplayObject* obj = ctx_.textFields[f]->objectOf(f);
+            return obj ? std::optional<int>(int(obj->depth) - Timeline::kScriptDepthOffset) : std::nullopt;
+        }
         Timeline* t = timeline(h);
         if (!t) return std::nullopt;
         if (!t->parent()) return -Timeline::kScriptDepthOffset;
@@ -248,6 +278,18 @@ public:
         return bound ? static_cast<std::uint32_t>(rng_() % bound) : 0;
     }
 
+    script::TextFieldAccess* textField(script::ClipHandle h) override { return field(h); }
+    script::ClipHandle createTextField(script::ClipHandle h, std::string_view name, int depth, double x, double y,
+                                       double width, double height) override {
+        Timeline* t = timeline(h);
+        auto key = listDepth(depth);
+        if (!t || !key) return 0;
+        // Bounds in twips from pixels; a negative size is taken as its size.
+        auto twips = [](double px) { return static_cast<std::int32_t>(std::clamp(px, -1e6, 1e6) * 20); };
+        Rect bounds{0, std::abs(twips(width)), 0, std::abs(twips(height))};
+        return scriptHandle(t->placeTextField(*key, std::string(name), bounds, twips(x), twips(y)));
+    }
+
     // Timelines sent to another frame, whose scripts are still to run.
     std::vector<Timeline*> touched;
     // The timelines whose scripts are running, innermost last.
@@ -280,6 +322,71 @@ private:
         c.multR = fixed(v.redMul * 256), c.multG = fixed(v.greenMul * 256), c.multB = fixed(v.blueMul * 256);
         c.multA = fixed(v.alphaMul * 256);
         c.addR = fixed(v.redAdd), c.addG = fixed(v.greenAdd), c.addB = fixed(v.blueAdd), c.addA = fixed(v.alphaAdd);
+    }
+    TextField* field(script::ClipHandle h) const {
+        auto it = ctx_.textFields.find(reinterpret_cast<const TextField*>(h));
+        return it != ctx_.textFields.end() ? const_cast<TextField*>(it->first) : nullptr;
+    }
+    // The display properties of a text field: position, scale, rotation,
+    // alpha, visibility, size, name and path; the timeline ones are undefined.
+    script::HostValue fieldProperty(TextField* f, script::DisplayProperty p) {
+        using P = script::DisplayProperty;
+        Timeline* owner = ctx_.textFields[f];
+        const DisplayObject* obj = owner->objectOf(f);
+        if (!obj) return {};
+        switch (p) {
+        case P::X: return displayX(*obj);
+        case P::Y: return displayY(*obj);
+        case P::XScale: return displayXScale(*obj);
+        case P::YScale: return displayYScale(*obj);
+        case P::Rotation: return displayRotation(*obj);
+        case P::Alpha: return displayAlpha(*obj);
+        case P::Visible: return obj->visible;
+        case P::Width: return displayWidth(owner->dictionary(), *obj);
+        case P::Height: return displayHeight(owner->dictionary(), *obj);
+        case P::Name: return obj->name;
+        case P::Target: return targetPath(scriptHandle(f), false);
+        case P::Quality: return quality_;
+        case P::HighQuality: return quality_ == "LOW" ? 0.0 : quality_ == "BEST" ? 2.0 : 1.0;
+        case P::FocusRect: return focusRect_;
+        case P::SoundBufTime: return soundBufTime_;
+        case P::Url: return std::string("file:///movie.swf");
+        default: return {};
+        }
+    }
+    void setFieldProperty(TextField* f, script::DisplayProperty p, const script::HostValue& v) {
+        using P = script::DisplayProperty;
+        Timeline* owner = ctx_.textFields[f];
+        DisplayObject* obj = owner->objectOf(f);
+        if (!obj) return;
+        double n = number(v);
+        switch (p) {
+        // A field's position is kept in whole twips, cut toward zero.
+        case P::X: setDisplayX(*obj, std::trunc(n * 20) / 20); break;
+        case P::Y: setDisplayY(*obj, std::trunc(n * 20) / 20); break;
+        case P::XScale: setDisplayXScale(*obj, n); break;
+        case P::YScale: setDisplayYScale(*obj, n); break;
+        case P::Rotation: setDisplayRotation(*obj, n); break;
+        case P::Alpha: setDisplayAlpha(*obj, n); break;
+        case P::Visible: setDisplayVisible(*obj, n); break;
+        case P::Width:
+        case P::Height: {
+            // A field's size is its bounds, not a scale.
+            if (std::isnan(n)) break;
+            Rect b = f->bounds();
+            std::int32_t twips = static_cast<std::int32_t>(std::clamp(n, 0.0, 1e6) * 20);
+            if (p == P::Width)
+                b.xmax = b.xmin + twips;
+            else
+                b.ymax = b.ymin + twips;
+            f->setBounds(b);
+            break;
+        }
+        case P::Name:
+            if (const auto* s = std::get_if<std::string>(&v)) obj->name = *s;
+            break;
+        default: break;
+        }
     }
     static double number(const script::HostValue& v) {
         if (const double* d = std::get_if<double>(&v)) return *d;
@@ -359,9 +466,28 @@ void markDead(PlayerContext& ctx, const Timeline& t) {
     if (ctx.machine) ctx.machine->clipRemoved(ScriptHost::handle(&t));
     for (const auto& [depth, obj] : t.displayList()) {
         if (obj.sprite) markDead(ctx, *obj.sprite);
+        if (obj.text) forgetTextField(ctx, obj.text.get());
         if (obj.button)
             for (const auto& [i, s] : obj.button->sprites) markDead(ctx, *s);
     }
+}
+
+void forgetTextField(PlayerContext& ctx, const TextField* field) {
+    ctx.textFields.erase(field);
+    if (ctx.machine) ctx.machine->clipRemoved(scriptHandle(field));
+}
+
+void bindTextVariable(PlayerContext& ctx, const TextField* field) {
+    if (ctx.machine) script::textFieldPlaced(*ctx.machine, scriptHandle(field));
+}
+
+void syncTextVariables(PlayerContext& ctx) {
+    if (!ctx.machine) return;
+    std::vector<const TextField*> bound;
+    for (const auto& [field, owner] : ctx.textFields)
+        if (!field->variable().empty()) bound.push_back(field);
+    for (const TextField* f : bound)
+        if (ctx.textFields.count(f)) script::refreshTextVariable(*ctx.machine, scriptHandle(f));
 }
 
 void runScriptOn(PlayerContext& ctx, std::span<const std::uint8_t> actions, Timeline* target) {

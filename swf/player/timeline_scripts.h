@@ -21,6 +21,14 @@ std::vector<Timeline*> runScript(PlayerContext& ctx, std::span<const std::uint8_
 void runTouched(PlayerContext& ctx, const std::vector<Timeline*>& touched, const Timeline* self);
 // Takes a timeline and everything under it out of the live set.
 void markDead(PlayerContext& ctx, const Timeline& t);
+// The handle of a text field; a field leaving the stage is forgotten.
+inline script::ClipHandle scriptHandle(const TextField* f) { return reinterpret_cast<script::ClipHandle>(f); }
+void forgetTextField(PlayerContext& ctx, const TextField* field);
+// A field just placed gets its script object; fields bound to a variable
+// show its value (or give it their text when it has none): one field as
+// it is placed, every field once a frame.
+void bindTextVariable(PlayerContext& ctx, const TextField* field);
+void syncTextVariables(PlayerContext& ctx);
 
 // The onClipEvent(load) event.
 inline constexpr std::uint32_t kLoadEvent = 0x1;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "swf/player/button.h"
+#include "swf/player/text_field.h"
 #include "swf/render/paint.h"
 #include "swf/render/render_cache.h"
 
@@ -239,6 +240,14 @@ private:
             drawList(obj.sprite->displayList(), t, cx, nesting + 1);
         } else if (obj.button) {
             drawButton(obj, t, cx, nesting);
+        } else if (obj.text) {
+            // A text field shows what scripts made of it: drawn each time, never cached.
+            DefineEditText shown = obj.text->shown();
+            shown.color = cx.applyRgba(shown.color.value_or(Rgba{}));
+            p_.save();
+            p_.setWorldTransform(t);
+            drawEditText(p_, shown, editTextFont(dict_, shown));
+            p_.restore();
         } else {
             drawCharacter(obj.characterId, obj.ratio, t, cx);
         }

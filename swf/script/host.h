@@ -15,6 +15,8 @@
 
 namespace swf::script {
 
+class TextFieldAccess;  // text_field.h
+
 using ClipHandle = std::uintptr_t;
 
 // Display properties by their GetProperty/SetProperty number.
@@ -145,6 +147,16 @@ public:
     virtual double timeMs() { return 0; }
     // A uniformly random integer in [0, bound) (bound ≥ 1).
     virtual std::uint32_t random(std::uint32_t bound) { return 0; }
+
+    // ---- text fields (text_field.h)
+    // The field a handle shows, or null when the handle is no text field.
+    virtual TextFieldAccess* textField(ClipHandle clip) { return nullptr; }
+    // A new empty text field in `clip` at a script depth, its bounds in
+    // pixels; 0 when nothing was placed. removeSprite takes it away.
+    virtual ClipHandle createTextField(ClipHandle clip, std::string_view name, int depth, double x, double y,
+                                       double width, double height) {
+        return 0;
+    }
 };
 
 }  // namespace swf::script

@@ -155,7 +155,9 @@ StageObject* Machine::clipObject(ClipHandle clip) {
     if (clip == 0) return nullptr;
     auto it = clips_.find(clip);
     if (it != clips_.end()) return it->second;
-    auto* o = heap_.make<StageObject>(realm_->movieClipProto, clip);
+    // Text fields are stage objects too, with their own prototype.
+    Object* proto = host_.textField(clip) ? realm_->textFieldProto : realm_->movieClipProto;
+    auto* o = heap_.make<StageObject>(proto, clip);
     clips_.emplace(clip, o);
     // The main movie's clip carries the player's version as a variable of its own.
     if (clip == host_.root()) o->define(heap_, "$version", str(playerVersionString()), 0, caseSensitive());

@@ -16,6 +16,7 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
     dateProto = heap.make<Object>(objectProto);
     errorProto = heap.make<Object>(objectProto);
     movieClipProto = heap.make<Object>(objectProto);
+    textFieldProto = heap.make<Object>(objectProto);
     installObject(*this);
     installFunction(*this);
     installBoolean(*this);
@@ -54,6 +55,15 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
     installColor(*this);
 #ifdef SWF_SCRIPT_HAVE_BITMAPDATA
     installBitmapData(*this);
+#endif
+#ifdef SWF_SCRIPT_HAVE_TEXTFORMAT
+    installTextFormat(*this);
+#endif
+#ifdef SWF_SCRIPT_HAVE_TEXTFIELD
+    installTextField(*this);
+#endif
+#ifdef SWF_SCRIPT_HAVE_SELECTION
+    installSelection(*this);
 #endif
 }
 
@@ -105,6 +115,7 @@ namespace {
 constexpr Object* Realm::*kPrototypes[] = {
     &Realm::global,      &Realm::objectProto,  &Realm::functionProto, &Realm::arrayProto, &Realm::stringProto,
     &Realm::numberProto, &Realm::booleanProto, &Realm::dateProto,     &Realm::errorProto, &Realm::movieClipProto,
+    &Realm::textFieldProto,
 };
 constexpr FunctionObject* Realm::*kConstructors[] = {
     &Realm::objectCtor,  &Realm::functionCtor, &Realm::arrayCtor, &Realm::stringCtor,  &Realm::numberCtor,

@@ -34,6 +34,7 @@ public:
     Object* dateProto = nullptr;
     Object* errorProto = nullptr;
     Object* movieClipProto = nullptr;  // prototype of stage objects (filled by the stage classes)
+    Object* textFieldProto = nullptr;  // prototype of the objects of text fields (builtins/textfield.cpp)
     FunctionObject* objectCtor = nullptr;
     FunctionObject* functionCtor = nullptr;
     FunctionObject* arrayCtor = nullptr;

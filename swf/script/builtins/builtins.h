@@ -43,5 +43,8 @@ void installSystem(Realm& realm);       // System: capabilities, security, Produ
 
 // What $version and System.capabilities.version say ("LNX 9,0,0,0").
 const char* playerVersionString();
+void installTextFormat(Realm& realm);   // TextFormat (builtins/textformat.cpp)
+void installTextField(Realm& realm);    // TextField, MovieClip.createTextField (builtins/textfield.cpp)
+void installSelection(Realm& realm);    // Selection (builtins/selection.cpp)
 
 }  // namespace swf::script
