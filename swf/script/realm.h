@@ -34,6 +34,8 @@ public:
     Object* dateProto = nullptr;
     Object* errorProto = nullptr;
     Object* movieClipProto = nullptr;  // prototype of stage objects (filled by the stage classes)
+    // Object.registerClass: the constructors of exported symbols' clips, by export name.
+    Object* registeredClasses = nullptr;
     FunctionObject* objectCtor = nullptr;
     FunctionObject* functionCtor = nullptr;
     FunctionObject* arrayCtor = nullptr;

@@ -35,6 +35,7 @@ void installXml(Realm& realm);          // XMLNode, XML (builtins/xml.cpp)
 void installBroadcaster(Realm& realm);  // AsBroadcaster, Camera, ContextMenu, TextSnapshot (builtins/broadcaster.cpp)
 void installGeom(Realm& realm);         // the flash.geom package (builtins/geom.cpp)
 void installLoadVars(Realm& realm);     // LoadVars (builtins/loadvars.cpp)
+void installMovieClipLoader(Realm& realm);  // MovieClipLoader's loads (builtins/movieclip_loader.cpp)
 void installMovieClip(Realm& realm);    // MovieClip's timeline methods (builtins/movieclip.cpp)
 
 }  // namespace swf::script
