@@ -65,7 +65,15 @@ Dictionary::Dictionary(const MovieData& movie) {
     for (const auto& t : movie.tags)
         if (auto* u = std::get_if<UnknownTag>(&t); u && u->code == code::ExportAssets)
             if (auto ex = parseExportAssets(u->data))
-                for (const auto& a : ex->assets) exports_[lower(a.name)] = a.id;
+                for (const auto& a : ex->assets) {
+                    exports_[lower(a.name)] = a.id;
+                    exportNames_[a.id] = a.name;
+                }
+}
+
+std::string Dictionary::exportName(std::uint16_t id) const {
+    auto it = exportNames_.find(id);
+    return it == exportNames_.end() ? std::string() : it->second;
 }
 
 std::uint16_t Dictionary::exported(std::string_view name) const {

@@ -126,6 +126,8 @@ public:
     // The character exported under this name (ExportAssets; names compare
     // without case), 0 when none.
     std::uint16_t exported(std::string_view name) const;
+    // The name a character is exported under (the last export), empty when none.
+    std::string exportName(std::uint16_t id) const;
 
     // Whether any definition tag gave this character id.
     bool defined(std::uint16_t id) const;
@@ -149,6 +151,7 @@ private:
     const JpegTables* jpegTables_ = nullptr;
     std::unordered_map<std::uint16_t, FrameIndex> spriteFrames_;
     FrameIndex root_;
+    std::unordered_map<std::uint16_t, std::string> exportNames_;
     std::unordered_map<std::string, std::uint16_t> exports_;  // lower-cased name -> id, the last export wins
     const ShapeGeometry* hitGeometry(std::uint16_t id) const;
     mutable std::unordered_map<std::uint16_t, ShapeGeometry> hitGeometry_;  // shapes and morph shapes at ratio 0

@@ -38,6 +38,7 @@ Player::Player(std::shared_ptr<const MovieData> movie, std::function<void(std::s
         break;
     }
     root_ = std::make_unique<Timeline>(frames, ctx_, 0);
+    readLoaderFiles(ctx_);
     settle();
     // The movie's onLoad handler runs once its first frame's scripts have.
     if (ctx_.machine)
@@ -66,6 +67,12 @@ void Player::settle() {
         dead.clear();
     }
     ctx_.actionListsThisOperation = 0;
+}
+
+void Player::setAssetFetcher(AssetFetcher fetch) {
+    ctx_.fetch = std::move(fetch);
+    readLoaderFiles(ctx_);
+    settle();
 }
 
 void Player::play() { root_->setPlaying(true); }
@@ -131,6 +138,7 @@ void Player::tick() {
         ctx_.machine->advanceClock(ctx_.frameMs);
         ctx_.machine->runTimers();
     }
+    readLoaderFiles(ctx_);
     settle();
     syncTextVariables(ctx_);
     if (ctx_.machine) ctx_.machine->collectStep();

@@ -48,7 +48,8 @@ public:
     // Where scripts' loadMovie and loadMovieNum read movies (see imports.h:
     // localFileFetcher reads beside the movie only). Without one, every load
     // fails with a message on standard error and the movie plays on.
-    void setAssetFetcher(AssetFetcher fetch) { ctx_.fetch = std::move(fetch); }
+    // The first frame's MovieClipLoader files are read when it is set.
+    void setAssetFetcher(AssetFetcher fetch);
     // A level loaded above the movie (_level1...), or null.
     const Timeline* level(int n) const {
         auto it = ctx_.levels.find(n);

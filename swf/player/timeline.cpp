@@ -148,6 +148,11 @@ void Timeline::reset() {
 }
 
 void Timeline::loadContent(std::shared_ptr<const LoadedMovie> movie) {
+    showContent(std::move(movie));
+    runQueuedActions();
+}
+
+void Timeline::showContent(std::shared_ptr<const LoadedMovie> movie) {
     clear();
     loaded_ = std::move(movie);
     if (loaded_) {
@@ -159,7 +164,6 @@ void Timeline::loadContent(std::shared_ptr<const LoadedMovie> movie) {
     current_ = 1;
     playing_ = true;
     enterFrame(1);
-    runQueuedActions();
 }
 
 void Timeline::applyFrameTags(int frame) {
@@ -273,6 +277,14 @@ void Timeline::startSounds(int frame) {
 // The sounds and scripts of the frames entered since the last run. A
 // script may take this very timeline off the display list; it then stops.
 void Timeline::runQueuedActions() {
+    // A clip of a symbol with a registered class is made by its constructor
+    // before its first frame's scripts.
+    if (!classDone_ && parent_ && ctx_->machine) {
+        classDone_ = true;
+        if (const DisplayObject* obj = parent_->objectOf(this))
+            if (std::string name = dict_->exportName(obj->characterId); !name.empty())
+                script::constructClip(*ctx_->machine, scriptHandle(this), name);
+    }
     int lists = 0;
     while (!pendingActionFrames_.empty() && ctx_->alive(this)) {
         if (++lists > ctx_->maxActionListsPerTick ||

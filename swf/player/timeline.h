@@ -31,6 +31,7 @@ class TextField;  // text_field.h
 struct LoadedMovie {
     std::shared_ptr<const MovieData> movie;
     std::unique_ptr<Dictionary> dictionary;
+    std::size_t bytes = 0;  // the file's size
 };
 
 // What all timelines of one player share: the dictionary, the budget against
@@ -75,6 +76,14 @@ struct PlayerContext {
         int level = 0;
         std::string url;
         bool variables = false;  // a text of variables, not a movie
+        // A MovieClipLoader's load: the loader hears how it goes (the
+        // machine keeps it alive until then).
+        script::Object* loader = nullptr;
+        bool cancelled = false;  // unloadClip came first: the load tells its start only
+        // A loader's file is read at the end of the frame that asked (a
+        // missing file is told at once); it comes into the clip on the next.
+        bool read = false;
+        std::shared_ptr<const Bytes> bytes;
     };
     std::vector<PendingLoad> loads;
     std::size_t maxPendingLoads = 64;
@@ -191,6 +200,10 @@ public:
     // Shows another movie from its first frame (its scripts run), in place
     // of everything this timeline showed; null shows nothing (one empty frame).
     void loadContent(std::shared_ptr<const LoadedMovie> movie);
+    // The same, but the first frame's scripts wait (for runQueuedActions).
+    void showContent(std::shared_ptr<const LoadedMovie> movie);
+    // The movie this timeline shows when a script loaded it, or null.
+    const LoadedMovie* loaded() const { return loaded_.get(); }
     // The sprite instance named `name` (case-insensitive) on this timeline's
     // display list, or null.
     Timeline* child(std::string_view name) const;
@@ -249,6 +262,7 @@ private:
     bool playing_ = true;
     DisplayList list_;
     std::vector<int> pendingActionFrames_;
+    bool classDone_ = false;      // a registered class had its chance to construct the clip
     bool loadEventDone_ = false;  // the Load handlers ran (after the first frame's scripts)
     DisplayList rewinding_;       // during rebuildTo: the objects before it, still to reuse
 };
@@ -258,6 +272,9 @@ private:
 void runScriptOn(PlayerContext& ctx, std::span<const std::uint8_t> actions, Timeline* target);
 // Makes the context's action machine (once the movie's version is known).
 void startScripts(PlayerContext& ctx);
+// Reads the files of the MovieClipLoader loads asked for this frame; tells
+// their loaders of the files that are missing.
+void readLoaderFiles(PlayerContext& ctx);
 // Does the loads and unloads scripts asked for since the last call.
 void runLoads(PlayerContext& ctx);
 // The enterFrame event of every clip alive: its onClipEvent(enterFrame)

@@ -216,6 +216,19 @@ public:
         if (!obj) return std::nullopt;
         return int(obj->depth) - Timeline::kScriptDepthOffset;
     }
+    std::vector<int> childDepths(script::ClipHandle h) override {
+        std::vector<int> out;
+        if (Timeline* t = timeline(h))
+            for (const auto& [depth, obj] : t->displayList()) out.push_back(int(depth) - Timeline::kScriptDepthOffset);
+        return out;
+    }
+    script::ClipHandle childAtDepth(script::ClipHandle h, int depth) override {
+        Timeline* t = timeline(h);
+        auto key = listDepth(depth);
+        if (!t || !key) return 0;
+        auto it = t->displayList().find(*key);
+        return it != t->displayList().end() && it->second.sprite ? handle(it->second.sprite.get()) : 0;
+    }
     void play(script::ClipHandle h) override {
         if (Timeline* t = timeline(h)) t->setPlaying(true);
     }
@@ -263,6 +276,29 @@ public:
     }
     void loadVariablesNum(int level, std::string_view url) override {
         if (level >= 0 && level <= kMaxLevel) queueLoad(nullptr, level, url, true);
+    }
+    bool loadClip(script::ClipHandle h, int level, std::string_view url, script::Object* loader) override {
+        Timeline* t = h ? timeline(h) : nullptr;
+        if ((h && !t) || (!h && (level < 0 || level > kMaxLevel))) return false;
+        if (ctx_.loads.size() >= ctx_.maxPendingLoads || !ctx_.machine) return false;
+        ctx_.loads.push_back({t, t ? 0 : level, std::string(url), false, loader});
+        if (loader) ctx_.machine->addRoot(loader);
+        return true;
+    }
+    void unloadClip(script::ClipHandle h, int level) override {
+        Timeline* t = h ? timeline(h) : nullptr;
+        if (h && !t) return;
+        for (auto& load : ctx_.loads)
+            if (load.loader && !load.variables && load.target == t && (t || load.level == level)) load.cancelled = true;
+        if (t)
+            queueLoad(t, 0, "", false);
+        else if (level >= 0 && level <= kMaxLevel)
+            queueLoad(nullptr, level, "", false);
+    }
+    std::pair<double, double> bytesOf(script::ClipHandle h) override {
+        Timeline* t = timeline(h);
+        double n = t && t->loaded() ? double(t->loaded()->bytes) : 0.0;
+        return {n, n};
     }
     void stopSounds() override {
         if (ctx_.mixer) ctx_.mixer->stopAll();
@@ -611,24 +647,66 @@ void startScripts(PlayerContext& ctx) {
 
 namespace {
 
-// The movie at `url`, read through the context's fetcher; null (with a
+// What a load read: the movie, or why not.
+struct Fetched {
+    std::shared_ptr<const LoadedMovie> movie;
+    bool found = false;  // the file was read (it may still be no movie)
+};
+
+// The movie at `url`, read through the context's fetcher; no movie (with a
 // French message on standard error) when it cannot be had.
-std::shared_ptr<const LoadedMovie> fetchMovie(PlayerContext& ctx, const std::string& url) {
-    auto fail = [&](const char* why) -> std::shared_ptr<const LoadedMovie> {
+std::shared_ptr<const Bytes> fetchFile(PlayerContext& ctx, const std::string& url) {
+    if (!ctx.fetch) return nullptr;
+    std::optional<Bytes> bytes = ctx.fetch(url, std::min(ctx.maxLoadBytes, ctx.loadBudget));
+    if (!bytes) return nullptr;
+    ctx.loadBudget -= std::min(ctx.loadBudget, bytes->size());
+    return std::make_shared<const Bytes>(std::move(*bytes));
+}
+
+// `bytes`: the file when it was read already.
+Fetched fetchMovie(PlayerContext& ctx, const std::string& url, std::shared_ptr<const Bytes> bytes = nullptr) {
+    Fetched out;
+    auto fail = [&](const char* why) {
         std::fprintf(stderr, "swf : le film « %s » n'a pas pu être chargé (%s).\n", url.c_str(), why);
-        return nullptr;
+        return out;
     };
     if (!ctx.fetch) return fail("aucun accès aux fichiers");
-    std::size_t most = std::min(ctx.maxLoadBytes, ctx.loadBudget);
-    std::optional<Bytes> bytes = ctx.fetch(url, most);
+    if (!bytes) bytes = fetchFile(ctx, url);
     if (!bytes) return fail("fichier absent, illisible, hors du dossier du film ou trop grand");
-    ctx.loadBudget -= std::min(ctx.loadBudget, bytes->size());
+    out.found = true;
     ReadResult r = read(*bytes);
     if (!r.ok()) return fail("ce n'est pas un film lisible");
     auto loaded = std::make_shared<LoadedMovie>();
     loaded->movie = std::make_shared<const MovieData>(std::move(*r.movie));
     loaded->dictionary = std::make_unique<Dictionary>(*loaded->movie);
-    return loaded;
+    loaded->bytes = bytes->size();
+    out.movie = std::move(loaded);
+    return out;
+}
+
+// Tells a MovieClipLoader one step of its load: loader.broadcastMessage(event, clip, extra...).
+void tellLoader(PlayerContext& ctx, script::Object* loader, const char* event, Timeline* target,
+                std::vector<script::Value> extra = {}) {
+    if (!ctx.machine || !loader) return;
+    script::Machine& m = *ctx.machine;
+    std::vector<script::Value> args{m.str(event)};
+    args.push_back(target && ctx.alive(target) ? script::Value::object(m.clipObject(ScriptHost::handle(target)))
+                                                : script::Value());
+    args.insert(args.end(), extra.begin(), extra.end());
+    m.callMethodIfPresent(loader, "broadcastMessage", args);
+}
+
+// A movie coming into a clip drops the variables and handlers scripts gave
+// the clip; the object itself stays (references to it see the new movie).
+void forgetClipVariables(PlayerContext& ctx, Timeline* target) {
+    if (!ctx.machine) return;
+    script::Machine& m = *ctx.machine;
+    script::Object* o = m.clipObject(ScriptHost::handle(target));
+    std::vector<std::string> names;
+    for (const script::Property& p : o->properties())
+        if (!p.dead) names.push_back(p.name);
+    for (const std::string& name : names) o->remove(name, true, true);
+    o->setProto(m.realm().movieClipProto);
 }
 
 // "a=1&b=deux+mots&c=%C3%A9t%C3%A9" → its pairs, decoded ('+' is a space).
@@ -686,13 +764,58 @@ void loadVariablesInto(PlayerContext& ctx, Timeline* target, const std::string& 
 
 }  // namespace
 
+void readLoaderFiles(PlayerContext& ctx) {
+    if (!ctx.fetch || !ctx.machine) return;  // read once there is a way to read
+    std::vector<PlayerContext::PendingLoad> missing;
+    for (auto it = ctx.loads.begin(); it != ctx.loads.end();) {
+        if (!it->loader || it->read || it->cancelled || it->url.empty()) {
+            ++it;
+            continue;
+        }
+        it->read = true;
+        it->bytes = fetchFile(ctx, it->url);
+        if (it->bytes) {
+            ++it;
+            continue;
+        }
+        std::fprintf(stderr, "swf : le film « %s » n'a pas pu être chargé (fichier absent ou illisible).\n",
+                     it->url.c_str());
+        missing.push_back(std::move(*it));
+        it = ctx.loads.erase(it);
+    }
+    // The loaders' handlers may ask for more loads: told once the list is settled.
+    for (auto& load : missing) {
+        Timeline* target = const_cast<Timeline*>(load.target);
+        if (!target && load.level == 0) target = ctx.root;
+        if (!target)
+            if (auto it = ctx.levels.find(load.level); it != ctx.levels.end()) target = it->second.get();
+        tellLoader(ctx, load.loader, "onLoadError", ctx.alive(target) ? target : nullptr,
+                   {ctx.machine->str("URLNotFound")});
+        ctx.machine->removeRoot(load.loader);
+    }
+}
+
 void runLoads(PlayerContext& ctx) {
     std::vector<PlayerContext::PendingLoad> loads = std::move(ctx.loads);
     ctx.loads.clear();
+    // MovieClipLoader loads end in two passes: every load's start, progress
+    // and completion first, then the new movies' first frames, then the
+    // init of each, the last load first.
+    struct Told {
+        Timeline* target;
+        script::Object* loader;
+    };
+    std::vector<Told> told;
+    auto release = [&](script::Object* loader) {
+        if (loader && ctx.machine) ctx.machine->removeRoot(loader);
+    };
     for (const auto& load : loads) {
         Timeline* target = nullptr;
         if (load.target) {
-            if (!ctx.alive(load.target)) continue;  // the clip left the stage meanwhile
+            if (!ctx.alive(load.target)) {  // the clip left the stage meanwhile
+                release(load.loader);
+                continue;
+            }
             target = const_cast<Timeline*>(load.target);
         } else if (load.level == 0) {
             target = ctx.root;
@@ -703,22 +826,38 @@ void runLoads(PlayerContext& ctx) {
             if (target) loadVariablesInto(ctx, target, load.url);
             continue;
         }
-        std::shared_ptr<const LoadedMovie> movie;
+        Fetched fetched;
         if (!load.url.empty()) {
-            movie = fetchMovie(ctx, load.url);
-            if (!movie) continue;  // what was shown stays
+            fetched = fetchMovie(ctx, load.url, load.bytes);
+            if (load.loader && !fetched.found) {
+                tellLoader(ctx, load.loader, "onLoadError", target, {ctx.machine->str("URLNotFound")});
+                release(load.loader);
+                continue;
+            }
+            if (load.loader && load.cancelled) {
+                tellLoader(ctx, load.loader, "onLoadStart", target);
+                release(load.loader);
+                continue;
+            }
+            // What was shown stays, unless a loader asked: a file that is
+            // no movie then leaves the clip empty.
+            if (!fetched.movie && !load.loader) continue;
         }
+        std::shared_ptr<const LoadedMovie> movie = fetched.movie;
         // What the clip showed leaves: its onUnload handler runs first.
         if (target && ctx.machine)
             ctx.machine->callMethodIfPresent(ctx.machine->clipObject(ScriptHost::handle(target)), "onUnload", {});
-        if (target && !ctx.alive(target)) continue;
-        if (!target && !movie) continue;  // unloading a level that is not there
+        if (target && !ctx.alive(target)) {
+            release(load.loader);
+            continue;
+        }
+        if (!target && !movie && !load.loader) continue;  // unloading a level that is not there
         if (!target) {
             auto level = std::make_unique<Timeline>(ctx.emptyFrames, ctx, 0, nullptr);
             level->setLevel(load.level);
             target = level.get();
             ctx.levels[load.level] = std::move(level);
-        } else if (!movie && !target->parent() && target->level() != 0) {
+        } else if (!movie && !load.loader && !target->parent() && target->level() != 0) {
             // An unloaded level is gone, not empty.
             auto it = ctx.levels.find(target->level());
             markDead(ctx, *it->second);
@@ -726,7 +865,24 @@ void runLoads(PlayerContext& ctx) {
             ctx.levels.erase(it);
             continue;
         }
-        target->loadContent(std::move(movie));
+        forgetClipVariables(ctx, target);
+        if (!load.loader) {
+            target->loadContent(std::move(movie));
+            continue;
+        }
+        double bytes = movie ? double(movie->bytes) : 0.0;
+        target->showContent(std::move(movie));
+        tellLoader(ctx, load.loader, "onLoadStart", target);
+        tellLoader(ctx, load.loader, "onLoadProgress", target,
+                   {script::Value::number(bytes), script::Value::number(bytes)});
+        tellLoader(ctx, load.loader, "onLoadComplete", target, {script::Value::number(0)});
+        told.push_back({target, load.loader});
+    }
+    for (const Told& t : told)
+        if (ctx.alive(t.target)) t.target->runQueuedActions();
+    for (auto it = told.rbegin(); it != told.rend(); ++it) {
+        if (ctx.alive(it->target)) tellLoader(ctx, it->loader, "onLoadInit", it->target);
+        release(it->loader);
     }
 }
 

@@ -18,6 +18,7 @@ namespace swf::script {
 class TextFieldAccess;  // text_field.h
 
 using ClipHandle = std::uintptr_t;
+class Object;
 
 // Display properties by their GetProperty/SetProperty number.
 enum class DisplayProperty : int {
@@ -124,6 +125,11 @@ public:
     virtual ClipHandle createEmptyMovieClip(ClipHandle clip, std::string_view name, int depth) { return 0; }
     // The clip's depth as scripts number it (timeline depths from -16383 up).
     virtual std::optional<int> depthOf(ClipHandle clip) { return std::nullopt; }
+    // The depths of a clip's display list as scripts number them, bottom first
+    // (the depths that hold a clip as well as those that hold a shape or text).
+    virtual std::vector<int> childDepths(ClipHandle clip) { return {}; }
+    // The clip at a script depth of `clip`, 0 when none is there.
+    virtual ClipHandle childAtDepth(ClipHandle clip, int depth) { return 0; }
     virtual void removeSprite(ClipHandle clip) {}
     virtual void startDrag(ClipHandle clip, bool lockCenter, std::optional<DragBounds> bounds) {}
     virtual void stopDrag() {}
@@ -138,6 +144,23 @@ public:
     // clip or a level's movie, from the next frame on.
     virtual void loadVariables(ClipHandle target, std::string_view url) {}
     virtual void loadVariablesNum(int level, std::string_view url) {}
+    // MovieClipLoader.loadClip into a clip, or (clip 0) into a level: a
+    // load like loadMovie whose steps the host tells `loader` by calling
+    // its broadcastMessage (onLoadStart, onLoadProgress, onLoadComplete,
+    // onLoadInit, or onLoadError). A host that takes the load keeps the
+    // loader alive (Machine::addRoot) until it has told the end. Returns
+    // whether the load was taken.
+    virtual bool loadClip(ClipHandle clip, int level, std::string_view url, Object* loader) { return false; }
+    // MovieClipLoader.unloadClip: a clip (or, clip 0, a level) unloads, and
+    // the loads waiting for it are dropped.
+    virtual void unloadClip(ClipHandle clip, int level) {
+        if (clip)
+            loadMovie(clip, "");
+        else
+            loadMovieNum(level, "");
+    }
+    // The bytes of the movie a clip shows, loaded and in all.
+    virtual std::pair<double, double> bytesOf(ClipHandle clip) { return {0, 0}; }
     virtual void stopSounds() {}
     virtual void toggleQuality() {}
     virtual void trace(std::string_view line) {}

@@ -44,6 +44,9 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
 #ifdef SWF_SCRIPT_HAVE_BROADCASTER
     installBroadcaster(*this);
 #endif
+#ifdef SWF_SCRIPT_HAVE_MOVIECLIP_LOADER
+    installMovieClipLoader(*this);
+#endif
 #ifdef SWF_SCRIPT_HAVE_GEOM
     installGeom(*this);
 #endif
@@ -116,6 +119,7 @@ constexpr Object* Realm::*kPrototypes[] = {
     &Realm::global,      &Realm::objectProto,  &Realm::functionProto, &Realm::arrayProto, &Realm::stringProto,
     &Realm::numberProto, &Realm::booleanProto, &Realm::dateProto,     &Realm::errorProto, &Realm::movieClipProto,
     &Realm::textFieldProto,
+    &Realm::registeredClasses,
 };
 constexpr FunctionObject* Realm::*kConstructors[] = {
     &Realm::objectCtor,  &Realm::functionCtor, &Realm::arrayCtor, &Realm::stringCtor,  &Realm::numberCtor,

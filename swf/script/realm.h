@@ -35,6 +35,8 @@ public:
     Object* errorProto = nullptr;
     Object* movieClipProto = nullptr;  // prototype of stage objects (filled by the stage classes)
     Object* textFieldProto = nullptr;  // prototype of the objects of text fields (builtins/textfield.cpp)
+    // Object.registerClass: the constructors of exported symbols' clips, by export name.
+    Object* registeredClasses = nullptr;
     FunctionObject* objectCtor = nullptr;
     FunctionObject* functionCtor = nullptr;
     FunctionObject* arrayCtor = nullptr;

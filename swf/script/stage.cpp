@@ -85,3 +85,24 @@ void StageObject::virtualNames(Machine& m, std::vector<std::pair<std::uint32_t, 
 }
 
 }  // namespace swf::script
+
+namespace swf::script {
+
+bool constructClip(Machine& m, ClipHandle clip, std::string_view exportName, bool inScript) {
+    StageObject* o = m.clipObject(clip);
+    if (!o || o->constructed()) return false;
+    o->setConstructed();
+    Object* registry = m.realm().registeredClasses;
+    const Property* p = registry && !exportName.empty() ? registry->findOwn(exportName, false) : nullptr;
+    if (!p || !p->value.isObject() || !p->value.o->isFunction()) return false;
+    Value ctor = p->value;
+    Value proto = m.get(ctor.o, "prototype");
+    if (proto.isObject()) o->setProto(proto.o);
+    if (inScript)
+        m.call(ctor, Value::object(o), {});
+    else
+        m.callFunction(ctor, Value::object(o), {});
+    return true;
+}
+
+}  // namespace swf::script

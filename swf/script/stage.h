@@ -13,12 +13,24 @@ namespace swf::script {
 // "_level3" → 3 (the prefix in any case); false for any other name.
 bool levelNumber(std::string_view name, int& n);
 
+class Machine;
+
+// A clip of an exported symbol whose name Object.registerClass gave a
+// constructor takes the constructor's prototype and runs it, once, on the
+// clip. From the player (inScript false), errors and bounds end the
+// constructor only; from a native, they reach the script that called it.
+// Returns whether a constructor ran.
+bool constructClip(Machine& m, ClipHandle clip, std::string_view exportName, bool inScript = false);
+
 class StageObject final : public Object {
 public:
     StageObject(Object* proto, ClipHandle clip) : Object(proto, Kind::Stage), clip_(clip) {}
     ClipHandle clip() const { return clip_; }
     bool alive() const { return clip_ != 0; }
     void detach() { clip_ = 0; }
+    // The registered class's constructor ran (or there was none to run).
+    bool constructed() const { return constructed_; }
+    void setConstructed() { constructed_ = true; }
 
     bool getVirtual(Machine&, std::string_view name, Value& out) override;
     bool setVirtual(Machine&, std::string_view name, const Value& v) override;
@@ -27,6 +39,7 @@ public:
 
 private:
     ClipHandle clip_;
+    bool constructed_ = false;
 };
 
 template <>

@@ -36,6 +36,7 @@ void installBroadcaster(Realm& realm);  // AsBroadcaster, Camera, ContextMenu, T
 void installGeom(Realm& realm);         // the flash.geom package (builtins/geom.cpp)
 void installLoadVars(Realm& realm);     // LoadVars (builtins/loadvars.cpp)
 void installBitmapData(Realm& realm);   // flash.display.BitmapData (builtins/bitmapdata*.cpp)
+void installMovieClipLoader(Realm& realm);  // MovieClipLoader's loads (builtins/movieclip_loader.cpp)
 void installMovieClip(Realm& realm);    // MovieClip's timeline methods (builtins/movieclip.cpp)
 void installColorTransform(Realm& realm);  // flash.geom.ColorTransform (builtins/color_transform.cpp)
 void installColor(Realm& realm);        // Color, through Host::colorTransform (builtins/color.cpp)

@@ -97,7 +97,30 @@ Value attachMovie(Machine& m, Value self, std::span<const Value> args) {
     auto depth = depthArg(m, args, 2);
     if (!c || !depth) return Value();
     std::string id = m.toString(args[0]), name = m.toString(args[1]);
-    return made(m, m.host().attachMovie(c, id, name, *depth), args, 3);
+    ClipHandle clip = m.host().attachMovie(c, id, name, *depth);
+    Value out = made(m, clip, args, 3);
+    // The registered class's constructor sees the initialising object's properties.
+    if (clip) constructClip(m, clip, id, true);
+    return out;
+}
+
+// Object.registerClass(name, constructor): the clips of the symbol exported
+// under `name` are made by `constructor` from now on (null or undefined:
+// plain clips again). False without both arguments or with a constructor
+// that is no function.
+Value registerClass(Machine& m, Value, std::span<const Value> args) {
+    if (args.size() < 2) return Value::boolean(false);
+    Value ctor = args[1];
+    bool none = ctor.isNullish();
+    if (!none && !(ctor.isObject() && ctor.o->isFunction())) return Value::boolean(false);
+    std::string name = m.toString(args[0]);
+    Object* registry = m.realm().registeredClasses;
+    if (!registry) return Value::boolean(false);
+    if (none)
+        registry->remove(name, false, true);
+    else
+        registry->define(m.heap(), name, ctor, 0, false);
+    return Value::boolean(true);
 }
 
 Value createEmptyMovieClip(Machine& m, Value self, std::span<const Value> args) {
@@ -125,6 +148,25 @@ Value getDepth(Machine& m, Value self, std::span<const Value>) {
     return d ? Value::number(*d) : Value();
 }
 
+// getNextHighestDepth(): one above the topmost depth, 0 when nothing is at or above 0.
+Value getNextHighestDepth(Machine& m, Value self, std::span<const Value>) {
+    ClipHandle c = clipOf(m, self);
+    if (!c) return Value();
+    std::vector<int> depths = m.host().childDepths(c);
+    int next = depths.empty() ? 0 : std::max(0, depths.back() + 1);
+    return Value::number(next);
+}
+
+// getInstanceAtDepth(depth): the clip there, or undefined.
+Value getInstanceAtDepth(Machine& m, Value self, std::span<const Value> args) {
+    ClipHandle c = clipOf(m, self);
+    if (!c || args.empty()) return Value();
+    double d = m.toNumber(args[0]);
+    if (!std::isfinite(d)) return Value();
+    ClipHandle at = m.host().childAtDepth(c, toClampedInt(std::floor(d)));
+    return at ? Value::object(m.clipObject(at)) : Value();
+}
+
 // loadMovie(url): another movie takes the clip's place from the next frame on.
 Value loadMovie(Machine& m, Value self, std::span<const Value> args) {
     ClipHandle c = clipOf(m, self);
@@ -140,6 +182,9 @@ Value unloadMovie(Machine& m, Value self, std::span<const Value>) {
 }  // namespace
 
 void installMovieClip(Realm& realm) {
+    // The registry of Object.registerClass; the method replaces the placeholder Object has.
+    realm.registeredClasses = realm.heap.make<Object>(nullptr);
+    if (realm.objectCtor) realm.defineMethod(realm.objectCtor, "registerClass", registerClass);
     realm.defineClass(
         "MovieClip", [](Machine&, Value, std::span<const Value>) { return Value(); }, nullptr, realm.movieClipProto);
     realm.defineMethod(realm.movieClipProto, "play", play);
@@ -153,6 +198,8 @@ void installMovieClip(Realm& realm) {
     realm.defineMethod(realm.movieClipProto, "duplicateMovieClip", duplicateMovieClip);
     realm.defineMethod(realm.movieClipProto, "removeMovieClip", removeMovieClip);
     realm.defineMethod(realm.movieClipProto, "getDepth", getDepth);
+    realm.defineMethod(realm.movieClipProto, "getNextHighestDepth", getNextHighestDepth);
+    realm.defineMethod(realm.movieClipProto, "getInstanceAtDepth", getInstanceAtDepth);
     realm.defineMethod(realm.movieClipProto, "loadMovie", loadMovie);
     realm.defineMethod(realm.movieClipProto, "unloadMovie", unloadMovie);
 }
