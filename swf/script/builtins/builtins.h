@@ -36,5 +36,7 @@ void installBroadcaster(Realm& realm);  // AsBroadcaster, Camera, ContextMenu, T
 void installGeom(Realm& realm);         // the flash.geom package (builtins/geom.cpp)
 void installLoadVars(Realm& realm);     // LoadVars (builtins/loadvars.cpp)
 void installMovieClip(Realm& realm);    // MovieClip's timeline methods (builtins/movieclip.cpp)
+void installKey(Realm& realm);          // Key's methods and key codes, once Key exists (builtins/key.cpp)
+void installMouse(Realm& realm);        // Mouse.show and Mouse.hide, once Mouse exists (builtins/mouse.cpp)
 
 }  // namespace swf::script
