@@ -326,7 +326,9 @@ void refreshPointer(PlayerContext& ctx) {
         clipPointerEvent(ctx, was.clip, clipevent::RollOut, "onRollOut");
         clipPointerEvent(ctx, now.clip, clipevent::RollOver, "onRollOver");
     }
-    updateButtons(ctx);
+    // Buttons change state on the pointer's own events only: a lesson's
+    // key that a click replaces keeps showing what it showed until the
+    // pointer moves again.
 }
 
 void dispatchMouseButton(PlayerContext& ctx, QPointF stage, bool down) {

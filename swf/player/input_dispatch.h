@@ -23,7 +23,7 @@ PointerTarget pointerTargetAt(PlayerContext& ctx, QPointF stageTwips);
 
 void dispatchMouseMove(PlayerContext& ctx, QPointF stageTwips);
 // After a frame: what is under the still pointer may have changed (clips
-// moved, appeared or went away), so rollovers and button states follow.
+// moved, appeared or went away), so clips roll over and out.
 void refreshPointer(PlayerContext& ctx);
 void dispatchMouseButton(PlayerContext& ctx, QPointF stageTwips, bool down);
 void dispatchMouseWheel(PlayerContext& ctx, double lines);
