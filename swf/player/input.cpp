@@ -74,7 +74,9 @@ void broadcast(PlayerContext& ctx, std::uint32_t event, const char* method, cons
     for (Timeline* t : clipsInEventOrder(ctx)) {
         if (!ctx.alive(t)) continue;
         fireClipEvent(ctx, t, event);
-        if (ctx.version >= 6) callClipMethod(ctx, t, method, args);
+        // A clip's own onKeyDown and onKeyUp wait for it to have the focus.
+        const bool keyEvent = event == clipevent::KeyDown || event == clipevent::KeyUp;
+        if (ctx.version >= 6 && !keyEvent) callClipMethod(ctx, t, method, args);
     }
     script::Machine& m = *ctx.machine;
     script::Property* p = m.realm().global->findOwn(broadcaster, m.caseSensitive());

@@ -83,6 +83,7 @@ TEST(SwfInputEvents, ClipEventsReachEveryClipTopmostFirstThenTheListeners) {
     samples::addListener(a, "Key", "clavier");
     samples::defineMethod(a, "clavier", "onKeyUp", Asm().traceValue("écouteur keyUp"));
     samples::defineMethod(a, "haut", "onMouseUp", Asm().traceValue("haut onMouseUp"));
+    samples::defineMethod(a, "haut", "onKeyDown", Asm().traceValue("haut onKeyDown sans focus"));
     m.tags.push_back(a.doAction());
     m.tags.push_back(ShowFrame{});
     auto run = start(std::move(m));
