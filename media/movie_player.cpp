@@ -205,6 +205,7 @@ void MoviePlayer::pointer(QPoint local, bool held) {
 
 rt::PictureRef MoviePlayer::pointerAt(QPoint) const {
     // The engine hit-tests at every move it is given; the point itself was that move's.
+    if (player_ && !player_->pointerShown()) return rt::standardPointer(Qt::BlankCursor);  // Mouse.hide()
     if (player_ && player_->overButton()) return rt::standardPointer(Qt::PointingHandCursor);
     return nullptr;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/player/input_dispatch.h"
 #include "swf/player/shape_tessellator.h"
 #include "swf/player/timeline_scripts.h"
 
@@ -139,6 +140,7 @@ void Player::tick() {
         ctx_.machine->runTimers();
     }
     readLoaderFiles(ctx_);
+    refreshPointer(ctx_);
     settle();
     syncTextVariables(ctx_);
     if (ctx_.machine) ctx_.machine->collectStep();
@@ -157,64 +159,6 @@ void Player::advance(double elapsedMs) {
     if (pendingMs_ >= interval) pendingMs_ = std::fmod(pendingMs_, interval);
 }
 
-namespace {
-struct ButtonSeen {
-    ButtonInstance* instance;
-    const DefineButton* def;
-    Timeline* owner;
-    QTransform world;  // button coordinates to stage twips
-};
-
-void collectButtons(Timeline& owner, const QTransform& parent, int nesting, std::vector<ButtonSeen>& out) {
-    const Dictionary& dict = owner.dictionary();
-    if (nesting > 32) return;
-    for (const auto& [depth, obj] : owner.displayList()) {
-        QTransform t = toTransform(obj.matrix) * parent;
-        if (obj.sprite) collectButtons(*obj.sprite, t, nesting + 1, out);
-        if (obj.button)
-            if (const DefineButton* def = dict.button(obj.characterId))
-                out.push_back({obj.button.get(), def, &owner, t});
-    }
-}
-}  // namespace
-
-bool Player::pointer(QPointF stage, bool pressed) {
-    std::vector<ButtonSeen> buttons;
-    collectButtons(*root_, QTransform(), 0, buttons);
-    // The topmost button under the pointer is the one it is over.
-    const ButtonSeen* top = nullptr;
-    for (auto it = buttons.rbegin(); it != buttons.rend() && !top; ++it) {
-        bool ok = false;
-        QTransform inv = it->world.inverted(&ok);
-        if (!ok) continue;
-        QPointF local = inv.map(stage);
-        if (hitTest(*it->def, local, [&](std::uint16_t id, QPointF p) { return it->owner->dictionary().hits(id, p); }))
-            top = &*it;
-    }
-    overButton_ = top != nullptr;
-    // State changes first; scripts may change the display lists, so they run
-    // afterwards on what was collected.
-    struct Pending {
-        const DefineButton* def;
-        Timeline* owner;
-        std::uint16_t transition;
-    };
-    std::vector<Pending> pending;
-    for (const auto& b : buttons)
-        for (std::uint16_t tr : b.instance->machine.pointer(&b == top, pressed))
-            pending.push_back({b.def, b.owner, tr});
-    for (const auto& p : pending) {
-        int sound = ButtonStateMachine::soundIndex(p.transition);
-        if (sound >= 0)
-            if (const DefineButtonSound* bs = p.owner->dictionary().buttonSound(p.def->id))
-                if (std::uint16_t id = bs->soundId[sound]) ctx_.startSound(id, bs->info[sound], &p.owner->dictionary());
-        for (const ButtonCondAction* a : actionsFor(*p.def, p.transition)) {
-            if (!ctx_.alive(p.owner)) break;
-            runScriptOn(ctx_, a->actions, p.owner);
-        }
-    }
-    settle();
-    return !pending.empty();
-}
+// The pointer and the keyboard: input.cpp.
 
 }  // namespace swf

@@ -14,6 +14,7 @@
 #include "swf/format/types.h"
 #include "swf/player/audio_mixer.h"
 #include "swf/player/dictionary.h"
+#include "swf/player/input_events.h"
 #include "swf/player/stream_scheduler.h"
 #include "swf/player/timeline.h"
 
@@ -73,10 +74,30 @@ public:
 
     // The pointer over the movie, in stage twips, and whether its button is
     // held: buttons change state, play their sounds and run their actions.
-    // Returns whether a button changed state (the frame needs drawing again).
+    // Returns whether the frame may need drawing again (a button changed
+    // state, the pointer went onto or off a clip, was pressed or released, or drags one).
+    // A move or a press through the entry points below.
     bool pointer(QPointF stageTwips, bool pressed);
+
+    // Input (input.cpp), in the reference player's order: the clip events
+    // (mouseMove, mouseDown, keyDown...) and clip methods to every clip, the
+    // topmost first; the Mouse or Key listeners; then the object under the
+    // pointer (buttons, clips with onPress...) or the buttons answering a key.
+    void mouseMove(QPointF stageTwips);
+    void mouseButton(QPointF stageTwips, bool down);  // the main button
+    // The other buttons only move the pointer and are held as keys (Key.isDown:
+    // 2 right, 4 middle).
+    void otherMouseButton(QPointF stageTwips, int keyCode, bool down);
+    void mouseWheel(double lines);
+    // A key by its code as Key.getCode reads it and the character it types (0 for none).
+    void key(int code, std::uint32_t ascii, bool down);
+    // Typed text and text commands go to the handler the text side sets (none: dropped).
+    void textEvent(const InputEvent& e);
+    void setTextHandler(std::function<void(const InputEvent&)> handler);
+    // Whether scripts left the pointer shown (Mouse.hide, Mouse.show).
+    bool pointerShown() const;
     // Whether the pointer is over a button (after the last pointer() call).
-    bool overButton() const { return overButton_; }
+    bool overButton() const { return !ctx_.input.hovered.empty(); }
 
     // Event sounds and the main timeline's streaming sound, ready to pull at
     // 44.1 kHz stereo. Stopping the movie leaves the stream where it was;
@@ -106,7 +127,6 @@ private:
     PlayerContext ctx_;
     std::unique_ptr<StreamScheduler> stream_;
     std::unique_ptr<Timeline> root_;
-    bool overButton_ = false;
     bool looping_ = true;
     double pendingMs_ = 0;
     // Declared last: destroyed first, while the dictionary it may point into lives.

@@ -19,6 +19,7 @@
 #include "swf/player/button.h"
 #include "swf/player/dictionary.h"
 #include "swf/player/imports.h"
+#include "swf/player/input.h"
 #include "swf/script/machine.h"
 
 namespace swf {
@@ -96,6 +97,8 @@ struct PlayerContext {
     std::unordered_set<const Timeline*> live;
     // The text fields on the stage and the timeline each one is on.
     std::unordered_map<const TextField*, Timeline*> textFields;
+    // The pointer and the keyboard (input.h), kept by the player's input entry points.
+    InputState input;
     // Sprite timelines taken off a display list while scripts may still run
     // on them; destroyed once the current player operation ends.
     std::vector<std::unique_ptr<Timeline>> graveyard;
@@ -110,6 +113,7 @@ struct PlayerContext {
 struct ClipAction {
     std::uint32_t events = 0;
     Bytes actions;
+    std::uint8_t keyCode = 0;  // the key a keyPress handler answers (button key codes)
 };
 using ClipActions = std::vector<ClipAction>;
 // The handlers of a PlaceObject tag (those after filters are not read);

@@ -8,11 +8,13 @@
 #include <cstdlib>
 #include <limits>
 #include <random>
+#include <utility>
 
 #include "swf/format/action_builder.h"
 #include "swf/format/reader.h"
 #include "swf/player/display_properties.h"
 #include "swf/player/text_field.h"
+#include "swf/player/input_dispatch.h"
 #include "swf/player/timeline.h"
 #include "swf/player/timeline_scripts.h"
 
@@ -113,7 +115,15 @@ public:
         case P::FocusRect: return focusRect_;
         case P::SoundBufTime: return soundBufTime_;
         case P::Url: return std::string("file:///movie.swf");
-        case P::DropTarget: return std::string("");
+        case P::DropTarget: return dropTargetPath(t);
+        case P::XMouse:
+        case P::YMouse: {
+            bool ok = false;
+            // In whole twips, as the reference player keeps positions.
+            QPointF local = worldTransform(t).inverted(&ok).map(ctx_.input.pointer);
+            if (!ok) return 0.0;
+            return std::round(p == P::XMouse ? local.x() : local.y()) / 20.0;
+        }
         default: return 0.0;
         }
     }
@@ -325,6 +335,24 @@ public:
         Rect bounds{0, std::abs(twips(width)), 0, std::abs(twips(height))};
         return scriptHandle(t->placeTextField(*key, std::string(name), bounds, twips(x), twips(y)));
     }
+    // ---- the pointer and the keyboard (input.cpp keeps their state)
+    void startDrag(script::ClipHandle h, bool lockCenter, std::optional<script::DragBounds> b) override {
+        std::optional<QRectF> bounds;
+        if (b && std::isfinite(b->left) && std::isfinite(b->top) && std::isfinite(b->right) && std::isfinite(b->bottom))
+            bounds = QRectF(QPointF(b->left, b->top), QPointF(b->right, b->bottom));
+        lastDragged_ = timeline(h);
+        beginDrag(ctx_, lastDragged_, lockCenter, bounds);
+    }
+    void stopDrag() override { endDrag(ctx_); }
+    int lastKeyCode() override { return ctx_.input.lastKeyCode; }
+    std::uint32_t lastKeyAscii() override { return ctx_.input.lastKeyAscii; }
+    bool keyIsDown(int code) override {
+        return code >= 0 && code < int(ctx_.input.keysDown.size()) && ctx_.input.keysDown[std::size_t(code)];
+    }
+    bool keyIsToggled(int code) override {
+        return code >= 0 && code < int(ctx_.input.keysToggled.size()) && ctx_.input.keysToggled[std::size_t(code)];
+    }
+    bool setPointerShown(bool shown) override { return std::exchange(ctx_.input.pointerShown, shown); }
 
     // Timelines sent to another frame, whose scripts are still to run.
     std::vector<Timeline*> touched;
@@ -445,6 +473,13 @@ private:
         if (ctx_.loads.size() >= ctx_.maxPendingLoads) return;
         ctx_.loads.push_back({target, level, std::string(url), variables});
     }
+    // _droptarget: where the last dragged clip is over, in slash syntax ("" when nothing).
+    std::string dropTargetPath(Timeline* t) {
+        if (!t || t != lastDragged_) return "";
+        Timeline* under = dropTarget(ctx_, t);
+        return under ? targetPath(handle(under), false) : "";
+    }
+    Timeline* lastDragged_ = nullptr;
     DisplayObject rootObject_;
     std::string quality_ = "HIGH";
     bool focusRect_ = true;
@@ -548,22 +583,22 @@ void fireClipEvent(PlayerContext& ctx, Timeline* t, std::uint32_t event) {
     }
 }
 
-namespace {
-
 // Calls the method `name` of the clip's object when it has one, with the
 // clip as the timeline of plain calls; then the frames it sent clips to.
-void callClipMethod(PlayerContext& ctx, Timeline* t, std::string_view name) {
+void callClipMethod(PlayerContext& ctx, Timeline* t, std::string_view name, std::span<const script::Value> args) {
     if (!ctx.machine || !ctx.alive(t)) return;
     auto& host = static_cast<ScriptHost&>(*ctx.scriptHost);
     std::vector<Timeline*> outer = std::move(host.touched);
     host.touched.clear();
     host.running.push_back(t);
-    ctx.machine->callMethodIfPresent(ctx.machine->clipObject(ScriptHost::handle(t)), name, {});
+    ctx.machine->callMethodIfPresent(ctx.machine->clipObject(ScriptHost::handle(t)), name, args);
     host.running.pop_back();
     std::vector<Timeline*> mine = std::move(host.touched);
     host.touched = std::move(outer);
     runTouched(ctx, mine, nullptr);
 }
+
+namespace {
 
 // The clips under `t` in the order enterFrame reaches them: the topmost
 // first, each one's children before it.
@@ -614,8 +649,10 @@ ClipActions parseClipActions(const PlaceObject& p, int version) {
     for (;;) {
         std::uint32_t events = 0, size = 0;
         if (!read(flagBytes, events) || events == 0 || !read(4, size) || size > b.size() - i) break;
-        std::size_t begin = i + ((events & kKeyPressEvent) && size > 0 ? 1 : 0);  // the key code comes first
-        out.push_back({events, Bytes(b.begin() + std::ptrdiff_t(begin), b.begin() + std::ptrdiff_t(i + size))});
+        const bool keyed = (events & kKeyPressEvent) && size > 0;  // the key code comes first
+        std::size_t begin = i + (keyed ? 1 : 0);
+        out.push_back({events, Bytes(b.begin() + std::ptrdiff_t(begin), b.begin() + std::ptrdiff_t(i + size)),
+                       keyed ? b[i] : std::uint8_t(0)});
         i += size;
     }
     return out;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "swf/player/timeline.h"
@@ -34,5 +35,8 @@ void syncTextVariables(PlayerContext& ctx);
 inline constexpr std::uint32_t kLoadEvent = 0x1;
 // Runs the onClipEvent handlers of `t` that answer `event`.
 void fireClipEvent(PlayerContext& ctx, Timeline* t, std::uint32_t event);
+// Calls the method `name` of the clip's object when it has one (onPress...),
+// with the clip as the timeline of plain calls; then the frames it sent clips to.
+void callClipMethod(PlayerContext& ctx, Timeline* t, std::string_view name, std::span<const script::Value> args = {});
 
 }  // namespace swf

@@ -134,6 +134,16 @@ public:
     virtual void startDrag(ClipHandle clip, bool lockCenter, std::optional<DragBounds> bounds) {}
     virtual void stopDrag() {}
 
+    // ---- input devices (Key, Mouse)
+    // The code and character of the last key pressed or released (Key.getCode, Key.getAscii).
+    virtual int lastKeyCode() { return 0; }
+    virtual std::uint32_t lastKeyAscii() { return 0; }
+    // Whether the key with this code is held, or (Caps Lock, Num Lock) switched on.
+    virtual bool keyIsDown(int code) { return false; }
+    virtual bool keyIsToggled(int code) { return false; }
+    // Shows or hides the pointer over the movie; returns whether it was shown before.
+    virtual bool setPointerShown(bool shown) { return true; }
+
     // ---- the outside world
     virtual void getUrl(std::string_view url, std::string_view window, int method) {}
     // Loading another movie into a clip or a level replaces what it shows

@@ -63,6 +63,21 @@ TEST(ConformanceSettings, TopLevelDottedTriggerAndDefaults) {
     EXPECT_EQ(parseSettings("num_frames = 0\n").frames, 1);  // at least one frame is played
 }
 
+TEST(ConformanceSettings, ViewportScaleFactorScalesRecordedPointerPositions) {
+    auto s = parseSettings(R"toml(num_frames = 30
+[player_options]
+viewport_dimensions = { width = 1100, height = 800, scale_factor = 2.0 }
+with_renderer = { optional = true, quality = "low" }
+)toml");
+    EXPECT_EQ(s.frames, 30);
+    EXPECT_DOUBLE_EQ(s.pointerScale, 2.0);
+    EXPECT_DOUBLE_EQ(parseSettings("[player_options]\nviewport_dimensions = { width = 10 }\n").pointerScale, 1.0);
+    EXPECT_DOUBLE_EQ(parseSettings("[player_options]\nviewport_dimensions = { scale_factor = 0 }\n").pointerScale, 1.0)
+        << "a scale that would put the pointer nowhere is ignored";
+    EXPECT_DOUBLE_EQ(parseSettings("viewport_dimensions = { scale_factor = 3 }\n").pointerScale, 1.0)
+        << "only under [player_options]";
+}
+
 TEST(ConformanceOutput, LineEndingsAndTrailingNewlinesDoNotCount) {
     EXPECT_EQ(normaliseOutput("a\r\nb\rc\n\n\n"), "a\nb\nc");
     EXPECT_TRUE(outputsMatch("a\r\nb\r\n", "a\nb", std::nullopt));

@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTimer>
 
@@ -67,6 +68,7 @@ struct Job {
     int frames = 1;
     QString png;          // empty: no picture wanted
     bool traces = false;  // this run's output is the test's trace output
+    double pointerScale = 1;
 };
 
 struct Outcome {
@@ -102,6 +104,10 @@ private:
         QStringList args{QString::fromStdString(opt_.suite.toStdString() + "/" + job.test + "/test.swf"), "--frames",
                          QString::number(job.frames)};
         if (!job.png.isEmpty()) args << "--png" << job.png;
+        // The recorded pointer and key events, where the test has some.
+        const QString events = QString::fromStdString(opt_.suite.toStdString() + "/" + job.test + "/input.json");
+        if (QFileInfo::exists(events)) args << "--input" << events;
+        if (job.pointerScale != 1) args << "--input-scale" << QString::number(job.pointerScale);
         p->setProcessChannelMode(QProcess::SeparateChannels);
         p->setStandardErrorFile(QProcess::nullDevice());
         auto killer = new QTimer(p);
@@ -218,6 +224,7 @@ int main(int argc, char** argv) {
             }
         }
         jobs.push_back(main);
+        for (auto it = jobs.rbegin(); it != jobs.rend() && it->test == t; ++it) it->pointerScale = s.pointerScale;
         settings[t] = std::move(s);
     }
 

@@ -105,6 +105,15 @@ TestSettings parseSettings(std::string_view toml) {
             else if (auto dot = key.rfind('.');
                      dot != std::string_view::npos && !imageTableName(key.substr(0, dot)).empty())
                 setImageKey(imageNamed(t, imageTableName(key.substr(0, dot))), key.substr(dot + 1), value);
+        } else if (table == "player_options" && key == "viewport_dimensions") {
+            // An inline table: { width = W, height = H, scale_factor = S }.
+            if (auto at = value.find("scale_factor"); at != std::string_view::npos) {
+                std::string_view rest = value.substr(at);
+                if (auto e = rest.find('='); e != std::string_view::npos) {
+                    double f = std::strtod(std::string(trim(rest.substr(e + 1))).c_str(), nullptr);
+                    if (f > 0.01 && f < 100) t.pointerScale = f;
+                }
+            }
         } else if (table == "approximations") {
             if (key == "epsilon")
                 t.approximation->epsilon = std::strtod(std::string(valueOf(value)).c_str(), nullptr);

@@ -31,6 +31,9 @@ struct TestSettings {
     bool knownFailure = false;
     std::vector<ImageCheck> images;
     std::optional<Approximation> approximation;
+    // [player_options] viewport_dimensions' scale_factor: recorded pointer
+    // positions are in device pixels, this many to a stage pixel.
+    double pointerScale = 1;
 };
 
 // Reads the few keys of test.toml the runner needs; unknown keys and tables

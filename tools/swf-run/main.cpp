@@ -1,11 +1,15 @@
-// swf-run MOVIE.swf [--frames N] [--png OUT.png] [--size WxH]
+// swf-run MOVIE.swf [--frames N] [--input EVENTS.json [--input-scale S]] [--png OUT.png] [--size WxH]
 // Plays a movie headless from its first frame for N frames, one frame per
 // tick of a virtual clock, with sound muted. Every trace() message goes to
 // standard output, one line each; with --png the stage after the last frame
 // is written on the movie's background colour (shown whole and centred when
 // --size differs from the stage).
+// With --input, recorded pointer and key events (see swf/player/input_events.h)
+// are sent after each frame: after frame 1 those up to the first "Wait", after
+// frame 2 those up to the next, and so on; events left after frame N are dropped.
+// With --input-scale, the recording's positions are device pixels, S to a stage pixel.
 // Exit codes: 0 played (script errors go to standard error), 1 unreadable
-// movie or unwritable picture, 2 bad arguments.
+// movie or unwritable picture, 2 bad arguments or unreadable events.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -17,11 +21,13 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "swf/player/imports.h"
+#include "swf/player/input_events.h"
 #include "swf/player/player.h"
 #include "swf/format/reader.h"
 #include "swf/render/renderer.h"
@@ -32,7 +38,9 @@ constexpr int kMaxFrames = 1000000;
 constexpr int kMaxSide = 16384;
 
 int usage() {
-    std::fprintf(stderr, "usage: swf-run MOVIE.swf [--frames N] [--png OUT.png] [--size WxH]\n");
+    std::fprintf(
+        stderr,
+        "usage: swf-run MOVIE.swf [--frames N] [--input EVENTS.json [--input-scale S]] [--png OUT.png] [--size WxH]\n");
     return 2;
 }
 
@@ -44,16 +52,77 @@ bool parseCount(const char* text, int& out) {
     return true;
 }
 
+// The events file, read whole within the reader's bound.
+std::optional<std::vector<swf::InputEvent>> readEvents(const std::string& path, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "fichier d'événements introuvable ou illisible";
+        return std::nullopt;
+    }
+    const std::size_t most = swf::InputLimits{}.maxBytes;
+    std::string text;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, std::size_t(in.gcount()));
+        if (text.size() > most) {
+            error = "fichier d'événements trop grand";
+            return std::nullopt;
+        }
+    }
+    return swf::parseInputEvents(text, error);
+}
+
+// Sends the events from `next` up to the next "Wait" (which it consumes);
+// pointer positions are pixels (device pixels with --input-scale) from the
+// stage's top left corner.
+std::size_t deliverBatch(swf::Player& player, const std::vector<swf::InputEvent>& events, std::size_t next,
+                         QPointF stageOrigin, double twipsPerUnit) {
+    using K = swf::InputEvent::Kind;
+    for (; next < events.size(); ++next) {
+        const swf::InputEvent& e = events[next];
+        QPointF at = stageOrigin + QPointF(e.x * twipsPerUnit, e.y * twipsPerUnit);
+        bool main = e.button == swf::InputEvent::Button::Left;
+        switch (e.kind) {
+        case K::Wait: return next + 1;
+        case K::MouseMove: player.mouseMove(at); break;
+        case K::MouseDown:
+        case K::MouseUp:
+            if (main)
+                player.mouseButton(at, e.kind == K::MouseDown);
+            else
+                player.otherMouseButton(at, e.button == swf::InputEvent::Button::Right ? 2 : 4, e.kind == K::MouseDown);
+            break;
+        case K::MouseWheel: player.mouseWheel(e.lines); break;
+        case K::KeyDown:
+        case K::KeyUp: player.key(e.keyCode, e.ascii, e.kind == K::KeyDown); break;
+        case K::TextInput:
+        case K::TextControl:
+        case K::SetClipboardText:
+        case K::ImePreedit: player.textEvent(e); break;
+        }
+    }
+    return next;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string input, png;
+    std::string input, png, events;
     int frames = 1, w = 0, h = 0;
+    double inputScale = 1;  // device pixels to a stage pixel in the recording
     for (int i = 1; i < argc; ++i) {
         std::string_view a = argv[i];
         const bool hasValue = i + 1 < argc;
         if (a == "--frames") {
             if (!hasValue || !parseCount(argv[++i], frames)) return usage();
+        } else if (a == "--input") {
+            if (!hasValue) return usage();
+            events = argv[++i];
+        } else if (a == "--input-scale") {
+            if (!hasValue) return usage();
+            char* end = nullptr;
+            inputScale = std::strtod(argv[++i], &end);
+            if (!end || *end || !(inputScale >= 0.01 && inputScale <= 100)) return usage();
         } else if (a == "--png") {
             if (!hasValue) return usage();
             png = argv[++i];
@@ -70,6 +139,17 @@ int main(int argc, char** argv) {
         }
     }
     if (input.empty()) return usage();
+
+    std::vector<swf::InputEvent> recorded;
+    if (!events.empty()) {
+        std::string error;
+        auto parsed = readEvents(events, error);
+        if (!parsed) {
+            std::fprintf(stderr, "swf-run : %s : %s\n", events.c_str(), error.c_str());
+            return 2;
+        }
+        recorded = std::move(*parsed);
+    }
 
     std::ifstream in(input, std::ios::binary);
     if (!in) {
@@ -104,7 +184,12 @@ int main(int argc, char** argv) {
     swf::Player player(movie, trace);
     // Movies the scripts load come from beside this one, too.
     player.setAssetFetcher(swf::localFileFetcher(folder));
-    for (int f = 1; f < frames; ++f) player.tick();
+    std::size_t next = 0;
+    const swf::Rect& frame = movie->header.frame;
+    for (int f = 1; f <= frames; ++f) {
+        if (f > 1) player.tick();
+        next = deliverBatch(player, recorded, next, QPointF(frame.xmin, frame.ymin), 20.0 / inputScale);
+    }
     std::fflush(stdout);
 
     if (!png.empty()) {

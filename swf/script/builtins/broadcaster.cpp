@@ -138,6 +138,8 @@ void installBroadcaster(Realm& realm) {
                   cs);
     };
     for (const char* name : {"Key", "Mouse", "Stage"}) broadcasterObject(realm.global, name);
+    installKey(realm);
+    installMouse(realm);
     if (!realm.global->findOwn("System", cs))
         realm.global->define(realm.heap, "System", Value::object(realm.newObject()), DontEnum, cs);
     if (Property* system = realm.global->findOwn("System", cs); system && system->value.isObject())

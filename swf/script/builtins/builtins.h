@@ -47,5 +47,7 @@ const char* playerVersionString();
 void installTextFormat(Realm& realm);   // TextFormat (builtins/textformat.cpp)
 void installTextField(Realm& realm);    // TextField, MovieClip.createTextField (builtins/textfield.cpp)
 void installSelection(Realm& realm);    // Selection (builtins/selection.cpp)
+void installKey(Realm& realm);          // Key's methods and key codes, once Key exists (builtins/key.cpp)
+void installMouse(Realm& realm);        // Mouse.show and Mouse.hide, once Mouse exists (builtins/mouse.cpp)
 
 }  // namespace swf::script
