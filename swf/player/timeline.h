@@ -17,6 +17,7 @@
 #include "swf/player/audio_mixer.h"
 #include "swf/player/button.h"
 #include "swf/player/dictionary.h"
+#include "swf/player/drawing.h"
 #include "swf/player/imports.h"
 #include "swf/script/machine.h"
 
@@ -210,6 +211,10 @@ public:
     // sprite of this list or the timeline placed it.
     bool removeByScript(const Timeline* child);
 
+    // What the clip's scripts drew (beginFill, lineTo...), under its children.
+    Drawing& drawing() { return drawing_; }
+    const Drawing& drawing() const { return drawing_; }
+
 private:
     friend class Player;
     void clear();
@@ -239,6 +244,7 @@ private:
     std::vector<int> pendingActionFrames_;
     bool loadEventDone_ = false;  // the Load handlers ran (after the first frame's scripts)
     DisplayList rewinding_;       // during rebuildTo: the objects before it, still to reuse
+    Drawing drawing_;
 };
 
 // Runs a script outside any frame (a button's action list) with `target` as

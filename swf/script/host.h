@@ -13,6 +13,8 @@
 #include <variant>
 #include <vector>
 
+#include "swf/script/drawing.h"
+
 namespace swf::script {
 
 using ClipHandle = std::uintptr_t;
@@ -113,6 +115,8 @@ public:
     // The clip's depth as scripts number it (timeline depths from -16383 up).
     virtual std::optional<int> depthOf(ClipHandle clip) { return std::nullopt; }
     virtual void removeSprite(ClipHandle clip) {}
+    // A drawing method called on a clip (MovieClip.beginFill, lineTo...).
+    virtual void draw(ClipHandle clip, const DrawCommand& command) {}
     virtual void startDrag(ClipHandle clip, bool lockCenter, std::optional<DragBounds> bounds) {}
     virtual void stopDrag() {}
 

@@ -1,9 +1,9 @@
-// swf-run MOVIE.swf [--frames N] [--png OUT.png] [--size WxH]
+// swf-run MOVIE.swf [--frames N] [--png OUT.png] [--size WxH] [--quality low|medium|high|best]
 // Plays a movie headless from its first frame for N frames, one frame per
 // tick of a virtual clock, with sound muted. Every trace() message goes to
 // standard output, one line each; with --png the stage after the last frame
 // is written on the movie's background colour (shown whole and centred when
-// --size differs from the stage).
+// --size differs from the stage; "--quality low" draws it without antialiasing).
 // Exit codes: 0 played (script errors go to standard error), 1 unreadable
 // movie or unwritable picture, 2 bad arguments.
 #include <QGuiApplication>
@@ -32,7 +32,7 @@ constexpr int kMaxFrames = 1000000;
 constexpr int kMaxSide = 16384;
 
 int usage() {
-    std::fprintf(stderr, "usage: swf-run MOVIE.swf [--frames N] [--png OUT.png] [--size WxH]\n");
+    std::fprintf(stderr, "usage: swf-run MOVIE.swf [--frames N] [--png OUT.png] [--size WxH] [--quality low|medium|high|best]\n");
     return 2;
 }
 
@@ -48,6 +48,7 @@ bool parseCount(const char* text, int& out) {
 
 int main(int argc, char** argv) {
     std::string input, png;
+    bool antialias = true;
     int frames = 1, w = 0, h = 0;
     for (int i = 1; i < argc; ++i) {
         std::string_view a = argv[i];
@@ -57,6 +58,12 @@ int main(int argc, char** argv) {
         } else if (a == "--png") {
             if (!hasValue) return usage();
             png = argv[++i];
+        } else if (a == "--quality") {
+            // "low" draws without antialiasing or bitmap smoothing; "medium", "high" and "best" with them.
+            if (!hasValue) return usage();
+            std::string_view q = argv[++i];
+            if (q != "low" && q != "medium" && q != "high" && q != "best") return usage();
+            antialias = q != "low";
         } else if (a == "--size") {
             if (!hasValue || std::sscanf(argv[++i], "%dx%d", &w, &h) != 2 || w < 1 || h < 1 || w > kMaxSide ||
                 h > kMaxSide)
@@ -117,7 +124,7 @@ int main(int argc, char** argv) {
         image.fill(Qt::transparent);
         {
             QPainter painter(&image);
-            swf::render(player, painter, QRectF(0, 0, w, h), swf::Presentation{.transparent = false});
+            swf::render(player, painter, QRectF(0, 0, w, h), swf::Presentation{.transparent = false, .antialias = antialias});
         }
         if (!image.save(QString::fromStdString(png), "PNG")) {
             std::fprintf(stderr, "swf-run: cannot write %s\n", png.c_str());

@@ -36,5 +36,6 @@ void installBroadcaster(Realm& realm);  // AsBroadcaster, Camera, ContextMenu, T
 void installGeom(Realm& realm);         // the flash.geom package (builtins/geom.cpp)
 void installLoadVars(Realm& realm);     // LoadVars (builtins/loadvars.cpp)
 void installMovieClip(Realm& realm);    // MovieClip's timeline methods (builtins/movieclip.cpp)
+void installMovieClipDrawing(Realm& realm);  // lineStyle, beginFill, lineTo... (builtins/movieclip_drawing.cpp)
 
 }  // namespace swf::script
