@@ -146,6 +146,7 @@ std::optional<QRectF> characterBounds(const Dictionary& dict, const DisplayObjec
     if (const DefineEditText* e = dict.editText(id)) return rect(e->bounds);
     if (!obj.sprite || depth > 32) return std::nullopt;
     std::optional<QRectF> all;
+    if (QRectF drawn = obj.sprite->drawing().bounds(); !drawn.isNull()) all = drawn;
     for (const auto& [d, child] : obj.sprite->displayList()) {
         if (child.clipDepth) continue;  // masks draw nothing themselves
         auto b = characterBounds(dict, child, depth + 1);

@@ -18,6 +18,7 @@
 #include "swf/player/audio_mixer.h"
 #include "swf/player/button.h"
 #include "swf/player/dictionary.h"
+#include "swf/player/drawing.h"
 #include "swf/player/imports.h"
 #include "swf/player/input.h"
 #include "swf/script/machine.h"
@@ -239,6 +240,10 @@ public:
     TextField* placeTextField(std::uint16_t depth, const std::string& name, const Rect& bounds, double x, double y);
     bool removeText(const TextField* field);
 
+    // What the clip's scripts drew (beginFill, lineTo...), under its children.
+    Drawing& drawing() { return drawing_; }
+    const Drawing& drawing() const { return drawing_; }
+
 private:
     friend class Player;
     void clear();
@@ -269,6 +274,7 @@ private:
     bool classDone_ = false;      // a registered class had its chance to construct the clip
     bool loadEventDone_ = false;  // the Load handlers ran (after the first frame's scripts)
     DisplayList rewinding_;       // during rebuildTo: the objects before it, still to reuse
+    Drawing drawing_;
 };
 
 // Runs a script outside any frame (a button's action list) with `target` as

@@ -203,7 +203,13 @@ public:
         Matrix m = obj->matrix;
         ColorTransform cx = obj->colorTransform;
         std::uint16_t id = obj->characterId;
-        return handle(parent->placeByScript(*key, id, std::string(name), m, cx));
+        Drawing drawn = t->drawing();
+        Timeline* copy = parent->placeByScript(*key, id, std::string(name), m, cx);
+        if (copy) copy->drawing() = std::move(drawn);  // the copy shows what the source drew
+        return handle(copy);
+    }
+    void draw(script::ClipHandle h, const script::DrawCommand& command) override {
+        if (Timeline* t = timeline(h)) t->drawing().apply(command);
     }
     void cloneSprite(script::ClipHandle h, std::string_view name, int depth) override { duplicateClip(h, name, depth); }
     void removeSprite(script::ClipHandle h) override {

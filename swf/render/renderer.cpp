@@ -11,6 +11,7 @@
 
 #include "swf/player/button.h"
 #include "swf/player/text_field.h"
+#include "swf/render/gradient.h"
 #include "swf/render/paint.h"
 #include "swf/render/render_cache.h"
 
@@ -58,32 +59,10 @@ struct Cx {
     }
 };
 
-double toLinear(double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); }
-double toSrgb(double c) { return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055; }
-
 QGradientStops gradientStops(const Gradient& g, const Cx& cx) {
-    QGradientStops stops;
-    const auto& recs = g.records;
-    for (std::size_t i = 0; i < recs.size(); ++i) {
-        QColor c = cx.apply(recs[i].color);
-        double pos = recs[i].ratio / 255.0;
-        if (!stops.isEmpty() && pos < stops.back().first) pos = stops.back().first;  // keep them ascending
-        if (g.interpolation == InterpolationMode::Linear && !stops.isEmpty()) {
-            // Linear-light blending, approximated by extra stops.
-            QColor p = stops.back().second;
-            double p0 = stops.back().first;
-            for (int k = 1; k < 8; ++k) {
-                double t = k / 8.0;
-                auto mix = [&](double a, double b) { return toSrgb(toLinear(a) * (1 - t) + toLinear(b) * t); };
-                QColor m =
-                    QColor::fromRgbF(float(mix(p.redF(), c.redF())), float(mix(p.greenF(), c.greenF())),
-                                     float(mix(p.blueF(), c.blueF())), float(p.alphaF() * (1 - t) + c.alphaF() * t));
-                stops.append({p0 + (pos - p0) * t, m});
-            }
-        }
-        stops.append({pos, c});
-    }
-    return stops;
+    std::vector<GradientRecord> recs = g.records;
+    for (auto& r : recs) r.color = cx.applyRgba(r.color);
+    return tableStops(gradientTable(recs, g.interpolation));
 }
 
 QBrush makeBrush(const FillStyle& f, const Cx& cx) {
@@ -237,6 +216,7 @@ public:
 private:
     void drawObject(const DisplayObject& obj, const QTransform& t, const Cx& cx, int nesting) {
         if (obj.sprite) {
+            drawDrawing(obj.sprite->drawing(), t, cx);
             drawList(obj.sprite->displayList(), t, cx, nesting + 1);
         } else if (obj.button) {
             drawButton(obj, t, cx, nesting);
@@ -253,6 +233,13 @@ private:
         }
     }
 
+public:
+    // What a clip's scripts drew, under its children; changes too often to cache.
+    void drawDrawing(const Drawing& drawing, const QTransform& t, const Cx& cx) {
+        if (!drawing.empty()) drawShape(p_, drawing.geometry(), t, t * devFromWorld_, cx);
+    }
+
+private:
     // A character that has no timeline of its own.
     void drawCharacter(std::uint16_t id, std::uint16_t ratio, const QTransform& t, const Cx& cx) {
         if (const ShapeGeometry* g = rc_.shapeGeometry(id)) {
@@ -443,6 +430,7 @@ private:
         if (obj.sprite) {
             if (nesting + 1 > max_) return out;
             int n = 0;
+            if (!obj.sprite->drawing().empty()) addToOutline(out, t.map(fillOutline(obj.sprite->drawing().geometry())), n);
             for (const auto& [depth, child] : obj.sprite->displayList()) {
                 if (child.clipDepth) continue;
                 addToOutline(out, outline(child, toTransform(child.matrix) * t, nesting + 1), n);
@@ -507,9 +495,16 @@ void render(const Player& player, QPainter& painter, const QRectF& viewport, con
     }
     painter.setPen(Qt::NoPen);
     QTransform base = stageTransform(player.header().frame, viewport) * painter.worldTransform();
+    // Without antialiasing, a pixel whose centre lies exactly on an edge
+    // belongs to the shape right of or below the edge, as in the reference
+    // player; Qt gives it to the other side, so everything moves up and left
+    // by a thirty-second of a pixel (less than any edge the twip grid can place
+    // between two pixel centres).
+    if (!presentation.antialias) base = base * QTransform::fromTranslate(-1.0 / 32, -1.0 / 32);
     RenderCache::of(player).raster().paintBegins();
     FrameDrawer drawer(player, painter, presentation.antialias);
     drawer.setStage(base);
+    drawer.drawDrawing(player.root().drawing(), base, Cx());
     drawer.drawList(player.displayList(), base, Cx(), 0);
     painter.restore();
 }

@@ -13,6 +13,8 @@
 #include <variant>
 #include <vector>
 
+#include "swf/script/drawing.h"
+
 namespace swf::script {
 
 class TextFieldAccess;  // text_field.h
@@ -131,6 +133,8 @@ public:
     // The clip at a script depth of `clip`, 0 when none is there.
     virtual ClipHandle childAtDepth(ClipHandle clip, int depth) { return 0; }
     virtual void removeSprite(ClipHandle clip) {}
+    // A drawing method called on a clip (MovieClip.beginFill, lineTo...).
+    virtual void draw(ClipHandle clip, const DrawCommand& command) {}
     virtual void startDrag(ClipHandle clip, bool lockCenter, std::optional<DragBounds> bounds) {}
     virtual void stopDrag() {}
 

@@ -23,6 +23,7 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
     installError(*this);
     installGlobal(*this);
     installMovieClip(*this);
+    installMovieClipDrawing(*this);
 #ifdef SWF_SCRIPT_HAVE_ARRAY
     installArray(*this);
 #endif

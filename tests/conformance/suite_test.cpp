@@ -46,6 +46,7 @@ with_renderer = { optional = false, quality = "low" }
     EXPECT_TRUE(s.approximation->bareNumbers);
     ASSERT_EQ(s.approximation->numberPatterns.size(), 2u);
     EXPECT_EQ(s.approximation->numberPatterns[0], "(\\d+\\.\\d+)");
+    EXPECT_EQ(s.quality, "low");
 }
 
 TEST(ConformanceSettings, TopLevelDottedTriggerAndDefaults) {
@@ -60,6 +61,9 @@ TEST(ConformanceSettings, TopLevelDottedTriggerAndDefaults) {
     EXPECT_FALSE(empty.knownFailure);
     EXPECT_TRUE(empty.images.empty());
     EXPECT_FALSE(empty.approximation);
+    EXPECT_EQ(empty.quality, "");
+    EXPECT_EQ(parseSettings("[player_options]\nwith_renderer = { quality = \"medium\" }\n").quality, "medium");
+    EXPECT_EQ(parseSettings("[other]\nwith_renderer = { quality = \"low\" }\n").quality, "");
     EXPECT_EQ(parseSettings("num_frames = 0\n").frames, 1);  // at least one frame is played
 }
 
@@ -125,4 +129,26 @@ TEST(ConformancePictures, CountsPixelsPastTheToleranceOnEveryChannel) {
     EXPECT_FALSE(other.sameSize);
     EXPECT_FALSE(imageMatches(other, {"output", 255, 1000, 0}));
     EXPECT_FALSE(imageMatches(compareImages(a, QImage(), 255), {"output", 255, 1000, 0}));
+}
+
+TEST(ConformancePictures, DifferenceImageMarksOnlyPixelsPastTheTolerance) {
+    QImage a(3, 2, QImage::Format_ARGB32);
+    a.fill(qRgb(0, 0, 0));
+    QImage b = a.copy();
+    b.setPixel(0, 0, qRgb(100, 0, 0));  // far off
+    b.setPixel(1, 1, qRgb(3, 0, 0));    // within a tolerance of 5
+    QImage d = differenceImage(a, b, 5);
+    ASSERT_EQ(d.size(), a.size());
+    EXPECT_EQ(qRed(d.pixel(0, 0)), 128 + 50);
+    EXPECT_EQ(qGreen(d.pixel(0, 0)), 0);
+    EXPECT_EQ(d.pixel(1, 1), qRgb(192, 192, 192));  // grey: a match
+    EXPECT_EQ(d.pixel(2, 0), qRgb(192, 192, 192));
+
+    // A picture of another size: everything outside the common part is red.
+    QImage wide(4, 2, QImage::Format_ARGB32);
+    wide.fill(qRgb(0, 0, 0));
+    QImage dw = differenceImage(a, wide, 0);
+    ASSERT_EQ(dw.size(), QSize(4, 2));
+    EXPECT_EQ(dw.pixel(3, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(dw.pixel(0, 0), qRgb(192, 192, 192));
 }

@@ -126,6 +126,12 @@ TEST_F(SwfRun, WritesTheLastFrameOnTheBackgroundColour) {
     QImage wide(QString::fromStdString(png));
     ASSERT_EQ(wide.size(), QSize(80, 30));
     EXPECT_EQ(qAlpha(wide.pixel(1, 1)), 255);
+
+    // Every quality the reference player names is taken.
+    for (const char* q : {"low", "medium", "high", "best"}) {
+        ASSERT_EQ(run(movie + " --png " + png + " --quality " + q).code, 0) << q;
+        EXPECT_EQ(QImage(QString::fromStdString(png)).pixel(20, 15), qRgb(0xff, 0x80, 0x00)) << q;
+    }
 }
 
 TEST_F(SwfRun, ExitCodesForBadMoviesAndArguments) {
@@ -136,6 +142,8 @@ TEST_F(SwfRun, ExitCodesForBadMoviesAndArguments) {
     EXPECT_EQ(run("a.swf --frames x").code, 2);
     EXPECT_EQ(run("a.swf --size 10").code, 2);
     EXPECT_EQ(run("a.swf --bogus").code, 2);
+    EXPECT_EQ(run("a.swf --quality").code, 2);
+    EXPECT_EQ(run("a.swf --quality poor").code, 2);
 
     ToolRun missing = run(std::string(TK_BINARY_DIR) + "/no-such-movie.swf", true);
     EXPECT_EQ(missing.code, 1);

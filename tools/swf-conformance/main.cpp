@@ -3,7 +3,11 @@
 //
 //   swf-conformance --suite DIR --swf-run PATH [--expected LIST] [--expected-pictures LIST]
 //                   [--write-passing FILE] [--write-passing-pictures FILE] [--only TEXT]
-//                   [--jobs N] [--timeout SECONDS] [--work DIR] [--verbose]
+//                   [--jobs N] [--timeout SECONDS] [--work DIR] [--verbose] [--diff]
+//
+// --diff prints one line per picture (size match, pixels past the tolerance
+// and allowed, worst channel difference, traces) and writes NAME.diff.png
+// beside each actual picture in the work folder.
 //
 // Prints "conformance: P passed of N" (traces) and a line for the pictures;
 // exits 1 when a test named in an expected list fails (the lists only grow),
@@ -36,6 +40,7 @@ struct Options {
     int jobs = 2;
     int timeoutSeconds = 30;
     bool verbose = false;
+    bool diff = false;
 };
 
 std::string readText(const QString& path) {
@@ -67,6 +72,7 @@ struct Job {
     std::string test;
     int frames = 1;
     QString png;          // empty: no picture wanted
+    std::string quality;  // the test's renderer quality, passed to swf-run with a picture
     bool traces = false;  // this run's output is the test's trace output
     double pointerScale = 1;
 };
@@ -108,6 +114,7 @@ private:
         const QString events = QString::fromStdString(opt_.suite.toStdString() + "/" + job.test + "/input.json");
         if (QFileInfo::exists(events)) args << "--input" << events;
         if (job.pointerScale != 1) args << "--input-scale" << QString::number(job.pointerScale);
+        if (!job.png.isEmpty() && !job.quality.empty()) args << "--quality" << QString::fromStdString(job.quality);
         p->setProcessChannelMode(QProcess::SeparateChannels);
         p->setStandardErrorFile(QProcess::nullDevice());
         auto killer = new QTimer(p);
@@ -146,7 +153,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: swf-conformance --suite DIR --swf-run PATH [--expected LIST] [--expected-pictures LIST]\n"
                  "       [--write-passing FILE] [--write-passing-pictures FILE] [--only TEXT] [--jobs N]\n"
-                 "       [--timeout SECONDS] [--work DIR] [--verbose]\n");
+                 "       [--timeout SECONDS] [--work DIR] [--verbose] [--diff]\n");
     return 2;
 }
 
@@ -183,8 +190,10 @@ int main(int argc, char** argv) {
             if (!value(n) || (o.jobs = n.toInt()) < 1 || o.jobs > 64) return usage();
         } else if (a[i] == "--timeout") {
             if (!value(n) || (o.timeoutSeconds = n.toInt()) < 1) return usage();
-        } else if (a[i] == "--verbose")
+        } else if (a[i] == "--verbose") {
             o.verbose = true;
+        } else if (a[i] == "--diff")
+            o.diff = true;
         else
             return usage();
     }
@@ -211,16 +220,16 @@ int main(int argc, char** argv) {
     for (const auto& t : tests) {
         QString dir = o.suite + "/" + QString::fromStdString(t);
         auto s = conformance::parseSettings(readText(dir + "/test.toml"));
-        Job main{t, s.frames, {}, true};
+        Job main{t, s.frames, {}, s.quality, true};
         for (const auto& c : s.images) {
             if (!QFile::exists(dir + "/" + QString::fromStdString(c.name) + ".expected.png")) continue;
             if (c.trigger <= 0 || c.trigger == s.frames) {
                 if (main.png.isEmpty())
                     main.png = pictureFile(t, c.name);
                 else
-                    jobs.push_back({t, s.frames, pictureFile(t, c.name), false});
+                    jobs.push_back({t, s.frames, pictureFile(t, c.name), s.quality, false});
             } else {
-                jobs.push_back({t, c.trigger, pictureFile(t, c.name), false});
+                jobs.push_back({t, c.trigger, pictureFile(t, c.name), s.quality, false});
             }
         }
         jobs.push_back(main);
@@ -249,7 +258,16 @@ int main(int argc, char** argv) {
             if (!QFile::exists(expected)) continue;
             anyPicture = true;
             QString actualPath = pictureFile(t, c.name);
-            auto d = conformance::compareImages(QImage(expected), QImage(actualPath), c.tolerance);
+            QImage expectedImage(expected), actualImage(actualPath);
+            auto d = conformance::compareImages(expectedImage, actualImage, c.tolerance);
+            if (o.diff) {
+                std::printf("picture %s/%s: %s %ld outliers of %ld allowed, max delta %d, traces %s\n", t.c_str(),
+                            c.name.c_str(), d.sameSize ? "same size" : "SIZE DIFFERS", d.outliers, c.maxOutliers,
+                            d.maxDelta, traceOk ? "pass" : "fail");
+                QString diffPath = actualPath;
+                diffPath.replace(".actual.png", ".diff.png");
+                conformance::differenceImage(expectedImage, actualImage, c.tolerance).save(diffPath);
+            }
             if (!conformance::imageMatches(d, c)) {
                 picturesOk = false;
                 if (o.verbose)

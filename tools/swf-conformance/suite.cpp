@@ -121,6 +121,13 @@ TestSettings parseSettings(std::string_view toml) {
                 t.approximation->bareNumbers = valueOf(value) == "true";
             else if (key == "number_patterns")
                 t.approximation->numberPatterns = stringList(value);
+        } else if (table == "player_options" && key == "with_renderer") {
+            // An inline table: { optional = ..., quality = "low" }.
+            auto q = value.find("quality");
+            if (q != std::string_view::npos) {
+                auto names = stringList(value.substr(q));
+                if (!names.empty()) t.quality = names.front();
+            }
         } else if (std::string name = imageTableName(table);
                    !name.empty() && table.find(".checks") == std::string::npos) {
             setImageKey(imageNamed(t, name), key, value);
@@ -234,6 +241,31 @@ ImageDifference compareImages(const QImage& expected, const QImage& actual, int 
         }
     }
     return d;
+}
+
+QImage differenceImage(const QImage& expected, const QImage& actual, int tolerance) {
+    QSize size = expected.size().expandedTo(actual.size());
+    QImage out(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+    out.fill(qRgb(255, 0, 0));
+    QImage e = expected.convertToFormat(QImage::Format_ARGB32);
+    QImage a = actual.convertToFormat(QImage::Format_ARGB32);
+    int w = std::min(e.width(), a.width()), h = std::min(e.height(), a.height());
+    for (int y = 0; y < h; ++y) {
+        auto* pe = reinterpret_cast<const QRgb*>(e.constScanLine(y));
+        auto* pa = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        auto* po = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            int delta = std::max({std::abs(qRed(pe[x]) - qRed(pa[x])), std::abs(qGreen(pe[x]) - qGreen(pa[x])),
+                                  std::abs(qBlue(pe[x]) - qBlue(pa[x])), std::abs(qAlpha(pe[x]) - qAlpha(pa[x]))});
+            if (delta > tolerance) {
+                po[x] = qRgb(128 + delta / 2, 0, 0);
+            } else {
+                int g = 192 + qGray(pe[x]) / 4;
+                po[x] = qRgb(g, g, g);
+            }
+        }
+    }
+    return out;
 }
 
 }  // namespace conformance

@@ -34,6 +34,7 @@ struct TestSettings {
     // [player_options] viewport_dimensions' scale_factor: recorded pointer
     // positions are in device pixels, this many to a stage pixel.
     double pointerScale = 1;
+    std::string quality;  // the renderer's quality for pictures ("low": no antialiasing); empty: high
 };
 
 // Reads the few keys of test.toml the runner needs; unknown keys and tables
@@ -56,6 +57,12 @@ struct ImageDifference {
 // Compares two pictures channel by channel (alpha included), both converted
 // to non-premultiplied ARGB.
 ImageDifference compareImages(const QImage& expected, const QImage& actual, int tolerance);
+
+// A picture of where two pictures differ: pixels within the tolerance show
+// the expected picture faded to grey, the others red, brighter the larger
+// their worst channel difference. Pictures of different sizes give the
+// larger size with every pixel outside either picture red.
+QImage differenceImage(const QImage& expected, const QImage& actual, int tolerance);
 
 inline bool imageMatches(const ImageDifference& d, const ImageCheck& check) {
     return d.sameSize && d.outliers <= check.maxOutliers;

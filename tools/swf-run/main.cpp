@@ -1,9 +1,10 @@
 // swf-run MOVIE.swf [--frames N] [--input EVENTS.json [--input-scale S]] [--png OUT.png] [--size WxH]
+//         [--quality low|medium|high|best]
 // Plays a movie headless from its first frame for N frames, one frame per
 // tick of a virtual clock, with sound muted. Every trace() message goes to
 // standard output, one line each; with --png the stage after the last frame
 // is written on the movie's background colour (shown whole and centred when
-// --size differs from the stage).
+// --size differs from the stage; "--quality low" draws it without antialiasing).
 // With --input, recorded pointer and key events (see swf/player/input_events.h)
 // are sent after each frame: after frame 1 those up to the first "Wait", after
 // frame 2 those up to the next, and so on; events left after frame N are dropped.
@@ -38,9 +39,9 @@ constexpr int kMaxFrames = 1000000;
 constexpr int kMaxSide = 16384;
 
 int usage() {
-    std::fprintf(
-        stderr,
-        "usage: swf-run MOVIE.swf [--frames N] [--input EVENTS.json [--input-scale S]] [--png OUT.png] [--size WxH]\n");
+    std::fprintf(stderr,
+                 "usage: swf-run MOVIE.swf [--frames N] [--input EVENTS.json [--input-scale S]] [--png OUT.png] "
+                 "[--size WxH] [--quality low|medium|high|best]\n");
     return 2;
 }
 
@@ -108,6 +109,7 @@ std::size_t deliverBatch(swf::Player& player, const std::vector<swf::InputEvent>
 
 int main(int argc, char** argv) {
     std::string input, png, events;
+    bool antialias = true;
     int frames = 1, w = 0, h = 0;
     double inputScale = 1;  // device pixels to a stage pixel in the recording
     for (int i = 1; i < argc; ++i) {
@@ -126,6 +128,12 @@ int main(int argc, char** argv) {
         } else if (a == "--png") {
             if (!hasValue) return usage();
             png = argv[++i];
+        } else if (a == "--quality") {
+            // "low" draws without antialiasing or bitmap smoothing; "medium", "high" and "best" with them.
+            if (!hasValue) return usage();
+            std::string_view q = argv[++i];
+            if (q != "low" && q != "medium" && q != "high" && q != "best") return usage();
+            antialias = q != "low";
         } else if (a == "--size") {
             if (!hasValue || std::sscanf(argv[++i], "%dx%d", &w, &h) != 2 || w < 1 || h < 1 || w > kMaxSide ||
                 h > kMaxSide)
@@ -202,7 +210,7 @@ int main(int argc, char** argv) {
         image.fill(Qt::transparent);
         {
             QPainter painter(&image);
-            swf::render(player, painter, QRectF(0, 0, w, h), swf::Presentation{.transparent = false});
+            swf::render(player, painter, QRectF(0, 0, w, h), swf::Presentation{.transparent = false, .antialias = antialias});
         }
         if (!image.save(QString::fromStdString(png), "PNG")) {
             std::fprintf(stderr, "swf-run: cannot write %s\n", png.c_str());

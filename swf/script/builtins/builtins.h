@@ -49,5 +49,6 @@ void installTextField(Realm& realm);    // TextField, MovieClip.createTextField 
 void installSelection(Realm& realm);    // Selection (builtins/selection.cpp)
 void installKey(Realm& realm);          // Key's methods and key codes, once Key exists (builtins/key.cpp)
 void installMouse(Realm& realm);        // Mouse.show and Mouse.hide, once Mouse exists (builtins/mouse.cpp)
+void installMovieClipDrawing(Realm& realm);  // lineStyle, beginFill, lineTo... (builtins/movieclip_drawing.cpp)
 
 }  // namespace swf::script
