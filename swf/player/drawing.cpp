@@ -44,9 +44,7 @@ void Drawing::apply(const script::DrawCommand& c) {
         endFill();
         if (c.fill) beginFill(*c.fill);
         return;
-    case Kind::EndFill:
-        endFill();
-        return;
+    case Kind::EndFill: endFill(); return;
     case Kind::LineStyle:
         line_ = c.line;
         startLine();
@@ -68,9 +66,10 @@ void Drawing::beginFill(const FillStyle& style) {
     // A layer that holds no edge yet (a line style set just before) is replaced.
     if (!geometry_.layers.empty()) {
         const ShapeLayer& last = geometry_.layers.back();
-        bool blank = std::none_of(last.fills.begin(), last.fills.end(), [](const FillPath& f) { return hasEdges(f.path); }) &&
-                     std::none_of(last.strokes.begin(), last.strokes.end(),
-                                  [](const StrokePath& s) { return hasEdges(s.path); });
+        bool blank =
+            std::none_of(last.fills.begin(), last.fills.end(), [](const FillPath& f) { return hasEdges(f.path); }) &&
+            std::none_of(last.strokes.begin(), last.strokes.end(),
+                         [](const StrokePath& s) { return hasEdges(s.path); });
         if (blank) geometry_.layers.pop_back();
     }
     geometry_.layers.emplace_back();

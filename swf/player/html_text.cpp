@@ -49,7 +49,7 @@ std::size_t decodeEntity(std::string_view s, std::string& out) {
     return 0;
 }
 
-struct Tag {
+struct HtmlTag {
     std::string name;                                             // lower case, "/p" for a closing tag
     std::vector<std::pair<std::string, std::string>> attributes;  // names in lower case
     const std::string* attribute(std::string_view n) const {
@@ -59,8 +59,8 @@ struct Tag {
     }
 };
 
-Tag parseTag(std::string_view body) {
-    Tag t;
+HtmlTag parseTag(std::string_view body) {
+    HtmlTag t;
     std::size_t i = 0;
     auto space = [&] {
         while (i < body.size() && std::isspace(static_cast<unsigned char>(body[i]))) ++i;
@@ -119,7 +119,7 @@ double numberOf(const std::string& s, double otherwise) {
     return end == s.c_str() || !std::isfinite(d) ? otherwise : d;
 }
 
-void applyFont(const Tag& t, TextFormatData& f) {
+void applyFont(const HtmlTag& t, TextFormatData& f) {
     if (auto* v = t.attribute("face")) f.font = *v;
     if (auto* v = t.attribute("size")) {
         double base = f.size.value_or(12);
@@ -136,7 +136,7 @@ void applyFont(const Tag& t, TextFormatData& f) {
     if (auto* v = t.attribute("kerning")) f.kerning = numberOf(*v, 0) != 0;
 }
 
-void applyTextFormat(const Tag& t, TextFormatData& f) {
+void applyTextFormat(const HtmlTag& t, TextFormatData& f) {
     auto whole = [&](const char* name, std::optional<double>& slot) {
         if (auto* v = t.attribute(name)) slot = std::trunc(numberOf(*v, 0));
     };
@@ -195,7 +195,7 @@ std::vector<StyledRun> parseHtml(std::string_view html, const TextFormatData& ba
             if (end == std::string_view::npos) break;  // an unfinished tag ends the text
             add(pending);
             pending.clear();
-            Tag t = parseTag(html.substr(i + 1, end - i - 1));
+            HtmlTag t = parseTag(html.substr(i + 1, end - i - 1));
             i = end + 1;
             const std::string& n = t.name;
             if (n == "br" || n == "br/") {

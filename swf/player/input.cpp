@@ -98,11 +98,11 @@ bool takesPointer(PlayerContext& ctx, Timeline* t) {
     if (!o) return false;
     for (const char* name : kPointerMethods) {
         if (handler) break;
-        script::Property* p = m.lookup(o, name);
+        const script::Property* p = m.lookup(o, name);
         handler = p && p->value.isObject() && p->value.o->kind() == script::Object::Kind::Function;
     }
     if (!handler) return false;
-    script::Property* enabled = m.lookup(o, "enabled");
+    const script::Property* enabled = m.lookup(o, "enabled");
     return !enabled || enabled->value.isObject() || m.toBoolean(enabled->value);
 }
 

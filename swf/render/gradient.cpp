@@ -44,8 +44,8 @@ GradientTable gradientTable(const std::vector<GradientRecord>& records, Interpol
         int from = at[i - 1], to = at[i];
         for (; next <= std::min(to, 255); ++next) {
             double t = to > from ? double(next - from) / (to - from) : 1.0;
-            table[std::size_t(next)] = blend(records[i - 1].color, records[i].color, std::clamp(t, 0.0, 1.0),
-                                             interpolation);
+            table[std::size_t(next)] =
+                blend(records[i - 1].color, records[i].color, std::clamp(t, 0.0, 1.0), interpolation);
         }
     }
     for (; next < 256; ++next) table[std::size_t(next)] = plain(records.back().color);

@@ -430,7 +430,8 @@ private:
         if (obj.sprite) {
             if (nesting + 1 > max_) return out;
             int n = 0;
-            if (!obj.sprite->drawing().empty()) addToOutline(out, t.map(fillOutline(obj.sprite->drawing().geometry())), n);
+            if (!obj.sprite->drawing().empty())
+                addToOutline(out, t.map(fillOutline(obj.sprite->drawing().geometry())), n);
             for (const auto& [depth, child] : obj.sprite->displayList()) {
                 if (child.clipDepth) continue;
                 addToOutline(out, outline(child, toTransform(child.matrix) * t, nesting + 1), n);

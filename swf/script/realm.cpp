@@ -117,10 +117,9 @@ Object* Realm::newObject() { return heap.make<Object>(objectProto); }
 // Every prototype and constructor the realm keeps, for the collector.
 namespace {
 constexpr Object* Realm::*kPrototypes[] = {
-    &Realm::global,      &Realm::objectProto,  &Realm::functionProto, &Realm::arrayProto, &Realm::stringProto,
-    &Realm::numberProto, &Realm::booleanProto, &Realm::dateProto,     &Realm::errorProto, &Realm::movieClipProto,
-    &Realm::textFieldProto,
-    &Realm::registeredClasses,
+    &Realm::global,      &Realm::objectProto,    &Realm::functionProto,  &Realm::arrayProto,
+    &Realm::stringProto, &Realm::numberProto,    &Realm::booleanProto,   &Realm::dateProto,
+    &Realm::errorProto,  &Realm::movieClipProto, &Realm::textFieldProto, &Realm::registeredClasses,
 };
 constexpr FunctionObject* Realm::*kConstructors[] = {
     &Realm::objectCtor,  &Realm::functionCtor, &Realm::arrayCtor, &Realm::stringCtor,  &Realm::numberCtor,

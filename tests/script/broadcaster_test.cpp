@@ -116,5 +116,27 @@ TEST(Broadcaster, PlaceholdersAndVersions) {
     });
 }
 
+TEST(Broadcaster, AClipTakenOffTheStageStaysListedButHearsNothing) {
+    TestHost host;
+    Machine m(host, 6);
+    ClipHandle clip = host.add(host.root(), "c");
+    Asm body, a;
+    body.push({"c "}).push({"a"}).record(op::GetVariable).record(op::Add2).trace();
+    a.push({"o", 0}).record(op::InitObject).record(op::SetVariable);
+    a.getVariable("o").push({1}).callMethod("AsBroadcaster", "initialize").record(op::Pop);
+    a.getVariable("c").push({"on"}).defineFunction("", {"a"}, body).record(op::SetMember);
+    a.getVariable("c").push({1}).callMethod("o", "addListener").record(op::Pop);
+    a.push({"x", "on", 2}).callMethod("o", "broadcastMessage").record(op::Pop);
+    m.runActions(a.bytes(), host.root());
+    EXPECT_EQ(host.traces, std::vector<std::string>{"c x"});
+    m.clipRemoved(clip);
+    host.traces.clear();
+    Asm again;
+    again.push({"y", "on", 2}).callMethod("o", "broadcastMessage").trace();
+    again.getVariable("o").getMember("_listeners").getMember("length").trace();
+    m.runActions(again.bytes(), host.root());
+    EXPECT_EQ(host.traces, (std::vector<std::string>{"true", "1"}));
+}
+
 }  // namespace
 }  // namespace swf::script

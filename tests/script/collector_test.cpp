@@ -106,12 +106,12 @@ TEST_F(Collector, ReferencesMovedIntoTracedObjectsSurvive) {
         Object* child = takeChild(kCount - 1 - s);
         Object* h = holder(s);
         switch (s % 6) {
-            case 0: h->define(m.heap(), "got", Value::object(child)); break;
-            case 1: m.set(h, "got", Value::object(child)); break;
-            case 2: holders->set(m, s, Value::object(child)); break;
-            case 3: h->setProto(child); break;
-            case 4: h->defineAccessor(m.heap(), "got", child, child); break;
-            case 5: h->watchers().push_back(Watcher{"got", child, Value()}); break;
+        case 0: h->define(m.heap(), "got", Value::object(child)); break;
+        case 1: m.set(h, "got", Value::object(child)); break;
+        case 2: holders->set(m, s, Value::object(child)); break;
+        case 3: h->setProto(child); break;
+        case 4: h->defineAccessor(m.heap(), "got", child, child); break;
+        case 5: h->watchers().push_back(Watcher{"got", child, Value()}); break;
         }
     });
     EXPECT_GT(steps, 50u);  // the cycles really were spread over many steps
@@ -120,12 +120,12 @@ TEST_F(Collector, ReferencesMovedIntoTracedObjectsSurvive) {
         const Object* h = holder(s);
         const Object* child = nullptr;
         switch (s % 6) {
-            case 0:
-            case 1: child = h->findOwn("got", true)->value.o; break;
-            case 2: child = h; break;
-            case 3: child = h->proto(); break;
-            case 4: child = h->findOwn("got", true)->getter; break;
-            case 5: child = h->watchers().at(0).callback; break;
+        case 0:
+        case 1: child = h->findOwn("got", true)->value.o; break;
+        case 2: child = h; break;
+        case 3: child = h->proto(); break;
+        case 4: child = h->findOwn("got", true)->getter; break;
+        case 5: child = h->watchers().at(0).callback; break;
         }
         ASSERT_NE(child, nullptr) << s;
         EXPECT_EQ(valueOf(child), kCount - 1 - s);

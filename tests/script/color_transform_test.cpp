@@ -56,7 +56,7 @@ TEST(ColorTransform, FieldsRgbAndConcat) {
              a.getVariable("b").push({1}).callMethod("a", "concat").record(op::Pop);
              a.getVariable("a").getMember("redOffset").trace();
              a.getVariable("a").getMember("alphaMultiplier").trace();
-             a.getVariable("b").getMember("redOffset").trace();  // the argument is left alone
+             a.getVariable("b").getMember("redOffset").trace();      // the argument is left alone
              a.push({0}).callMethod("a", "concat").record(op::Pop);  // nothing to concat: no change
              a.getVariable("a").getMember("redOffset").trace();
          },

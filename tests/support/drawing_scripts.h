@@ -20,9 +20,9 @@ struct ScriptArg {
     std::vector<std::pair<std::string, ActionBuilder::PushValue>> fields;
 
     ScriptArg(ActionBuilder::PushValue v) : value(std::move(v)) {}  // NOLINT: arguments read as values
-    ScriptArg(const char* s) : value(s) {}                           // NOLINT
-    ScriptArg(int n) : value(n) {}                                   // NOLINT
-    ScriptArg(double n) : value(n) {}                                // NOLINT
+    ScriptArg(const char* s) : value(s) {}                          // NOLINT
+    ScriptArg(int n) : value(n) {}                                  // NOLINT
+    ScriptArg(double n) : value(n) {}                               // NOLINT
     static ScriptArg array(std::vector<double> n) {
         ScriptArg a(0);
         a.kind = Kind::Numbers;

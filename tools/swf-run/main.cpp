@@ -210,7 +210,8 @@ int main(int argc, char** argv) {
         image.fill(Qt::transparent);
         {
             QPainter painter(&image);
-            swf::render(player, painter, QRectF(0, 0, w, h), swf::Presentation{.transparent = false, .antialias = antialias});
+            swf::render(player, painter, QRectF(0, 0, w, h),
+                        swf::Presentation{.transparent = false, .antialias = antialias});
         }
         if (!image.save(QString::fromStdString(png), "PNG")) {
             std::fprintf(stderr, "swf-run: cannot write %s\n", png.c_str());

@@ -4,6 +4,7 @@
 // expect, and their methods do nothing.
 #include <vector>
 
+#include "swf/script/stage.h"
 #include "swf/script/builtins/builtins.h"
 #include "swf/script/machine.h"
 
@@ -66,7 +67,12 @@ Value broadcastMessage(Machine& m, Value self, std::span<const Value> args) {
     std::vector<Value> copy;
     copy.reserve(n);
     for (std::uint32_t i = 0; i < n; ++i) copy.push_back(list->get(m, i));
-    for (const Value& l : copy) m.callMethod(l, name, args.subspan(1));
+    for (const Value& l : copy) {
+        // A clip taken off the stage stays on the list but hears nothing.
+        if (l.isObject() && l.o->kind() == Object::Kind::Stage && !static_cast<const StageObject*>(l.o)->alive())
+            continue;
+        m.callMethod(l, name, args.subspan(1));
+    }
     return Value::boolean(n > 0);
 }
 

@@ -37,18 +37,18 @@ void installGeom(Realm& realm);         // the flash.geom package (builtins/geom
 void installLoadVars(Realm& realm);     // LoadVars (builtins/loadvars.cpp)
 void installBitmapData(Realm& realm);   // flash.display.BitmapData (builtins/bitmapdata*.cpp)
 void installMovieClipLoader(Realm& realm);  // MovieClipLoader's loads (builtins/movieclip_loader.cpp)
-void installMovieClip(Realm& realm);    // MovieClip's timeline methods (builtins/movieclip.cpp)
-void installColorTransform(Realm& realm);  // flash.geom.ColorTransform (builtins/color_transform.cpp)
-void installColor(Realm& realm);        // Color, through Host::colorTransform (builtins/color.cpp)
-void installSystem(Realm& realm);       // System: capabilities, security, Product (builtins/system.cpp)
+void installMovieClip(Realm& realm);        // MovieClip's timeline methods (builtins/movieclip.cpp)
+void installColorTransform(Realm& realm);   // flash.geom.ColorTransform (builtins/color_transform.cpp)
+void installColor(Realm& realm);            // Color, through Host::colorTransform (builtins/color.cpp)
+void installSystem(Realm& realm);           // System: capabilities, security, Product (builtins/system.cpp)
 
 // What $version and System.capabilities.version say ("LNX 9,0,0,0").
 const char* playerVersionString();
-void installTextFormat(Realm& realm);   // TextFormat (builtins/textformat.cpp)
-void installTextField(Realm& realm);    // TextField, MovieClip.createTextField (builtins/textfield.cpp)
-void installSelection(Realm& realm);    // Selection (builtins/selection.cpp)
-void installKey(Realm& realm);          // Key's methods and key codes, once Key exists (builtins/key.cpp)
-void installMouse(Realm& realm);        // Mouse.show and Mouse.hide, once Mouse exists (builtins/mouse.cpp)
+void installTextFormat(Realm& realm);        // TextFormat (builtins/textformat.cpp)
+void installTextField(Realm& realm);         // TextField, MovieClip.createTextField (builtins/textfield.cpp)
+void installSelection(Realm& realm);         // Selection (builtins/selection.cpp)
+void installKey(Realm& realm);               // Key's methods and key codes, once Key exists (builtins/key.cpp)
+void installMouse(Realm& realm);             // Mouse.show and Mouse.hide, once Mouse exists (builtins/mouse.cpp)
 void installMovieClipDrawing(Realm& realm);  // lineStyle, beginFill, lineTo... (builtins/movieclip_drawing.cpp)
 
 }  // namespace swf::script

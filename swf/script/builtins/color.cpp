@@ -45,14 +45,11 @@ ClipHandle clipOf(Machine& m, Value target) {
     return s->alive() ? s->clip() : 0;
 }
 
-ClipHandle targetClip(Machine& m, Value self) {
-    return self.isObject() ? clipOf(m, m.get(self.o, "target")) : 0;
-}
+ClipHandle targetClip(Machine& m, Value self) { return self.isObject() ? clipOf(m, m.get(self.o, "target")) : 0; }
 
 Value construct(Machine& m, Value self, std::span<const Value> args) {
     if (!self.isObject() || self.o == m.realm().global) return Value();
-    self.o->define(m.heap(), "target", args.empty() ? Value() : args[0], DontEnum | DontDelete,
-                   m.caseSensitive());
+    self.o->define(m.heap(), "target", args.empty() ? Value() : args[0], DontEnum | DontDelete, m.caseSensitive());
     return Value();
 }
 

@@ -17,18 +17,16 @@ namespace {
 
 enum Field { RedMul, GreenMul, BlueMul, AlphaMul, RedOff, GreenOff, BlueOff, AlphaOff, FieldCount };
 
-constexpr const char* kFieldNames[FieldCount] = {"redMultiplier", "greenMultiplier", "blueMultiplier",
-                                                 "alphaMultiplier", "redOffset", "greenOffset",
-                                                 "blueOffset", "alphaOffset"};
+constexpr const char* kFieldNames[FieldCount] = {"redMultiplier",   "greenMultiplier", "blueMultiplier",
+                                                 "alphaMultiplier", "redOffset",       "greenOffset",
+                                                 "blueOffset",      "alphaOffset"};
 
 class ColorCell final : public Cell {
 public:
     std::array<double, FieldCount> v{1, 1, 1, 1, 0, 0, 0, 0};
 };
 
-ColorCell* cellOf(Value self) {
-    return self.isObject() ? dynamic_cast<ColorCell*>(self.o->nativeData()) : nullptr;
-}
+ColorCell* cellOf(Value self) { return self.isObject() ? dynamic_cast<ColorCell*>(self.o->nativeData()) : nullptr; }
 
 // The script's ToInt32 (wrapping modulo 2^32), for rgb.
 std::int32_t toInt32(double d) {

@@ -58,20 +58,31 @@ void installSystem(Realm& realm) {
         const char* name;
         bool value;
     } flags[] = {
-        {"avHardwareDisable", true},   {"hasAccessibility", false},  {"hasAudio", true},
-        {"hasAudioEncoder", false},    {"hasEmbeddedVideo", true},   {"hasIME", false},
-        {"hasMP3", true},              {"hasPrinting", false},       {"hasScreenBroadcast", false},
-        {"hasScreenPlayback", false},  {"hasStreamingAudio", true},  {"hasStreamingVideo", false},
-        {"hasTLS", false},             {"hasVideoEncoder", false},   {"isDebugger", false},
-        {"localFileReadDisable", false}, {"windowlessDisable", false},
+        {"avHardwareDisable", true},
+        {"hasAccessibility", false},
+        {"hasAudio", true},
+        {"hasAudioEncoder", false},
+        {"hasEmbeddedVideo", true},
+        {"hasIME", false},
+        {"hasMP3", true},
+        {"hasPrinting", false},
+        {"hasScreenBroadcast", false},
+        {"hasScreenPlayback", false},
+        {"hasStreamingAudio", true},
+        {"hasStreamingVideo", false},
+        {"hasTLS", false},
+        {"hasVideoEncoder", false},
+        {"isDebugger", false},
+        {"localFileReadDisable", false},
+        {"windowlessDisable", false},
     };
     for (const auto& f : flags) realm.defineValue(caps, f.name, Value::boolean(f.value), 0);
     const struct {
         const char* name;
         const char* value;
     } texts[] = {
-        {"version", playerVersionString()}, {"os", "Linux"}, {"manufacturer", "Linux"}, {"playerType", "StandAlone"},
-        {"language", "fr"},                 {"screenColor", "color"},
+        {"version", playerVersionString()}, {"os", "Linux"},    {"manufacturer", "Linux"},
+        {"playerType", "StandAlone"},       {"language", "fr"}, {"screenColor", "color"},
     };
     for (const auto& t : texts) realm.defineValue(caps, t.name, m.str(t.value), 0);
     const struct {
@@ -80,11 +91,12 @@ void installSystem(Realm& realm) {
     } numbers[] = {{"screenResolutionX", 1024}, {"screenResolutionY", 768}, {"screenDPI", 72}, {"pixelAspectRatio", 1}};
     for (const auto& n : numbers) realm.defineValue(caps, n.name, Value::number(n.value), 0);
     // The summary a server would receive: short keys, url-encoded values.
-    realm.defineValue(caps, "serverString",
-                      m.str("A=t&SA=t&MP3=t&AE=f&VE=f&ACC=f&PR=f&SP=f&SB=f&DEB=f&V=" +
-                            escapeText(playerVersionString()) + "&M=Linux&R=1024x768&DP=72&COL=color&AR=1.0&OS=Linux"
-                            "&L=fr&PT=StandAlone&AVD=t&LFD=f&WD=f&TLS=f"),
-                      0);
+    realm.defineValue(
+        caps, "serverString",
+        m.str("A=t&SA=t&MP3=t&AE=f&VE=f&ACC=f&PR=f&SP=f&SB=f&DEB=f&V=" + escapeText(playerVersionString()) +
+              "&M=Linux&R=1024x768&DP=72&COL=color&AR=1.0&OS=Linux"
+              "&L=fr&PT=StandAlone&AVD=t&LFD=f&WD=f&TLS=f"),
+        0);
 
     // System.Product: a constructor whose instances could launch or fetch
     // another product; a player without one does nothing.

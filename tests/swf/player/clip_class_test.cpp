@@ -66,8 +66,8 @@ TEST(SwfClipClass, AttachedAndPlacedClipsOfARegisteredSymbolAreMadeByItsConstruc
     a.getVariable("jointe").getVariable("C").record(action::InstanceOf).trace();
     auto run = start(classMovie(a));
     run->player->setLooping(false);
-    EXPECT_EQ(run->traces, (Lines{"true", "construit jointe init classe", "apres attachMovie", "true",
-                                  "image 1 de jointe"}));
+    EXPECT_EQ(run->traces,
+              (Lines{"true", "construit jointe init classe", "apres attachMovie", "true", "image 1 de jointe"}));
     run->player->tick();
     EXPECT_EQ(run->traces.size(), 7u);
     EXPECT_EQ(run->traces[5], "construit posee undefined classe");
@@ -77,8 +77,12 @@ TEST(SwfClipClass, AttachedAndPlacedClipsOfARegisteredSymbolAreMadeByItsConstruc
 TEST(SwfClipClass, RegisteringTakesANameAndAFunctionOrNullAndNullMakesPlainClipsAgain) {
     Asm a;
     defineClass(a);
-    a.push({0}).callMethod("Object", "registerClass").trace();           // nothing: false
-    a.push({0}).record(action::InitObject).push({"Boite", 2}).callMethod("Object", "registerClass").trace();  // an object: false
+    a.push({0}).callMethod("Object", "registerClass").trace();  // nothing: false
+    a.push({0})
+        .record(action::InitObject)
+        .push({"Boite", 2})
+        .callMethod("Object", "registerClass")
+        .trace();                                                           // an object: false
     a.push({7, "Boite", 2}).callMethod("Object", "registerClass").trace();  // a number: false
     registerAs(a, "Boite", "C");
     a.push({ActionBuilder::Null{}, "Boite", 2}).callMethod("Object", "registerClass").trace();  // unregistered

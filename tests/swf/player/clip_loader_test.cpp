@@ -98,10 +98,9 @@ TEST(SwfClipLoader, AMissingFileIsToldInTheFrameThatAskedAndAFileThatIsNoMovieEm
     run->player->tick();  // frame 2 asks for the text file; nothing came of the missing one
     EXPECT_EQ(run->traces.size(), 3u);
     run->player->tick();
-    EXPECT_EQ(run->traces,
-              (Lines{"true", "onLoadError _level0.boite URLNotFound", "true", "onLoadStart _level0.boite undefined",
-                     "undefined", "onLoadProgress _level0.boite 0", "onLoadComplete _level0.boite 0",
-                     "onLoadInit _level0.boite undefined"}));
+    EXPECT_EQ(run->traces, (Lines{"true", "onLoadError _level0.boite URLNotFound", "true",
+                                  "onLoadStart _level0.boite undefined", "undefined", "onLoadProgress _level0.boite 0",
+                                  "onLoadComplete _level0.boite 0", "onLoadInit _level0.boite undefined"}));
     EXPECT_EQ(run->player->displayList().at(1).sprite.get(), box);  // the same clip, now showing nothing
     EXPECT_TRUE(box->displayList().empty());
 }
@@ -109,13 +108,13 @@ TEST(SwfClipLoader, AMissingFileIsToldInTheFrameThatAskedAndAFileThatIsNoMovieEm
 TEST(SwfClipLoader, LoadsWithoutAUrlStringOrAClipToGoIntoAreRefused) {
     Asm a;
     makeLoader(a);
-    a.push({0}).callMethod("l", "loadClip").trace();                  // no arguments: undefined
-    a.push({"enfant.swf", 1}).callMethod("l", "loadClip").trace();    // no target: undefined
-    loadClip(a, 7, "boite");                                          // a url that is no string
-    loadClip(a, "enfant.swf", "absente");                             // no such clip
-    loadClip(a, "enfant.swf", ActionBuilder::Null{});                 // no target
-    loadClip(a, "enfant.swf", -1);                                    // no such level
-    loadClip(a, "enfant.swf", 2.9);                                   // level 2
+    a.push({0}).callMethod("l", "loadClip").trace();                // no arguments: undefined
+    a.push({"enfant.swf", 1}).callMethod("l", "loadClip").trace();  // no target: undefined
+    loadClip(a, 7, "boite");                                        // a url that is no string
+    loadClip(a, "enfant.swf", "absente");                           // no such clip
+    loadClip(a, "enfant.swf", ActionBuilder::Null{});               // no target
+    loadClip(a, "enfant.swf", -1);                                  // no such level
+    loadClip(a, "enfant.swf", 2.9);                                 // level 2
     auto run = start(boxMovie(a));
     run->player->setLooping(false);
     run->player->setAssetFetcher(memoryFiles({{"enfant.swf", childMovie("enfant")}}));

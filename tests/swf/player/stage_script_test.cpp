@@ -525,7 +525,8 @@ TEST(SwfClipNames, UnnamedInstancesGetNumberedNamesAndForInListsTheTopmostFirst)
     m.tags.push_back(DoAction{a.bytes()});
     m.tags.push_back(ShowFrame{});
     auto run = start(std::move(m));
-    EXPECT_EQ(run->traces, (std::vector<std::string>{"instance2", "nommé", "instance1"}));
+    // The main clip's own $version variable is listed too, before the clips.
+    EXPECT_EQ(run->traces, (std::vector<std::string>{"$version", "instance2", "nommé", "instance1"}));
 }
 
 TEST(SwfTellTarget, AMissingTargetReachesTheRootFromVersion10AndNoOneBefore) {

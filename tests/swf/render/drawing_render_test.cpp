@@ -82,8 +82,8 @@ TEST(SwfDrawingRender, LinearGradientAcrossItsBoxPaddedBeyond) {
     ActionBuilder a;
     ScriptArg box = ScriptArg::object({{"matrixType", "box"}, {"x", 20}, {"y", 0}, {"w", 60}, {"h", 100}, {"r", 0}});
     callOn(a, "_root", "beginGradientFill",
-           {"linear", ScriptArg::array({0xff0000, 0x0000ff}), ScriptArg::array({100, 100}),
-            ScriptArg::array({0, 255}), box});
+           {"linear", ScriptArg::array({0xff0000, 0x0000ff}), ScriptArg::array({100, 100}), ScriptArg::array({0, 255}),
+            box});
     square(a, "_root", 0, 0, 100, 100);
     QImage img = renderScript(a, {}, false);
     EXPECT_EQ(img.pixel(5, 50), qRgb(255, 0, 0));  // padded with the end colours
