@@ -25,7 +25,13 @@ public:
     // The player's cache, attached on first use.
     static RenderCache& of(const Player& player);
 
-    // Tessellated geometry, built on first use and kept.
+    // Called as every paint begins. Geometry, outlines and glyph paths that
+    // no paint has used for a while are dropped (and rebuilt should they come
+    // back), so that a long lesson keeps only what it shows lately. What the
+    // getters below return stays valid until the next paint begins.
+    void paintBegins();
+
+    // Tessellated geometry, built on first use.
     const ShapeGeometry* shapeGeometry(std::uint16_t id);
     const QPainterPath* glyphPath(std::uint16_t fontId, std::uint32_t glyph);
     // The whole filled area of a shape as one path (used when it is a mask).
@@ -34,12 +40,25 @@ public:
     std::shared_ptr<const ShapeGeometry> morphGeometry(std::uint16_t id, std::uint16_t ratio);
     // Rendered images of characters.
     RasterCache& raster() { return raster_; }
+    // Geometry, outline and glyph entries kept now.
+    std::size_t keptEntries() const { return geometry_.size() + masks_.size() + glyphs_.size(); }
 
 private:
+    // An entry and the paint that last used it.
+    template <class V>
+    struct Used {
+        V value;
+        std::uint32_t paint = 0;
+    };
+    // Paints an entry may go unused before it is dropped, and how often that is looked at.
+    static constexpr std::uint32_t kIdlePaints = 24;
+    static constexpr std::uint32_t kSweepEvery = 32;
+
     const Dictionary& dict_;
-    std::unordered_map<std::uint16_t, ShapeGeometry> geometry_;
-    std::unordered_map<std::uint64_t, QPainterPath> glyphs_;
-    std::unordered_map<std::uint16_t, QPainterPath> masks_;
+    std::uint32_t paint_ = 0;
+    std::unordered_map<std::uint16_t, Used<ShapeGeometry>> geometry_;
+    std::unordered_map<std::uint64_t, Used<QPainterPath>> glyphs_;
+    std::unordered_map<std::uint16_t, Used<QPainterPath>> masks_;
     std::map<std::uint32_t, std::shared_ptr<const ShapeGeometry>> morphGeometry_;
     RasterCache raster_;
 };

@@ -502,7 +502,7 @@ void render(const Player& player, QPainter& painter, const QRectF& viewport, con
     // by a thirty-second of a pixel (less than any edge the twip grid can place
     // between two pixel centres).
     if (!presentation.antialias) base = base * QTransform::fromTranslate(-1.0 / 32, -1.0 / 32);
-    RenderCache::of(player).raster().paintBegins();
+    RenderCache::of(player).paintBegins();
     FrameDrawer drawer(player, painter, presentation.antialias);
     drawer.setStage(base);
     drawer.drawDrawing(player.root().drawing(), base, Cx());

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "swf/player/player.h"
+#include "swf/render/render_cache.h"
 #include "swf/render/renderer.h"
 #include "tests/support/test_movies.h"
 #include "tests/support/golden.h"
@@ -57,6 +58,30 @@ std::shared_ptr<swf::MovieData> squareMovie() {
     m->tags.push_back(swf::SetBackgroundColor{{0, 255, 0, 255}});
     m->tags.push_back(swf::ShowFrame{});
     return m;
+}
+
+TEST(SwfRenderCache, GeometryNoPaintUsesIsDroppedAndRebuiltWhenItComesBack) {
+    swf::Player player(squareMovie());
+    swf::RenderCache& cache = swf::RenderCache::of(player);
+    cache.paintBegins();
+    const swf::ShapeGeometry* once = cache.shapeGeometry(2);
+    ASSERT_NE(once, nullptr);
+    const QRectF bounds = once->bounds;
+    const std::size_t layers = once->layers.size();
+    ASSERT_NE(cache.maskOutline(2), nullptr);
+    EXPECT_EQ(cache.keptEntries(), 2u);
+    // Shape 1 is used by every paint, shape 2 and its outline by none.
+    for (int i = 0; i < 200; ++i) {
+        cache.paintBegins();
+        ASSERT_NE(cache.shapeGeometry(1), nullptr) << "paint " << i;
+    }
+    EXPECT_EQ(cache.keptEntries(), 1u);
+    const swf::ShapeGeometry* again = cache.shapeGeometry(2);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->bounds, bounds);
+    EXPECT_EQ(again->layers.size(), layers);
+    EXPECT_EQ(cache.shapeGeometry(99), nullptr);  // no such shape: nothing kept
+    EXPECT_EQ(cache.keptEntries(), 2u);
 }
 
 TEST(SwfPresentation, ShowAllFitsTheFrameCentredAndTranslatesByItsOrigin) {
