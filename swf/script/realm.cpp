@@ -24,51 +24,23 @@ Realm::Realm(Machine& m) : machine(m), heap(m.heap()) {
     installGlobal(*this);
     installMovieClip(*this);
     installMovieClipDrawing(*this);
-#ifdef SWF_SCRIPT_HAVE_ARRAY
     installArray(*this);
-#endif
-#ifdef SWF_SCRIPT_HAVE_STRING
     installString(*this);
-#endif
-#ifdef SWF_SCRIPT_HAVE_NUMBER
     installNumber(*this);
-#endif
-#ifdef SWF_SCRIPT_HAVE_MATH
     installMath(*this);
-#endif
-#ifdef SWF_SCRIPT_HAVE_DATE
     installDate(*this);
-#endif
-#ifdef SWF_SCRIPT_HAVE_XML
     installXml(*this);
-#endif
-#ifdef SWF_SCRIPT_HAVE_BROADCASTER
     installBroadcaster(*this);
-#endif
-#ifdef SWF_SCRIPT_HAVE_MOVIECLIP_LOADER
     installMovieClipLoader(*this);
-#endif
-#ifdef SWF_SCRIPT_HAVE_GEOM
     installGeom(*this);
-#endif
-#ifdef SWF_SCRIPT_HAVE_LOADVARS
     installLoadVars(*this);
-#endif
     installSystem(*this);
     installColorTransform(*this);
     installColor(*this);
-#ifdef SWF_SCRIPT_HAVE_BITMAPDATA
     installBitmapData(*this);
-#endif
-#ifdef SWF_SCRIPT_HAVE_TEXTFORMAT
     installTextFormat(*this);
-#endif
-#ifdef SWF_SCRIPT_HAVE_TEXTFIELD
     installTextField(*this);
-#endif
-#ifdef SWF_SCRIPT_HAVE_SELECTION
     installSelection(*this);
-#endif
 }
 
 FunctionObject* Realm::makeFunction(NativeFn call, NativeFn construct) {

@@ -30,4 +30,12 @@ ActionBuilder& callOn(ActionBuilder& a, const std::string& target, const std::st
     return a.push({method}).record(action::CallMethod).record(action::Pop);
 }
 
+ActionBuilder& square(ActionBuilder& a, const std::string& clip, int x0, int y0, int x1, int y1) {
+    callOn(a, clip, "moveTo", {x0, y0});
+    callOn(a, clip, "lineTo", {x1, y0});
+    callOn(a, clip, "lineTo", {x1, y1});
+    callOn(a, clip, "lineTo", {x0, y1});
+    return callOn(a, clip, "endFill", {});
+}
+
 }  // namespace swf::samples

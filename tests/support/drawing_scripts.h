@@ -41,4 +41,7 @@ struct ScriptArg {
 ActionBuilder& callOn(ActionBuilder& a, const std::string& target, const std::string& method,
                       const std::vector<ScriptArg>& args);
 
+// The closed square (x0, y0)-(x1, y1) drawn on `clip` with moveTo, three lineTo and endFill.
+ActionBuilder& square(ActionBuilder& a, const std::string& clip, int x0, int y0, int x1, int y1);
+
 }  // namespace swf::samples

@@ -1,8 +1,7 @@
 // flash.display.BitmapData for version 8 movies: the pixel store, the
 // constructor, the read-only properties and dispose; the pixel methods are in
-// bitmapdata_pixels.cpp. Also plain flash.geom.Rectangle and ColorTransform
-// classes when none were installed before: BitmapData hands rectangles out
-// (`rectangle`) and takes colour transforms.
+// bitmapdata_pixels.cpp. Also a plain flash.geom.Rectangle, which BitmapData
+// hands out (`rectangle`) and takes, when none was installed before.
 //
 // Every store's pixels count against the script heap's byte budget (the
 // player sets it): a bitmap that would pass it is refused the way the
@@ -193,31 +192,6 @@ Value rectangleToString(Machine& m, Value self, std::span<const Value>) {
     return m.str(std::move(out));
 }
 
-// ---------------------------------------------------------------- ColorTransform
-
-constexpr const char* kColorFields[] = {"redMultiplier", "greenMultiplier", "blueMultiplier", "alphaMultiplier",
-                                        "redOffset",     "greenOffset",     "blueOffset",     "alphaOffset"};
-
-// new ColorTransform(multipliers..., offsets...): the identity without arguments.
-Value colorTransformCall(Machine& m, Value self, std::span<const Value> args) {
-    if (!self.isObject()) return Value();
-    for (std::size_t i = 0; i < 8; ++i)
-        m.set(self.o, kColorFields[i], args.empty() ? Value::number(i < 4 ? 1 : 0) : arg(args, i));
-    return Value();
-}
-
-Value colorTransformToString(Machine& m, Value self, std::span<const Value>) {
-    if (!self.isObject()) return Value();
-    std::string out = "(";
-    for (std::size_t i = 0; i < 8; ++i) {
-        if (i) out += ", ";
-        out += kColorFields[i];
-        out += '=';
-        out += m.toString(m.get(self.o, kColorFields[i]));
-    }
-    return m.str(out + ")");
-}
-
 Object* packageObject(Realm& realm, Object* parent, const char* name, std::uint16_t flags) {
     bool cs = realm.machine.caseSensitive();
     if (Property* p = parent->findOwn(name, cs); p && p->value.isObject()) return p->value.o;
@@ -298,14 +272,6 @@ void installBitmapData(Realm& realm) {
         rectProto->define(realm.heap, "constructor", Value::object(rect), DontEnum, cs);
         realm.defineMethod(rectProto, "toString", rectangleToString);
         geom->define(realm.heap, "Rectangle", Value::object(rect), DontEnum, cs);
-    }
-    if (!geom->findOwn("ColorTransform", cs)) {
-        FunctionObject* ct = realm.makeFunction(colorTransformCall);
-        Object* ctProto = realm.newObject();
-        ct->define(realm.heap, "prototype", Value::object(ctProto), DontEnum | DontDelete, cs);
-        ctProto->define(realm.heap, "constructor", Value::object(ct), DontEnum, cs);
-        realm.defineMethod(ctProto, "toString", colorTransformToString);
-        geom->define(realm.heap, "ColorTransform", Value::object(ct), DontEnum, cs);
     }
 }
 

@@ -20,6 +20,7 @@ using namespace swf;
 using Cmd = script::DrawCommand;
 using samples::callOn;
 using samples::ScriptArg;
+using samples::square;
 
 Cmd at(Cmd::Kind kind, double x, double y) {
     Cmd c{kind};
@@ -158,14 +159,6 @@ std::unique_ptr<Run> runScript(const ActionBuilder& script, int version = 8) {
                                            [r = run.get()](std::string_view s) { r->traces.emplace_back(s); });
     run->player->tick();
     return run;
-}
-
-ActionBuilder& square(ActionBuilder& a, const char* clip, int x0, int y0, int x1, int y1) {
-    callOn(a, clip, "moveTo", {x0, y0});
-    callOn(a, clip, "lineTo", {x1, y0});
-    callOn(a, clip, "lineTo", {x1, y1});
-    callOn(a, clip, "lineTo", {x0, y1});
-    return callOn(a, clip, "endFill", {});
 }
 
 TEST(SwfDrawingScripts, SolidFillsLineStylesAndTheClipsSize) {

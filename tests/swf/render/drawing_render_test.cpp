@@ -18,6 +18,7 @@ namespace {
 using namespace swf;
 using samples::callOn;
 using samples::ScriptArg;
+using samples::square;
 
 // A 100 x 100 pixel white stage whose first frame runs `script` after placing `tags`.
 QImage renderScript(const ActionBuilder& script, std::vector<Tag> tags = {}, bool antialias = true) {
@@ -36,14 +37,6 @@ QImage renderScript(const ActionBuilder& script, std::vector<Tag> tags = {}, boo
     render(player, p, QRectF(0, 0, 100, 100), pres);
     p.end();
     return img;
-}
-
-ActionBuilder& square(ActionBuilder& a, const char* clip, int x0, int y0, int x1, int y1) {
-    callOn(a, clip, "moveTo", {x0, y0});
-    callOn(a, clip, "lineTo", {x1, y0});
-    callOn(a, clip, "lineTo", {x1, y1});
-    callOn(a, clip, "lineTo", {x0, y1});
-    return callOn(a, clip, "endFill", {});
 }
 
 TEST(SwfDrawingRender, TheRootsDrawingLiesUnderItsChildren) {
